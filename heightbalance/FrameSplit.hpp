@@ -1,0 +1,32 @@
+#pragma once
+// Dividing the frame by straight split lines: the two-station split of both methods and
+// the strips given to stations that all lie on one straight line.
+
+#include <functional>
+
+#include "geometry/modGISTools.hpp"
+#include "model/BoundedArray.hpp"
+#include "model/cPoint.hpp"
+#include "model/cPolygon.hpp"
+
+namespace kelvarin {
+
+// The frame (counter-clockwise corners) cut by the line a*x + b*y = c (line(1..3)) into two
+// counter-clockwise rings of new points: firstRing on the side that `first` lies on (the
+// crossings ordered counter-clockwise as seen from `first`), secondRing on the other side.
+// Returns false and leaves both rings empty when the line does not cross the frame twice.
+bool SplitFrameByLine(const PointArray& frame, const cPoint& first, const LineCoefficients& line,
+                      cPolygon& firstRing, cPolygon& secondRing);
+
+// the point the split line between two neighbouring stations passes through
+using SplitPointFunction = std::function<cPoint(const cPoint& A, const cPoint& B)>;
+
+// Stations whose distinct sites all lie on one straight line (or are fewer than three):
+// polygons(i) (same bounds as stations) receives station i's strip of the frame, bounded by
+// the split lines (perpendicular to the stations' line, through splitPoint of each pair of
+// neighbouring sites). Stations at one site get copies of the same strip; a single site gets
+// the whole frame. Every entry receives a new ring (an empty one where no strip remains).
+void BuildCollinearStrips(PolygonArray& polygons, const PointArray& stations, const PointArray& frame,
+                          const SplitPointFunction& splitPoint);
+
+}  // namespace kelvarin

@@ -1,0 +1,26 @@
+#pragma once
+// The station triangle network both weighting methods start from: the Delaunay
+// triangulation of the station positions by the empty-circumcircle test.
+
+#include "geometry/modGISTools.hpp"
+#include "model/BoundedArray.hpp"
+#include "model/cPoint.hpp"
+
+namespace kelvarin {
+
+// circumcentre of P1, P2, P3 into centre (X, Y); radius > 0, -1 when there is no unique
+// centre (collinear, two points coincide), -2 when all three coincide (centre untouched)
+double GetCircumCircle(cPoint& centre, const cPoint& P1, const cPoint& P2, const cPoint& P3);
+
+// Triangle table: rows 0..3 by columns 1..T; row 0 the circumcentre (z = 0), rows 1..3 new
+// copies of the corner stations, counter-clockwise; triangles in lexicographic order of their
+// station index triples. With no triangle the table has one empty column and T = 0.
+// Stations at the same X and Y count as one site (the first of them is used). A candidate
+// that overlaps an accepted triangle (stations exactly on one circle) is not accepted, so the
+// table is always a triangulation of the sites' convex hull.
+long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangles);
+
+// for each station (same bounds) the index of the first station at the same X and Y
+Array1<long> SiteIndex(const PointArray& stations);
+
+}  // namespace kelvarin

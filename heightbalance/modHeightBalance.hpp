@@ -1,0 +1,51 @@
+#pragma once
+// Height-balance polygons: every triangle edge is split at the pair's centre point from the
+// scene, every triangle gets an inner vertex, and each station's polygon runs through them.
+
+#include "geometry/modGISTools.hpp"
+#include "model/BoundedArray.hpp"
+#include "model/cPoint.hpp"
+#include "model/cPolygon.hpp"
+
+namespace kelvarin {
+
+// hbTri (rows 0..3 by the triangles of tri, sized by the caller): rows 1..3 the centre points
+// of the edges corner v -> corner v+1, row 0 the incentre of those three; returns hbTri's
+// upper triangle index
+long BuildCenterPointNetwork(const Array2<PointRef>& tri, const PointArray& allStations,
+                             const PointArray& CenterPoints, Array2<PointRef>& hbTri);
+
+// a new copy of the centre point of the station pair at A and B (in either order); throws
+// std::invalid_argument when A or B is no station or the centre-point list is too short
+PointRef GetCenterPoint(const cPoint& A, const cPoint& B, const PointArray& allStations,
+                        const PointArray& CenterPoints);
+
+// incentre of M1, M2, M3 into centre; 0, or -1 (no unique crossing) / -2 (all coincide)
+// with centre untouched
+long GetIncentre(cPoint& centre, const cPoint& M1, const cPoint& M2, const cPoint& M3);
+
+// polygons(i) (bounds of stations, dimensioned by the caller) receives the height-balance
+// polygon of every selected station, clipped to the frame and repaired. Handles the
+// degenerate cases itself: no triangle (strips for collinear stations, the frame for one
+// site), coincident stations (copies of their site's polygon), a station in no triangle
+// (an empty ring).
+void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
+                                const Array2<PointRef>& hbTri, const PointArray& frame,
+                                const PointArray& allStations, const PointArray& CenterPoints);
+
+// closes the open fan of a station (gap after fan position j0) along the outer frame into
+// polygon; returns the polygon's vertex count
+long BuildOpenHeightBalancePolygon(long j0, cPolygon& polygon, const Array1<long>& vtx, const Array1<long>& fan,
+                                   const Array2<PointRef>& tri, const Array2<PointRef>& hbTri,
+                                   const PointArray& outerFrame);
+
+// removes self-crossings from the polygons, keeping neighbours consistent along shared edges
+void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
+                           const Array2<PointRef>& hbTri, const PointArray& frame);
+
+// two selected stations: the frame split by the line through the pair's centre point,
+// perpendicular to the pair; polygons has the bounds of stations
+void HeightBalanceTwoStations(PolygonArray& polygons, const PointArray& stations, const PointArray& frame,
+                              const PointArray& allStations, const PointArray& CenterPoints);
+
+}  // namespace kelvarin
