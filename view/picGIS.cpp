@@ -1,0 +1,391 @@
+#include "view/picGIS.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <sstream>
+#include <utility>
+
+#include "geometry/modGISTools.hpp"
+#include "model/modGraphicBasic.hpp"
+
+#ifndef KELVARIN_VERSION
+#define KELVARIN_VERSION "unknown"
+#endif
+
+namespace kelvarin {
+namespace {
+
+// A station mark is this many times smaller than the shorter side of the visible map.
+constexpr double kMarkDivisor = 40.0;
+// Lines of the load-error text: this many fit on the height of the visible map.
+constexpr double kErrorLinesPerScreen = 30.0;
+
+// the sign of a number: -1, 0 or 1
+double Sign(double v) { return v > 0.0 ? 1.0 : (v < 0.0 ? -1.0 : 0.0); }
+
+// splits text at line breaks ("\n", with or without "\r")
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    std::istringstream in(text);
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+struct LayerSpec {
+    const char* name;
+    ColorRef color;
+};
+
+// the seven layers in creation order; layer 7 has no colour of its own
+constexpr std::array<LayerSpec, 7> kLayers = {{
+    {"流域邊界", MapColor::White},
+    {"三角網", MapColor::Yellow},
+    {"高程中點三角網", MapColor::BrightGreen},
+    {"徐昇多邊形網", MapColor::Blue},
+    {"交集區域", MapColor::Magenta},
+    {"河川溪流", MapColor::Blue},
+    {"其它", 0},
+}};
+
+}  // namespace
+
+const char* KelvarinVersion() { return KELVARIN_VERSION; }
+
+std::string MakeCreditText() {
+    return std::string("Kelvarin ") + KelvarinVersion() + " - areal rainfall from rain-gauge weights\r\n" +
+           "Each gauge's share of the basin by Thiessen or height-balance polygons\r\n" +
+           "Read more in README.md beside the program";
+}
+
+picGIS::picGIS(Surface& surface, WindowSystem& windowSystem) : surface_(surface), windowSystem_(windowSystem) {
+    lyrLayer.ReDim(1, LayerIndex::Count);
+    for (long i = 1; i <= LayerIndex::Count; ++i) {
+        auto layer = std::make_shared<cLayer>();
+        layer->Name = kLayers[static_cast<std::size_t>(i - 1)].name;
+        layer->Color = kLayers[static_cast<std::size_t>(i - 1)].color;
+        lyrLayer(i) = std::move(layer);
+    }
+    lyrLayer(LayerIndex::Basin)->Point().Color = MapColor::Green;
+    ReferancePoint = NewPoint();
+    CreditText = MakeCreditText();
+    labMarkTarvo.Caption = CreditText;
+    windowSystem_.SetEventSink(this);
+}
+
+picGIS::~picGIS() {
+    if (windowSystem_.EventSink() == this) windowSystem_.SetEventSink(nullptr);
+}
+
+// ---- loading ----
+
+void picGIS::ClearScene() {
+    for (auto& layer : lyrLayer) layer->ReSet();
+    Stations.ReDim(1, 0);
+    CenterPoints.ReDim(1, 0);
+    scene_ = Scene{};
+    ShowMethod = 0;
+}
+
+void picGIS::Load(const std::filesystem::path& programFolder) {
+    GISFile = (programFolder / kSceneFileName).string();
+    loadError_.clear();
+    try {
+        OpenThiessenFile(GISFile);
+    } catch (const std::exception& e) {
+        loadError_ = e.what();
+        if (loadError_.empty()) loadError_ = "the scene " + GISFile + " could not be read";
+        ClearScene();
+        MapExtent = {cPoint{0.0, 1.0, 0.0}, cPoint{1.0, 0.0, 0.0}};
+        SetMapWindow(surface_, 0.0, 1.0, 1.0, 0.0, true);
+        ReDrawBasin();
+    }
+    CreditText = MakeCreditText();
+    labMarkTarvo.Caption = CreditText;
+    PlaceCreditLabel();
+}
+
+std::string picGIS::OpenThiessenFile(const std::string& file) {
+    GISFile = file;
+    ClearScene();
+    surface_.Refresh();
+    try {
+        scene_ = LoadScene(file);
+        cPolygon basin;
+        basin.Name = scene_.BasinName;
+        for (const cPoint& p : scene_.Basin) basin.Add(p.X, p.Y, p.z);
+        if (PolygonArea(basin) == 0.0)
+            throw SceneError({SceneProblem{file, 0, "the basin boundary \"" + scene_.BasinName + "\" encloses no area"}});
+        lyrLayer(LayerIndex::Basin)->Polygon().Add(basin);
+        ShowMethod = scene_.ShowMethod;
+        Stations.ReDim(1, static_cast<long>(scene_.Stations.size()));
+        for (long i = 1; i <= Stations.UBound(); ++i) {
+            const SceneStation& source = scene_.Stations[static_cast<std::size_t>(i - 1)];
+            auto station = std::make_shared<cGagingStation>();
+            station->Name = source.Name;
+            station->Number = source.Number;
+            station->Point = NewPoint(source.Point.X, source.Point.Y, source.Point.z);
+            auto entry = std::make_shared<cTypeGagingStation>();
+            entry->GageStation = std::move(station);
+            Stations(i) = std::move(entry);
+        }
+        SetWindowMargineMap(false, false);
+        if (ShowMethod == 1 || ShowMethod == -1) ReadCenterPoint();
+    } catch (...) {
+        ClearScene();
+        throw;
+    }
+    return file;
+}
+
+void picGIS::ReadCenterPoint() {
+    const long n = Stations.Count();
+    const std::vector<cPoint> points = ReadCenterPoints(GISFile, n);
+    const long count = n * (n - 1) / 2;
+    CenterPoints.ReDim(1, count);
+    for (long i = 1; i <= count; ++i) {
+        const cPoint& p = points.at(static_cast<std::size_t>(i - 1));
+        CenterPoints(i) = NewPoint(p.X - ReferancePoint->X, p.Y - ReferancePoint->Y, p.z);
+    }
+}
+
+// ---- map window ----
+
+void picGIS::SetWindowMargineMap(bool restoreBoundary, bool restoreStations) {
+    kelvarin::Polygon& rings = lyrLayer(LayerIndex::Basin)->Polygon();
+    if (rings.Count() == 0) return;
+    cPolygon& basin = *rings.Item(rings.Count());
+
+    cPoint inner;
+    if (InteriorPoint(basin, inner) < 0.0) ReverseRing(basin);
+
+    PointArray gathered;
+    for (const auto& vertex : basin) {
+        if (restoreBoundary) {
+            vertex->X += ReferancePoint->X;
+            vertex->Y += ReferancePoint->Y;
+        }
+        gathered.Append(vertex);
+    }
+    for (const auto& entry : Stations) {
+        const PointRef& p = entry->GageStation->Point;
+        if (restoreStations) {
+            p->X += ReferancePoint->X;
+            p->Y += ReferancePoint->Y;
+        }
+        gathered.Append(p);
+    }
+
+    ExpandRectangleTwice(gathered);
+    ReferancePoint = GridOrigin(gathered);
+    for (auto& layer : lyrLayer) layer->SetReferancePoint(ReferancePoint);
+
+    auto toLocal = [this](cPoint& p) {
+        p.X -= ReferancePoint->X;
+        p.Y -= ReferancePoint->Y;
+    };
+    for (long i = 1; i <= 4; ++i) toLocal(*gathered(i));
+    for (const auto& vertex : basin) toLocal(*vertex);
+    for (const auto& entry : Stations) toLocal(*entry->GageStation->Point);
+
+    MapExtent[0] = *gathered(2);
+    MapExtent[1] = *gathered(4);
+    SetMapWindow(surface_, MapExtent[0].X, MapExtent[0].Y, MapExtent[1].X, MapExtent[1].Y, true);
+
+    DisableStationSelect();
+    ReDrawBasin();
+}
+
+void picGIS::SetMapWindow(Surface& canvas, double X1, double Y1, double X2, double Y2, bool keepAspect) {
+    const double W = canvas.DeviceWidth();
+    const double H = canvas.DeviceHeight();
+    // a window without size cannot be fitted; the rectangle is shown as given
+    if (keepAspect && W > 0.0 && H > 0.0) {
+        const double dx = X2 - X1;
+        const double dy = Y2 - Y1;
+        const double s = std::max(std::abs(dx) / W, std::abs(dy) / H);
+        const double mx = Sign(dx) * (W * s - std::abs(dx)) / 2.0;
+        const double my = Sign(dy) * (H * s - std::abs(dy)) / 2.0;
+        X1 -= mx;
+        X2 += mx;
+        Y1 -= my;
+        Y2 += my;
+    }
+    canvas.SetScale(ScaleRect{X1, Y1, X2, Y2});
+    canvas.Refresh();
+}
+
+void picGIS::Resize() {
+    SetMapWindow(surface_, MapExtent[0].X, MapExtent[0].Y, MapExtent[1].X, MapExtent[1].Y, true);
+    ReDrawBasin();
+    ExitCount = 0;
+}
+
+void picGIS::ReDrawBasin() {
+    const bool saved = surface_.AutoRedraw();
+    surface_.SetAutoRedraw(true);
+    surface_.Clear();
+    for (auto& layer : lyrLayer) layer->ReDraw(surface_);
+    DrawStations(StationColor, true);
+    if (!loadError_.empty()) ShowLoadError();
+    surface_.SetAutoRedraw(saved);
+}
+
+// the load error, line by line from the top-left corner of the visible map
+void picGIS::ShowLoadError() {
+    const ScaleRect view = surface_.Scale();
+    const double lineStep = view.Height() / kErrorLinesPerScreen;
+    const double x = view.Left + view.Width() / kErrorLinesPerScreen;
+    double y = view.Top + lineStep;
+    std::vector<std::string> lines = {"Kelvarin cannot show its scene:"};
+    for (auto& line : SplitLines(loadError_)) lines.push_back("  " + line);
+    for (const auto& line : lines) {
+        DrawText(surface_, x, y, line, TextAlign::Left | TextAlign::Bottom);
+        y += lineStep;
+    }
+}
+
+void picGIS::DrawStations(ColorRef color, bool bySelection) {
+    const ScaleRect view = surface_.Scale();
+    StationMarkSize = std::min(std::abs(view.Height()) / kMarkDivisor, std::abs(view.Width()) / kMarkDivisor);
+    for (const auto& entry : Stations) {
+        const cPoint& p = *entry->GageStation->Point;
+        if (!IsPointInBox(p, MapExtent[0], MapExtent[1])) continue;
+        ColorRef markColor = color;
+        if (bySelection) markColor = entry->pSelect ? StationSelectedColor : StationColor;
+        DrawStationMark(surface_, p, StationMarkSize / 2.0, markColor);
+    }
+}
+
+void picGIS::PlaceCreditLabel() {
+    const ScaleRect view = surface_.Scale();
+    labMarkTarvo.Top = windowSystem_.Rnd() * view.Height() + view.Top;
+    labMarkTarvo.Left = windowSystem_.Rnd() * view.Width() + view.Left;
+    // 1..0xFFFFFF: never black on the black background, never beyond the colour range
+    const double colour = std::nearbyint(windowSystem_.Rnd() * 16777215.0 + 1.0);
+    labMarkTarvo.ForeColor = static_cast<ColorRef>(std::clamp(colour, 1.0, 16777215.0));
+    surface_.SetLabel(labMarkTarvo);
+}
+
+void picGIS::DrawStationMark(Surface& surface, const cPoint& point, double radius, ColorRef color) {
+    surface.Circle(point.X, point.Y, radius, color);
+    surface.Dot(point.X, point.Y, color);
+}
+
+// ---- demonstration ----
+
+void picGIS::RunAnalysisAll() {
+    const long n = Stations.Count();
+    windowSystem_.Randomize(static_cast<float>(windowSystem_.Timer() * 1000.0));
+    for (;;) {
+        if (IsExitAll()) return;
+
+        bool any = false;
+        for (long i = 1; i <= n; ++i) {
+            auto& entry = *Stations(i);
+            // a random number rounded to the nearest integer (0.5 rounds to 0) is 1
+            entry.pSelect = windowSystem_.Rnd() > 0.5;
+            if (entry.pSelect) {
+                DrawStationMark(surface_, *entry.GageStation->Point, StationMarkSize / 2.0, StationSelectedColor);
+                any = true;
+            }
+        }
+
+        bool constructed = false;
+        if (any) {
+            int method = ShowMethod;
+            if (method == -1) method = static_cast<int>(windowSystem_.Rnd() * 2.0);
+            std::optional<long> result;
+            if (method == 0) {
+                labMarkTarvo.Caption = std::string(kThiessenCaption) + "\r\n" + CreditText;
+                surface_.SetLabel(labMarkTarvo);
+                result = AutoThiessen();
+                constructed = true;
+            } else if (method == 1) {
+                labMarkTarvo.Caption = std::string(kHeightBalanceCaption) + "\r\n" + CreditText;
+                surface_.SetLabel(labMarkTarvo);
+                result = AutoHeightBalance();
+                constructed = true;
+            }
+            // the lesson's result: every gauge's weight stays on screen for a while
+            if (result && *result > 0) {
+                ShowStationWeights();
+                windowSystem_.Wait(windowSystem_.GetPacing().HoldSeconds);
+            }
+        }
+        // an empty cycle still lets the label rest before it moves on
+        if (!constructed) windowSystem_.Wait(windowSystem_.GetPacing().HoldSeconds);
+
+        if (IsExitAll()) return;
+        UndoThiessen();
+        PlaceCreditLabel();
+        windowSystem_.CycleEnded();
+        windowSystem_.DoEvents();
+    }
+}
+
+void picGIS::UndoThiessen() {
+    DisableStationSelect();
+    for (long i = LayerIndex::TriangleNetwork; i <= LayerIndex::Intersection; ++i) lyrLayer(i)->ReSet();
+    ReDrawBasin();
+}
+
+void picGIS::DisableStationSelect() {
+    for (auto& entry : Stations) entry->pSelect = false;
+}
+
+void picGIS::ShowStationWeights() {
+    const bool saved = surface_.AutoRedraw();
+    surface_.SetAutoRedraw(true);
+    for (const auto& entry : Stations) {
+        if (!entry->pSelect) continue;
+        const cGagingStation& station = *entry->GageStation;
+        if (!station.Weight) continue;
+        char percent[64];
+        std::snprintf(percent, sizeof percent, "%.1f%%", *station.Weight * 100.0);
+        DrawText(surface_, station.Point->X + StationMarkSize * 0.75, station.Point->Y,
+                 station.Name + " " + percent, TextAlign::Left | TextAlign::Baseline);
+    }
+    surface_.Refresh();
+    surface_.SetAutoRedraw(saved);
+}
+
+// ---- exit rules ----
+
+bool picGIS::IsExitAll() {
+    ++exitChecks_;
+    windowSystem_.DoEvents();
+    return ExitCount >= 2;
+}
+
+void picGIS::CountUserInput() {
+    if (HasParent > 0) {
+        ExitCount = 0;
+        return;
+    }
+    ExitCount = ExitCount + 1;
+    if (ExitCount == 2 && !windowSystem_.VerifyPassword()) ExitCount = 0;
+}
+
+void picGIS::OnWindowEvent(WindowEvent event) {
+    switch (event) {
+        case WindowEvent::KeyPressed:
+        case WindowEvent::MouseMoved:
+            CountUserInput();
+            break;
+        case WindowEvent::FocusLost:
+        case WindowEvent::CloseRequested:
+            ExitCount = 3;
+            break;
+        case WindowEvent::Resized:
+            Resize();
+            break;
+    }
+}
+
+}  // namespace kelvarin

@@ -1,0 +1,167 @@
+#pragma once
+// The map window: it holds the whole scene (layers, stations, centre points), places
+// map coordinates on the surface with equal scales and north up, runs both method
+// drivers and the endless demonstration cycle, and keeps the exit counter.
+// It sees the outside world only through a Surface and a WindowSystem.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/BoundedArray.hpp"
+#include "model/Color.hpp"
+#include "model/Stations.hpp"
+#include "model/Surface.hpp"
+#include "model/cLayer.hpp"
+#include "model/cPoint.hpp"
+#include "scene/Scene.hpp"
+#include "view/WindowSystem.hpp"
+
+namespace kelvarin {
+
+// Layer numbers of lyrLayer.
+namespace LayerIndex {
+constexpr long Basin = 1;
+constexpr long TriangleNetwork = 2;
+constexpr long CenterPointNetwork = 3;
+constexpr long PolygonNetwork = 4;
+constexpr long Intersection = 5;
+constexpr long Streams = 6;
+constexpr long Other = 7;
+constexpr long Count = 7;
+}  // namespace LayerIndex
+
+// The window's colours (0x00BBGGRR).
+namespace MapColor {
+constexpr ColorRef White = 0xFFFFFF;
+constexpr ColorRef Green = 0x008000;
+constexpr ColorRef Yellow = 0x00FFFF;
+constexpr ColorRef BrightGreen = 0x00FF00;
+constexpr ColorRef Blue = 0xFF0000;
+constexpr ColorRef Magenta = 0xFF00FF;
+constexpr ColorRef Red = 0x0000FF;
+}  // namespace MapColor
+
+// Name of the scene file in the program's folder.
+inline constexpr const char* kSceneFileName = "Kelvarin.ini";
+
+// Captions of the two methods in the credit label.
+inline constexpr const char* kThiessenCaption = "徐昇多邊形法 - Thiessen Polygon Method";
+inline constexpr const char* kHeightBalanceCaption = "高度平衡多邊形法 - Height Balance Polygon Method";
+
+// Kelvarin's version, as the build gives it.
+const char* KelvarinVersion();
+
+class picGIS final : public WindowEventSink {
+public:
+    // window initialisation: the seven layers and their colours; registers itself as
+    // the window system's event sink
+    picGIS(Surface& surface, WindowSystem& windowSystem);
+    ~picGIS();
+    picGIS(const picGIS&) = delete;
+    picGIS& operator=(const picGIS&) = delete;
+
+    // ---- loading ----
+
+    // window loading: GISFile = programFolder / "Kelvarin.ini", the scene, the credits.
+    // A scene that cannot be used leaves the window empty with LoadError() set and shown.
+    void Load(const std::filesystem::path& programFolder);
+    // reads the scene into layer 1, Stations and, for ShowMethod 1 or -1, CenterPoints;
+    // throws SceneError (or std::runtime_error) when the scene cannot be used
+    std::string OpenThiessenFile(const std::string& file);
+    // fills CenterPoints from GISFile in map-local coordinates; throws SceneError
+    void ReadCenterPoint();
+    // empty when the scene loaded; else the reason it could not be used
+    const std::string& LoadError() const { return loadError_; }
+    // the scene as the file gives it (scene coordinates)
+    const Scene& LoadedScene() const { return scene_; }
+
+    // ---- map window ----
+
+    // fixes ReferancePoint, moves the scene into map-local coordinates and fits the map
+    void SetWindowMargineMap(bool restoreBoundary, bool restoreStations);
+    // shows the map rectangle (X1, Y1) top-left to (X2, Y2) bottom-right on the canvas;
+    // with keepAspect both axes get the same scale and the rectangle stays centred
+    static void SetMapWindow(Surface& canvas, double X1, double Y1, double X2, double Y2, bool keepAspect);
+    // the window got a new size: refit the map, redraw, forget earlier input
+    void Resize();
+    // clears the window and redraws every layer and every station
+    void ReDrawBasin();
+    // station marks inside MapExtent; by selection: red when selected, green when not
+    void DrawStations(ColorRef color, bool bySelection);
+    // moves the credit label to a random place with a random colour
+    void PlaceCreditLabel();
+    // a circle around the point and a dot at its centre
+    static void DrawStationMark(Surface& surface, const cPoint& point, double radius, ColorRef color);
+
+    // ---- demonstration ----
+
+    // the endless cycle; returns when the run must end
+    void RunAnalysisAll();
+    // wipes the construction layers and the selection, redraws the basin
+    void UndoThiessen();
+    void DisableStationSelect();
+    // one animated analysis of the selected stations: the number of selected stations,
+    // 0 when none is selected, empty when an exit request interrupted it
+    std::optional<long> AutoThiessen();
+    std::optional<long> AutoHeightBalance();
+    // prints every selected station's name and weight (percent) beside its mark
+    void ShowStationWeights();
+
+    // ---- exit rules ----
+
+    // lets window messages through, then tells whether the run must end
+    bool IsExitAll();
+    // one key press or mouse movement
+    void CountUserInput();
+    void OnWindowEvent(WindowEvent event) override;
+    bool ExitRequested() const override { return ExitCount >= 2; }
+    // how often IsExitAll has been asked
+    long ExitChecks() const { return exitChecks_; }
+
+    // ---- state ----
+
+    std::int64_t HasParent = 0;          // preview parent window, 0 in a full-screen run
+    Array1<LayerRef> lyrLayer;           // 1..7
+    Array1<StationRef> Stations;         // 1..n in file order
+    Array1<PointRef> CenterPoints;       // 1..n(n-1)/2, map-local
+    PointRef ReferancePoint;             // subtracted from every scene coordinate
+    std::array<cPoint, 2> MapExtent{};   // 0 top-left (min X, max Y), 1 bottom-right (max X, min Y)
+    double StationMarkSize = 0.0;        // mark diameter in map units
+    int ExitCount = 0;
+    std::string GISFile;
+    std::string CreditText;
+    int ShowMethod = 0;                  // 0 Thiessen, 1 height-balance, -1 either
+    CreditLabel labMarkTarvo;
+    ColorRef StationSelectedColor = MapColor::Red;
+    ColorRef StationColor = MapColor::Green;
+    ColorRef IntersectColor = MapColor::Magenta;
+
+    Surface& surface() { return surface_; }
+    WindowSystem& windowSystem() { return windowSystem_; }
+
+private:
+    void ClearScene();
+    void ShowLoadError();
+    // draws a ring, repaints and asks IsExitAll; true when the run must end
+    bool Show(const cPolygon& ring, ColorRef color);
+    // cuts every station's ring by the basin, draws the pieces and stores Area and Weight;
+    // false when an exit request interrupted it
+    bool ClipAndWeigh(const Array1<PolygonRef>& polygons, const std::vector<StationRef>& selection);
+    // the selected station entries in station order
+    std::vector<StationRef> Selection() const;
+
+    Surface& surface_;
+    WindowSystem& windowSystem_;
+    Scene scene_;
+    std::string loadError_;
+    long exitChecks_ = 0;
+};
+
+// The three credit lines: Kelvarin and its version, what the screen shows, where to read more.
+std::string MakeCreditText();
+
+}  // namespace kelvarin
