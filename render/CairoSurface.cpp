@@ -1,0 +1,578 @@
+#include "render/CairoSurface.hpp"
+
+#include <cairo-pdf.h>
+#include <cairo-svg.h>
+#include <cairo.h>
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <numbers>
+#include <stdexcept>
+
+namespace kelvarin {
+namespace {
+
+// The families asked for, CJK first: the captions and gauge names are Chinese.
+constexpr std::array<const char*, 6> kCjkFamilies = {"WenQuanYi Zen Hei", "Noto Sans CJK TC",   "Noto Sans CJK SC",
+                                                     "Noto Sans CJK JP",  "Source Han Sans TC", "AR PL UMing TW"};
+constexpr const char* kFallbackFamily = "sans-serif";
+
+// Sizes in pixels, chosen so that 320x240 stays legible and 3840x2160 is not thin:
+// they grow with the shorter side of the device and have a floor for tiny previews.
+constexpr double kPenPerShortSide = 1.0 / 540.0;  // 2 px at 1080, 4 px at 2160
+constexpr double kMinPen = 1.0;
+constexpr double kTextPerShortSide = 1.0 / 50.0;  // gauge names: 21.6 px at 1080
+constexpr double kMinText = 10.0;
+constexpr double kLabelPerShortSide = 1.0 / 56.0;  // credit label: 19 px at 1080
+constexpr double kMinLabel = 9.0;
+constexpr double kDotPerPen = 1.3;     // a dot is a little wider than a line
+constexpr double kHaloPerText = 0.18;  // dark outline under text, so it reads over lines
+constexpr int kMaxSide = 16384;        // cairo's own limit for image surfaces
+
+// the comma-separated family list Pango resolves per character
+std::string FamilyList() {
+    std::string list;
+    for (const char* f : kCjkFamilies) {
+        list += f;
+        list += ',';
+    }
+    return list + kFallbackFamily;
+}
+
+PangoFontDescription* NewFont(double pixelSize) {
+    PangoFontDescription* font = pango_font_description_from_string(FamilyList().c_str());
+    pango_font_description_set_absolute_size(font, pixelSize * PANGO_SCALE);
+    return font;
+}
+
+// layouts that measure the same on raster and vector surfaces: no hinting
+void SetUnhinted(PangoContext* context) {
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    pango_cairo_context_set_font_options(context, options);
+    cairo_font_options_destroy(options);
+}
+
+// the caption's "\r\n" line breaks as Pango paragraphs
+std::string Lines(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            out += '\n';
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+void SetColor(cairo_t* cr, ColorRef c) {
+    cairo_set_source_rgb(cr, RedOf(c) / 255.0, GreenOf(c) / 255.0, BlueOf(c) / 255.0);
+}
+
+void Fill(cairo_t* cr, ColorRef c) {
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    SetColor(cr, c);
+    cairo_paint(cr);
+    cairo_restore(cr);
+}
+
+// a fresh drawing context with the surface's line style
+cairo_t* NewContext(cairo_surface_t* s, double pen) {
+    cairo_t* cr = cairo_create(s);
+    cairo_set_line_width(cr, pen);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_GRAY);
+    return cr;
+}
+
+void Check(cairo_status_t status, const std::string& what) {
+    if (status != CAIRO_STATUS_SUCCESS) throw std::runtime_error(what + ": " + cairo_status_to_string(status));
+}
+
+// relative perceived brightness of a colour, 0..1
+double Luminance(ColorRef c) { return (0.299 * RedOf(c) + 0.587 * GreenOf(c) + 0.114 * BlueOf(c)) / 255.0; }
+
+}  // namespace
+
+PictureFormat PictureFormatOf(const std::filesystem::path& file) {
+    std::string ext = file.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (ext == ".png") return PictureFormat::Png;
+    if (ext == ".svg") return PictureFormat::Svg;
+    if (ext == ".pdf") return PictureFormat::Pdf;
+    throw std::invalid_argument("picture file '" + file.string() + "' must end in .png, .svg or .pdf");
+}
+
+FontCheck CheckTextFont(std::string_view text) {
+    PangoFontMap* map = pango_cairo_font_map_get_default();
+    PangoContext* context = pango_font_map_create_context(map);
+    PangoLayout* layout = pango_layout_new(context);
+    PangoFontDescription* font = NewFont(16.0);
+    pango_layout_set_font_description(layout, font);
+    const std::string lines = Lines(text);
+    pango_layout_set_text(layout, lines.c_str(), static_cast<int>(lines.size()));
+
+    FontCheck result;
+    result.UnknownGlyphs = pango_layout_get_unknown_glyphs_count(layout);
+    PangoLayoutIter* iter = pango_layout_get_iter(layout);
+    std::string first;
+    do {
+        PangoLayoutRun* run = pango_layout_iter_get_run_readonly(iter);
+        if (!run || !run->item->analysis.font) continue;
+        PangoFontDescription* used = pango_font_describe(run->item->analysis.font);
+        const char* family = pango_font_description_get_family(used);
+        const std::string name = family ? family : "";
+        pango_font_description_free(used);
+        if (first.empty()) first = name;
+        const std::string_view piece(lines.data() + run->item->offset, static_cast<std::size_t>(run->item->length));
+        const bool wide = std::any_of(piece.begin(), piece.end(), [](char c) { return (c & 0x80) != 0; });
+        if (wide) {
+            result.Family = name;
+            break;
+        }
+    } while (pango_layout_iter_next_run(iter));
+    pango_layout_iter_free(iter);
+    if (result.Family.empty()) result.Family = first;
+    result.CjkFamily =
+        std::any_of(kCjkFamilies.begin(), kCjkFamilies.end(), [&](const char* f) { return result.Family == f; });
+
+    pango_font_description_free(font);
+    g_object_unref(layout);
+    g_object_unref(context);
+    return result;
+}
+
+// Cairo and Pango state: the persistent image, the shown frame, the vector copy.
+struct CairoSurface::Impl {
+    cairo_surface_t* persistent = nullptr;
+    cairo_t* persistentCr = nullptr;
+    PangoLayout* persistentText = nullptr;
+    cairo_surface_t* frame = nullptr;
+    cairo_t* frameCr = nullptr;
+    PangoLayout* frameText = nullptr;
+    cairo_surface_t* vector = nullptr;  // recording surface, when kept
+    cairo_t* vectorCr = nullptr;
+    PangoLayout* vectorText = nullptr;
+    bool vectorComplete = false;  // kept since the last Clear
+    cairo_surface_t* target = nullptr;
+    PangoFontDescription* textFont = nullptr;
+    PangoFontDescription* labelFont = nullptr;
+
+    // a layout bound to a context, with the text font
+    PangoLayout* NewLayout(cairo_t* cr) const {
+        PangoLayout* layout = pango_cairo_create_layout(cr);
+        SetUnhinted(pango_layout_get_context(layout));
+        pango_layout_context_changed(layout);
+        pango_layout_set_font_description(layout, textFont);
+        return layout;
+    }
+    void DropVector() {
+        if (vectorText) g_object_unref(vectorText);
+        if (vectorCr) cairo_destroy(vectorCr);
+        if (vector) cairo_surface_destroy(vector);
+        vectorText = nullptr;
+        vectorCr = nullptr;
+        vector = nullptr;
+        vectorComplete = false;
+    }
+    void NewVector(int width, int height, double pen) {
+        DropVector();
+        cairo_rectangle_t extents{0.0, 0.0, static_cast<double>(width), static_cast<double>(height)};
+        vector = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extents);
+        vectorCr = NewContext(vector, pen);
+        vectorText = NewLayout(vectorCr);
+        vectorComplete = true;
+    }
+    void DropImages() {
+        if (persistentText) g_object_unref(persistentText);
+        if (persistentCr) cairo_destroy(persistentCr);
+        if (persistent) cairo_surface_destroy(persistent);
+        if (frameText) g_object_unref(frameText);
+        if (frameCr) cairo_destroy(frameCr);
+        if (frame) cairo_surface_destroy(frame);
+        persistentText = frameText = nullptr;
+        persistentCr = frameCr = nullptr;
+        persistent = frame = nullptr;
+    }
+    ~Impl() {
+        DropVector();
+        DropImages();
+        if (target) cairo_surface_destroy(target);
+        if (textFont) pango_font_description_free(textFont);
+        if (labelFont) pango_font_description_free(labelFont);
+    }
+};
+
+CairoSurface::CairoSurface(int width, int height) : impl_(std::make_unique<Impl>()) { Build(width, height); }
+
+CairoSurface::CairoSurface(int width, int height, cairo_surface_t* target) : CairoSurface(width, height) {
+    SetTarget(target);
+}
+
+CairoSurface::~CairoSurface() = default;
+
+// (re)creates the images for a device size, keeping the persistent image's top-left part
+void CairoSurface::Build(int width, int height) {
+    if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide)
+        throw std::invalid_argument("surface size " + std::to_string(width) + "x" + std::to_string(height) +
+                                    " is outside 1x1 to " + std::to_string(kMaxSide) + "x" + std::to_string(kMaxSide));
+    const bool first = impl_->persistent == nullptr;
+    if (first) scale_ = {0.0, 0.0, static_cast<double>(width), static_cast<double>(height)};
+    width_ = width;
+    height_ = height;
+    const double shortSide = std::min(width, height);
+    penWidth_ = std::max(kMinPen, shortSide * kPenPerShortSide);
+    textSize_ = std::max(kMinText, shortSide * kTextPerShortSide);
+    labelTextSize_ = std::max(kMinLabel, shortSide * kLabelPerShortSide);
+    if (impl_->textFont) pango_font_description_free(impl_->textFont);
+    if (impl_->labelFont) pango_font_description_free(impl_->labelFont);
+    impl_->textFont = NewFont(textSize_);
+    impl_->labelFont = NewFont(labelTextSize_);
+
+    cairo_surface_t* old = impl_->persistent ? cairo_surface_reference(impl_->persistent) : nullptr;
+    impl_->DropImages();
+    impl_->persistent = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    impl_->frame = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    Check(cairo_surface_status(impl_->persistent), "persistent image");
+    Check(cairo_surface_status(impl_->frame), "frame image");
+    impl_->persistentCr = NewContext(impl_->persistent, penWidth_);
+    impl_->frameCr = NewContext(impl_->frame, penWidth_);
+    impl_->persistentText = impl_->NewLayout(impl_->persistentCr);
+    impl_->frameText = impl_->NewLayout(impl_->frameCr);
+    Fill(impl_->persistentCr, kBackground);
+    if (old) {
+        cairo_set_source_surface(impl_->persistentCr, old, 0, 0);
+        cairo_paint(impl_->persistentCr);
+        cairo_surface_destroy(old);
+    }
+    // a vector copy cannot follow a resize: it restarts empty and incomplete
+    if (impl_->vector) {
+        impl_->NewVector(width, height, penWidth_);
+        impl_->vectorComplete = first;
+    }
+    frameStale_ = true;
+}
+
+void CairoSurface::Resize(int width, int height) { Build(width, height); }
+
+void CairoSurface::SetTarget(cairo_surface_t* target) {
+    if (impl_->target) cairo_surface_destroy(impl_->target);
+    impl_->target = target ? cairo_surface_reference(target) : nullptr;
+}
+
+void CairoSurface::SetKeepVector(bool on) {
+    keepVector_ = on;
+    if (on && !impl_->vector) {
+        impl_->NewVector(width_, height_, penWidth_);
+        impl_->vectorComplete = false;  // what was drawn before is not in it
+    } else if (!on) {
+        impl_->DropVector();
+    }
+}
+
+void CairoSurface::SetScale(const ScaleRect& scale) {
+    if (!std::isfinite(scale.Left) || !std::isfinite(scale.Top) || !std::isfinite(scale.Right) ||
+        !std::isfinite(scale.Bottom) || scale.Width() == 0.0 || scale.Height() == 0.0)
+        throw std::invalid_argument("surface scale needs a finite rectangle of non-zero width and height");
+    scale_ = scale;
+}
+
+double CairoSurface::DeviceX(double x) const { return (x - scale_.Left) / scale_.Width() * width_; }
+double CairoSurface::DeviceY(double y) const { return (y - scale_.Top) / scale_.Height() * height_; }
+
+namespace {
+
+// the drawing contexts one call draws on: persistent (and vector), or the shown frame (and the target)
+template <class F>
+void ForEachContext(bool persistent, cairo_t* a, cairo_t* b, cairo_t* c, F draw) {
+    if (persistent) {
+        draw(a);
+        if (b) draw(b);
+    } else {
+        draw(c);
+    }
+}
+
+}  // namespace
+
+void CairoSurface::Line(double x1, double y1, double x2, double y2, ColorRef color) {
+    const double ax = DeviceX(x1), ay = DeviceY(y1), bx = DeviceX(x2), by = DeviceY(y2);
+    if (!autoRedraw_) ComposeIfStale();
+    ForEachContext(autoRedraw_, impl_->persistentCr, impl_->vectorCr, impl_->frameCr, [&](cairo_t* cr) {
+        SetColor(cr, color);
+        cairo_move_to(cr, ax, ay);
+        cairo_line_to(cr, bx, by);
+        cairo_stroke(cr);
+    });
+    if (autoRedraw_) frameStale_ = true;
+}
+
+void CairoSurface::Circle(double x, double y, double radius, ColorRef color) {
+    const double cx = DeviceX(x), cy = DeviceY(y);
+    const double r = std::abs(radius / scale_.Width() * width_);
+    if (!autoRedraw_) ComposeIfStale();
+    ForEachContext(autoRedraw_, impl_->persistentCr, impl_->vectorCr, impl_->frameCr, [&](cairo_t* cr) {
+        SetColor(cr, color);
+        cairo_new_sub_path(cr);
+        cairo_arc(cr, cx, cy, r, 0.0, 2.0 * std::numbers::pi);
+        cairo_stroke(cr);
+    });
+    if (autoRedraw_) frameStale_ = true;
+}
+
+void CairoSurface::Dot(double x, double y, ColorRef color) {
+    const double cx = DeviceX(x), cy = DeviceY(y);
+    const double r = penWidth_ * kDotPerPen;
+    if (!autoRedraw_) ComposeIfStale();
+    ForEachContext(autoRedraw_, impl_->persistentCr, impl_->vectorCr, impl_->frameCr, [&](cairo_t* cr) {
+        SetColor(cr, color);
+        cairo_new_sub_path(cr);
+        cairo_arc(cr, cx, cy, r, 0.0, 2.0 * std::numbers::pi);
+        cairo_fill(cr);
+    });
+    if (autoRedraw_) frameStale_ = true;
+}
+
+void CairoSurface::MoveTo(double x, double y) {
+    currentX_ = x;
+    currentY_ = y;
+}
+
+void CairoSurface::SetTextAlign(int flags) { textAlign_ = flags; }
+
+void CairoSurface::Print(std::string_view text) {
+    const std::string lines = Lines(text);
+    // measure once, on the layout of whichever context draws
+    PangoLayout* measure = autoRedraw_ ? impl_->persistentText : impl_->frameText;
+    pango_layout_set_text(measure, lines.c_str(), static_cast<int>(lines.size()));
+    PangoRectangle logical;
+    pango_layout_get_extents(measure, nullptr, &logical);
+    const double w = static_cast<double>(logical.width) / PANGO_SCALE;
+    const double h = static_cast<double>(logical.height) / PANGO_SCALE;
+    const double baseline = static_cast<double>(pango_layout_get_baseline(measure)) / PANGO_SCALE;
+
+    const double x0 = DeviceX(currentX_), y0 = DeviceY(currentY_);
+    double left = x0;
+    switch (textAlign_ & TextAlign::Center) {
+        case TextAlign::Right:
+            left = x0 - w;
+            break;
+        case TextAlign::Center:
+            left = x0 - w / 2.0;
+            break;
+        default:
+            break;
+    }
+    double top = y0;
+    if ((textAlign_ & TextAlign::Baseline) == TextAlign::Baseline) {
+        top = y0 - baseline;
+    } else if (textAlign_ & TextAlign::Bottom) {
+        top = y0 - h;
+    }
+
+    if (!autoRedraw_) ComposeIfStale();
+    const auto draw = [&](cairo_t* cr, PangoLayout* layout) {
+        if (layout != measure) pango_layout_set_text(layout, lines.c_str(), static_cast<int>(lines.size()));
+        cairo_save(cr);
+        cairo_move_to(cr, left, top);
+        pango_cairo_layout_path(cr, layout);
+        SetColor(cr, kBackground);
+        cairo_set_line_width(cr, textSize_ * kHaloPerText);
+        cairo_stroke(cr);
+        cairo_move_to(cr, left, top);
+        SetColor(cr, foreColor_);
+        pango_cairo_show_layout(cr, layout);
+        cairo_restore(cr);
+    };
+    if (autoRedraw_) {
+        draw(impl_->persistentCr, impl_->persistentText);
+        if (impl_->vectorCr) draw(impl_->vectorCr, impl_->vectorText);
+        frameStale_ = true;
+    } else {
+        draw(impl_->frameCr, impl_->frameText);
+    }
+
+    // with the update flag the position moves on along the text, as a device context does
+    if (textAlign_ & TextAlign::UpdateCurrentPosition) {
+        double x = x0;
+        switch (textAlign_ & TextAlign::Center) {
+            case TextAlign::Left:
+                x = x0 + w;
+                break;
+            case TextAlign::Right:
+                x = x0 - w;
+                break;
+            default:
+                break;  // centred text leaves the position where it is
+        }
+        currentX_ = scale_.Left + x / width_ * scale_.Width();
+    }
+}
+
+void CairoSurface::Clear() {
+    if (autoRedraw_) {
+        Fill(impl_->persistentCr, kBackground);
+        if (impl_->vector) impl_->NewVector(width_, height_, penWidth_);
+    } else {
+        ComposeIfStale();
+        Fill(impl_->frameCr, kBackground);
+    }
+    currentX_ = 0.0;
+    currentY_ = 0.0;
+    frameStale_ = autoRedraw_;
+}
+
+// draws the credit label on a context, over whatever is there
+void CairoSurface::DrawLabel(void* context) const {
+    if (!label_.Visible || label_.Caption.empty()) return;
+    cairo_t* cr = static_cast<cairo_t*>(context);
+    PangoLayout* layout = pango_cairo_create_layout(cr);
+    SetUnhinted(pango_layout_get_context(layout));
+    pango_layout_context_changed(layout);
+    pango_layout_set_font_description(layout, impl_->labelFont);
+    const std::string lines = Lines(label_.Caption);
+    pango_layout_set_text(layout, lines.c_str(), static_cast<int>(lines.size()));
+    PangoRectangle logical;
+    pango_layout_get_extents(layout, nullptr, &logical);
+    const double w = static_cast<double>(logical.width) / PANGO_SCALE;
+    const double h = static_cast<double>(logical.height) / PANGO_SCALE;
+    const double x = DeviceX(label_.Left), y = DeviceY(label_.Top);
+    const double pad = labelTextSize_ * 0.35;
+
+    // a backing panel of the opposite brightness keeps any label colour readable
+    cairo_save(cr);
+    const bool darkText = Luminance(label_.ForeColor) < 0.45;
+    if (darkText) {
+        cairo_set_source_rgba(cr, 0.92, 0.92, 0.92, 0.80);
+    } else {
+        cairo_set_source_rgba(cr, 0.0, 0.0, 0.0, 0.55);
+    }
+    cairo_rectangle(cr, x, y, w + 2.0 * pad, h + 2.0 * pad);
+    cairo_fill(cr);
+    cairo_move_to(cr, x + pad, y + pad);
+    SetColor(cr, label_.ForeColor);
+    pango_cairo_show_layout(cr, layout);
+    cairo_restore(cr);
+    g_object_unref(layout);
+}
+
+// the shown frame, from the persistent image and the label, when drawing has changed them
+void CairoSurface::ComposeIfStale() const {
+    if (!frameStale_) return;
+    cairo_t* cr = impl_->frameCr;
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr, impl_->persistent, 0, 0);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    DrawLabel(cr);
+    cairo_surface_flush(impl_->frame);
+    frameStale_ = false;
+}
+
+void CairoSurface::Refresh() {
+    frameStale_ = true;  // a repaint shows the persistent image: unkept drawing is gone
+    ++frames_;
+    if (impl_->target) {
+        ComposeIfStale();
+        cairo_t* cr = cairo_create(impl_->target);
+        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+        cairo_set_source_surface(cr, impl_->frame, 0, 0);
+        cairo_paint(cr);
+        cairo_destroy(cr);
+        cairo_surface_flush(impl_->target);
+    }
+    if (hook_) hook_(Frame{frames_, *this});
+}
+
+cairo_surface_t* CairoSurface::Image() const {
+    ComposeIfStale();
+    return impl_->frame;
+}
+
+ColorRef CairoSurface::PixelAt(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+        throw std::out_of_range("pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") is outside the " +
+                                std::to_string(width_) + "x" + std::to_string(height_) + " surface");
+    cairo_surface_t* image = Image();
+    const unsigned char* data = cairo_image_surface_get_data(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    std::uint32_t argb = 0;
+    std::copy_n(data + static_cast<std::ptrdiff_t>(y) * stride + static_cast<std::ptrdiff_t>(x) * 4, 4,
+                reinterpret_cast<unsigned char*>(&argb));
+    return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+}
+
+void CairoSurface::WritePicture(const std::filesystem::path& file) const {
+    switch (PictureFormatOf(file)) {
+        case PictureFormat::Png:
+            WritePng(file);
+            break;
+        case PictureFormat::Svg:
+            WriteSvg(file);
+            break;
+        case PictureFormat::Pdf:
+            WritePdf(file);
+            break;
+    }
+}
+
+void CairoSurface::WritePng(const std::filesystem::path& file) const {
+    Check(cairo_surface_write_to_png(Image(), file.string().c_str()), "cannot write '" + file.string() + "'");
+}
+
+namespace {
+
+enum class VectorKind { Svg, Pdf };
+
+}  // namespace
+
+// draws the vector copy and the label onto an SVG or PDF file
+static void WriteVector(const CairoSurface& self, cairo_surface_t* vector, bool complete,
+                        const std::filesystem::path& file, VectorKind kind,
+                        const std::function<void(cairo_t*)>& drawLabel) {
+    if (!vector || !complete)
+        throw std::logic_error("cannot write '" + file.string() +
+                               "': the surface kept no complete vector copy (switch KeepVector on before drawing)");
+    const double w = self.DeviceWidth(), h = self.DeviceHeight();
+    cairo_surface_t* out = kind == VectorKind::Svg ? cairo_svg_surface_create(file.string().c_str(), w, h)
+                                                   : cairo_pdf_surface_create(file.string().c_str(), w, h);
+    if (kind == VectorKind::Pdf) cairo_pdf_surface_set_metadata(out, CAIRO_PDF_METADATA_TITLE, "Kelvarin");
+    const cairo_status_t created = cairo_surface_status(out);
+    if (created != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(out);
+        Check(created, "cannot write '" + file.string() + "'");
+    }
+    cairo_t* cr = cairo_create(out);
+    Fill(cr, CairoSurface::kBackground);
+    cairo_set_source_surface(cr, vector, 0, 0);
+    cairo_paint(cr);
+    drawLabel(cr);
+    cairo_destroy(cr);
+    cairo_surface_finish(out);
+    const cairo_status_t status = cairo_surface_status(out);
+    cairo_surface_destroy(out);
+    Check(status, "cannot write '" + file.string() + "'");
+}
+
+void CairoSurface::WriteSvg(const std::filesystem::path& file) const {
+    WriteVector(*this, impl_->vector, impl_->vectorComplete, file, VectorKind::Svg,
+                [this](cairo_t* cr) { DrawLabel(cr); });
+}
+
+void CairoSurface::WritePdf(const std::filesystem::path& file) const {
+    WriteVector(*this, impl_->vector, impl_->vectorComplete, file, VectorKind::Pdf,
+                [this](cairo_t* cr) { DrawLabel(cr); });
+}
+
+}  // namespace kelvarin

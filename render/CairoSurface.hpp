@@ -1,0 +1,144 @@
+#pragma once
+// The map window's drawing surface as a real picture: Cairo for lines, circles and
+// dots, Pango (with a CJK font) for text. Drawing in map coordinates goes through the
+// scale the map window sets, either into the kept persistent image (AutoRedraw on) or
+// straight onto the shown frame (AutoRedraw off, gone at the next repaint). Refresh
+// presents: the frame becomes the persistent image with the credit label above it,
+// and the presentation hook is called, where a window host copies the frame to its
+// window and paces the animation, and where files of the frames are written.
+//
+// Cairo and Pango types stay out of this header; a host that holds a cairo surface
+// passes it as the opaque pointer it is.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "model/Surface.hpp"
+
+typedef struct _cairo_surface cairo_surface_t;  // same declaration as <cairo.h>
+
+namespace kelvarin {
+
+// Which file a picture is written as, chosen from the file name's extension.
+enum class PictureFormat { Png, Svg, Pdf };
+
+// Png, Svg or Pdf for ".png", ".svg", ".pdf" (any case); throws std::invalid_argument otherwise
+PictureFormat PictureFormatOf(const std::filesystem::path& file);
+
+// What a lookup of the text font found for a piece of text.
+struct FontCheck {
+    std::string Family;      // the family Pango chose for the text's first non-Latin run (or first run)
+    int UnknownGlyphs = 0;   // characters no available font can show (they would be drawn as boxes)
+    bool CjkFamily = false;  // Family is one of the CJK families the surface asks for
+    bool Ok() const { return UnknownGlyphs == 0 && CjkFamily; }
+};
+
+// Looks up the fonts the surface would use for text; used to refuse drawing boxes.
+FontCheck CheckTextFont(std::string_view text);
+
+class CairoSurface : public Surface {
+  public:
+    // colours of the picture that the map window does not set
+    static constexpr ColorRef kBackground = RGB(14, 18, 28);  // dark blue-grey
+    static constexpr ColorRef kDefaultForeColor = RGB(235, 235, 235);
+
+    // one presented frame, handed to the presentation hook
+    struct Frame {
+        long Number;                // 1 for the first Refresh
+        const CairoSurface& Owner;  // Image(), WritePicture() and friends give this frame
+    };
+    using PresentHook = std::function<void(const Frame&)>;
+
+    // a surface of its own, width x height pixels (each 1..16384)
+    CairoSurface(int width, int height);
+    // as above, and every presented frame is also painted onto target (a window's cairo
+    // surface, say); the target must outlive this surface or be replaced with SetTarget
+    CairoSurface(int width, int height, cairo_surface_t* target);
+    ~CairoSurface() override;
+    CairoSurface(const CairoSurface&) = delete;
+    CairoSurface& operator=(const CairoSurface&) = delete;
+
+    void Line(double x1, double y1, double x2, double y2, ColorRef color) override;
+    void Circle(double x, double y, double radius, ColorRef color) override;
+    void Dot(double x, double y, ColorRef color) override;
+    void MoveTo(double x, double y) override;
+    void SetTextAlign(int flags) override;
+    void Print(std::string_view text) override;
+    void Clear() override;
+    void Refresh() override;
+    bool AutoRedraw() const override { return autoRedraw_; }
+    void SetAutoRedraw(bool on) override { autoRedraw_ = on; }
+    void SetScale(const ScaleRect& scale) override;
+    ScaleRect Scale() const override { return scale_; }
+    double DeviceWidth() const override { return width_; }
+    double DeviceHeight() const override { return height_; }
+    void SetLabel(const CreditLabel& label) override { label_ = label; }
+
+    // the colour Print uses
+    void SetForeColor(ColorRef color) { foreColor_ = color; }
+    ColorRef ForeColor() const { return foreColor_; }
+    // the current drawing position in map units
+    double CurrentX() const { return currentX_; }
+    double CurrentY() const { return currentY_; }
+    const CreditLabel& Label() const { return label_; }
+
+    // called after every Refresh with the frame just presented
+    void SetPresentHook(PresentHook hook) { hook_ = std::move(hook); }
+    long FramesPresented() const { return frames_; }
+    // the window surface presented frames are painted on (nullptr: none)
+    void SetTarget(cairo_surface_t* target);
+    // new device size, as a window resize: the persistent image keeps its top-left part
+    void Resize(int width, int height);
+
+    // keeps a vector copy of the persistent drawing (since the last Clear) for SVG and
+    // PDF files; off by default, it costs memory in an endless animation
+    void SetKeepVector(bool on);
+    bool KeepVector() const { return keepVector_; }
+
+    // the presented frame (persistent image, then the label) as a cairo image surface,
+    // owned by this surface; valid until the next drawing call
+    cairo_surface_t* Image() const;
+    // 0x00BBGGRR of one pixel of the presented frame; throws std::out_of_range outside it
+    ColorRef PixelAt(int x, int y) const;
+    // writes the presented frame; SVG and PDF need KeepVector on since the last Clear
+    void WritePicture(const std::filesystem::path& file) const;
+    void WritePng(const std::filesystem::path& file) const;
+    void WriteSvg(const std::filesystem::path& file) const;
+    void WritePdf(const std::filesystem::path& file) const;
+
+    // pen width in pixels and text sizes in pixels for this device size
+    double PenWidth() const { return penWidth_; }
+    double TextSize() const { return textSize_; }
+    double LabelTextSize() const { return labelTextSize_; }
+
+    // map units to device pixels
+    double DeviceX(double x) const;
+    double DeviceY(double y) const;
+
+  private:
+    struct Impl;
+
+    void Build(int width, int height);
+    void ComposeIfStale() const;
+    void DrawLabel(void* cr) const;
+
+    int width_ = 0, height_ = 0;
+    ScaleRect scale_;
+    bool autoRedraw_ = false;
+    bool keepVector_ = false;
+    ColorRef foreColor_ = kDefaultForeColor;
+    int textAlign_ = 0;
+    double currentX_ = 0.0, currentY_ = 0.0;
+    CreditLabel label_;
+    PresentHook hook_;
+    long frames_ = 0;
+    double penWidth_ = 1.0, textSize_ = 10.0, labelTextSize_ = 10.0;
+    mutable bool frameStale_ = true;  // the frame must be composed again before it is read
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace kelvarin
