@@ -9,7 +9,7 @@ packages=(
     libgeos-dev
     libcairo2-dev libpango1.0-dev fonts-wqy-zenhei
     libcli11-dev nlohmann-json3-dev
-    poppler-utils
+    libxml2-dev poppler-utils
 )
 
 missing=()
