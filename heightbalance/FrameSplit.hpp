@@ -18,6 +18,15 @@ namespace kelvarin {
 bool SplitFrameByLine(const PointArray& frame, const cPoint& first, const LineCoefficients& line,
                       cPolygon& firstRing, cPolygon& secondRing);
 
+// Crossing of a station's outer boundary line, through O (the inner vertex of the boundary
+// triangle) and M (the point on the boundary edge from the station S to its neighbour E),
+// with the outer frame F: returns the frame edge (0 when none) and the crossing in Q.
+// sign +1 takes the crossing counter-clockwise of the boundary edge as seen from S, -1 the
+// clockwise one. When no edge qualifies (O on M, as for a right angle opposite a boundary
+// edge) the direction is the boundary edge's outward normal from M.
+long OuterFrameCrossing(const cPoint& S, const cPoint& O, const cPoint& M, const cPoint& E, const PointArray& F,
+                        double sign, PointRef& Q);
+
 // the point the split line between two neighbouring stations passes through
 using SplitPointFunction = std::function<cPoint(const cPoint& A, const cPoint& B)>;
 

@@ -43,6 +43,10 @@ long BuildOpenHeightBalancePolygon(long j0, cPolygon& polygon, const Array1<long
 void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
                            const Array2<PointRef>& hbTri, const PointArray& frame);
 
+// the first pair of non-adjacent edges a, b (edge a runs from vertex a to a + 1) of the
+// ring that cross each other (verdict "In"); false, with a = b = 0, when there is none
+bool FindSelfCrossing(const cPolygon& ring, long& a, long& b);
+
 // two selected stations: the frame split by the line through the pair's centre point,
 // perpendicular to the pair; polygons has the bounds of stations
 void HeightBalanceTwoStations(PolygonArray& polygons, const PointArray& stations, const PointArray& frame,
