@@ -1,0 +1,185 @@
+// The intersection of two rings: crossings of their edges, the stretches of each
+// boundary that lie inside the other ring, and the walk that joins them into pieces.
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "geometry/ModMathTools.hpp"
+#include "geometry/modGISTools.hpp"
+
+namespace kelvarin {
+namespace {
+
+// index after i in a ring stored as lo..hi
+long Successor(const PointArray& pts, long i) { return pts.LBound() + ((i - pts.LBound() + 1) % pts.Count()); }
+
+// the first and the last vertex of a chain
+const cPoint& First(const cPolygon& chain) { return *chain(1); }
+const cPoint& Last(const cPolygon& chain) { return *chain(chain.Count()); }
+
+// appends a piece (a new ring) and returns it
+cPolygon& NewPiece(PolygonArray& pieces, long& count) {
+    count += 1;
+    if (count == 1) pieces.ReDim(1, 0);
+    pieces.ReDimPreserve(count - 1);
+    pieces.Append(std::make_shared<cPolygon>());
+    return *pieces(count);
+}
+
+}  // namespace
+
+// every crossing ("In") of an edge of A with an edge of B, in the order A's edge, then B's edge
+long FindCrossings(const PointArray& A, const PointArray& B, PointArray& X, Array1<long>& idxA, Array1<long>& idxB) {
+    long count = 0;
+    for (long i = A.LBound(); i <= A.UBound(); ++i) {
+        const long si = Successor(A, i);
+        for (long j = B.LBound(); j <= B.UBound(); ++j) {
+            const long sj = Successor(B, j);
+            PointRef pt;
+            if (SegmentIntersection(*A(i), *A(si), *B(j), *B(sj), pt) != Verdict::In) continue;
+            count += 1;
+            if (count == 1) {
+                X.ReDim(1, 0);
+                idxA.ReDim(1, 0);
+                idxB.ReDim(1, 0);
+            }
+            X.Append(NewPoint(pt->X, pt->Y, pt->z));
+            idxA.Append(i);
+            idxB.Append(j);
+        }
+    }
+    return count;
+}
+
+// the stretches of A's boundary inside B, each from one crossing to the next
+long ExtractInsideChains(const PointArray& A, const PointArray& B, PolygonArray& chains, const PointArray& X,
+                         const Array1<long>& idx) {
+    const long k = idx.Count();
+    if (k == 0) return 0;
+    const long first = idx.LBound();
+    const long last = idx.UBound();
+
+    // crossings in the order of A's edges, and along one edge from its start vertex
+    Array1<long> ord(first, last);
+    for (long i = first; i <= last; ++i) ord(i) = i;
+    for (long a = first; a <= last; ++a) {
+        for (long b = a + 1; b <= last; ++b) {
+            if (idx(ord(a)) > idx(ord(b))) {
+                SwapValues(ord(a), ord(b));
+            } else if (idx(ord(a)) == idx(ord(b)) && IsPointInSegmentBox(*X(ord(b)), *A(idx(ord(a))), *X(ord(a)))) {
+                SwapValues(ord(a), ord(b));
+            }
+        }
+    }
+
+    bool inside = WindingAngle(*A(idx(ord(first))), B) != 0.0;
+    long count = 0;
+    chains.ReDim(1, 0);
+    for (long c = first; c <= last; ++c) {
+        if (inside) {
+            inside = false;
+            continue;
+        }
+        inside = true;
+        auto chain = std::make_shared<cPolygon>();
+        const cPoint& start = *X(ord(c));
+        chain->Add(start.X, start.Y, start.z);
+        const long nxt = c < last ? c + 1 : first;
+        const long from = idx(ord(c));
+        const long to = idx(ord(nxt));
+        if (from != to || nxt == first) {
+            // A's vertices after this crossing's edge up to the start of the next crossing's edge
+            long v = from;
+            do {
+                v = Successor(A, v);
+                const cPoint& vertex = *A(v);
+                chain->Add(vertex.X, vertex.Y, vertex.z);
+            } while (v != to);
+        }
+        const cPoint& end = *X(ord(nxt));
+        chain->Add(end.X, end.Y, end.z);
+        chains.Append(chain);
+        count += 1;
+    }
+    return count;
+}
+
+// appends the chain that continues the ring at endPt; true when the ring is closed
+bool JoinChain(long& n, const cPoint& startPt, PointRef& endPt, PolygonArray& chains, cPolygon& ring) {
+    for (long i = 1; i <= n; ++i) {
+        const cPolygon& chain = *chains(i);
+        if (!IsSamePoint(First(chain), *endPt, false)) continue;
+        for (long v = 1; v <= chain.Count() - 1; ++v) ring.AddPoint(*chain(v));
+        endPt = chain(chain.Count());
+        const bool closed = IsSamePoint(*endPt, startPt, false);
+        SwapObjects(chains(i), chains(n));
+        n -= 1;
+        return closed;
+    }
+    for (long i = 1; i <= n; ++i) {
+        const cPolygon& chain = *chains(i);
+        if (!IsSamePoint(Last(chain), *endPt, false)) continue;
+        for (long v = chain.Count(); v >= 2; --v) ring.AddPoint(*chain(v));
+        endPt = chain(1);
+        const bool closed = IsSamePoint(*endPt, startPt, false);
+        SwapObjects(chains(i), chains(n));
+        n -= 1;
+        return closed;
+    }
+    return false;
+}
+
+// the region common to rings A and B as pieces 1..count (new open rings); returns count
+long ClipPolygons(PolygonArray& pieces, const PointArray& A, const PointArray& B) {
+    if (A.Empty() || B.Empty()) return 0;
+    cPoint maxA, minA, maxB, minB;
+    BoundingBox(A, maxA, minA);
+    BoundingBox(B, maxB, minB);
+    if (maxB.X < minA.X || maxB.Y < minA.Y || maxA.X < minB.X || maxA.Y < minB.Y) return 0;
+
+    PointArray X;
+    Array1<long> idxA, idxB;
+    const long k = FindCrossings(A, B, X, idxA, idxB);
+    long count = 0;
+
+    if (k == 0) {
+        if (WindingAngle(*A(A.LBound()), B) != 0.0) {
+            cPolygon& piece = NewPiece(pieces, count);
+            for (const auto& vertex : A) piece.AddPoint(*vertex);
+        }
+        if (WindingAngle(*B(B.LBound()), A) != 0.0) {
+            cPolygon& piece = NewPiece(pieces, count);
+            for (const auto& vertex : B) piece.AddPoint(*vertex);
+        }
+        return count;
+    }
+
+    PolygonArray chainsA, chainsB;
+    long nA = ExtractInsideChains(A, B, chainsA, X, idxA);
+    long nB = ExtractInsideChains(B, A, chainsB, X, idxB);
+    for (long i = 1; i <= nA; ++i) {
+        const cPolygon& seed = *chainsA(i);
+        const cPoint startPt = First(seed);
+        PointRef endPt = seed(seed.Count());
+        cPolygon& piece = NewPiece(pieces, count);
+        for (long v = 1; v <= seed.Count() - 1; ++v) piece.AddPoint(*seed(v));
+        // a walk that finds no continuation in either list closes the piece with what it has
+        int idleTurns = 0;
+        for (long t = 1; nA > 0 || nB > 0; ++t) {
+            const bool fromB = t % 2 == 1;
+            long& n = fromB ? nB : nA;
+            const long before = n;
+            if (JoinChain(n, startPt, endPt, fromB ? chainsB : chainsA, piece)) break;
+            idleTurns = n == before ? idleTurns + 1 : 0;
+            if (idleTurns >= 2) break;
+        }
+    }
+    for (long i = 1; i <= nB; ++i) {
+        cPolygon& piece = NewPiece(pieces, count);
+        for (const auto& vertex : *chainsB(i)) piece.AddPoint(*vertex);
+    }
+    return count;
+}
+
+}  // namespace kelvarin
