@@ -19,11 +19,12 @@ struct SceneStation {
 
 struct Scene {
     std::filesystem::path Path;
-    std::string BasinName;            // the vertex block that became the basin boundary
-    std::vector<cPoint> Basin;        // its vertices in file order
+    std::string BasinName;      // the vertex block that became the basin boundary
+    std::vector<cPoint> Basin;  // its vertices in file order
     std::vector<SceneStation> Stations;
-    int ShowMethod = 0;               // 0 Thiessen only, 1 height-balance only, -1 either
-    std::vector<cPoint> CenterPoints; // one per station pair (1,2), (1,3), ..., (n-1,n); read only when ShowMethod != 0
+    int ShowMethod = 0;  // 0 Thiessen only, 1 height-balance only, -1 either
+    std::vector<cPoint>
+        CenterPoints;  // one per station pair (1,2), (1,3), ..., (n-1,n); read only when ShowMethod != 0
 };
 
 // One problem with a scene file, located where possible.
@@ -36,11 +37,11 @@ struct SceneProblem {
 
 // Thrown when a scene cannot be used; what() lists every problem, one per line.
 class SceneError : public std::runtime_error {
-public:
+  public:
     explicit SceneError(std::vector<SceneProblem> problems);
     const std::vector<SceneProblem>& Problems() const { return problems_; }
 
-private:
+  private:
     std::vector<SceneProblem> problems_;
 };
 

@@ -1,0 +1,383 @@
+#include "scene/INIProFile.hpp"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <fstream>
+#include <iterator>
+
+namespace kelvarin {
+
+namespace {
+
+// 1-based line of a byte offset in text
+int LineOfOffset(std::string_view bytes, std::size_t offset) {
+    const std::size_t end = std::min(offset, bytes.size());
+    return 1 + static_cast<int>(std::count(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
+}
+
+// two-digit hexadecimal text of a byte
+std::string HexByte(unsigned char byte) {
+    static const char* digits = "0123456789ABCDEF";
+    return std::string("0x") + digits[byte >> 4] + digits[byte & 15];
+}
+
+// offset of the first byte that breaks UTF-8 (overlong forms and surrogates included), or npos
+std::size_t FirstInvalidUtf8(std::string_view bytes) {
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length = 0;
+        unsigned int low = 0x80, high = 0xBF;  // allowed range of the second byte
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0) low = 0xA0;
+            if (lead == 0xED) high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0) low = 0x90;
+            if (lead == 0xF4) high = 0x8F;
+        } else {
+            return i;
+        }
+        if (i + length > bytes.size()) return i;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            const unsigned int lo = k == 1 ? low : 0x80;
+            const unsigned int hi = k == 1 ? high : 0xBF;
+            if (next < lo || next > hi) return i;
+        }
+        i += length;
+    }
+    return std::string_view::npos;
+}
+
+// Big5 / code page 950 text as UTF-8 through iconv
+std::string Cp950ToUtf8(std::string_view bytes, const std::filesystem::path& file) {
+    iconv_t converter = iconv_open("UTF-8", "CP950");
+    if (converter == reinterpret_cast<iconv_t>(-1)) {
+        throw TextDecodeError(file, 0, "text is not UTF-8, and this system cannot convert Big5/CP950 text");
+    }
+    std::string out;
+    std::string input(bytes);
+    char* in = input.data();
+    std::size_t inLeft = input.size();
+    char buffer[4096];
+    while (inLeft > 0) {
+        char* outPtr = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t result = iconv(converter, &in, &inLeft, &outPtr, &outLeft);
+        out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+        if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            const std::size_t offset = static_cast<std::size_t>(in - input.data());
+            iconv_close(converter);
+            throw TextDecodeError(
+                file, LineOfOffset(bytes, offset),
+                "byte " + HexByte(static_cast<unsigned char>(bytes[offset])) + " is neither UTF-8 nor Big5/CP950 text");
+        }
+    }
+    iconv_close(converter);
+    return out;
+}
+
+// lines of text, "\n" or "\r\n" ending each; a final line end adds no empty line
+std::vector<std::string> SplitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.emplace_back(line);
+        start = next;
+    }
+    return lines;
+}
+
+// ASCII comparison without regard to case
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// a value without one pair of matching quotes around it
+std::string_view Unquote(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+        return value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+// a line that the profile services treat as no entry at all
+bool IsBlankOrComment(std::string_view trimmed) { return trimmed.empty() || trimmed.front() == ';'; }
+
+// the integer at the start of a profile value (sign, digits), held within the int range
+int LeadingInt(std::string_view value) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < value.size() && (value[i] == '+' || value[i] == '-')) {
+        negative = value[i] == '-';
+        ++i;
+    }
+    long long magnitude = 0;
+    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
+        magnitude = std::min<long long>(magnitude * 10 + (value[i] - '0'), static_cast<long long>(INT_MAX) + 1);
+    }
+    const long long signedValue = negative ? -magnitude : magnitude;
+    return static_cast<int>(std::clamp<long long>(signedValue, INT_MIN, INT_MAX));
+}
+
+}  // namespace
+
+TextDecodeError::TextDecodeError(std::filesystem::path file, int line, const std::string& message)
+    : std::runtime_error(file.string() + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + message),
+      file_(std::move(file)),
+      line_(line),
+      problem_(message) {}
+
+// bytes of a text file as UTF-8
+std::string DecodeToUtf8(std::string_view bytes, const std::filesystem::path& file, TextEncoding* encoding) {
+    const std::size_t nul = bytes.find('\0');
+    if (bytes.size() >= 2 &&
+        ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'))) {
+        throw TextDecodeError(file, 0, "text is UTF-16; save the file as UTF-8 or Big5/CP950");
+    }
+    if (nul != std::string_view::npos) {
+        throw TextDecodeError(file, LineOfOffset(bytes, nul), "holds a NUL byte: this is not a text file");
+    }
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        const std::string_view body = bytes.substr(3);
+        const std::size_t bad = FirstInvalidUtf8(body);
+        if (bad != std::string_view::npos) {
+            throw TextDecodeError(file, LineOfOffset(body, bad),
+                                  "byte " + HexByte(static_cast<unsigned char>(body[bad])) +
+                                      " is not UTF-8, although the file begins with a UTF-8 byte-order mark");
+        }
+        if (encoding != nullptr) *encoding = TextEncoding::Utf8WithBom;
+        return std::string(body);
+    }
+    if (FirstInvalidUtf8(bytes) == std::string_view::npos) {
+        if (encoding != nullptr) *encoding = TextEncoding::Utf8;
+        return std::string(bytes);
+    }
+    std::string converted = Cp950ToUtf8(bytes, file);
+    if (encoding != nullptr) *encoding = TextEncoding::Cp950;
+    return converted;
+}
+
+// printable name of an encoding
+std::string_view EncodingName(TextEncoding encoding) {
+    switch (encoding) {
+        case TextEncoding::Utf8:
+            return "UTF-8";
+        case TextEncoding::Utf8WithBom:
+            return "UTF-8 with BOM";
+        case TextEncoding::Cp950:
+            return "Big5/CP950";
+    }
+    return "UTF-8";
+}
+
+// ASCII lower case
+std::string LowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
+// text without surrounding spaces and tabs
+std::string_view TrimBlanks(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    const std::size_t last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+// reads and decodes a profile file
+ProfileFile ProfileFile::Read(const std::filesystem::path& file) {
+    ProfileFile profile;
+    profile.path_ = file;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error)) return profile;
+    std::ifstream stream(file, std::ios::binary);
+    if (!stream) return profile;
+    std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+    if (stream.bad()) return profile;
+    profile.lines_ = SplitLines(DecodeToUtf8(bytes, file, &profile.encoding_));
+    profile.exists_ = true;
+    profile.Index();
+    return profile;
+}
+
+// a profile over UTF-8 text in memory
+ProfileFile ProfileFile::FromText(std::string_view utf8, std::filesystem::path file) {
+    ProfileFile profile;
+    profile.path_ = std::move(file);
+    profile.lines_ = SplitLines(utf8);
+    profile.exists_ = true;
+    profile.Index();
+    return profile;
+}
+
+// finds the section headers: a line whose first non-blank is "[" and that holds a "]"
+void ProfileFile::Index() {
+    sections_.clear();
+    for (long n = 1; n <= LineCount(); ++n) {
+        const std::string_view trimmed = TrimBlanks(lines_[static_cast<std::size_t>(n - 1)]);
+        if (trimmed.empty() || trimmed.front() != '[') continue;
+        const std::size_t close = trimmed.find(']');
+        if (close == std::string_view::npos) continue;
+        if (!sections_.empty()) sections_.back().EndLine = n;
+        sections_.push_back(Section{std::string(TrimBlanks(trimmed.substr(1, close - 1))), n, n + 1, 0});
+    }
+    if (!sections_.empty()) sections_.back().EndLine = LineCount() + 1;
+}
+
+// line n of the file
+const std::string& ProfileFile::Line(long n) const {
+    if (n < 1 || n > LineCount()) ThrowIndexError("ProfileFile::Line", n, 1, LineCount());
+    return lines_[static_cast<std::size_t>(n - 1)];
+}
+
+// header line of the first section of a name
+std::optional<long> ProfileFile::FindSection(std::string_view section) const {
+    for (const Section& s : sections_) {
+        if (EqualNoCase(s.Name, section)) return s.HeaderLine;
+    }
+    return std::nullopt;
+}
+
+// the section text, NUL after each line
+std::string ProfileFile::SectionText(std::string_view section) const {
+    std::string text;
+    for (const Section& s : sections_) {
+        if (!EqualNoCase(s.Name, section)) continue;
+        for (long n = s.FirstLine; n < s.EndLine; ++n) {
+            const std::string_view trimmed = TrimBlanks(Line(n));
+            if (IsBlankOrComment(trimmed)) continue;
+            const std::size_t equals = trimmed.find('=');
+            if (equals == std::string_view::npos) {
+                text += trimmed;
+            } else {
+                text += TrimBlanks(trimmed.substr(0, equals));
+                text += '=';
+                text += TrimBlanks(trimmed.substr(equals + 1));
+            }
+            text += '\0';
+        }
+        break;
+    }
+    return text;
+}
+
+// line of a key in the first section of that name
+std::optional<long> ProfileFile::FindKey(std::string_view section, std::string_view key) const {
+    for (const Section& s : sections_) {
+        if (!EqualNoCase(s.Name, section)) continue;
+        for (long n = s.FirstLine; n < s.EndLine; ++n) {
+            const std::string_view trimmed = TrimBlanks(Line(n));
+            if (IsBlankOrComment(trimmed)) continue;
+            const std::size_t equals = trimmed.find('=');
+            if (equals != std::string_view::npos && EqualNoCase(TrimBlanks(trimmed.substr(0, equals)), key)) return n;
+        }
+        break;
+    }
+    return std::nullopt;
+}
+
+// value of a key, trimmed and unquoted
+std::optional<std::string> ProfileFile::Value(std::string_view section, std::string_view key) const {
+    const std::optional<long> line = FindKey(section, key);
+    if (!line) return std::nullopt;
+    const std::string_view trimmed = TrimBlanks(Line(*line));
+    return std::string(Unquote(TrimBlanks(trimmed.substr(trimmed.find('=') + 1))));
+}
+
+// value of a key or the default
+std::string ReadProfileString(std::string_view section, std::string_view key, std::string_view defaultValue,
+                              const ProfileFile& profile) {
+    if (std::optional<std::string> value = profile.Value(section, key)) return *value;
+    const std::size_t last = defaultValue.find_last_not_of(" \t");
+    return std::string(last == std::string_view::npos ? std::string_view() : defaultValue.substr(0, last + 1));
+}
+
+// value of a key in a file, or the default
+std::string ReadProfileString(std::string_view section, std::string_view key, std::string_view defaultValue,
+                              const std::filesystem::path& file, std::size_t /*bufferSize*/) {
+    return ReadProfileString(section, key, defaultValue, ProfileFile::Read(file));
+}
+
+// raw section text
+std::string ReadProfileSection(std::string_view section, const ProfileFile& profile) {
+    return profile.SectionText(section);
+}
+
+// raw section text of a file
+std::string ReadProfileSection(std::string_view section, const std::filesystem::path& file,
+                               std::size_t /*bufferSize*/) {
+    return ReadProfileSection(section, ProfileFile::Read(file));
+}
+
+// the section's lines, comments cut and blank lines dropped as the options ask, order kept
+Array1<std::string> ReadProfileSectionLines(std::string_view section, const ProfileFile& profile, int options) {
+    const std::string raw = ReadProfileSection(section, profile);
+    Array1<std::string> lines(1, 1);
+    if (raw.empty()) return lines;  // one empty line
+    std::vector<std::string> kept;
+    std::size_t start = 0;
+    while (start < raw.size()) {
+        const std::size_t nul = raw.find('\0', start);
+        const std::size_t end = nul == std::string::npos ? raw.size() : nul;
+        std::string line = raw.substr(start, end - start);
+        start = end + 1;
+        if (options & SectionLineOptions::CutComments) {
+            const std::string lower = LowerAscii(line);
+            const std::size_t cut = std::min(lower.find("rem "), lower.find("' "));
+            if (cut != std::string::npos) line.resize(cut);
+        }
+        if ((options & SectionLineOptions::DropBlankLines) && TrimBlanks(line).empty()) continue;
+        kept.push_back(std::move(line));
+    }
+    lines.ReDim(1, static_cast<long>(kept.size()));
+    for (long i = 1; i <= lines.UBound(); ++i) lines(i) = std::move(kept[static_cast<std::size_t>(i - 1)]);
+    return lines;
+}
+
+// the section's lines of a file
+Array1<std::string> ReadProfileSectionLines(std::string_view section, const std::filesystem::path& file,
+                                            std::size_t /*bufferSize*/, int options) {
+    return ReadProfileSectionLines(section, ProfileFile::Read(file), options);
+}
+
+// integer value of a key
+int ReadProfileInt(std::string_view section, std::string_view key, int defaultValue, const ProfileFile& profile) {
+    const std::optional<std::string> value = profile.Value(section, key);
+    if (!value || value->empty()) return defaultValue;
+    return LeadingInt(*value);
+}
+
+// integer value of a key in a file
+int ReadProfileInt(std::string_view section, std::string_view key, int defaultValue,
+                   const std::filesystem::path& file) {
+    return ReadProfileInt(section, key, defaultValue, ProfileFile::Read(file));
+}
+
+}  // namespace kelvarin

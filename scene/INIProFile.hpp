@@ -1,0 +1,131 @@
+#pragma once
+// Kelvarin's own reader of the profile (INI) format, the same on every platform.
+//
+// It follows the rules of the Windows profile services: section and key names are
+// compared without regard to case; blanks around keys and values are trimmed; a value
+// in matching quotes loses them; lines starting with ";" are comments; a section
+// header ends at the first "]"; only the first section of a name is read and the
+// first matching key wins. Unlike those services it never cuts a result to a buffer
+// size: the buffer sizes the callers pass are kept for their record only.
+//
+// Text may be UTF-8 (with or without a byte-order mark) or Big5 / code page 950;
+// everything is handed out as UTF-8.
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/BoundedArray.hpp"
+
+namespace kelvarin {
+
+// How the bytes of a text file were encoded.
+enum class TextEncoding { Utf8, Utf8WithBom, Cp950 };
+
+// Raised when a file's text is neither UTF-8 nor Big5 / CP950 (or is not text at all).
+class TextDecodeError : public std::runtime_error {
+  public:
+    TextDecodeError(std::filesystem::path file, int line, const std::string& message);
+    const std::filesystem::path& File() const { return file_; }
+    int Line() const { return line_; }  // 1-based; 0 when the problem has no single line
+    const std::string& Problem() const { return problem_; }
+
+  private:
+    std::filesystem::path file_;
+    int line_;
+    std::string problem_;
+};
+
+// bytes of a text file as UTF-8; throws TextDecodeError naming file and line
+std::string DecodeToUtf8(std::string_view bytes, const std::filesystem::path& file, TextEncoding* encoding = nullptr);
+
+// the name of an encoding as the summary prints it ("UTF-8", "UTF-8 with BOM", "Big5/CP950")
+std::string_view EncodingName(TextEncoding encoding);
+
+// Option bits of ReadProfileSectionLines.
+namespace SectionLineOptions {
+constexpr int CutComments = 1;     // cut each line before "rem " or "' "
+constexpr int DropBlankLines = 2;  // leave out lines that are blank (after cutting)
+}  // namespace SectionLineOptions
+
+// The buffer sizes the scene loader states for its reads.
+constexpr std::size_t kDefaultProfileBuffer = 4096;
+constexpr std::size_t kCenterPointBuffer = 16384;
+
+// One profile file read into memory: its lines as UTF-8, with every profile read
+// answered from them. Line numbers are 1-based, as editors show them.
+class ProfileFile {
+  public:
+    ProfileFile() = default;
+    // reads and decodes a file; a missing or unreadable file gives an empty profile
+    // (Exists() false); text that cannot be decoded throws TextDecodeError
+    static ProfileFile Read(const std::filesystem::path& file);
+    // a profile made from UTF-8 text held in memory
+    static ProfileFile FromText(std::string_view utf8, std::filesystem::path file = {});
+
+    const std::filesystem::path& Path() const { return path_; }
+    bool Exists() const { return exists_; }
+    TextEncoding Encoding() const { return encoding_; }
+    long LineCount() const { return static_cast<long>(lines_.size()); }
+    // line n (1..LineCount()) without its line end
+    const std::string& Line(long n) const;
+
+    // header line of the first section of that name, if any
+    std::optional<long> FindSection(std::string_view section) const;
+    // the section text: each line trimmed, "key = value" as "key=value", each followed by one NUL
+    std::string SectionText(std::string_view section) const;
+    // the value of key in the first section of that name, trimmed and unquoted; nullopt when missing
+    std::optional<std::string> Value(std::string_view section, std::string_view key) const;
+    // line of that key, if any
+    std::optional<long> FindKey(std::string_view section, std::string_view key) const;
+
+  private:
+    struct Section {
+        std::string Name;
+        long HeaderLine;  // 1-based
+        long FirstLine;   // first line after the header
+        long EndLine;     // one past the last line
+    };
+    void Index();
+
+    std::filesystem::path path_;
+    bool exists_ = false;
+    TextEncoding encoding_ = TextEncoding::Utf8;
+    std::vector<std::string> lines_;
+    std::vector<Section> sections_;
+};
+
+// the value of key in section, or defaultValue (trailing blanks removed) when missing
+std::string ReadProfileString(std::string_view section, std::string_view key, std::string_view defaultValue,
+                              const std::filesystem::path& file, std::size_t bufferSize = kDefaultProfileBuffer);
+std::string ReadProfileString(std::string_view section, std::string_view key, std::string_view defaultValue,
+                              const ProfileFile& profile);
+
+// the raw section text, each line followed by one NUL; empty when missing or empty
+std::string ReadProfileSection(std::string_view section, const std::filesystem::path& file,
+                               std::size_t bufferSize = kDefaultProfileBuffer);
+std::string ReadProfileSection(std::string_view section, const ProfileFile& profile);
+
+// the section's lines, indices from 1, in file order; options: SectionLineOptions bits.
+// A missing or empty section gives one empty line; a section whose lines are all
+// dropped gives no lines.
+Array1<std::string> ReadProfileSectionLines(std::string_view section, const std::filesystem::path& file,
+                                            std::size_t bufferSize, int options);
+Array1<std::string> ReadProfileSectionLines(std::string_view section, const ProfileFile& profile, int options);
+
+// the integer value of key: defaultValue when missing or empty, the leading digits
+// otherwise ("42A" gives 42), 0 for a value that does not begin with a number;
+// values beyond the int range are held at its ends
+int ReadProfileInt(std::string_view section, std::string_view key, int defaultValue, const std::filesystem::path& file);
+int ReadProfileInt(std::string_view section, std::string_view key, int defaultValue, const ProfileFile& profile);
+
+// ASCII lower case of UTF-8 text (other characters unchanged)
+std::string LowerAscii(std::string_view text);
+// text without blanks (spaces and tabs) at either end
+std::string_view TrimBlanks(std::string_view text);
+
+}  // namespace kelvarin

@@ -1,0 +1,349 @@
+#include "scene/Scene.hpp"
+
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <system_error>
+
+#include "geometry/modStrTools.hpp"
+#include "scene/INIProFile.hpp"
+
+namespace kelvarin {
+
+namespace {
+
+// A basin whose area is below this share of its bounding box's area is taken as
+// having no area: vertices that are collinear up to rounding give such a sliver,
+// while any real basin fills well over a tenth of its box.
+constexpr double kZeroAreaShare = 1e-9;
+
+// Problems of one scene file, gathered so that all of them are reported at once.
+class ProblemList {
+  public:
+    explicit ProblemList(std::filesystem::path file) : file_(std::move(file)) {}
+    void Add(long line, std::string message) {
+        problems_.push_back(SceneProblem{file_, static_cast<int>(line), std::move(message)});
+    }
+    bool Empty() const { return problems_.empty(); }
+    void ThrowIfAny() const {
+        if (!problems_.empty()) throw SceneError(problems_);
+    }
+
+  private:
+    std::filesystem::path file_;
+    std::vector<SceneProblem> problems_;
+};
+
+// text in double quotes for a message
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+// the profile of a scene file; problems when it cannot be read
+std::optional<ProfileFile> OpenScene(const std::filesystem::path& file, ProblemList& problems) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(file, error);
+    if (!std::filesystem::exists(status)) {
+        problems.Add(0, "cannot read the scene file: no such file");
+        return std::nullopt;
+    }
+    if (std::filesystem::is_directory(status)) {
+        problems.Add(0, "cannot read the scene file: it is a folder");
+        return std::nullopt;
+    }
+    std::ifstream stream(file, std::ios::binary);
+    if (!stream) {
+        problems.Add(0, "cannot read the scene file: it cannot be opened (check its permissions)");
+        return std::nullopt;
+    }
+    std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+    if (stream.bad()) {
+        problems.Add(0, "cannot read the scene file: reading it failed");
+        return std::nullopt;
+    }
+    try {
+        TextEncoding encoding = TextEncoding::Utf8;
+        const std::string text = DecodeToUtf8(bytes, file, &encoding);
+        return ProfileFile::FromText(text, file);
+    } catch (const TextDecodeError& e) {
+        problems.Add(e.Line(), e.Problem());
+        return std::nullopt;
+    }
+}
+
+// the section name of polygon i
+std::string PolygonSection(long i) { return "Polygon" + std::to_string(i); }
+
+// ShowMethod after a "Show" value: empty or thiessen 0, heightbalance 1, all -1, else unchanged
+int ApplyShow(const std::string& show, int current) {
+    const std::string lower = LowerAscii(show);
+    if (lower.empty() || lower == "thiessen") return 0;
+    if (lower == "heightbalance") return 1;
+    if (lower == "all") return -1;
+    return current;
+}
+
+// first line (from 1) whose lower-cased text equals the lower-cased header, exactly
+std::optional<long> FindLine(const ProfileFile& profile, std::string_view header, long from = 1) {
+    const std::string wanted = LowerAscii(header);
+    for (long n = from; n <= profile.LineCount(); ++n) {
+        if (LowerAscii(profile.Line(n)) == wanted) return n;
+    }
+    return std::nullopt;
+}
+
+// a coordinate field read by the leading-number rule; a problem when it is too large to hold
+double ReadCoordinate(const std::string& field, long line, std::string_view what, ProblemList& problems) {
+    const double value = LeadingNumber(field);
+    if (!std::isfinite(value)) {
+        problems.Add(line, std::string(what) + " " + Quoted(TrimBlanks(field)) + " is too large");
+        return 0.0;
+    }
+    return value;
+}
+
+// twice the signed area of a ring (shoelace), relative to its first vertex to keep digits
+double TwiceArea(const std::vector<cPoint>& ring) {
+    double sum = 0.0;
+    const cPoint& o = ring.front();
+    for (std::size_t i = 0; i < ring.size(); ++i) {
+        const cPoint& a = ring[i];
+        const cPoint& b = ring[(i + 1) % ring.size()];
+        sum += (a.X - o.X) * (b.Y - o.Y) - (b.X - o.X) * (a.Y - o.Y);
+    }
+    return sum;
+}
+
+// true when the ring encloses no area worth the name
+bool HasZeroArea(const std::vector<cPoint>& ring) {
+    double minX = ring.front().X, maxX = minX, minY = ring.front().Y, maxY = minY;
+    for (const cPoint& p : ring) {
+        minX = std::min(minX, p.X);
+        maxX = std::max(maxX, p.X);
+        minY = std::min(minY, p.Y);
+        maxY = std::max(maxY, p.Y);
+    }
+    const double box = (maxX - minX) * (maxY - minY);
+    return box <= 0.0 || std::abs(TwiceArea(ring)) / 2.0 <= kZeroAreaShare * box;
+}
+
+// One polygon section as read from the file.
+struct PolygonRead {
+    long Index = 0;
+    long SectionLine = 0;
+    std::string Name;
+    std::vector<cPoint> Vertices;
+    bool Complete = false;  // its vertex block was found and held all its vertices
+};
+
+// the vertices after a block header: Number non-blank lines "X,Y" before the next "[" line
+PolygonRead ReadVertexBlock(const ProfileFile& profile, long i, const std::string& name, int number,
+                            ProblemList& problems) {
+    PolygonRead polygon;
+    polygon.Index = i;
+    polygon.Name = name;
+    polygon.SectionLine = profile.FindSection(PolygonSection(i)).value_or(0);
+    const std::string section = "[" + PolygonSection(i) + "]";
+    const std::string header = "[" + name + "]";
+    const std::optional<long> headerLine = FindLine(profile, header);
+    if (!headerLine) {
+        std::string message = "vertex block " + Quoted(header) + " named by " + section + " is missing";
+        if (const std::optional<long> loose = profile.FindSection(name)) {
+            message += " (line " + std::to_string(*loose) + " " + Quoted(profile.Line(*loose)) +
+                       " differs from it by blanks; the header must be the whole line)";
+        }
+        problems.Add(profile.FindKey(PolygonSection(i), "Name").value_or(polygon.SectionLine), message);
+        return polygon;
+    }
+    long n = *headerLine + 1;
+    for (; n <= profile.LineCount() && static_cast<long>(polygon.Vertices.size()) < number; ++n) {
+        const std::string& line = profile.Line(n);
+        const std::string_view trimmed = TrimBlanks(line);
+        if (trimmed.empty()) continue;
+        if (trimmed.front() == '[') break;
+        const double x = ReadCoordinate(GetToken(line, ",", 1, true), n, "X", problems);
+        const double y = ReadCoordinate(GetToken(line, ",", 2, true), n, "Y", problems);
+        polygon.Vertices.push_back(cPoint{x, y, 0.0});
+    }
+    if (number > 0 && static_cast<long>(polygon.Vertices.size()) < number) {
+        problems.Add(*headerLine, "vertex block " + Quoted(header) + " should hold " + std::to_string(number) +
+                                      " vertices (Number in " + section + "), but only " +
+                                      std::to_string(polygon.Vertices.size()) + " vertex lines follow it");
+        return polygon;
+    }
+    polygon.Complete = true;
+    return polygon;
+}
+
+// reads the polygon list; the last polygon becomes the basin boundary
+void ReadPolygons(const ProfileFile& profile, Scene& scene, ProblemList& problems) {
+    for (long i = 1;; ++i) {
+        const std::string section = PolygonSection(i);
+        const std::string name = ReadProfileString(section, "Name", "", profile);
+        if (name.empty()) {
+            if (i == 1) {
+                const std::optional<long> line = profile.FindSection(section);
+                problems.Add(line.value_or(0), line ? "[Polygon1] has no Name: the scene has no basin polygon"
+                                                    : "no polygon section: [Polygon1] is missing");
+            }
+            return;
+        }
+        const int number = ReadProfileInt(section, "Number", 0, profile);
+        scene.ShowMethod = ApplyShow(ReadProfileString(section, "Show", "", profile), scene.ShowMethod);
+        PolygonRead polygon = ReadVertexBlock(profile, i, name, number, problems);
+
+        const std::string next = PolygonSection(i + 1);
+        if (!ReadProfileSection(next, profile).empty()) {
+            if (ReadProfileString(next, "Name", "", profile).empty()) {
+                problems.Add(profile.FindSection(next).value_or(0),
+                             "[" + next + "] has no Name, so no polygon would become the basin boundary");
+                return;
+            }
+            continue;  // a later polygon replaces this one
+        }
+        scene.BasinName = name;
+        if (!polygon.Complete) return;
+        const long numberLine = profile.FindKey(section, "Number").value_or(polygon.SectionLine);
+        if (number < 3) {
+            problems.Add(numberLine, "[" + section + "] gives the basin " + std::to_string(number) +
+                                         " vertices; a basin needs at least 3");
+            return;
+        }
+        scene.Basin = std::move(polygon.Vertices);
+        if (HasZeroArea(scene.Basin)) {
+            problems.Add(FindLine(profile, "[" + name + "]").value_or(0),
+                         "the basin " + Quoted(name) + " has zero area (its vertices lie on one line)");
+        }
+        return;
+    }
+}
+
+// reads the station table under the one "[rainstation]" line
+void ReadStations(const ProfileFile& profile, Scene& scene, ProblemList& problems) {
+    const std::optional<long> header = FindLine(profile, "[rainstation]");
+    if (!header) {
+        problems.Add(0, "no [rainstation] section: the scene has no stations");
+        return;
+    }
+    if (const std::optional<long> second = FindLine(profile, "[rainstation]", *header + 1)) {
+        problems.Add(*second,
+                     "a second [rainstation] section; the stations must stand in one table (the first is at line " +
+                         std::to_string(*header) + ")");
+        return;
+    }
+    // the table runs to an empty line, a line starting with "[", or the end of the file
+    long end = *header + 1;
+    while (end <= profile.LineCount()) {
+        const std::string& line = profile.Line(end);
+        if (TrimBlanks(line).empty() || line.front() == '[') break;
+        ++end;
+    }
+    const long count = end - *header - 2;  // less the heading line
+    if (count < 1) {
+        problems.Add(*header,
+                     "the [rainstation] section holds no station lines (its first line is the column heading)");
+        return;
+    }
+    for (long n = *header + 2; n < end; ++n) {
+        const std::string& line = profile.Line(n);
+        SceneStation station;
+        station.Name = GetToken(line, " ", 1, false);
+        station.Number = GetToken(line, " ", 2, true);
+        const std::string coordinates = TextBetween(line, "(", ")");
+        station.Point.X = ReadCoordinate(GetToken(coordinates, ",", 1, true), n, "X", problems);
+        station.Point.Y = ReadCoordinate(GetToken(coordinates, ",", 2, true), n, "Y", problems);
+        station.Point.z = ReadCoordinate(GetToken(coordinates, ",", 3, true), n, "z", problems);
+        scene.Stations.push_back(std::move(station));
+    }
+}
+
+// number of station pairs of n stations
+long long PairCount(long long n) { return n * (n - 1) / 2; }
+
+// the centre points, one per station pair
+std::vector<cPoint> ReadCenterPointLines(const ProfileFile& profile, long stationCount, ProblemList& problems) {
+    std::vector<cPoint> points;
+    if (stationCount < 0) {
+        problems.Add(0, "a station count of " + std::to_string(stationCount) + " cannot have centre points");
+        return points;
+    }
+    const long long count = PairCount(stationCount);
+    if (count == 0) return points;
+    const Array1<std::string> lines = ReadProfileSectionLines(
+        "CenterPoint", profile, SectionLineOptions::CutComments | SectionLineOptions::DropBlankLines);
+    long long usable = 0;
+    for (const std::string& line : lines) usable += TrimBlanks(line).empty() ? 0 : 1;
+    const std::string need = std::to_string(stationCount) + " stations need " + std::to_string(count) +
+                             " centre-point lines, one per station pair";
+    const std::optional<long> section = profile.FindSection("CenterPoint");
+    if (!section) {
+        problems.Add(0, "no [CenterPoint] section, but " + need);
+        return points;
+    }
+    if (usable < count) {
+        problems.Add(*section, "the [CenterPoint] section holds " + std::to_string(usable) + " lines, but " + need);
+        return points;
+    }
+    points.reserve(static_cast<std::size_t>(count));
+    for (long i = 1; i <= count; ++i) {
+        const std::string text = TextBetween(lines(i), "(", ")");
+        const long at = *section;  // the section text carries no line numbers of its own
+        cPoint p;
+        p.X = ReadCoordinate(GetToken(text, ",", 1, true), at, "centre-point X", problems);
+        p.Y = ReadCoordinate(GetToken(text, ",", 2, true), at, "centre-point Y", problems);
+        p.z = ReadCoordinate(GetToken(text, ",", 3, true), at, "centre-point z", problems);
+        points.push_back(p);
+    }
+    return points;
+}
+
+}  // namespace
+
+// "file:line: message" or "file: message"
+std::string SceneProblem::ToString() const {
+    std::string text = File.string();
+    if (Line > 0) text += ":" + std::to_string(Line);
+    return text + ": " + Message;
+}
+
+namespace {
+// every problem on its own line
+std::string JoinProblems(const std::vector<SceneProblem>& problems) {
+    std::string text;
+    for (const SceneProblem& p : problems) {
+        if (!text.empty()) text += '\n';
+        text += p.ToString();
+    }
+    return text;
+}
+}  // namespace
+
+SceneError::SceneError(std::vector<SceneProblem> problems)
+    : std::runtime_error(JoinProblems(problems)), problems_(std::move(problems)) {}
+
+// reads and checks a whole scene file
+Scene LoadScene(const std::filesystem::path& file) {
+    ProblemList problems(file);
+    const std::optional<ProfileFile> profile = OpenScene(file, problems);
+    problems.ThrowIfAny();
+    Scene scene;
+    scene.Path = file;
+    ReadPolygons(*profile, scene, problems);
+    ReadStations(*profile, scene, problems);
+    if (scene.ShowMethod != 0 && !scene.Stations.empty()) {
+        scene.CenterPoints = ReadCenterPointLines(*profile, static_cast<long>(scene.Stations.size()), problems);
+    }
+    problems.ThrowIfAny();
+    return scene;
+}
+
+// reads the centre points of a scene file for stationCount stations
+std::vector<cPoint> ReadCenterPoints(const std::filesystem::path& file, long stationCount) {
+    ProblemList problems(file);
+    const std::optional<ProfileFile> profile = OpenScene(file, problems);
+    problems.ThrowIfAny();
+    std::vector<cPoint> points = ReadCenterPointLines(*profile, stationCount, problems);
+    problems.ThrowIfAny();
+    return points;
+}
+
+}  // namespace kelvarin

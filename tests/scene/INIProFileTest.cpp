@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "TempFile.hpp"
+#include "scene/INIProFile.hpp"
+
+namespace kelvarin {
+namespace {
+
+using testing::TempFile;
+
+const std::filesystem::path kRules = std::filesystem::path(KELVARIN_TEST_DATA) / "profile_rules.ini";
+constexpr int kBoth = SectionLineOptions::CutComments | SectionLineOptions::DropBlankLines;
+
+// the lines of an array as a vector, for comparison
+std::vector<std::string> LinesOf(const Array1<std::string>& lines) {
+    EXPECT_EQ(lines.LBound(), 1);
+    return lines.Values();
+}
+
+TEST(ReadProfileSection, MatchesTheWindowsProfileServices) {
+    // (1,2,3), a ";" comment, "rem x", a blank line, "  (4, 5, 6)  " and "key = val"
+    const std::string expected("(1,2,3)\0rem x\0(4, 5, 6)\0key=val\0", 32);
+    EXPECT_EQ(ReadProfileSection("Points", kRules), expected);
+    EXPECT_EQ(ReadProfileSection("pOINTS", kRules), expected);
+}
+
+TEST(ReadProfileSection, MissingSectionOrFileGivesEmptyText) {
+    EXPECT_EQ(ReadProfileSection("Nowhere", kRules), "");
+    EXPECT_EQ(ReadProfileSection("Points", std::filesystem::path(KELVARIN_TEST_DATA) / "no-such-file.ini"), "");
+    EXPECT_EQ(ReadProfileSection("S", ProfileFile::FromText("[S]\n\n; only a comment\n")), "");
+}
+
+TEST(ReadProfileString, BlanksAreTrimmedAndMatchingQuotesRemoved) {
+    EXPECT_EQ(ReadProfileString("Values", "Plain", "", kRules), "spaced value");
+    EXPECT_EQ(ReadProfileString("Values", "Quoted", "", kRules), "  kept blanks  ");
+    EXPECT_EQ(ReadProfileString("Values", "Single", "", kRules), "one");
+    EXPECT_EQ(ReadProfileString("Values", "Mixed", "", kRules), "\"not matched'");
+}
+
+TEST(ReadProfileString, NamesAreComparedWithoutCase) {
+    EXPECT_EQ(ReadProfileString("VALUES", "plain", "", kRules), "spaced value");
+    // the section header "[ Values ]" names the section Values
+    EXPECT_EQ(ReadProfileString("values", "SINGLE", "", kRules), "one");
+}
+
+TEST(ReadProfileString, DefaultOnlyWhenTheKeyIsMissing) {
+    EXPECT_EQ(ReadProfileString("Values", "Empty", "fallback", kRules), "");
+    EXPECT_EQ(ReadProfileString("Values", "Absent", "fallback", kRules), "fallback");
+    EXPECT_EQ(ReadProfileString("Values", "Absent", "fallback   ", kRules), "fallback");
+    EXPECT_EQ(ReadProfileString("Nowhere", "Plain", "", kRules), "");
+    // a commented-out key is no key; keys before the first section belong to none
+    EXPECT_EQ(ReadProfileString("Values", "hidden", "d", kRules), "d");
+    EXPECT_EQ(ReadProfileString("", "orphan", "d", kRules), "d");
+}
+
+TEST(ReadProfileString, FirstSectionAndFirstKeyWin) {
+    EXPECT_EQ(ReadProfileString("Values", "plain", "", kRules), "spaced value");
+    EXPECT_EQ(ReadProfileString("Values", "Extra", "d", kRules), "d");
+}
+
+TEST(ReadProfileString, HeaderEndsAtTheFirstBracket) {
+    EXPECT_EQ(ReadProfileString("First", "k", "", kRules), "v");
+    EXPECT_EQ(ReadProfileString("First]Second", "k", "d", kRules), "d");
+    // "[Broken" has no "]": it is an ordinary line, not a header
+    EXPECT_FALSE(ProfileFile::Read(kRules).FindSection("Broken").has_value());
+}
+
+TEST(ReadProfileString, ValueLongerThanTheBufferIsReturnedWhole) {
+    const std::string longValue(20000, 'x');
+    TempFile file("[S]\nk=" + longValue + "\n");
+    EXPECT_EQ(ReadProfileString("S", "k", "", file.Path(), 16), longValue);
+}
+
+TEST(ReadProfileInt, FollowsTheProfileServicesRules) {
+    EXPECT_EQ(ReadProfileInt("Values", "number", 7, kRules), 42);
+    EXPECT_EQ(ReadProfileInt("Values", "letter", 7, kRules), 0);
+    EXPECT_EQ(ReadProfileInt("Values", "Empty", 7, kRules), 7);
+    EXPECT_EQ(ReadProfileInt("Values", "Absent", 7, kRules), 7);
+    EXPECT_EQ(ReadProfileInt("Values", "negative", 7, kRules), -17);
+    EXPECT_EQ(ReadProfileInt("Values", "huge", 7, kRules), INT_MAX);
+    const ProfileFile quoted = ProfileFile::FromText("[S]\nn=\"12\"\nm=-99999999999\n");
+    EXPECT_EQ(ReadProfileInt("S", "n", 0, quoted), 12);
+    EXPECT_EQ(ReadProfileInt("S", "m", 0, quoted), INT_MIN);
+}
+
+TEST(ReadProfileSectionLines, BothOptionsKeepTheOrderOfTheRemainingLines) {
+    // regression: dropping a blank line must not move the last line into its place
+    const ProfileFile profile = ProfileFile::FromText("[S]\nA\nrem a comment\nB\nC\n");
+    EXPECT_EQ(LinesOf(ReadProfileSectionLines("S", profile, kBoth)), (std::vector<std::string>{"A", "B", "C"}));
+}
+
+TEST(ReadProfileSectionLines, OrderKeptWhateverTheBlankLinesStandBetween) {
+    // every arrangement of kept lines and comment lines keeps the kept lines in file order
+    for (unsigned mask = 0; mask < 64; ++mask) {
+        std::string text = "[S]\n";
+        std::vector<std::string> expected;
+        for (int i = 0; i < 6; ++i) {
+            if (mask & (1u << i)) {
+                text += "rem line " + std::to_string(i) + "\n";
+            } else {
+                text += "P" + std::to_string(i) + "\n";
+                expected.push_back("P" + std::to_string(i));
+            }
+        }
+        const Array1<std::string> lines = ReadProfileSectionLines("S", ProfileFile::FromText(text), kBoth);
+        EXPECT_EQ(lines.Values(), expected) << "mask " << mask;
+    }
+}
+
+TEST(ReadProfileSectionLines, CommentMarkersCutTheLine) {
+    const ProfileFile profile = ProfileFile::FromText("[S]\n(1,2,3) ' a note\n(4,5,6) REM upper case\nrem x\nA'B\n");
+    EXPECT_EQ(LinesOf(ReadProfileSectionLines("S", profile, SectionLineOptions::CutComments)),
+              (std::vector<std::string>{"(1,2,3) ", "(4,5,6) ", "", "A'B"}));
+    EXPECT_EQ(LinesOf(ReadProfileSectionLines("S", profile, 0)),
+              (std::vector<std::string>{"(1,2,3) ' a note", "(4,5,6) REM upper case", "rem x", "A'B"}));
+    // without bit 0 a "rem" line is not blank, so bit 1 keeps it
+    EXPECT_EQ(ReadProfileSectionLines("S", profile, SectionLineOptions::DropBlankLines).Count(), 4);
+}
+
+TEST(ReadProfileSectionLines, EmptyAndAllCommentSections) {
+    const ProfileFile profile = ProfileFile::FromText("[Empty]\n[Notes]\nrem one\n' two\n");
+    const Array1<std::string> missing = ReadProfileSectionLines("Missing", profile, kBoth);
+    ASSERT_EQ(missing.Count(), 1);
+    EXPECT_EQ(missing(1), "");
+    EXPECT_EQ(ReadProfileSectionLines("Empty", profile, kBoth).Count(), 1);
+    EXPECT_EQ(ReadProfileSectionLines("Notes", profile, kBoth).Count(), 0);
+}
+
+TEST(ReadProfileSectionLines, SectionLongerThanTheBufferIsReturnedWhole) {
+    // 500 lines of 41 characters: far beyond a 16384-character buffer
+    std::string text = "[CenterPoint]\n";
+    for (int i = 1; i <= 500; ++i) text += "(" + std::to_string(250000 + i) + ".125,2650000.5,1234.5678901)\n";
+    TempFile file(text);
+    const Array1<std::string> lines = ReadProfileSectionLines("CenterPoint", file.Path(), kCenterPointBuffer, kBoth);
+    ASSERT_EQ(lines.Count(), 500);
+    EXPECT_GT(ReadProfileSection("CenterPoint", file.Path(), kCenterPointBuffer).size(), kCenterPointBuffer);
+    for (long i = 1; i <= 500; ++i) {
+        EXPECT_EQ(lines(i), "(" + std::to_string(250000 + i) + ".125,2650000.5,1234.5678901)");
+    }
+}
+
+TEST(ProfileFile, LineEndsAndNumbering) {
+    const ProfileFile profile = ProfileFile::FromText("[S]\r\nk = v \r\n\r\nlast");
+    EXPECT_EQ(profile.LineCount(), 4);
+    EXPECT_EQ(profile.Line(2), "k = v ");
+    EXPECT_EQ(profile.Line(4), "last");
+    EXPECT_EQ(ReadProfileString("S", "k", "", profile), "v");
+    EXPECT_EQ(profile.FindKey("S", "K"), 2);
+    EXPECT_THROW(static_cast<void>(profile.Line(5)), std::out_of_range);
+    EXPECT_THROW(static_cast<void>(profile.Line(0)), std::out_of_range);
+}
+
+TEST(DecodeToUtf8, Big5TextBecomesUtf8) {
+    // 雲嶺 and 青松坪 in code page 950
+    const std::string big5 = "\xB6\xB3\xC0\xAD \xAB\x43\xAA\x51\xA9\x57";
+    TextEncoding encoding = TextEncoding::Utf8;
+    EXPECT_EQ(DecodeToUtf8(big5, "x.ini", &encoding), "雲嶺 青松坪");
+    EXPECT_EQ(encoding, TextEncoding::Cp950);
+}
+
+TEST(DecodeToUtf8, Utf8PassesAndTheByteOrderMarkGoes) {
+    TextEncoding encoding = TextEncoding::Cp950;
+    EXPECT_EQ(DecodeToUtf8("雲嶺 Redstone", "x.ini", &encoding), "雲嶺 Redstone");
+    EXPECT_EQ(encoding, TextEncoding::Utf8);
+    EXPECT_EQ(DecodeToUtf8("\xEF\xBB\xBF[S]", "x.ini", &encoding), "[S]");
+    EXPECT_EQ(encoding, TextEncoding::Utf8WithBom);
+}
+
+TEST(DecodeToUtf8, UndecodableTextNamesFileAndLine) {
+    // 0xFF never begins a character in UTF-8 or in code page 950
+    try {
+        DecodeToUtf8("[S]\nk=v\nbad \xFF\xFF here\n", "bad.ini");
+        FAIL() << "no error";
+    } catch (const TextDecodeError& e) {
+        EXPECT_EQ(e.Line(), 3);
+        EXPECT_EQ(e.File(), "bad.ini");
+        EXPECT_NE(std::string(e.what()).find("bad.ini:3:"), std::string::npos) << e.what();
+        EXPECT_NE(e.Problem().find("0xFF"), std::string::npos) << e.Problem();
+    }
+    // after a byte-order mark the text must be UTF-8
+    EXPECT_THROW(DecodeToUtf8("\xEF\xBB\xBF\xB6\xB3", "x.ini"), TextDecodeError);
+}
+
+TEST(DecodeToUtf8, BinaryAndUtf16TextAreRefused) {
+    EXPECT_THROW(DecodeToUtf8(std::string("[S]\nk\0v", 7), "x.ini"), TextDecodeError);
+    EXPECT_THROW(DecodeToUtf8(std::string("\xFF\xFE[\0S\0]\0", 8), "x.ini"), TextDecodeError);
+    try {
+        DecodeToUtf8(std::string("ab\ncd\0", 6), "x.ini");
+        FAIL() << "no error";
+    } catch (const TextDecodeError& e) {
+        EXPECT_EQ(e.Line(), 2);
+    }
+}
+
+TEST(ProfileFile, ReadsABig5File) {
+    const ProfileFile profile = ProfileFile::Read(std::filesystem::path(KELVARIN_TEST_DATA) / "scene_big5.ini");
+    ASSERT_TRUE(profile.Exists());
+    EXPECT_EQ(profile.Encoding(), TextEncoding::Cp950);
+    EXPECT_EQ(ReadProfileString("Polygon1", "Name", "", profile), "雲嶺");
+    EXPECT_TRUE(profile.FindSection("雲嶺").has_value());
+}
+
+}  // namespace
+}  // namespace kelvarin

@@ -1,0 +1,309 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+#include "TempFile.hpp"
+#include "scene/Scene.hpp"
+
+namespace kelvarin {
+namespace {
+
+using testing::TempFile;
+
+std::filesystem::path Data(const std::string& name) { return std::filesystem::path(KELVARIN_TEST_DATA) / name; }
+
+// the problems LoadScene reports for a file; fails the test when it loads
+std::vector<SceneProblem> ProblemsOf(const std::filesystem::path& file) {
+    try {
+        LoadScene(file);
+    } catch (const SceneError& e) {
+        return e.Problems();
+    }
+    ADD_FAILURE() << file << " loaded without problems";
+    return {};
+}
+
+// one problem expected: its line and a piece of its message; the file is always named
+void ExpectOneProblem(const std::string& name, int line, const std::string& words) {
+    const std::vector<SceneProblem> problems = ProblemsOf(Data(name));
+    ASSERT_EQ(problems.size(), 1u) << name;
+    EXPECT_EQ(problems[0].File, Data(name));
+    EXPECT_EQ(problems[0].Line, line) << problems[0].ToString();
+    EXPECT_NE(problems[0].Message.find(words), std::string::npos) << problems[0].ToString();
+}
+
+void ExpectPoint(const cPoint& p, double x, double y, double z) {
+    EXPECT_DOUBLE_EQ(p.X, x);
+    EXPECT_DOUBLE_EQ(p.Y, y);
+    EXPECT_DOUBLE_EQ(p.z, z);
+}
+
+std::string ReadBytes(const std::filesystem::path& file) {
+    std::ifstream stream(file, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+}
+
+TEST(LoadScene, ReadsBasinStationsShowAndCentrePoints) {
+    const Scene scene = LoadScene(Data("scene_minimal.ini"));
+    EXPECT_EQ(scene.BasinName, "Square");
+    ASSERT_EQ(scene.Basin.size(), 4u);
+    ExpectPoint(scene.Basin[0], 1000, 2000, 0);
+    ExpectPoint(scene.Basin[2], 1100, 2100, 0);
+    EXPECT_EQ(scene.ShowMethod, -1);  // "ALL" in any case
+    ASSERT_EQ(scene.Stations.size(), 4u);
+    EXPECT_EQ(scene.CenterPoints.size(), 6u);
+}
+
+TEST(LoadScene, StationLinesFollowTheLeadingNumberRule) {
+    const Scene scene = LoadScene(Data("scene_minimal.ini"));
+    ASSERT_EQ(scene.Stations.size(), 4u);
+    // A001, two blanks, 12345, (1000.5, 2000, 35)
+    EXPECT_EQ(scene.Stations[0].Name, "A001");
+    EXPECT_EQ(scene.Stations[0].Number, "12345");
+    ExpectPoint(scene.Stations[0].Point, 1000.5, 2000, 35);
+    // only two coordinates: z stays 0
+    EXPECT_EQ(scene.Stations[1].Number, "B-2");
+    ExpectPoint(scene.Stations[1].Point, 1050, 2050, 0);
+    // blanks inside the numbers are ignored; names pass as UTF-8
+    EXPECT_EQ(scene.Stations[2].Name, "溪口");
+    EXPECT_EQ(scene.Stations[2].Number, "C3");
+    ExpectPoint(scene.Stations[2].Point, 1090, 2010, 120.25);
+    // a line that begins with a blank has an empty name
+    EXPECT_EQ(scene.Stations[3].Name, "");
+    ExpectPoint(scene.Stations[3].Point, 1020, 2090, 7);
+}
+
+TEST(LoadScene, CentrePointsKeepTheirPairOrder) {
+    // comment and blank lines stand between the pairs; the points must stay in pair order
+    const Scene scene = LoadScene(Data("scene_minimal.ini"));
+    ASSERT_EQ(scene.CenterPoints.size(), 6u);
+    ExpectPoint(scene.CenterPoints[0], 1025.25, 2025, 35);  // (1,2)
+    ExpectPoint(scene.CenterPoints[1], 1045, 2005, 77.6);   // (1,3)
+    ExpectPoint(scene.CenterPoints[2], 1010, 2045, 21);     // (1,4)
+    ExpectPoint(scene.CenterPoints[3], 1070, 2030, 60.1);   // (2,3)
+    ExpectPoint(scene.CenterPoints[4], 1035, 2070, 3.5);    // (2,4)
+    ExpectPoint(scene.CenterPoints[5], 1055, 2050, 63.6);   // (3,4)
+    // every point in this file lies between its two stations
+    const auto& s = scene.Stations;
+    std::size_t k = 0;
+    for (std::size_t a = 0; a < s.size(); ++a) {
+        for (std::size_t b = a + 1; b < s.size(); ++b, ++k) {
+            const cPoint& c = scene.CenterPoints[k];
+            EXPECT_GE(c.X, std::min(s[a].Point.X, s[b].Point.X)) << "pair " << a + 1 << "," << b + 1;
+            EXPECT_LE(c.X, std::max(s[a].Point.X, s[b].Point.X)) << "pair " << a + 1 << "," << b + 1;
+        }
+    }
+}
+
+TEST(LoadScene, LastPolygonBecomesTheBasinAndDecidesShow) {
+    const Scene scene = LoadScene(Data("scene_two_polygons.ini"));
+    EXPECT_EQ(scene.BasinName, "Inner");
+    ASSERT_EQ(scene.Basin.size(), 5u);
+    ExpectPoint(scene.Basin[3], 200, 150, 0);
+    EXPECT_EQ(scene.ShowMethod, 1);
+    EXPECT_EQ(scene.CenterPoints.size(), 3u);
+}
+
+TEST(LoadScene, UnknownShowLeavesTheEarlierValue) {
+    const Scene scene = LoadScene(Data("scene_show_unknown.ini"));
+    EXPECT_EQ(scene.BasinName, "Second");
+    EXPECT_EQ(scene.ShowMethod, 1);
+    EXPECT_EQ(scene.CenterPoints.size(), 1u);
+}
+
+TEST(LoadScene, ThiessenOnlyNeverReadsCentrePoints) {
+    // the section holds one line for three pairs; with Show=thiessen that is no problem
+    const Scene scene = LoadScene(Data("scene_thiessen_only.ini"));
+    EXPECT_EQ(scene.ShowMethod, 0);
+    EXPECT_TRUE(scene.CenterPoints.empty());
+    EXPECT_EQ(scene.Stations.size(), 3u);
+}
+
+TEST(LoadScene, Big5AndByteOrderMarkScenes) {
+    const Scene big5 = LoadScene(Data("scene_big5.ini"));
+    EXPECT_EQ(big5.BasinName, "雲嶺");
+    ASSERT_EQ(big5.Stations.size(), 2u);
+    EXPECT_EQ(big5.Stations[0].Name, "青松坪");
+    EXPECT_EQ(big5.Stations[1].Name, "白石潭");
+    EXPECT_EQ(big5.Stations[1].Number, "02");
+    ExpectPoint(big5.Stations[1].Point, 40, 20, 450);
+    EXPECT_EQ(big5.ShowMethod, 0);  // "Thiessen"
+
+    const Scene bom = LoadScene(Data("scene_utf8_bom.ini"));
+    EXPECT_EQ(bom.Basin.size(), 3u);
+    ASSERT_EQ(bom.Stations.size(), 2u);
+    EXPECT_EQ(bom.Stations[0].Name, "楓林坑");
+    EXPECT_EQ(bom.Stations[1].Name, "Redstone_Ford");
+}
+
+TEST(LoadScene, CrLfLineEndsReadTheSame) {
+    std::string text = ReadBytes(Data("scene_minimal.ini"));
+    std::string crlf;
+    for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    TempFile file(crlf);
+    const Scene a = LoadScene(Data("scene_minimal.ini"));
+    const Scene b = LoadScene(file.Path());
+    ASSERT_EQ(a.Stations.size(), b.Stations.size());
+    for (std::size_t i = 0; i < a.Stations.size(); ++i) EXPECT_EQ(a.Stations[i].Number, b.Stations[i].Number);
+    ASSERT_EQ(a.CenterPoints.size(), b.CenterPoints.size());
+    for (std::size_t i = 0; i < a.CenterPoints.size(); ++i) EXPECT_EQ(a.CenterPoints[i].z, b.CenterPoints[i].z);
+}
+
+TEST(LoadScene, UnreadableNumbersReadAsZero) {
+    TempFile file(
+        "[Polygon1]\nName=B\nNumber=3\n[B]\n0,0\n10,0\n0,10\n[rainstation]\nh\n"
+        "S1 1 (abc,5,x)\nS2 2 no parentheses\n");
+    const Scene scene = LoadScene(file.Path());
+    ASSERT_EQ(scene.Stations.size(), 2u);
+    ExpectPoint(scene.Stations[0].Point, 0, 5, 0);
+    ExpectPoint(scene.Stations[1].Point, 0, 0, 0);
+}
+
+TEST(LoadScene, ThirtyStationsNeedAllTheirCentrePoints) {
+    // 435 centre-point lines: far more text than a 16384-character buffer
+    std::ostringstream text;
+    text << "[Polygon1]\nName=B\nNumber=3\nShow=all\n[B]\n0,0\n1000,0\n0,1000\n[rainstation]\nName Number (X,Y,Z)\n";
+    for (int i = 1; i <= 30; ++i) text << "S" << i << " " << i << " (" << i * 10 << "," << i * 7 << "," << i << ")\n";
+    text << "\n[CenterPoint]\n";
+    for (int a = 1; a <= 30; ++a) {
+        for (int b = a + 1; b <= 30; ++b) text << "(" << a * 1000 + b << ".25,2650000.125," << a + b << ".5)\n";
+    }
+    TempFile file(text.str());
+    const Scene scene = LoadScene(file.Path());
+    ASSERT_EQ(scene.CenterPoints.size(), 435u);
+    std::size_t k = 0;
+    for (int a = 1; a <= 30; ++a) {
+        for (int b = a + 1; b <= 30; ++b, ++k)
+            ExpectPoint(scene.CenterPoints[k], a * 1000 + b + 0.25, 2650000.125, a + b + 0.5);
+    }
+}
+
+TEST(ReadCenterPoints, PairCountFollowsTheStationCount) {
+    const std::filesystem::path file = Data("scene_minimal.ini");
+    EXPECT_EQ(ReadCenterPoints(file, 4).size(), 6u);
+    const std::vector<cPoint> three = ReadCenterPoints(file, 3);
+    ASSERT_EQ(three.size(), 3u);
+    ExpectPoint(three[2], 1010, 2045, 21);
+    EXPECT_TRUE(ReadCenterPoints(file, 1).empty());
+    EXPECT_TRUE(ReadCenterPoints(file, 0).empty());
+    EXPECT_THROW(ReadCenterPoints(file, 5), SceneError);  // 10 pairs, 6 lines
+    EXPECT_THROW(ReadCenterPoints(file, -1), SceneError);
+    EXPECT_THROW(ReadCenterPoints(Data("no-such-scene.ini"), 3), SceneError);
+}
+
+TEST(SceneErrors, FileMissingOrAFolder) {
+    ExpectOneProblem("no-such-scene.ini", 0, "no such file");
+    const std::vector<SceneProblem> folder = ProblemsOf(Data(""));
+    ASSERT_EQ(folder.size(), 1u);
+    EXPECT_NE(folder[0].Message.find("folder"), std::string::npos);
+}
+
+TEST(SceneErrors, EachMalformedSceneIsReportedWhereItIsWrong) {
+    ExpectOneProblem("error_no_polygon.ini", 0, "no polygon section");
+    ExpectOneProblem("error_missing_vertex_block.ini", 3, "vertex block \"[Basin]\"");
+    ExpectOneProblem("error_missing_vertex_block.ini", 3, "differs from it by blanks");
+    ExpectOneProblem("error_too_few_vertices.ini", 4, "at least 3");
+    ExpectOneProblem("error_vertex_count_exceeds.ini", 6, "should hold 6 vertices");
+    ExpectOneProblem("error_vertex_count_exceeds.ini", 6, "only 4 vertex lines");
+    ExpectOneProblem("error_vertex_count_at_end.ini", 10, "only 3 vertex lines");
+    ExpectOneProblem("error_zero_area.ini", 6, "zero area");
+    ExpectOneProblem("error_no_rainstation.ini", 0, "no [rainstation] section");
+    ExpectOneProblem("error_no_station_lines.ini", 11, "no station lines");
+    ExpectOneProblem("error_few_center_points.ini", 19, "holds 5 lines, but 4 stations need 6");
+}
+
+TEST(SceneErrors, EveryProblemOfAFileIsReported) {
+    const std::vector<SceneProblem> problems = ProblemsOf(Data("error_many.ini"));
+    ASSERT_EQ(problems.size(), 3u);
+    EXPECT_EQ(problems[0].Line, 4);   // Number=2
+    EXPECT_EQ(problems[1].Line, 13);  // X 1e999
+    EXPECT_NE(problems[1].Message.find("too large"), std::string::npos);
+    EXPECT_NE(problems[2].Message.find("holds 1 lines, but 3 stations need 3"), std::string::npos);
+    // what() lists them one per line as "file:line: message"
+    try {
+        LoadScene(Data("error_many.ini"));
+    } catch (const SceneError& e) {
+        const std::string what = e.what();
+        EXPECT_EQ(what, problems[0].ToString() + "\n" + problems[1].ToString() + "\n" + problems[2].ToString());
+        EXPECT_EQ(problems[0].ToString().rfind(Data("error_many.ini").string() + ":4: ", 0), 0u);
+    }
+}
+
+TEST(SceneErrors, NamelessLaterPolygonIsReported) {
+    TempFile file(
+        "[Polygon1]\nName=B\nNumber=3\n[Polygon2]\nShow=all\n[B]\n0,0\n1,0\n0,1\n[rainstation]\nh\nS 1 (0,0)\n");
+    const std::vector<SceneProblem> problems = ProblemsOf(file.Path());
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].Line, 4);
+    EXPECT_NE(problems[0].Message.find("[Polygon2] has no Name"), std::string::npos);
+}
+
+TEST(SceneErrors, TwoStationTablesAreReported) {
+    TempFile file(
+        "[Polygon1]\nName=B\nNumber=3\n[B]\n0,0\n1,0\n0,1\n[rainstation]\nh\nS 1 (0,0)\n\n[RainStation]\nh\nT 2 "
+        "(1,1)\n");
+    const std::vector<SceneProblem> problems = ProblemsOf(file.Path());
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].Line, 12);
+}
+
+TEST(SceneErrors, UndecodableTextIsReportedWithItsLine) {
+    TempFile file("[Polygon1]\nName=B\xFF\xFF\n");
+    const std::vector<SceneProblem> problems = ProblemsOf(file.Path());
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].Line, 2);
+}
+
+TEST(SceneErrors, EveryTruncationLoadsOrReportsNeverCrashes) {
+    // each prefix of a good scene, cut at any byte, either loads or gives SceneError
+    const std::string text = ReadBytes(Data("scene_minimal.ini"));
+    const std::size_t lastLine = text.rfind("(1055,2050,63.6)");
+    ASSERT_NE(lastLine, std::string::npos);
+    int loneStation = 0, complete = 0;
+    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+        TempFile file(text.substr(0, cut));
+        try {
+            const Scene scene = LoadScene(file.Path());
+            EXPECT_EQ(scene.Basin.size(), 4u);
+            ASSERT_FALSE(scene.Stations.empty());
+            EXPECT_EQ(scene.CenterPoints.size(), scene.Stations.size() * (scene.Stations.size() - 1) / 2);
+            // one station needs no centre points; more need the sixth centre-point line
+            if (scene.Stations.size() == 1) {
+                ++loneStation;
+            } else {
+                EXPECT_GT(cut, lastLine) << "cut at " << cut;
+                ++complete;
+            }
+        } catch (const SceneError& e) {
+            EXPECT_FALSE(e.Problems().empty());
+        }
+    }
+    EXPECT_GT(loneStation, 0);
+    EXPECT_EQ(static_cast<std::size_t>(complete), text.size() - lastLine);
+}
+
+TEST(SceneErrors, ScrambledBytesLoadOrReportNeverCrash) {
+    const std::string text = ReadBytes(Data("scene_minimal.ini"));
+    unsigned state = 12345;
+    for (int round = 0; round < 300; ++round) {
+        std::string scrambled = text;
+        for (int k = 0; k < 4; ++k) {
+            state = state * 1103515245u + 12345u;
+            const std::size_t at = (state >> 8) % scrambled.size();
+            state = state * 1103515245u + 12345u;
+            scrambled[at] = "[]()=,\n ;0r9"[(state >> 8) % 12];
+        }
+        TempFile file(scrambled);
+        try {
+            LoadScene(file.Path());
+        } catch (const SceneError& e) {
+            EXPECT_FALSE(e.Problems().empty());
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kelvarin
