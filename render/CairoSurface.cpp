@@ -12,13 +12,10 @@
 #include <numbers>
 #include <stdexcept>
 
+#include "render/CairoText.hpp"
+
 namespace kelvarin {
 namespace {
-
-// The families asked for, CJK first: the captions and gauge names are Chinese.
-constexpr std::array<const char*, 6> kCjkFamilies = {"WenQuanYi Zen Hei", "Noto Sans CJK TC",   "Noto Sans CJK SC",
-                                                     "Noto Sans CJK JP",  "Source Han Sans TC", "AR PL UMing TW"};
-constexpr const char* kFallbackFamily = "sans-serif";
 
 // Sizes in pixels, chosen so that 320x240 stays legible and 3840x2160 is not thin:
 // they grow with the shorter side of the device and have a floor for tiny previews.
@@ -30,33 +27,6 @@ constexpr double kLabelPerShortSide = 1.0 / 56.0;  // credit label: 19 px at 108
 constexpr double kMinLabel = 9.0;
 constexpr double kDotPerPen = 1.3;     // a dot is a little wider than a line
 constexpr double kHaloPerText = 0.18;  // dark outline under text, so it reads over lines
-constexpr int kMaxSide = 16384;        // cairo's own limit for image surfaces
-
-// the comma-separated family list Pango resolves per character
-std::string FamilyList() {
-    std::string list;
-    for (const char* f : kCjkFamilies) {
-        list += f;
-        list += ',';
-    }
-    return list + kFallbackFamily;
-}
-
-PangoFontDescription* NewFont(double pixelSize) {
-    PangoFontDescription* font = pango_font_description_from_string(FamilyList().c_str());
-    pango_font_description_set_absolute_size(font, pixelSize * PANGO_SCALE);
-    return font;
-}
-
-// layouts that measure the same on raster and vector surfaces: no hinting
-void SetUnhinted(PangoContext* context) {
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    pango_cairo_context_set_font_options(context, options);
-    cairo_font_options_destroy(options);
-}
 
 // the caption's "\r\n" line breaks as Pango paragraphs
 std::string Lines(std::string_view text) {
@@ -71,18 +41,6 @@ std::string Lines(std::string_view text) {
         }
     }
     return out;
-}
-
-void SetColor(cairo_t* cr, ColorRef c) {
-    cairo_set_source_rgb(cr, RedOf(c) / 255.0, GreenOf(c) / 255.0, BlueOf(c) / 255.0);
-}
-
-void Fill(cairo_t* cr, ColorRef c) {
-    cairo_save(cr);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    SetColor(cr, c);
-    cairo_paint(cr);
-    cairo_restore(cr);
 }
 
 // a fresh drawing context with the surface's line style
@@ -117,7 +75,7 @@ FontCheck CheckTextFont(std::string_view text) {
     PangoFontMap* map = pango_cairo_font_map_get_default();
     PangoContext* context = pango_font_map_create_context(map);
     PangoLayout* layout = pango_layout_new(context);
-    PangoFontDescription* font = NewFont(16.0);
+    PangoFontDescription* font = NewTextFont(16.0);
     pango_layout_set_font_description(layout, font);
     const std::string lines = Lines(text);
     pango_layout_set_text(layout, lines.c_str(), static_cast<int>(lines.size()));
@@ -169,13 +127,7 @@ struct CairoSurface::Impl {
     PangoFontDescription* labelFont = nullptr;
 
     // a layout bound to a context, with the text font
-    PangoLayout* NewLayout(cairo_t* cr) const {
-        PangoLayout* layout = pango_cairo_create_layout(cr);
-        SetUnhinted(pango_layout_get_context(layout));
-        pango_layout_context_changed(layout);
-        pango_layout_set_font_description(layout, textFont);
-        return layout;
-    }
+    PangoLayout* NewLayout(cairo_t* cr) const { return NewTextLayout(cr, textFont); }
     void DropVector() {
         if (vectorText) g_object_unref(vectorText);
         if (vectorCr) cairo_destroy(vectorCr);
@@ -236,8 +188,8 @@ void CairoSurface::Build(int width, int height) {
     labelTextSize_ = std::max(kMinLabel, shortSide * kLabelPerShortSide);
     if (impl_->textFont) pango_font_description_free(impl_->textFont);
     if (impl_->labelFont) pango_font_description_free(impl_->labelFont);
-    impl_->textFont = NewFont(textSize_);
-    impl_->labelFont = NewFont(labelTextSize_);
+    impl_->textFont = NewTextFont(textSize_);
+    impl_->labelFont = NewTextFont(labelTextSize_);
 
     cairo_surface_t* old = impl_->persistent ? cairo_surface_reference(impl_->persistent) : nullptr;
     impl_->DropImages();
@@ -436,10 +388,7 @@ void CairoSurface::Clear() {
 void CairoSurface::DrawLabel(void* context) const {
     if (!label_.Visible || label_.Caption.empty()) return;
     cairo_t* cr = static_cast<cairo_t*>(context);
-    PangoLayout* layout = pango_cairo_create_layout(cr);
-    SetUnhinted(pango_layout_get_context(layout));
-    pango_layout_context_changed(layout);
-    pango_layout_set_font_description(layout, impl_->labelFont);
+    PangoLayout* layout = NewTextLayout(cr, impl_->labelFont);
     const std::string lines = Lines(label_.Caption);
     pango_layout_set_text(layout, lines.c_str(), static_cast<int>(lines.size()));
     PangoRectangle logical;

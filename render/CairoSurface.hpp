@@ -45,6 +45,8 @@ class CairoSurface : public Surface {
     // colours of the picture that the map window does not set
     static constexpr ColorRef kBackground = RGB(14, 18, 28);  // dark blue-grey
     static constexpr ColorRef kDefaultForeColor = RGB(235, 235, 235);
+    // the largest side of an image, cairo's own limit
+    static constexpr int kMaxSide = 16384;
 
     // one presented frame, handed to the presentation hook
     struct Frame {
@@ -53,7 +55,7 @@ class CairoSurface : public Surface {
     };
     using PresentHook = std::function<void(const Frame&)>;
 
-    // a surface of its own, width x height pixels (each 1..16384)
+    // a surface of its own, width x height pixels (each 1..kMaxSide)
     CairoSurface(int width, int height);
     // as above, and every presented frame is also painted onto target (a window's cairo
     // surface, say); the target must outlive this surface or be replaced with SetTarget

@@ -10,7 +10,7 @@
 namespace kelvarin {
 
 class RecordingSurface : public Surface {
-public:
+  public:
     enum class Kind { Line, Circle, Dot, MoveTo, TextAlign, Print, Clear, Refresh, AutoRedraw, Scale, Label };
 
     struct Primitive {
@@ -48,7 +48,7 @@ public:
     long CountOf(Kind kind) const;
     void Forget() { primitives_.clear(); }
 
-private:
+  private:
     void Record(Primitive p);
 
     double width_, height_;

@@ -1,6 +1,6 @@
-#include "render/RecordingSurface.hpp"
-
 #include <gtest/gtest.h>
+
+#include "render/RecordingSurface.hpp"
 
 namespace kelvarin {
 namespace {
