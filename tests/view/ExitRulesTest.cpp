@@ -1,0 +1,110 @@
+// The input counter and the events that end a run.
+
+#include <gtest/gtest.h>
+
+#include "tests/view/ViewTestSupport.hpp"
+
+namespace kelvarin {
+namespace {
+
+using testing::TestWindow;
+
+TEST(ExitRules, FirstInputIsAbsorbedTheSecondAsksForThePassword) {
+    TestWindow w;
+    w.window.OnWindowEvent(WindowEvent::MouseMoved);
+    EXPECT_FALSE(w.window.IsExitAll());
+    EXPECT_EQ(w.windowSystem.PasswordChecks(), 0);
+    w.window.OnWindowEvent(WindowEvent::KeyPressed);
+    EXPECT_EQ(w.windowSystem.PasswordChecks(), 1);
+    EXPECT_TRUE(w.window.IsExitAll());
+}
+
+TEST(ExitRules, PreviewIgnoresAnyNumberOfInputs) {
+    TestWindow w;
+    w.window.HasParent = 0x1234;
+    for (int i = 0; i < 1000; ++i) {
+        w.window.OnWindowEvent(i % 2 ? WindowEvent::KeyPressed : WindowEvent::MouseMoved);
+        ASSERT_FALSE(w.window.IsExitAll()) << "after input " << i;
+    }
+    EXPECT_EQ(w.window.ExitCount, 0);
+    EXPECT_EQ(w.windowSystem.PasswordChecks(), 0);
+}
+
+TEST(ExitRules, FocusLossAndCloseRequestsEndWithoutPasswordAlsoInPreview) {
+    for (WindowEvent event : {WindowEvent::FocusLost, WindowEvent::CloseRequested}) {
+        for (std::int64_t parent : {std::int64_t{0}, std::int64_t{99}}) {
+            TestWindow w;
+            w.window.HasParent = parent;
+            w.windowSystem.QueuePasswordAnswer(false);
+            w.window.OnWindowEvent(event);
+            EXPECT_EQ(w.window.ExitCount, 3);
+            EXPECT_TRUE(w.window.IsExitAll());
+            EXPECT_EQ(w.windowSystem.PasswordChecks(), 0);
+        }
+    }
+}
+
+TEST(ExitRules, RefusedPasswordKeepsTheRunGoingAndTwoMoreInputsAskAgain) {
+    TestWindow w;
+    w.windowSystem.QueuePasswordAnswer(false);
+    w.window.OnWindowEvent(WindowEvent::KeyPressed);
+    w.window.OnWindowEvent(WindowEvent::KeyPressed);
+    EXPECT_EQ(w.windowSystem.PasswordChecks(), 1);
+    EXPECT_EQ(w.window.ExitCount, 0);
+    EXPECT_FALSE(w.window.IsExitAll());
+    w.window.OnWindowEvent(WindowEvent::MouseMoved);
+    EXPECT_FALSE(w.window.IsExitAll());
+    EXPECT_EQ(w.windowSystem.PasswordChecks(), 1);
+    w.window.OnWindowEvent(WindowEvent::MouseMoved);
+    EXPECT_EQ(w.windowSystem.PasswordChecks(), 2);
+    EXPECT_TRUE(w.window.IsExitAll());
+}
+
+TEST(ExitRules, EventsArriveOnlyWhileMessagesAreLetThrough) {
+    TestWindow w;
+    w.windowSystem.AtDoEvents(3, WindowEvent::FocusLost);
+    EXPECT_FALSE(w.window.IsExitAll());
+    EXPECT_FALSE(w.window.IsExitAll());
+    EXPECT_TRUE(w.window.IsExitAll());
+    EXPECT_EQ(w.window.ExitChecks(), 3);
+}
+
+TEST(ExitRules, ResizeForgetsEarlierInput) {
+    TestWindow w;
+    w.window.OnWindowEvent(WindowEvent::KeyPressed);
+    w.window.OnWindowEvent(WindowEvent::Resized);
+    w.window.OnWindowEvent(WindowEvent::KeyPressed);
+    EXPECT_FALSE(w.window.IsExitAll());
+    EXPECT_EQ(w.windowSystem.PasswordChecks(), 0);
+}
+
+TEST(ExitRules, TheWindowDetachesFromTheWindowSystemWhenItGoes) {
+    RecordingSurface surface;
+    ScriptedWindowSystem windowSystem;
+    {
+        picGIS window(surface, windowSystem);
+        EXPECT_EQ(windowSystem.EventSink(), &window);
+    }
+    EXPECT_EQ(windowSystem.EventSink(), nullptr);
+    windowSystem.AtDoEvents(1, WindowEvent::KeyPressed);
+    windowSystem.DoEvents();  // nowhere to deliver: dropped, no crash
+}
+
+TEST(ExitRules, PacedSurfaceWaitsOneStepAfterEveryRepaintAndHandlesMessagesMeanwhile) {
+    RecordingSurface inner;
+    ScriptedWindowSystem windowSystem;
+    windowSystem.SetPacing(Pacing::Presenting());
+    PacedSurface paced(inner, windowSystem);
+    picGIS window(paced, windowSystem);
+    windowSystem.AtWait(2, WindowEvent::CloseRequested);
+    paced.Refresh();
+    EXPECT_FALSE(window.ExitRequested());
+    paced.Refresh();
+    EXPECT_TRUE(window.ExitRequested()) << "input during the wait reaches the window";
+    EXPECT_EQ(windowSystem.WaitCalls(), 2);
+    EXPECT_DOUBLE_EQ(windowSystem.WaitedSeconds(), 2 * Pacing::Presenting().StepSeconds);
+    EXPECT_EQ(inner.CountOf(RecordingSurface::Kind::Refresh), 2);
+}
+
+}  // namespace
+}  // namespace kelvarin
