@@ -148,11 +148,13 @@ TEST(picGIS, ReDrawBasinDrawsLayersThenStationsByTheirSelection) {
     TestWindow w;
     w.Place(SquareBasin(0, 0, 1000), {{100, 100, 0}, {900, 900, 0}, {500, 500, 0}});
     w.window.Stations(2)->pSelect = true;
-    w.surface.Forget();
     w.surface.SetAutoRedraw(false);
+    w.surface.Forget();
     w.window.ReDrawBasin();
     const auto& p = w.surface.Primitives();
     ASSERT_GE(p.size(), 3u);
+    EXPECT_EQ(p[0].kind, Kind::AutoRedraw);
+    EXPECT_EQ(p[0].flags, 1) << "drawn into the persistent image";
     EXPECT_EQ(p[1].kind, Kind::Clear);
     long lines = 0;
     std::vector<ColorRef> circles;
