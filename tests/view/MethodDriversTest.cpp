@@ -22,7 +22,7 @@ constexpr double kWeightSumTolerance = 1e-9;
 
 enum class Method { Thiessen, HeightBalance };
 
-std::optional<long> Run(TestWindow& w, Method method) {
+std::optional<long> RunDriver(TestWindow& w, Method method) {
     return method == Method::Thiessen ? w.window.AutoThiessen() : w.window.AutoHeightBalance();
 }
 
@@ -100,7 +100,7 @@ TEST_P(DriverCounts, NoStationSelectedDrawsNothingAndChangesNothing) {
     w.window.DisableStationSelect();
     w.surface.SetAutoRedraw(false);
     w.surface.Forget();
-    EXPECT_EQ(Run(w, GetParam()), 0L);
+    EXPECT_EQ(RunDriver(w, GetParam()), 0L);
     EXPECT_TRUE(w.surface.Primitives().empty());
     EXPECT_FALSE(w.surface.AutoRedraw());
     for (const auto& entry : w.window.Stations) EXPECT_FALSE(entry->GageStation->Weight.has_value());
@@ -114,7 +114,7 @@ TEST_P(DriverCounts, RingCountsAndOrderPerLayer) {
         TestWindow& w = Window(holder, n);
         w.surface.SetAutoRedraw(false);
         w.surface.Forget();
-        ASSERT_EQ(Run(w, method), n);
+        ASSERT_EQ(RunDriver(w, method), n);
         ExpectEveryRingShownOnce(w);
         EXPECT_FALSE(w.surface.AutoRedraw()) << "restored after a complete run";
 
@@ -130,8 +130,12 @@ TEST_P(DriverCounts, RingCountsAndOrderPerLayer) {
         EXPECT_EQ(w.window.lyrLayer(3)->Polygon().Count(), method == Method::HeightBalance && n >= 3 ? T : 0);
         EXPECT_EQ(w.window.lyrLayer(4)->Polygon().Count(), n);
         EXPECT_EQ(w.window.lyrLayer(5)->MutiPolygon().Count(), n);
-        if (n == 1) EXPECT_EQ(w.window.lyrLayer(4)->Polygon().Item(1)->Count(), 4) << "the frame";
-        if (n == 2) EXPECT_EQ(w.window.lyrLayer(2)->Polygon().Item(1)->Count(), 2) << "the connecting segment";
+        if (n == 1) {
+            EXPECT_EQ(w.window.lyrLayer(4)->Polygon().Item(1)->Count(), 4) << "the frame";
+        }
+        if (n == 2) {
+            EXPECT_EQ(w.window.lyrLayer(2)->Polygon().Item(1)->Count(), 2) << "the connecting segment";
+        }
         EXPECT_EQ(w.window.lyrLayer(4)->Name, method == Method::Thiessen ? "徐昇多邊形網" : (n >= 3 ? "高度平衡多邊形網" : "徐昇多邊形網"));
 
         // every station's area is the sum of its drawn pieces, its weight the share of the basin
@@ -143,8 +147,12 @@ TEST_P(DriverCounts, RingCountsAndOrderPerLayer) {
             EXPECT_DOUBLE_EQ(station.Area.value(), pieces);
             EXPECT_DOUBLE_EQ(station.Weight.value(), pieces / basinArea);
         }
-        if (method == Method::Thiessen) EXPECT_NEAR(WeightSum(w.window), 1.0, kWeightSumTolerance);
-        if (n == 1) EXPECT_NEAR(w.window.Stations(1)->GageStation->Weight.value(), 1.0, kWeightSumTolerance);
+        if (method == Method::Thiessen) {
+            EXPECT_NEAR(WeightSum(w.window), 1.0, kWeightSumTolerance);
+        }
+        if (n == 1) {
+            EXPECT_NEAR(w.window.Stations(1)->GageStation->Weight.value(), 1.0, kWeightSumTolerance);
+        }
     }
 }
 
@@ -153,7 +161,7 @@ TEST_P(DriverCounts, UnselectedStationsKeepTheirValues) {
     TestWindow& w = Window(holder, 10);
     w.Select({2, 5, 7, 9});
     w.window.Stations(1)->GageStation->Weight = 0.25;
-    ASSERT_EQ(Run(w, GetParam()), 4L);
+    ASSERT_EQ(RunDriver(w, GetParam()), 4L);
     EXPECT_EQ(w.window.Stations(1)->GageStation->Weight, 0.25);
     EXPECT_FALSE(w.window.Stations(3)->GageStation->Area.has_value());
     EXPECT_TRUE(w.window.Stations(9)->GageStation->Area.has_value());
@@ -164,7 +172,7 @@ TEST_P(DriverCounts, ExitRequestAtRingKStopsThereAndLeavesLaterStationsUntouched
     // a complete run tells how many rings come before the pieces and how many pieces each station has
     std::unique_ptr<TestWindow> holder;
     TestWindow& full = Window(holder, 10);
-    ASSERT_EQ(Run(full, method), 10L);
+    ASSERT_EQ(RunDriver(full, method), 10L);
     const long before = full.window.lyrLayer(2)->Polygon().Count() + full.window.lyrLayer(3)->Polygon().Count() +
                         full.window.lyrLayer(4)->Polygon().Count();
     std::vector<long> pieces;
@@ -188,7 +196,7 @@ TEST_P(DriverCounts, ExitRequestAtRingKStopsThereAndLeavesLaterStationsUntouched
         w.surface.SetAutoRedraw(false);
         w.surface.Forget();
         w.windowSystem.AtDoEvents(k, WindowEvent::CloseRequested);
-        EXPECT_EQ(Run(w, method), std::nullopt);
+        EXPECT_EQ(RunDriver(w, method), std::nullopt);
         EXPECT_EQ(w.surface.CountOf(Kind::Refresh), k);
         EXPECT_EQ(w.window.ExitChecks(), k);
         EXPECT_EQ(static_cast<long>(RingsInDrawingOrder(w.window).size()), k) << "nothing beyond ring k";
@@ -198,7 +206,9 @@ TEST_P(DriverCounts, ExitRequestAtRingKStopsThereAndLeavesLaterStationsUntouched
             const bool changed = w.window.Stations(i)->GageStation->Area != -1.0;
             stored += changed;
             // stations are stored in order: no later station before an earlier one
-            if (changed) EXPECT_EQ(stored, i);
+            if (changed) {
+                EXPECT_EQ(stored, i);
+            }
         }
         EXPECT_EQ(stored, storedBefore(k));
     }
@@ -217,7 +227,7 @@ TEST_P(DriverCounts, GaugesAtOnePlaceShareTheirRingEqually) {
         std::vector<long> all(static_cast<std::size_t>(n));
         std::iota(all.begin(), all.end(), 1L);
         w.Select(all);
-        ASSERT_EQ(Run(w, method), n);
+        ASSERT_EQ(RunDriver(w, method), n);
         const auto& a = *w.window.Stations(1)->GageStation;
         const auto& b = *w.window.Stations(2)->GageStation;
         EXPECT_GT(a.Weight.value(), 0.0);
@@ -227,9 +237,9 @@ TEST_P(DriverCounts, GaugesAtOnePlaceShareTheirRingEqually) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Methods, DriverCounts, ::testing::Values(Method::Thiessen, Method::HeightBalance),
-                         [](const auto& info) {
-                             return info.param == Method::Thiessen ? std::string("Thiessen")
-                                                                   : std::string("HeightBalance");
+                         [](const ::testing::TestParamInfo<Method>& param) {
+                             return param.param == Method::Thiessen ? std::string("Thiessen")
+                                                                    : std::string("HeightBalance");
                          });
 
 }  // namespace
