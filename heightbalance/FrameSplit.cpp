@@ -1,0 +1,197 @@
+// Splitting the frame by straight lines: one line for two stations, a row of parallel
+// lines for stations on one straight line.
+
+#include "heightbalance/FrameSplit.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "geometry/ModMathTools.hpp"
+#include "heightbalance/TriangleNetwork.hpp"
+
+namespace kelvarin {
+
+namespace {
+
+// successor of a ring index (the last is followed by the first)
+long Next(long e, long lo, long n) { return lo + ((e - lo + 1) % n); }
+
+// the crossing lies on the edge from A to B, ends included (after the snap onto the edge)
+bool OnEdge(cPoint& P, const cPoint& A, const cPoint& B) {
+    if (IsPointInSegmentBox(P, A, B)) return true;
+    return P.X >= std::min(A.X, B.X) && P.X <= std::max(A.X, B.X) && P.Y >= std::min(A.Y, B.Y) &&
+           P.Y <= std::max(A.Y, B.Y);
+}
+
+// appends a copy of P unless it repeats the ring's last or first vertex
+void AppendDistinct(cPolygon& ring, const cPoint& P) {
+    if (ring.Count() > 0) {
+        const cPoint& last = *ring(ring.Count());
+        const cPoint& first = *ring(1);
+        if ((last.X == P.X && last.Y == P.Y) || (first.X == P.X && first.Y == P.Y)) return;
+    }
+    ring.Add(P.X, P.Y, P.z);
+}
+
+// the part of a convex ring where a*x + b*y <= c (a, b, c in line(1..3)), as a new point list
+std::vector<cPoint> CutConvex(const std::vector<cPoint>& ring, double a, double b, double c) {
+    std::vector<cPoint> out;
+    const std::size_t n = ring.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const cPoint& P = ring[i];
+        const cPoint& Q = ring[(i + 1) % n];
+        const double fp = a * P.X + b * P.Y - c;
+        const double fq = a * Q.X + b * Q.Y - c;
+        if (fp <= 0) out.push_back(P);
+        if ((fp < 0 && fq > 0) || (fp > 0 && fq < 0)) {
+            const double s = fp / (fp - fq);
+            out.push_back(cPoint{P.X + s * (Q.X - P.X), P.Y + s * (Q.Y - P.Y), 0.0});
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+// the frame cut into two rings by a line, the first ring on the side of `first`
+bool SplitFrameByLine(const PointArray& frame, const cPoint& first, const LineCoefficients& line,
+                      cPolygon& firstRing, cPolygon& secondRing) {
+    const long lo = frame.LBound();
+    const long hi = frame.UBound();
+    const long n = frame.Count();
+    if (n < 3) return false;
+    PointRef hit[2];
+    long edge[2] = {0, 0};
+    long k = 0;
+    LineCoefficients coef(1, 3);
+    Array2<double> m(1, 2, 1, 3);
+    for (long e = lo; e <= hi && k < 2; ++e) {
+        const cPoint& A = *frame(e);
+        const cPoint& B = *frame(Next(e, lo, n));
+        if (LineEquation(A, B, coef)) continue;  // a corner given twice: no edge
+        m(1, 1) = line(1);
+        m(1, 2) = line(2);
+        m(1, 3) = line(3);
+        m(2, 1) = coef(1);
+        m(2, 2) = coef(2);
+        m(2, 3) = coef(3);
+        if (SolveLinearSystem(m) != SolveCode::Unique) continue;
+        PointRef Q = NewPoint(m(1, 3), m(2, 3));
+        if (!OnEdge(*Q, A, B)) continue;
+        // a line through a corner meets both edges there: count that crossing once
+        if (k == 1 && IsSamePoint(*Q, *hit[0], false)) continue;
+        hit[k] = Q;
+        edge[k] = e;
+        ++k;
+    }
+    if (k < 2) return false;
+    if (SweepAngle(first, *hit[0], *hit[1]) < 0) {
+        SwapObjects(hit[0], hit[1]);
+        SwapValues(edge[0], edge[1]);
+    }
+    for (int p = 0; p < 2; ++p) {
+        cPolygon& ring = p == 0 ? firstRing : secondRing;
+        AppendDistinct(ring, *hit[p]);
+        AppendDistinct(ring, *hit[1 - p]);
+        const long own = edge[p];
+        const long other = edge[1 - p];
+        for (long v = 1; v <= n; ++v) {
+            const long cidx = lo + ((other - lo + v) % n);
+            AppendDistinct(ring, *frame(cidx));
+            if (cidx == own) break;
+        }
+    }
+    return true;
+}
+
+// crossing of a station's outer boundary line with the outer frame
+long OuterFrameCrossing(const cPoint& S, const cPoint& O, const cPoint& M, const cPoint& E, const PointArray& F,
+                        double sign, PointRef& Q) {
+    const long lo = F.LBound();
+    const long n = F.Count();
+    for (long k = lo; k <= F.UBound(); ++k) {
+        const cPoint& A = *F(k);
+        const cPoint& B = *F(lo + ((k - lo + 1) % n));
+        PointRef X;
+        const Verdict verdict = SegmentIntersection(O, M, A, B, X);
+        if (verdict == Verdict::In && sign * SweepAngle(S, M, *X) >= 0) {
+            Q = X;
+            return k;
+        }
+        if (verdict == Verdict::Out && IsPointInSegmentBox(*X, A, B) && sign * SweepAngle(S, O, *X) >= 0) {
+            Q = X;
+            return k;
+        }
+    }
+    const double nx = -sign * (E.Y - S.Y);
+    const double ny = sign * (E.X - S.X);
+    const cPoint ahead{M.X + nx, M.Y + ny, M.z};
+    for (long k = lo; k <= F.UBound(); ++k) {
+        const cPoint& A = *F(k);
+        const cPoint& B = *F(lo + ((k - lo + 1) % n));
+        PointRef X;
+        const Verdict verdict = SegmentIntersection(M, ahead, A, B, X);
+        if ((verdict == Verdict::In || verdict == Verdict::Out) && IsPointInSegmentBox(*X, A, B) &&
+            (X->X - M.X) * nx + (X->Y - M.Y) * ny > 0) {
+            Q = X;
+            return k;
+        }
+    }
+    return 0;
+}
+
+// strips of the frame between the split lines of stations on one straight line
+void BuildCollinearStrips(PolygonArray& polygons, const PointArray& stations, const PointArray& frame,
+                          const SplitPointFunction& splitPoint) {
+    const Array1<long> site = SiteIndex(stations);
+    std::vector<long> sites;
+    for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
+        if (site(i) == i) sites.push_back(i);
+    }
+    std::vector<cPoint> whole;
+    for (const PointRef& corner : frame) whole.push_back(*corner);
+    Array1<std::vector<cPoint>> strip(stations.LBound(), stations.UBound());
+    if (sites.size() == 1) {
+        strip(sites[0]) = whole;
+    } else if (sites.size() > 1) {
+        // the stations' line runs from the first site towards the site farthest from it
+        const cPoint& origin = *stations(sites[0]);
+        cPoint far = origin;
+        double farthest = -1;
+        for (long s : sites) {
+            const double d = std::hypot(stations(s)->X - origin.X, stations(s)->Y - origin.Y);
+            if (d > farthest) {
+                farthest = d;
+                far = *stations(s);
+            }
+        }
+        const double ux = far.X - origin.X;
+        const double uy = far.Y - origin.Y;
+        auto along = [&](long s) { return (stations(s)->X - origin.X) * ux + (stations(s)->Y - origin.Y) * uy; };
+        std::stable_sort(sites.begin(), sites.end(), [&](long s, long t) { return along(s) < along(t); });
+        // split line p (between sites p and p + 1): ux*x + uy*y = c(p)
+        std::vector<double> c;
+        for (std::size_t p = 0; p + 1 < sites.size(); ++p) {
+            const cPoint Q = splitPoint(*stations(sites[p]), *stations(sites[p + 1]));
+            c.push_back(ux * Q.X + uy * Q.Y);
+        }
+        for (std::size_t p = 0; p < sites.size(); ++p) {
+            std::vector<cPoint> part = whole;
+            if (p > 0) part = CutConvex(part, -ux, -uy, -c[p - 1]);
+            if (p + 1 < sites.size()) part = CutConvex(part, ux, uy, c[p]);
+            strip(sites[p]) = part;
+        }
+    }
+    for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
+        auto ring = std::make_shared<cPolygon>();
+        const std::vector<cPoint>& part = strip(site(i));
+        if (part.size() >= 3) {
+            for (const cPoint& P : part) AppendDistinct(*ring, P);
+        }
+        if (ring->Count() < 3) ring = std::make_shared<cPolygon>();
+        polygons(i) = ring;
+    }
+}
+
+}  // namespace kelvarin

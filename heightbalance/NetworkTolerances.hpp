@@ -1,0 +1,19 @@
+#pragma once
+// Tolerances of the station networks, in one place.
+
+namespace kelvarin::network_tolerance {
+
+// A station counts as inside a circumcircle only when it is nearer to the centre than
+// (1 - kInCircle) times the radius. The centre of a triangle is found to about 1e-15 of the
+// radius; stations exactly on one circle (regular grids, rectangles of gauges) then give
+// distances that differ from the radius only in the last bits, and must count as on the
+// circle so that no triangle of a tied group is rejected by rounding. 1e-10 is far above
+// that noise and far below any distance that separates real station sets.
+constexpr double kInCircle = 1e-10;
+
+// Two triangles overlap when a corner of one lies strictly inside the other's edge line by
+// more than this fraction of the edge length times the corner's distance; shared corners
+// and corners on a common line give exactly zero or rounding noise near 1e-16.
+constexpr double kOrientation = 1e-12;
+
+}  // namespace kelvarin::network_tolerance

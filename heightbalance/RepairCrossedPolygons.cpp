@@ -1,0 +1,304 @@
+// Repair of height-balance polygons whose outer boundary lines cross.
+//
+// Outside the triangle network every hull edge carries one boundary line: from the edge's
+// centre point M away from the inner vertex I of its triangle. Two neighbouring lines may
+// meet at a point X before they reach the frame; the station between them then owns only
+// the triangle-like piece up to X, and beyond X its two neighbours meet along the bisector
+// of the two lines' continuations (the direction from X to the incentre of X and the two
+// lines' far points). The repair processes such meetings one at a time, always one that is
+// the nearest meeting on both of its lines, and rebuilds the polygons of the stations whose
+// boundary changed; untouched stations keep the polygon built before.
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "geometry/ModMathTools.hpp"
+#include "heightbalance/StationFan.hpp"
+#include "heightbalance/TriangleNetwork.hpp"
+#include "heightbalance/modHeightBalance.hpp"
+
+namespace kelvarin {
+
+namespace {
+
+// A ray parameter counts as ahead of the ray's origin only beyond this fraction of the
+// frame's size: meetings closer than that are rounding noise at a shared origin.
+constexpr double kAhead = 1e-12;
+
+struct Ray {
+    cPoint origin;
+    double dx = 0, dy = 0;  // unit direction
+};
+
+// one station on the network's hull and its outer boundary chains
+struct HullRegion {
+    long station = 0;
+    StationFan fan;
+    cPoint M1, M2;              // centre points of the hull edges before and after the station
+    std::vector<cPoint> chain1;  // points after M1 along the boundary with the previous region
+    std::vector<cPoint> chain2;  // points after M2 along the boundary with the next region
+    bool open = true;
+    bool changed = false;
+};
+
+// unit vector, or false for a zero vector
+bool Normalise(double& x, double& y) {
+    const double length = std::hypot(x, y);
+    if (!(length > 0)) return false;
+    x /= length;
+    y /= length;
+    return true;
+}
+
+// parameters s, u with a.origin + s*a.dir = b.origin + u*b.dir; false when parallel
+bool RayMeeting(const Ray& a, const Ray& b, double& s, double& u) {
+    const double cross = a.dx * b.dy - a.dy * b.dx;
+    if (std::fabs(cross) < 1e-14) return false;
+    const double wx = b.origin.X - a.origin.X;
+    const double wy = b.origin.Y - a.origin.Y;
+    s = (wx * b.dy - wy * b.dx) / cross;
+    u = (wx * a.dy - wy * a.dx) / cross;
+    return true;
+}
+
+// the first point where the ray leaves the rectangle F, and the edge it leaves by
+long RayExit(const Ray& ray, const PointArray& F, cPoint& exitPoint) {
+    const long lo = F.LBound();
+    const long n = F.Count();
+    long best = 0;
+    double bestS = 0;
+    for (long k = lo; k <= F.UBound(); ++k) {
+        const cPoint& A = *F(k);
+        const cPoint& B = *F(lo + ((k - lo + 1) % n));
+        const double ex = B.X - A.X, ey = B.Y - A.Y;
+        const double cross = ray.dx * ey - ray.dy * ex;
+        if (cross == 0) continue;
+        const double wx = A.X - ray.origin.X, wy = A.Y - ray.origin.Y;
+        const double s = (wx * ey - wy * ex) / cross;
+        const double e = (wx * ray.dy - wy * ray.dx) / cross;
+        if (s <= 0 || e < 0 || e > 1) continue;
+        if (best == 0 || s < bestS) {
+            best = k;
+            bestS = s;
+        }
+    }
+    if (best > 0) {
+        exitPoint = cPoint{ray.origin.X + bestS * ray.dx, ray.origin.Y + bestS * ray.dy, 0.0};
+        // a crossing on a vertical or horizontal frame edge takes the edge's exact coordinate
+        const cPoint& A = *F(best);
+        const cPoint& B = *F(lo + ((best - lo + 1) % n));
+        if (A.X == B.X) exitPoint.X = A.X;
+        if (A.Y == B.Y) exitPoint.Y = A.Y;
+    }
+    return best;
+}
+
+// strictly inside the axis-parallel rectangle F
+bool InsideRectangle(const cPoint& P, const PointArray& F) {
+    cPoint maxPt, minPt;
+    BoundingBox(F, maxPt, minPt);
+    return P.X > minPt.X && P.X < maxPt.X && P.Y > minPt.Y && P.Y < maxPt.Y;
+}
+
+// the polygon of a hull station from its chains, the outer frame and its fan
+PolygonRef RebuildRegion(const HullRegion& r, const Ray* before, const Ray* after, const Array2<PointRef>& hbTri,
+                         const PointArray& outer) {
+    auto polygon = std::make_shared<cPolygon>();
+    polygon->AddPoint(r.M1);
+    for (const cPoint& P : r.chain1) polygon->AddPoint(P);
+    std::size_t skip = 0;
+    if (r.open) {
+        cPoint X1, X2;
+        const long k1 = RayExit(*before, outer, X1);
+        const long k2 = RayExit(*after, outer, X2);
+        if (k1 > 0 && k2 > 0) {
+            polygon->AddPoint(X1);
+            const long lo = outer.LBound();
+            const long m = outer.Count();
+            auto succ = [lo, m](long k) { return lo + ((k - lo + 1) % m); };
+            for (long c = succ(k1); c != succ(k2); c = succ(c)) polygon->AddPoint(*outer(c));
+            polygon->AddPoint(X2);
+        }
+    } else {
+        skip = 1;  // both chains end at the meeting point: take it once
+    }
+    for (std::size_t q = r.chain2.size() - skip; q > 0; --q) polygon->AddPoint(r.chain2[q - 1]);
+    const StationFan& f = r.fan;
+    const long j1 = 1 + (f.j0 % f.count);
+    long t = j1;
+    do {
+        polygon->AddPoint(*hbTri(f.vtx(t), f.fan(t)));
+        polygon->AddPoint(*hbTri(0, f.fan(t)));
+        t = 1 + (t % f.count);
+    } while (t != j1);
+    return polygon;
+}
+
+}  // namespace
+
+// first pair of non-adjacent edges of a ring that cross
+bool FindSelfCrossing(const cPolygon& ring, long& a, long& b) {
+    const long count = ring.Count();
+    for (a = 1; a <= count; ++a) {
+        for (b = a + 2; b <= count; ++b) {
+            if (a == 1 && b == count) continue;
+            PointRef X;
+            const long a1 = a + 1 > count ? 1 : a + 1;
+            if (SegmentIntersection(*ring(a), *ring(a1), *ring(b), *ring((b % count) + 1), X) == Verdict::In) {
+                return true;
+            }
+        }
+    }
+    a = b = 0;
+    return false;
+}
+
+// merges crossing outer boundary lines and rebuilds the polygons they bound
+void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
+                           const Array2<PointRef>& hbTri, const PointArray& frame) {
+    if (TriangleCount(tri) == 0) return;
+    PointArray outer;
+    EnclosingRectangle(frame, outer, 1.05);
+    cPoint maxPt, minPt;
+    BoundingBox(outer, maxPt, minPt);
+    const double size = std::hypot(maxPt.X - minPt.X, maxPt.Y - minPt.Y);
+    const Array1<long> site = SiteIndex(stations);
+
+    // the hull stations, in counter-clockwise order
+    std::vector<HullRegion> hull;
+    for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
+        if (site(i) != i) continue;
+        StationFan f = FindStationFan(*stations(i), tri);
+        if (f.count == 0 || f.j0 == 0) continue;
+        HullRegion r;
+        r.station = i;
+        const long j1 = 1 + (f.j0 % f.count);
+        r.M1 = *hbTri(((f.vtx(f.j0) + 1) % 3) + 1, f.fan(f.j0));
+        r.M2 = *hbTri(f.vtx(j1), f.fan(j1));
+        r.fan = std::move(f);
+        hull.push_back(std::move(r));
+    }
+    const std::size_t h = hull.size();
+    if (h < 3) return;
+    // order: the region after r is the one whose M1 is r's M2 (the same hull edge)
+    std::vector<std::size_t> order{0};
+    std::vector<bool> used(h, false);
+    used[0] = true;
+    while (order.size() < h) {
+        const HullRegion& last = hull[order.back()];
+        std::size_t found = h;
+        for (std::size_t q = 0; q < h && found == h; ++q) {
+            if (!used[q] && hull[q].M1.X == last.M2.X && hull[q].M1.Y == last.M2.Y) found = q;
+        }
+        if (found == h) return;  // a hull that does not close: leave the polygons as built
+        used[found] = true;
+        order.push_back(found);
+    }
+    std::vector<HullRegion> region;
+    for (std::size_t q : order) region.push_back(std::move(hull[q]));
+
+    // ray[q]: the boundary between region q and the next open region
+    std::vector<Ray> ray(h);
+    for (std::size_t q = 0; q < h; ++q) {
+        const HullRegion& r = region[q];
+        const StationFan& f = r.fan;
+        const long j1 = 1 + (f.j0 % f.count);
+        const cPoint& inner = *hbTri(0, f.fan(j1));
+        Ray& b = ray[q];
+        b.origin = r.M2;
+        b.dx = r.M2.X - inner.X;
+        b.dy = r.M2.Y - inner.Y;
+        if (!Normalise(b.dx, b.dy)) return;
+    }
+    std::vector<std::size_t> openList(h);
+    for (std::size_t q = 0; q < h; ++q) openList[q] = q;
+
+    // meet the lines one meeting at a time
+    for (std::size_t guard = 0; guard < h && openList.size() > 2; ++guard) {
+        const std::size_t m = openList.size();
+        // meeting of ray[openList[p-1]] (before region p) and ray[openList[p]] (after it)
+        std::vector<double> sBefore(m, -1), sAfter(m, -1);
+        std::vector<bool> meets(m, false);
+        for (std::size_t p = 0; p < m; ++p) {
+            const Ray& a = ray[openList[(p + m - 1) % m]];
+            const Ray& b = ray[openList[p]];
+            double s = 0, u = 0;
+            if (!RayMeeting(a, b, s, u) || s <= kAhead * size || u <= kAhead * size) continue;
+            const cPoint X{a.origin.X + s * a.dx, a.origin.Y + s * a.dy, 0.0};
+            if (!InsideRectangle(X, outer)) continue;
+            meets[p] = true;
+            sBefore[p] = s;
+            sAfter[p] = u;
+        }
+        // a meeting counts when it is the nearest on both of its lines
+        std::size_t best = m;
+        double bestDistance = 0;
+        for (std::size_t p = 0; p < m; ++p) {
+            if (!meets[p]) continue;
+            const std::size_t prev = (p + m - 1) % m;
+            const std::size_t next = (p + 1) % m;
+            // the ray before p is also the ray after prev: its meeting there is at sAfter[prev]
+            if (meets[prev] && sAfter[prev] < sBefore[p]) continue;
+            if (meets[next] && sBefore[next] < sAfter[p]) continue;
+            const double distance = std::max(sBefore[p], sAfter[p]);
+            if (best == m || distance < bestDistance) {
+                best = p;
+                bestDistance = distance;
+            }
+        }
+        if (best == m) break;
+        const std::size_t prevQ = openList[(best + m - 1) % m];
+        const std::size_t q = openList[best];
+        const std::size_t nextQ = openList[(best + 1) % m];
+        const Ray a = ray[prevQ];
+        const Ray b = ray[q];
+        const cPoint X{a.origin.X + sBefore[best] * a.dx, a.origin.Y + sBefore[best] * a.dy, 0.0};
+        region[q].chain1.push_back(X);
+        region[q].chain2.push_back(X);
+        region[q].open = false;
+        region[q].changed = true;
+        region[prevQ].chain2.push_back(X);
+        region[prevQ].changed = true;
+        region[nextQ].chain1.push_back(X);
+        region[nextQ].changed = true;
+        // beyond X the two neighbours meet along the bisector of the lines' continuations
+        const cPoint U{X.X + a.dx, X.Y + a.dy, 0.0};
+        const cPoint W{X.X + b.dx, X.Y + b.dy, 0.0};
+        cPoint V;
+        Ray merged;
+        merged.origin = X;
+        if (GetIncentre(V, X, U, W) == 0) {
+            merged.dx = V.X - X.X;
+            merged.dy = V.Y - X.Y;
+        } else {
+            merged.dx = a.dx + b.dx;
+            merged.dy = a.dy + b.dy;
+        }
+        if (!Normalise(merged.dx, merged.dy)) {
+            merged.dx = a.dx;
+            merged.dy = a.dy;
+        }
+        ray[prevQ] = merged;
+        openList.erase(openList.begin() + static_cast<long>(best));
+    }
+
+    // rebuild the changed regions
+    const std::size_t m = openList.size();
+    std::vector<const Ray*> before(h, nullptr), after(h, nullptr);
+    for (std::size_t p = 0; p < m; ++p) {
+        before[openList[p]] = &ray[openList[(p + m - 1) % m]];
+        after[openList[p]] = &ray[openList[p]];
+    }
+    for (const HullRegion& r : region) {
+        if (!r.changed) continue;
+        PolygonRef polygon = RebuildRegion(r, before[&r - region.data()], after[&r - region.data()], hbTri, outer);
+        PolygonArray pieces;
+        if (ClipPolygons(pieces, RingToArray(*polygon), frame) == 1 && pieces(pieces.LBound())) {
+            polygon = pieces(pieces.LBound());
+        }
+        polygons(r.station) = polygon;
+    }
+}
+
+}  // namespace kelvarin

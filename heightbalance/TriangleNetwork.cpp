@@ -1,0 +1,148 @@
+// The station triangle network: exhaustive empty-circumcircle search over the stations'
+// distinct sites, accepting no triangle that overlaps one accepted before it.
+
+#include "heightbalance/TriangleNetwork.hpp"
+
+#include <cmath>
+#include <vector>
+
+#include "geometry/ModMathTools.hpp"
+#include "heightbalance/NetworkTolerances.hpp"
+
+namespace kelvarin {
+
+namespace {
+
+// planar distance (z takes no part)
+double PlaneDistance(const cPoint& P, const cPoint& Q) {
+    const double dx = P.X - Q.X;
+    const double dy = P.Y - Q.Y;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+// cross product of A->B and A->P, and whether it is zero within rounding
+double Orientation(const cPoint& A, const cPoint& B, const cPoint& P, bool& nearZero) {
+    const double abx = B.X - A.X, aby = B.Y - A.Y, apx = P.X - A.X, apy = P.Y - A.Y;
+    const double cross = abx * apy - aby * apx;
+    const double scale = std::hypot(abx, aby) * std::hypot(apx, apy);
+    nearZero = std::fabs(cross) <= network_tolerance::kOrientation * scale;
+    return cross;
+}
+
+struct Corners {
+    cPoint P[3];
+};
+
+// true when some edge line of t separates u from t's interior (u on the outer side or on it)
+bool SeparatedByEdgeOf(const Corners& t, const Corners& u) {
+    bool zero = false;
+    const double sign = Orientation(t.P[0], t.P[1], t.P[2], zero) > 0 ? 1.0 : -1.0;
+    for (int e = 0; e < 3; ++e) {
+        const cPoint& A = t.P[e];
+        const cPoint& B = t.P[(e + 1) % 3];
+        bool outside = true;
+        for (int v = 0; v < 3 && outside; ++v) {
+            const double o = sign * Orientation(A, B, u.P[v], zero);
+            if (o > 0 && !zero) outside = false;
+        }
+        if (outside) return true;
+    }
+    return false;
+}
+
+// the interiors of two triangles have a common point
+bool TrianglesOverlap(const Corners& t, const Corners& u) {
+    return !SeparatedByEdgeOf(t, u) && !SeparatedByEdgeOf(u, t);
+}
+
+}  // namespace
+
+// circumcentre of three points and the mean distance of the points from it
+double GetCircumCircle(cPoint& centre, const cPoint& P1, const cPoint& P2, const cPoint& P3) {
+    if (P2.X == P1.X && P2.Y == P1.Y && P3.X == P1.X && P3.Y == P1.Y) return -2;
+    Array2<double> m(1, 2, 1, 3);
+    const cPoint* others[2] = {&P2, &P3};
+    for (long row = 1; row <= 2; ++row) {
+        const cPoint& Pi = *others[row - 1];
+        m(row, 1) = Pi.X - P1.X;
+        m(row, 2) = Pi.Y - P1.Y;
+        m(row, 3) = (P1.X + Pi.X) * (Pi.X - P1.X) / 2 + (P1.Y + Pi.Y) * (Pi.Y - P1.Y) / 2;
+    }
+    if (SolveLinearSystem(m) != SolveCode::Unique) return -1;
+    centre.X = m(1, 3);
+    centre.Y = m(2, 3);
+    return (PlaneDistance(P1, centre) + PlaneDistance(P2, centre) + PlaneDistance(P3, centre)) / 3;
+}
+
+// index of the first station at the same X and Y, for every station
+Array1<long> SiteIndex(const PointArray& stations) {
+    Array1<long> site(stations.LBound(), stations.UBound());
+    for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
+        site(i) = i;
+        for (long s = stations.LBound(); s < i; ++s) {
+            if (stations(s)->X == stations(i)->X && stations(s)->Y == stations(i)->Y) {
+                site(i) = site(s);
+                break;
+            }
+        }
+    }
+    return site;
+}
+
+// Delaunay triangle table of the stations' distinct sites
+long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangles) {
+    long T = 0;
+    triangles.ReDim(0, 3, 1, 1);
+    const Array1<long> site = SiteIndex(stations);
+    std::vector<const cPoint*> P;  // one point per distinct site, in station order
+    for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
+        if (site(i) == i) P.push_back(stations(i).get());
+    }
+    const long n = static_cast<long>(P.size());
+    std::vector<Corners> accepted;
+    cPoint centre;
+    for (long i = 0; i < n - 2; ++i) {
+        for (long j = i + 1; j < n - 1; ++j) {
+            for (long k = j + 1; k < n; ++k) {
+                double r = GetCircumCircle(centre, *P[i], *P[j], *P[k]);
+                if (r <= 0) continue;
+                const double inside = r * (1 - network_tolerance::kInCircle);
+                for (long m = 0; m < n; ++m) {
+                    if (m == i || m == j || m == k) continue;
+                    if (PlaneDistance(*P[m], centre) < inside) {
+                        r = -r;
+                        break;
+                    }
+                }
+                if (r <= 0) continue;
+                const Corners candidate{{*P[i], *P[j], *P[k]}};
+                // three stations on one line up to rounding have only an artefact of a circle
+                bool flat = false;
+                Orientation(*P[i], *P[j], *P[k], flat);
+                if (flat) continue;
+                bool overlaps = false;
+                for (const Corners& t : accepted) {
+                    if (TrianglesOverlap(t, candidate)) {
+                        overlaps = true;
+                        break;
+                    }
+                }
+                if (overlaps) continue;
+                accepted.push_back(candidate);
+                ++T;
+                triangles.ReDimPreserve(T);
+                triangles(0, T) = NewPoint(centre.X, centre.Y, 0.0);
+                for (long row = 1; row <= 3; ++row) triangles(row, T) = NewPoint();
+                CopyPoint(*triangles(1, T), *P[i]);
+                CopyPoint(*triangles(2, T), *P[j]);
+                CopyPoint(*triangles(3, T), *P[k]);
+                if (SweepAngle(*triangles(1, T), *triangles(2, T), *triangles(3, T)) < 0) {
+                    SwapObjects(triangles(2, T), triangles(3, T));
+                }
+            }
+        }
+    }
+    return T;
+}
+
+}  // namespace kelvarin

@@ -1,0 +1,219 @@
+// Height-balance polygons: the centre-point network over the triangle network, one polygon
+// per station through the centre points and inner vertices around it, open fans closed
+// along an outer frame.
+
+#include "heightbalance/modHeightBalance.hpp"
+
+#include <cmath>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "geometry/ModMathTools.hpp"
+#include "heightbalance/FrameSplit.hpp"
+#include "heightbalance/StationFan.hpp"
+#include "heightbalance/TriangleNetwork.hpp"
+
+namespace kelvarin {
+
+namespace {
+
+// a new ring with copies of the corners
+PolygonRef RingOf(const PointArray& corners) {
+    auto ring = std::make_shared<cPolygon>();
+    for (const PointRef& P : corners) ring->Add(P->X, P->Y, P->z);
+    return ring;
+}
+
+// a new ring with copies of another ring's vertices
+PolygonRef CopyRing(const cPolygon& source) {
+    auto ring = std::make_shared<cPolygon>();
+    for (const PointRef& P : source) ring->AddPoint(*P);
+    return ring;
+}
+
+// position of the first station equal (X, Y and z) to P, or 0
+long StationNumber(const cPoint& P, const PointArray& allStations) {
+    for (long s = allStations.LBound(); s <= allStations.UBound(); ++s) {
+        if (allStations(s) && IsSamePoint(*allStations(s), P, true)) return s;
+    }
+    return 0;
+}
+
+std::string Describe(const cPoint& P) {
+    return "(" + std::to_string(P.X) + ", " + std::to_string(P.Y) + ", " + std::to_string(P.z) + ")";
+}
+
+}  // namespace
+
+// centre point of a station pair
+PointRef GetCenterPoint(const cPoint& A, const cPoint& B, const PointArray& allStations,
+                        const PointArray& CenterPoints) {
+    long a = StationNumber(A, allStations);
+    long b = StationNumber(B, allStations);
+    if (a == 0 || b == 0) {
+        throw std::invalid_argument("GetCenterPoint: no station at " + Describe(a == 0 ? A : B));
+    }
+    if (a == b) throw std::invalid_argument("GetCenterPoint: both corners are station " + std::to_string(a));
+    if (a > b) SwapValues(a, b);
+    const long n = allStations.UBound();
+    const long index = (b - a) + (a - 1) * (2 * n - a) / 2;
+    if (index < CenterPoints.LBound() || index > CenterPoints.UBound() || !CenterPoints(index)) {
+        throw std::invalid_argument("GetCenterPoint: no centre point " + std::to_string(index) + " for stations " +
+                                    std::to_string(a) + " and " + std::to_string(b) + " (the list holds " +
+                                    std::to_string(CenterPoints.Count()) + ")");
+    }
+    const cPoint& P = *CenterPoints(index);
+    return NewPoint(P.X, P.Y, P.z);
+}
+
+// incentre of three points through two angle bisectors
+long GetIncentre(cPoint& centre, const cPoint& M1, const cPoint& M2, const cPoint& M3) {
+    if (M2.X == M1.X && M2.Y == M1.Y && M3.X == M1.X && M3.Y == M1.Y) return -2;
+    const cPoint* M[3] = {&M1, &M2, &M3};
+    Array2<double> m(1, 2, 1, 3);
+    LineCoefficients coef(1, 3);
+    for (int i = 0; i < 2; ++i) {
+        const cPoint& Mi = *M[i];
+        const double w = (DirectionAngle(Mi, *M[(i + 1) % 3]) + DirectionAngle(Mi, *M[(i + 2) % 3])) / 2;
+        const cPoint ahead{Mi.X + std::cos(w), Mi.Y + std::sin(w), 0.0};
+        coef(1) = coef(2) = coef(3) = 0;
+        LineEquation(Mi, ahead, coef);
+        m(i + 1, 1) = coef(1);
+        m(i + 1, 2) = coef(2);
+        m(i + 1, 3) = coef(3);
+    }
+    if (SolveLinearSystem(m) != SolveCode::Unique) return -1;
+    centre.X = m(1, 3);
+    centre.Y = m(2, 3);
+    return 0;
+}
+
+// centre points of every triangle edge and the inner vertex of every triangle
+long BuildCenterPointNetwork(const Array2<PointRef>& tri, const PointArray& allStations,
+                             const PointArray& CenterPoints, Array2<PointRef>& hbTri) {
+    for (long t = hbTri.LBound(2); t <= hbTri.UBound(2); ++t) {
+        if (!tri(1, t)) continue;  // the empty column of a table without triangles
+        for (long v = 1; v <= 3; ++v) {
+            hbTri(v, t) = GetCenterPoint(*tri((v % 3) + 1, t), *tri(v, t), allStations, CenterPoints);
+        }
+        hbTri(0, t) = NewPoint();
+        const cPoint &M1 = *hbTri(1, t), &M2 = *hbTri(2, t), &M3 = *hbTri(3, t);
+        if (GetIncentre(*hbTri(0, t), M1, M2, M3) != 0) {
+            // centre points on one line (or one point): the mean of the three stays inside
+            // the triangle they span instead of falling to the map origin
+            hbTri(0, t)->X = (M1.X + M2.X + M3.X) / 3;
+            hbTri(0, t)->Y = (M1.Y + M2.Y + M3.Y) / 3;
+        }
+    }
+    return hbTri.UBound(2);
+}
+
+// the polygon of a station with an open fan, closed along the outer frame
+long BuildOpenHeightBalancePolygon(long j0, cPolygon& polygon, const Array1<long>& vtx, const Array1<long>& fan,
+                                   const Array2<PointRef>& tri, const Array2<PointRef>& hbTri,
+                                   const PointArray& outerFrame) {
+    const long lb = fan.LBound();
+    const long n = fan.Count();
+    auto next = [lb, n](long t) { return lb + ((t - lb + 1) % n); };
+    const long j1 = next(j0);
+    const cPoint& S = *tri(vtx(j0), fan(j0));
+    const cPoint& before = *tri(((vtx(j0) + 1) % 3) + 1, fan(j0));
+    const cPoint& after = *tri((vtx(j1) % 3) + 1, fan(j1));
+    const cPoint& M1 = *hbTri(((vtx(j0) + 1) % 3) + 1, fan(j0));
+    const cPoint& M2 = *hbTri(vtx(j1), fan(j1));
+    polygon.AddPoint(M1);
+    PointRef X1, X2;
+    const long k1 = OuterFrameCrossing(S, *hbTri(0, fan(j0)), M1, before, outerFrame, 1.0, X1);
+    const long k2 = OuterFrameCrossing(S, *hbTri(0, fan(j1)), M2, after, outerFrame, -1.0, X2);
+    if (k1 > 0 && k2 > 0) {
+        polygon.Add(X1->X, X1->Y, X1->z);
+        const long lo = outerFrame.LBound();
+        const long m = outerFrame.Count();
+        auto succ = [lo, m](long k) { return lo + ((k - lo + 1) % m); };
+        for (long c = succ(k1); c != succ(k2); c = succ(c)) {
+            polygon.Add(outerFrame(c)->X, outerFrame(c)->Y, outerFrame(c)->z);
+        }
+        polygon.Add(X2->X, X2->Y, X2->z);
+    }
+    long t = j1;
+    do {
+        polygon.AddPoint(*hbTri(vtx(t), fan(t)));
+        const cPoint& O = *hbTri(0, fan(t));
+        polygon.Add(O.X, O.Y, O.z);
+        t = next(t);
+    } while (t != j1);
+    return polygon.Count();
+}
+
+// the height-balance polygon of every station, clipped to the frame and repaired
+void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
+                                const Array2<PointRef>& hbTri, const PointArray& frame,
+                                const PointArray& allStations, const PointArray& CenterPoints) {
+    if (TriangleCount(tri) == 0) {
+        // no triangle: one site, or sites on one straight line
+        BuildCollinearStrips(polygons, stations, frame, [&](const cPoint& A, const cPoint& B) {
+            return *GetCenterPoint(A, B, allStations, CenterPoints);
+        });
+        return;
+    }
+    PointArray outer;
+    EnclosingRectangle(frame, outer, 1.05);
+    const Array1<long> site = SiteIndex(stations);
+    for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
+        polygons(i) = std::make_shared<cPolygon>();
+        if (site(i) != i) continue;
+        const StationFan f = FindStationFan(*stations(i), tri);
+        if (f.count == 0) continue;  // a station in no triangle keeps an empty ring
+        auto polygon = std::make_shared<cPolygon>();
+        if (f.j0 == 0) {
+            for (long k = 1; k <= f.count; ++k) {
+                polygon->AddPoint(*hbTri(f.vtx(k), f.fan(k)));
+                const cPoint& O = *hbTri(0, f.fan(k));
+                polygon->Add(O.X, O.Y, O.z);
+            }
+        } else {
+            BuildOpenHeightBalancePolygon(f.j0, *polygon, f.vtx, f.fan, tri, hbTri, outer);
+        }
+        polygons(i) = polygon;
+        PolygonArray pieces;
+        if (ClipPolygons(pieces, RingToArray(*polygon), frame) == 1) {
+            const PolygonRef& piece = pieces(pieces.LBound());
+            polygons(i) = piece ? piece : std::make_shared<cPolygon>();
+        }
+    }
+    RepairCrossedPolygons(polygons, stations, tri, hbTri, frame);
+    for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
+        if (site(i) != i) polygons(i) = CopyRing(*polygons(site(i)));
+    }
+}
+
+// the frame split by the line through the pair's centre point, perpendicular to the pair
+void HeightBalanceTwoStations(PolygonArray& polygons, const PointArray& stations, const PointArray& frame,
+                              const PointArray& allStations, const PointArray& CenterPoints) {
+    const long lo = stations.LBound();
+    const long hi = stations.UBound();
+    const cPoint& S1 = *stations(lo);
+    const cPoint& S2 = *stations(hi);
+    if (S1.X == S2.X && S1.Y == S2.Y) {
+        // one site: both stations get the whole frame, to share between them
+        polygons(lo) = RingOf(frame);
+        polygons(hi) = RingOf(frame);
+        return;
+    }
+    const PointRef P = GetCenterPoint(S1, S2, allStations, CenterPoints);
+    LineCoefficients line(1, 3);
+    line(1) = S1.X - S2.X;
+    line(2) = S1.Y - S2.Y;
+    line(3) = line(1) * P->X + line(2) * P->Y;
+    auto first = std::make_shared<cPolygon>();
+    auto second = std::make_shared<cPolygon>();
+    if (!SplitFrameByLine(frame, S1, line, *first, *second)) {
+        first = std::make_shared<cPolygon>();
+        second = std::make_shared<cPolygon>();
+    }
+    polygons(lo) = first;
+    polygons(hi) = second;
+}
+
+}  // namespace kelvarin

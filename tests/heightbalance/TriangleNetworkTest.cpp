@@ -1,0 +1,205 @@
+// The station triangle network: triangulation properties on random and tied station sets,
+// and the small cases worked by hand.
+
+#include "heightbalance/TriangleNetwork.hpp"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <random>
+
+#include "tests/heightbalance/StationSets.hpp"
+
+namespace kelvarin {
+namespace {
+
+using testing::Geos;
+using testing::GridStations;
+using testing::RandomStations;
+using testing::Stations;
+
+// signed area of the triangle in column t
+double SignedArea(const Array2<PointRef>& tri, long t) {
+    const cPoint &A = *tri(1, t), &B = *tri(2, t), &C = *tri(3, t);
+    return ((B.X - A.X) * (C.Y - A.Y) - (B.Y - A.Y) * (C.X - A.X)) / 2;
+}
+
+// station number of a corner (first station at the same X, Y)
+long StationOf(const cPoint& P, const PointArray& stations) {
+    for (long s = stations.LBound(); s <= stations.UBound(); ++s) {
+        if (stations(s)->X == P.X && stations(s)->Y == P.Y) return s;
+    }
+    return 0;
+}
+
+// every property a triangle table of these stations must have
+void ExpectTriangulation(const PointArray& stations, const Array2<PointRef>& tri, long T, const Geos& geos) {
+    ASSERT_GT(T, 0);
+    ASSERT_EQ(tri.UBound(2), T);
+    std::vector<Geos::Geom> parts;
+    double sum = 0;
+    std::array<long, 3> previous{0, 0, 0};
+    std::vector<bool> used(static_cast<std::size_t>(stations.UBound() + 1), false);
+    for (long t = 1; t <= T; ++t) {
+        const double area = SignedArea(tri, t);
+        EXPECT_GT(area, 0) << "triangle " << t << " is not counter-clockwise";
+        sum += area;
+        std::vector<cPoint> corners{*tri(1, t), *tri(2, t), *tri(3, t)};
+        parts.push_back(geos.Polygon(corners));
+        // no station strictly inside the circumcircle (radius from the corners themselves)
+        const cPoint& O = *tri(0, t);
+        EXPECT_EQ(O.z, 0.0);
+        const double r = std::hypot(corners[0].X - O.X, corners[0].Y - O.Y);
+        for (const cPoint& C : corners) EXPECT_NEAR(std::hypot(C.X - O.X, C.Y - O.Y), r, 1e-9 * r);
+        for (const PointRef& S : stations) {
+            EXPECT_GE(std::hypot(S->X - O.X, S->Y - O.Y), r * (1 - 1e-9)) << "station inside triangle " << t;
+        }
+        // lexicographic order of the station triples; corners are copies, never the stations
+        std::array<long, 3> triple{};
+        for (int v = 0; v < 3; ++v) {
+            triple[static_cast<std::size_t>(v)] = StationOf(corners[static_cast<std::size_t>(v)], stations);
+            ASSERT_GT(triple[static_cast<std::size_t>(v)], 0);
+            used[static_cast<std::size_t>(triple[static_cast<std::size_t>(v)])] = true;
+            EXPECT_NE(tri(v + 1, t), stations(triple[static_cast<std::size_t>(v)]));
+            EXPECT_EQ(tri(v + 1, t)->z, stations(triple[static_cast<std::size_t>(v)])->z);
+        }
+        std::sort(triple.begin(), triple.end());
+        EXPECT_LT(previous, triple) << "triangle " << t << " out of order";
+        previous = triple;
+    }
+    const double hull = geos.HullArea(stations);
+    EXPECT_NEAR(sum, hull, 1e-9 * hull) << "triangles do not cover the hull once";
+    EXPECT_NEAR(geos.UnionArea(parts), hull, 1e-9 * hull) << "triangles overlap";
+    // a triangulation of a point set uses every site
+    for (long s = stations.LBound(); s <= stations.UBound(); ++s) {
+        if (StationOf(*stations(s), stations) == s) {
+            EXPECT_TRUE(used[static_cast<std::size_t>(s)]) << "station " << s;
+        }
+    }
+}
+
+TEST(GetCircumCircle, RightTriangleAndDegenerateTriples) {
+    cPoint centre{7, 7, 7};
+    EXPECT_DOUBLE_EQ(GetCircumCircle(centre, cPoint{0, 0}, cPoint{4, 0}, cPoint{0, 3}), 2.5);
+    EXPECT_DOUBLE_EQ(centre.X, 2);
+    EXPECT_DOUBLE_EQ(centre.Y, 1.5);
+    EXPECT_EQ(centre.z, 7);  // only X and Y are written
+    EXPECT_EQ(GetCircumCircle(centre, cPoint{0, 0}, cPoint{1, 1}, cPoint{2, 2}), -1);
+    EXPECT_EQ(GetCircumCircle(centre, cPoint{1, 1}, cPoint{1, 1}, cPoint{2, 2}), -1);
+    EXPECT_EQ(GetCircumCircle(centre, cPoint{1, 1, 5}, cPoint{1, 1}, cPoint{1, 1, 3}), -2);
+    EXPECT_DOUBLE_EQ(centre.X, 2);  // untouched by the failures
+}
+
+TEST(BuildTriangleNetwork, ThreeStationsGiveOneCounterClockwiseTriangle) {
+    for (const auto& order : {std::vector<cPoint>{{0, 0, 1}, {4, 0, 2}, {0, 3, 3}},
+                              std::vector<cPoint>{{0, 3, 3}, {4, 0, 2}, {0, 0, 1}}}) {
+        const PointArray s = Stations(order);
+        Array2<PointRef> tri;
+        ASSERT_EQ(BuildTriangleNetwork(s, tri), 1);
+        EXPECT_GT(SignedArea(tri, 1), 0);
+        EXPECT_DOUBLE_EQ(tri(0, 1)->X, 2);
+        EXPECT_DOUBLE_EQ(tri(0, 1)->Y, 1.5);
+        EXPECT_EQ(tri(1, 1)->X, order[0].X);  // the first station stays in row 1
+        EXPECT_EQ(tri(1, 1)->z, order[0].z);
+    }
+}
+
+TEST(BuildTriangleNetwork, FewOrCollinearStationsGiveNoTriangle) {
+    for (const auto& pts : {std::vector<cPoint>{}, std::vector<cPoint>{{1, 1}}, std::vector<cPoint>{{1, 1}, {2, 2}},
+                            std::vector<cPoint>{{0, 0}, {1, 2}, {2, 4}, {3, 6}},
+                            std::vector<cPoint>{{5, 5}, {5, 5, 3}, {5, 5, 9}}}) {
+        Array2<PointRef> tri;
+        EXPECT_EQ(BuildTriangleNetwork(Stations(pts), tri), 0);
+        EXPECT_EQ(tri.LBound(1), 0);
+        EXPECT_EQ(tri.UBound(1), 3);
+        EXPECT_EQ(tri.UBound(2), 1);  // the single empty column
+        EXPECT_FALSE(tri(1, 1));
+    }
+}
+
+TEST(BuildTriangleNetwork, ConvexQuadrilateralSplitsAlongTheDelaunayDiagonal) {
+    // (0,0), (10,0), (10,4), (0,6): the circle of 1-2-3 holds no third station, 1-2-4's holds 3
+    const PointArray s = Stations({{0, 0}, {10, 0}, {10, 4}, {0, 6}});
+    Array2<PointRef> tri;
+    ASSERT_EQ(BuildTriangleNetwork(s, tri), 2);
+    Geos geos;
+    ExpectTriangulation(s, tri, 2, geos);
+    for (long t = 1; t <= 2; ++t) {
+        long has1 = 0, has3 = 0;
+        for (long v = 1; v <= 3; ++v) {
+            has1 += StationOf(*tri(v, t), s) == 1;
+            has3 += StationOf(*tri(v, t), s) == 3;
+        }
+        EXPECT_EQ(has1 + has3, 2) << "the diagonal runs from station 1 to station 3";
+    }
+}
+
+TEST(BuildTriangleNetwork, CocircularRectangleGivesTwoTrianglesNotFour) {
+    const PointArray s = Stations({{0, 0}, {10, 0}, {10, 6}, {0, 6}});
+    Array2<PointRef> tri;
+    const long T = BuildTriangleNetwork(s, tri);
+    ASSERT_EQ(T, 2);
+    Geos geos;
+    ExpectTriangulation(s, tri, T, geos);
+}
+
+TEST(BuildTriangleNetwork, CoincidentStationsCountAsOneSite) {
+    const PointArray s = Stations({{0, 0, 1}, {10, 0, 2}, {0, 0, 3}, {4, 8, 4}, {10, 0, 5}});
+    Array2<PointRef> tri;
+    ASSERT_EQ(BuildTriangleNetwork(s, tri), 1);
+    for (long v = 1; v <= 3; ++v) {
+        const long station = StationOf(*tri(v, 1), s);
+        EXPECT_TRUE(station == 1 || station == 2 || station == 4);
+        EXPECT_EQ(tri(v, 1)->z, s(station)->z);  // the first station of the site
+    }
+}
+
+TEST(BuildTriangleNetwork, CornersAreCopiesAndElevationsDoNotMatter) {
+    PointArray s = Stations({{0, 0, 0}, {10, 1, 0}, {4, 9, 0}, {6, 4, 0}});
+    Array2<PointRef> flat;
+    const long T = BuildTriangleNetwork(s, flat);
+    for (long i = 1; i <= 4; ++i) s(i)->z = 100.0 * i;
+    Array2<PointRef> raised;
+    ASSERT_EQ(BuildTriangleNetwork(s, raised), T);
+    for (long t = 1; t <= T; ++t) {
+        for (long v = 1; v <= 3; ++v) {
+            EXPECT_EQ(raised(v, t)->X, flat(v, t)->X);
+            EXPECT_EQ(raised(v, t)->Y, flat(v, t)->Y);
+            EXPECT_EQ(flat(v, t)->z, 0.0);  // the earlier table did not follow the stations
+        }
+    }
+}
+
+TEST(BuildTriangleNetwork, RandomSetsAreDelaunayTriangulations) {
+    std::mt19937 rng(20261208);
+    Geos geos;
+    for (long n : {3, 4, 5, 7, 10, 15, 20, 30, 45, 60}) {
+        for (int rep = 0; rep < 3; ++rep) {
+            SCOPED_TRACE("random set of " + std::to_string(n) + ", repetition " + std::to_string(rep));
+            const PointArray s = RandomStations(rng, n);
+            Array2<PointRef> tri;
+            const long T = BuildTriangleNetwork(s, tri);
+            ExpectTriangulation(s, tri, T, geos);
+        }
+    }
+}
+
+TEST(BuildTriangleNetwork, TiedGridsAreTriangulationsToo) {
+    std::mt19937 rng(7);
+    Geos geos;
+    for (double step : {1.0, 10.0, 0.1, 37.3}) {
+        for (long n : {4, 6, 9, 16, 25, 40, 60}) {
+            SCOPED_TRACE("grid step " + std::to_string(step) + ", " + std::to_string(n) + " stations");
+            const PointArray s = GridStations(rng, n, step);
+            Array2<PointRef> tri;
+            const long T = BuildTriangleNetwork(s, tri);
+            // a grid subset may be all on one line; otherwise it must triangulate
+            if (T == 0) continue;
+            ExpectTriangulation(s, tri, T, geos);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kelvarin

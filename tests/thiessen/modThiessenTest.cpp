@@ -1,0 +1,210 @@
+// Thiessen rings: the two-station split worked by hand, and every ring against GEOS's
+// Voronoi cell on random and tied station sets, including the degenerate sets.
+
+#include "thiessen/modThiessen.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "heightbalance/TriangleNetwork.hpp"
+#include "tests/heightbalance/StationSets.hpp"
+
+namespace kelvarin {
+namespace {
+
+using testing::FrameOf;
+using testing::Geos;
+using testing::GridStations;
+using testing::RandomStations;
+using testing::Stations;
+
+// the frame of the worked example: corners (20,10), (-10,10), (-10,-10), (20,-10)
+PointArray ExampleFrame() { return Stations({{20, 10}, {-10, 10}, {-10, -10}, {20, -10}}); }
+
+void ExpectRing(const cPolygon& ring, const std::vector<cPoint>& expected) {
+    ASSERT_EQ(ring.Count(), static_cast<long>(expected.size()));
+    for (long i = 1; i <= ring.Count(); ++i) {
+        EXPECT_EQ(ring(i)->X, expected[static_cast<std::size_t>(i - 1)].X) << "vertex " << i;
+        EXPECT_EQ(ring(i)->Y, expected[static_cast<std::size_t>(i - 1)].Y) << "vertex " << i;
+    }
+}
+
+// the rings of the station set built as the drivers do, compared with GEOS's Voronoi cells
+void ExpectVoronoiCells(const PointArray& s, const Geos& geos, const std::string& what) {
+    SCOPED_TRACE(what);
+    const PointArray frame = FrameOf(s);
+    PolygonArray polygons(s.LBound(), s.UBound());
+    if (s.Count() == 2) {
+        ThiessenTwoStations(polygons, s, frame);
+    } else {
+        Array2<PointRef> tri;
+        BuildTriangleNetwork(s, tri);
+        BuildThiessenPolygons(polygons, s, tri, frame);
+    }
+    const Geos::Geom box = geos.Polygon(frame);
+    const double frameArea = geos.Area(box.get());
+    const std::vector<double> cells = geos.VoronoiAreas(s, frame);
+    const Array1<long> site = SiteIndex(s);
+    std::vector<Geos::Geom> rings;
+    double sum = 0;
+    for (long i = s.LBound(); i <= s.UBound(); ++i) {
+        ASSERT_TRUE(polygons(i)) << "station " << i << " has no ring";
+        Geos::Geom ring = geos.Polygon(*polygons(i));
+        EXPECT_TRUE(geos.IsValid(*polygons(i))) << "ring " << i << " is not simple";
+        const double area = geos.Area(ring.get());
+        EXPECT_NEAR(area, cells[static_cast<std::size_t>(i - s.LBound())], 1e-9 * frameArea) << "station " << i;
+        EXPECT_NEAR(geos.Area(geos.Intersection(ring.get(), box.get()).get()), area, 1e-9 * frameArea)
+            << "ring " << i << " reaches outside the frame";
+        if (site(i) == i) {
+            sum += area;
+            rings.push_back(std::move(ring));
+        }
+    }
+    EXPECT_NEAR(sum, frameArea, 1e-9 * frameArea) << "the rings do not add up to the frame";
+    EXPECT_NEAR(geos.UnionArea(rings), frameArea, 1e-9 * frameArea) << "the rings overlap";
+}
+
+TEST(ThiessenTwoStations, WorkedExample) {
+    PolygonArray polygons(1, 2);
+    ThiessenTwoStations(polygons, Stations({{0, 0}, {10, 0}}), ExampleFrame());
+    ExpectRing(*polygons(1), {{5, -10}, {5, 10}, {-10, 10}, {-10, -10}});
+    ExpectRing(*polygons(2), {{5, 10}, {5, -10}, {20, -10}, {20, 10}});
+}
+
+TEST(ThiessenTwoStations, StationOrderOnlyDecidesWhoGetsWhichHalf) {
+    PointArray s(3, 4);
+    s(3) = NewPoint(10, 0);
+    s(4) = NewPoint(0, 0);
+    PolygonArray polygons(3, 4);
+    ThiessenTwoStations(polygons, s, ExampleFrame());
+    // the same two rings as in the worked example, handed out the other way round
+    ExpectRing(*polygons(3), {{5, 10}, {5, -10}, {20, -10}, {20, 10}});
+    ExpectRing(*polygons(4), {{5, -10}, {5, 10}, {-10, 10}, {-10, -10}});
+}
+
+TEST(ThiessenTwoStations, BisectorThroughTwoCornersCountsEachCornerOnce) {
+    // stations mirrored about the frame diagonal from (-10,10) to (20,-10)... of a square frame
+    const PointArray frame = Stations({{10, 10}, {-10, 10}, {-10, -10}, {10, -10}});
+    Geos geos;
+    for (const auto& pair : {std::vector<cPoint>{{-2, -2}, {2, 2}}, std::vector<cPoint>{{2, -2}, {-2, 2}}}) {
+        PolygonArray polygons(1, 2);
+        ThiessenTwoStations(polygons, Stations(pair), frame);
+        for (long i = 1; i <= 2; ++i) {
+            EXPECT_EQ(polygons(i)->Count(), 3);
+            EXPECT_TRUE(geos.IsValid(*polygons(i)));
+            EXPECT_DOUBLE_EQ(geos.Area(geos.Polygon(*polygons(i)).get()), 200);
+        }
+    }
+}
+
+TEST(ThiessenTwoStations, CoincidentStationsShareTheWholeFrame) {
+    PolygonArray polygons(1, 2);
+    ThiessenTwoStations(polygons, Stations({{3, 3, 1}, {3, 3, 2}}), ExampleFrame());
+    Geos geos;
+    for (long i = 1; i <= 2; ++i) EXPECT_DOUBLE_EQ(geos.Area(geos.Polygon(*polygons(i)).get()), 600);
+}
+
+TEST(BuildThiessenPolygons, RandomSetsMatchVoronoiCells) {
+    std::mt19937 rng(4242);
+    Geos geos;
+    for (long n : {2, 3, 4, 5, 8, 12, 20, 30, 45, 60}) {
+        for (int rep = 0; rep < 3; ++rep) {
+            ExpectVoronoiCells(RandomStations(rng, n), geos,
+                               "random set of " + std::to_string(n) + ", repetition " + std::to_string(rep));
+        }
+    }
+}
+
+TEST(BuildThiessenPolygons, TiedGridsMatchVoronoiCells) {
+    std::mt19937 rng(99);
+    Geos geos;
+    for (double step : {1.0, 10.0, 0.1, 37.3}) {
+        for (long n : {4, 6, 9, 16, 25, 40, 60}) {
+            ExpectVoronoiCells(GridStations(rng, n, step), geos,
+                               "grid step " + std::to_string(step) + ", " + std::to_string(n) + " stations");
+        }
+    }
+}
+
+TEST(BuildThiessenPolygons, ClosedFanIsTheCircumcentresAroundTheStation) {
+    // a centre station surrounded by four: its ring is the four circumcentres, inside the frame
+    const PointArray s = Stations({{0, 0}, {10, 1}, {11, 11}, {-1, 10}, {5, 5}});
+    Array2<PointRef> tri;
+    const long T = BuildTriangleNetwork(s, tri);
+    ASSERT_EQ(T, 4);
+    PolygonArray polygons(1, 5);
+    BuildThiessenPolygons(polygons, s, tri, FrameOf(s));
+    ASSERT_EQ(polygons(5)->Count(), 4);
+    for (const PointRef& P : *polygons(5)) {
+        bool isCentre = false;
+        for (long t = 1; t <= T; ++t) isCentre = isCentre || (P->X == tri(0, t)->X && P->Y == tri(0, t)->Y);
+        EXPECT_TRUE(isCentre);
+    }
+}
+
+TEST(BuildThiessenPolygons, RightAngleOppositeHullEdgeTakesTheEdgeDirection) {
+    // the circumcentre of (0,0), (10,0), (0,10) is the midpoint of the hull edge (10,0)-(0,10)
+    Geos geos;
+    ExpectVoronoiCells(Stations({{0, 0}, {10, 0}, {0, 10}}), geos, "right triangle");
+    ExpectVoronoiCells(Stations({{0, 0}, {10, 0}, {10, 10}, {0, 10}, {3, 4}}), geos, "square around a station");
+}
+
+TEST(BuildThiessenPolygons, CollinearStationsGetStrips) {
+    Geos geos;
+    ExpectVoronoiCells(Stations({{0, 0}, {10, 5}, {4, 2}, {30, 15}}), geos, "four on a slanted line");
+    ExpectVoronoiCells(Stations({{0, 0}, {0, 10}, {0, 3}}), geos, "three on a vertical line");
+}
+
+TEST(BuildThiessenPolygons, CoincidentStationsGetTheirSiteRing) {
+    Geos geos;
+    ExpectVoronoiCells(Stations({{0, 0, 1}, {10, 0}, {0, 0, 2}, {4, 9}, {6, 3}}), geos, "a doubled station");
+    ExpectVoronoiCells(Stations({{2, 2, 1}, {2, 2, 2}, {2, 2, 3}}), geos, "one site");
+    ExpectVoronoiCells(Stations({{2, 2, 1}, {2, 2, 2}, {8, 5}}), geos, "two sites, three stations");
+    // each copy is a ring of its own
+    const PointArray s = Stations({{0, 0, 1}, {10, 0}, {0, 0, 2}, {4, 9}});
+    Array2<PointRef> tri;
+    BuildTriangleNetwork(s, tri);
+    PolygonArray polygons(1, 4);
+    BuildThiessenPolygons(polygons, s, tri, FrameOf(s));
+    EXPECT_NE(polygons(1), polygons(3));
+    EXPECT_NE(polygons(1)->Item(1), polygons(3)->Item(1));
+}
+
+TEST(BuildThiessenPolygons, StationInNoTriangleGetsAnEmptyRing) {
+    // a table that leaves station 4 out (as a caller's older table would)
+    const PointArray s = Stations({{0, 0}, {10, 0}, {4, 9}, {30, 30}});
+    Array2<PointRef> tri;
+    ASSERT_EQ(BuildTriangleNetwork(Stations({{0, 0}, {10, 0}, {4, 9}}), tri), 1);
+    PolygonArray polygons(1, 4);
+    BuildThiessenPolygons(polygons, s, tri, FrameOf(s));
+    ASSERT_TRUE(polygons(4));
+    EXPECT_EQ(polygons(4)->Count(), 0);
+    for (long i = 1; i <= 3; ++i) EXPECT_GE(polygons(i)->Count(), 3);
+}
+
+TEST(BuildOpenThiessenPolygon, OneTriangleStationReachesTheOuterFrame) {
+    const PointArray s = Stations({{0, 0}, {10, 0}, {4, 6}});
+    Array2<PointRef> tri;
+    ASSERT_EQ(BuildTriangleNetwork(s, tri), 1);
+    PointArray outer;
+    EnclosingRectangle(FrameOf(s), outer, 1.05);
+    Array1<long> fan(1, {1}), vtx(1, {1});
+    cPolygon ring;
+    const long count = BuildOpenThiessenPolygon(1, ring, vtx, fan, tri, outer);
+    EXPECT_EQ(count, ring.Count());
+    // first crossing, the corners between, second crossing, the circumcentre
+    EXPECT_EQ(ring(count)->X, tri(0, 1)->X);
+    EXPECT_EQ(ring(count)->Y, tri(0, 1)->Y);
+    for (long k : {1L, count - 1}) {
+        const cPoint& Q = *ring(k);
+        const bool onOuter = Q.X == outer(1)->X || Q.X == outer(3)->X || Q.Y == outer(1)->Y || Q.Y == outer(3)->Y;
+        EXPECT_TRUE(onOuter) << "vertex " << k;
+    }
+    Geos geos;
+    EXPECT_TRUE(geos.IsValid(ring));
+}
+
+}  // namespace
+}  // namespace kelvarin

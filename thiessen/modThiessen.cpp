@@ -1,0 +1,133 @@
+// Thiessen rings from the triangle network: circumcentres around each station, open fans
+// closed along an outer frame, every ring clipped to the frame.
+
+#include "thiessen/modThiessen.hpp"
+
+#include <memory>
+
+#include "geometry/ModMathTools.hpp"
+#include "heightbalance/FrameSplit.hpp"
+#include "heightbalance/StationFan.hpp"
+#include "heightbalance/TriangleNetwork.hpp"
+
+namespace kelvarin {
+
+namespace {
+
+// a new ring with copies of the corners
+PolygonRef RingOf(const PointArray& corners) {
+    auto ring = std::make_shared<cPolygon>();
+    for (const PointRef& P : corners) ring->Add(P->X, P->Y, P->z);
+    return ring;
+}
+
+// a new ring with copies of another ring's vertices
+PolygonRef CopyRing(const cPolygon& source) {
+    auto ring = std::make_shared<cPolygon>();
+    for (const PointRef& P : source) ring->AddPoint(*P);
+    return ring;
+}
+
+}  // namespace
+
+// the frame halves on either side of the two stations' perpendicular bisector
+void ThiessenTwoStations(PolygonArray& polygons, const PointArray& stations, const PointArray& frame) {
+    const long lo = stations.LBound();
+    const long hi = stations.UBound();
+    const cPoint& S1 = *stations(lo);
+    const cPoint& S2 = *stations(hi);
+    if (S1.X == S2.X && S1.Y == S2.Y) {
+        // one site: both stations get the whole frame, to share between them
+        polygons(lo) = RingOf(frame);
+        polygons(hi) = RingOf(frame);
+        return;
+    }
+    LineCoefficients line(1, 3);
+    line(1) = S1.X - S2.X;
+    line(2) = S1.Y - S2.Y;
+    line(3) = line(1) * (S1.X + S2.X) / 2 + line(2) * (S1.Y + S2.Y) / 2;
+    auto first = std::make_shared<cPolygon>();
+    auto second = std::make_shared<cPolygon>();
+    if (!SplitFrameByLine(frame, S1, line, *first, *second)) {
+        first = std::make_shared<cPolygon>();
+        second = std::make_shared<cPolygon>();
+    }
+    polygons(lo) = first;
+    polygons(hi) = second;
+}
+
+// the ring of a station with an open fan, closed along the outer frame
+long BuildOpenThiessenPolygon(long j0, cPolygon& ring, const Array1<long>& vtx, const Array1<long>& fan,
+                              const Array2<PointRef>& triangles, const PointArray& outerFrame) {
+    const long n = fan.Count();
+    auto next = [n](long j) { return 1 + (j % n); };
+    const long j1 = next(j0);
+    const cPoint& S = *triangles(vtx(j0), fan(j0));
+    const cPoint& before = *triangles(1 + ((vtx(j0) + 1) % 3), fan(j0));
+    const cPoint& after = *triangles(1 + (vtx(j1) % 3), fan(j1));
+    const cPoint M1{(S.X + before.X) / 2, (S.Y + before.Y) / 2, (S.z + before.z) / 2};
+    const cPoint M2{(S.X + after.X) / 2, (S.Y + after.Y) / 2, (S.z + after.z) / 2};
+
+    PointRef Q1, Q2;
+    const long k1 = OuterFrameCrossing(S, *triangles(0, fan(j0)), M1, before, outerFrame, 1.0, Q1);
+    const long k2 = OuterFrameCrossing(S, *triangles(0, fan(j1)), M2, after, outerFrame, -1.0, Q2);
+    if (k1 > 0 && k2 > 0) {
+        ring.Add(Q1->X, Q1->Y, Q1->z);
+        const long lo = outerFrame.LBound();
+        const long m = outerFrame.Count();
+        auto succ = [lo, m](long k) { return lo + ((k - lo + 1) % m); };
+        for (long c = succ(k1); c != succ(k2); c = succ(c)) {
+            ring.Add(outerFrame(c)->X, outerFrame(c)->Y, outerFrame(c)->z);
+        }
+        ring.Add(Q2->X, Q2->Y, Q2->z);
+    }
+    long t = j1;
+    do {
+        const cPoint& O = *triangles(0, fan(t));
+        ring.Add(O.X, O.Y, O.z);
+        t = next(t);
+    } while (t != j1);
+    return ring.Count();
+}
+
+// the Thiessen ring of every station, clipped to the frame
+void BuildThiessenPolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& triangles,
+                           const PointArray& frame) {
+    const long T = TriangleCount(triangles);
+    if (T == 0) {
+        // no triangle: one site, or sites on one straight line
+        BuildCollinearStrips(polygons, stations, frame, [](const cPoint& A, const cPoint& B) {
+            return cPoint{(A.X + B.X) / 2, (A.Y + B.Y) / 2, (A.z + B.z) / 2};
+        });
+        return;
+    }
+    PointArray outer;
+    EnclosingRectangle(frame, outer, 1.05);
+    const Array1<long> site = SiteIndex(stations);
+    for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
+        polygons(i) = std::make_shared<cPolygon>();
+        if (site(i) != i) continue;
+        const StationFan f = FindStationFan(*stations(i), triangles);
+        if (f.count == 0) continue;  // a station in no triangle keeps an empty ring
+        auto ring = std::make_shared<cPolygon>();
+        if (f.j0 == 0) {
+            for (long j = 1; j <= f.count; ++j) {
+                const cPoint& O = *triangles(0, f.fan(j));
+                ring->Add(O.X, O.Y, O.z);
+            }
+        } else {
+            BuildOpenThiessenPolygon(f.j0, *ring, f.vtx, f.fan, triangles, outer);
+        }
+        polygons(i) = ring;
+        PolygonArray pieces;
+        if (ClipPolygons(pieces, RingToArray(*ring), frame) == 1) {
+            const PolygonRef& piece = pieces(pieces.LBound());
+            polygons(i) = piece ? piece : std::make_shared<cPolygon>();
+        }
+    }
+    for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
+        if (site(i) != i) polygons(i) = CopyRing(*polygons(site(i)));
+    }
+}
+
+}  // namespace kelvarin
