@@ -1,0 +1,43 @@
+#pragma once
+// The bundled sample scene: a synthetic mountain basin with its rain gauges,
+// built deterministically so that the committed file can always be remade.
+
+#include <string>
+#include <vector>
+
+#include "model/cPoint.hpp"
+
+namespace kelvarin::sample {
+
+// Height in metres of the synthetic terrain at a projected position (metres):
+// a divide along the basin boundary, river valleys falling to the outlet in the
+// south, side ridges and a few peaks; always within 50..3000.
+double TerrainHeight(double x, double y);
+
+// One gauge of the sample scene.
+struct Gauge {
+    std::string Name;
+    std::string Number;
+    cPoint Point;  // z: the terrain height at the gauge, rounded as written
+};
+
+// Everything the sample scene file holds.
+struct SampleScene {
+    std::string BasinName;
+    std::vector<cPoint> Boundary;  // counter-clockwise, open
+    std::vector<Gauge> Gauges;
+    std::vector<cPoint> CenterPoints;  // pair order (1,2), (1,3), ..., (n-1,n)
+};
+
+// the point between two gauges where the terrain reaches the mean of their heights:
+// the crossing nearest the midpoint strictly between 10% and 90% of the way, or the
+// midpoint when there is none; z is that mean height
+cPoint BalancePoint(const cPoint& a, const cPoint& b);
+
+// the whole sample scene
+SampleScene MakeSampleScene();
+
+// the scene file text (UTF-8, line ends "\n")
+std::string SampleSceneText(const SampleScene& scene);
+
+}  // namespace kelvarin::sample
