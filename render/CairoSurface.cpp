@@ -11,6 +11,7 @@
 #include <cmath>
 #include <numbers>
 #include <stdexcept>
+#include <vector>
 
 #include "render/CairoText.hpp"
 
@@ -110,6 +111,14 @@ FontCheck CheckTextFont(std::string_view text) {
     return result;
 }
 
+// One kept drawing call in device pixels, for the vector files.
+struct CairoDrawOp {
+    enum class Kind { Line, Circle, Dot, Text } kind;
+    double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;  // Circle, Dot: x1, y1 centre and x2 radius; Text: left, top
+    ColorRef color = 0;
+    std::string text;
+};
+
 // Cairo and Pango state: the persistent image, the shown frame, the vector copy.
 struct CairoSurface::Impl {
     cairo_surface_t* persistent = nullptr;
@@ -118,33 +127,14 @@ struct CairoSurface::Impl {
     cairo_surface_t* frame = nullptr;
     cairo_t* frameCr = nullptr;
     PangoLayout* frameText = nullptr;
-    cairo_surface_t* vector = nullptr;  // recording surface, when kept
-    cairo_t* vectorCr = nullptr;
-    PangoLayout* vectorText = nullptr;
-    bool vectorComplete = false;  // kept since the last Clear
+    std::vector<CairoDrawOp> vector;  // the persistent drawing since the last Clear, when kept
+    bool vectorComplete = false;      // kept since the last Clear
     cairo_surface_t* target = nullptr;
     PangoFontDescription* textFont = nullptr;
     PangoFontDescription* labelFont = nullptr;
 
     // a layout bound to a context, with the text font
     PangoLayout* NewLayout(cairo_t* cr) const { return NewTextLayout(cr, textFont); }
-    void DropVector() {
-        if (vectorText) g_object_unref(vectorText);
-        if (vectorCr) cairo_destroy(vectorCr);
-        if (vector) cairo_surface_destroy(vector);
-        vectorText = nullptr;
-        vectorCr = nullptr;
-        vector = nullptr;
-        vectorComplete = false;
-    }
-    void NewVector(int width, int height, double pen) {
-        DropVector();
-        cairo_rectangle_t extents{0.0, 0.0, static_cast<double>(width), static_cast<double>(height)};
-        vector = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extents);
-        vectorCr = NewContext(vector, pen);
-        vectorText = NewLayout(vectorCr);
-        vectorComplete = true;
-    }
     void DropImages() {
         if (persistentText) g_object_unref(persistentText);
         if (persistentCr) cairo_destroy(persistentCr);
@@ -157,13 +147,53 @@ struct CairoSurface::Impl {
         persistent = frame = nullptr;
     }
     ~Impl() {
-        DropVector();
         DropImages();
         if (target) cairo_surface_destroy(target);
         if (textFont) pango_font_description_free(textFont);
         if (labelFont) pango_font_description_free(labelFont);
     }
 };
+
+namespace {
+
+// draws one call on a context; text uses the layout, which belongs to that context
+void DrawOp(cairo_t* cr, PangoLayout* layout, const CairoDrawOp& op, double haloWidth) {
+    switch (op.kind) {
+        case CairoDrawOp::Kind::Line:
+            SetColor(cr, op.color);
+            cairo_move_to(cr, op.x1, op.y1);
+            cairo_line_to(cr, op.x2, op.y2);
+            cairo_stroke(cr);
+            break;
+        case CairoDrawOp::Kind::Circle:
+        case CairoDrawOp::Kind::Dot:
+            SetColor(cr, op.color);
+            cairo_new_sub_path(cr);
+            cairo_arc(cr, op.x1, op.y1, op.x2, 0.0, 2.0 * std::numbers::pi);
+            if (op.kind == CairoDrawOp::Kind::Dot) {
+                cairo_fill(cr);
+            } else {
+                cairo_stroke(cr);
+            }
+            break;
+        case CairoDrawOp::Kind::Text:
+            pango_layout_set_text(layout, op.text.c_str(), static_cast<int>(op.text.size()));
+            cairo_save(cr);
+            // a dark outline under the glyphs keeps text readable where it crosses lines
+            cairo_move_to(cr, op.x1, op.y1);
+            pango_cairo_layout_path(cr, layout);
+            SetColor(cr, CairoSurface::kBackground);
+            cairo_set_line_width(cr, haloWidth);
+            cairo_stroke(cr);
+            cairo_move_to(cr, op.x1, op.y1);
+            SetColor(cr, op.color);
+            pango_cairo_show_layout(cr, layout);
+            cairo_restore(cr);
+            break;
+    }
+}
+
+}  // namespace
 
 CairoSurface::CairoSurface(int width, int height) : impl_(std::make_unique<Impl>()) { Build(width, height); }
 
@@ -208,10 +238,8 @@ void CairoSurface::Build(int width, int height) {
         cairo_surface_destroy(old);
     }
     // a vector copy cannot follow a resize: it restarts empty and incomplete
-    if (impl_->vector) {
-        impl_->NewVector(width, height, penWidth_);
-        impl_->vectorComplete = first;
-    }
+    impl_->vector.clear();
+    impl_->vectorComplete = false;
     frameStale_ = true;
 }
 
@@ -223,13 +251,13 @@ void CairoSurface::SetTarget(cairo_surface_t* target) {
 }
 
 void CairoSurface::SetKeepVector(bool on) {
-    keepVector_ = on;
-    if (on && !impl_->vector) {
-        impl_->NewVector(width_, height_, penWidth_);
-        impl_->vectorComplete = false;  // what was drawn before is not in it
-    } else if (!on) {
-        impl_->DropVector();
+    if (on && !keepVector_) impl_->vectorComplete = false;  // what was drawn before is not in it
+    if (!on) {
+        impl_->vector.clear();
+        impl_->vector.shrink_to_fit();
+        impl_->vectorComplete = false;
     }
+    keepVector_ = on;
 }
 
 void CairoSurface::SetScale(const ScaleRect& scale) {
@@ -242,57 +270,33 @@ void CairoSurface::SetScale(const ScaleRect& scale) {
 double CairoSurface::DeviceX(double x) const { return (x - scale_.Left) / scale_.Width() * width_; }
 double CairoSurface::DeviceY(double y) const { return (y - scale_.Top) / scale_.Height() * height_; }
 
-namespace {
-
-// the drawing contexts one call draws on: persistent (and vector), or the shown frame (and the target)
-template <class F>
-void ForEachContext(bool persistent, cairo_t* a, cairo_t* b, cairo_t* c, F draw) {
-    if (persistent) {
-        draw(a);
-        if (b) draw(b);
+// draws one call where the persistent-drawing setting sends it
+void CairoSurface::Draw(const CairoDrawOp& op) {
+    const double halo = textSize_ * kHaloPerText;
+    if (autoRedraw_) {
+        DrawOp(impl_->persistentCr, impl_->persistentText, op, halo);
+        if (keepVector_) impl_->vector.push_back(op);
+        frameStale_ = true;
     } else {
-        draw(c);
+        ComposeIfStale();
+        DrawOp(impl_->frameCr, impl_->frameText, op, halo);
     }
 }
 
-}  // namespace
-
 void CairoSurface::Line(double x1, double y1, double x2, double y2, ColorRef color) {
-    const double ax = DeviceX(x1), ay = DeviceY(y1), bx = DeviceX(x2), by = DeviceY(y2);
-    if (!autoRedraw_) ComposeIfStale();
-    ForEachContext(autoRedraw_, impl_->persistentCr, impl_->vectorCr, impl_->frameCr, [&](cairo_t* cr) {
-        SetColor(cr, color);
-        cairo_move_to(cr, ax, ay);
-        cairo_line_to(cr, bx, by);
-        cairo_stroke(cr);
-    });
-    if (autoRedraw_) frameStale_ = true;
+    const CairoDrawOp op{CairoDrawOp::Kind::Line, DeviceX(x1), DeviceY(y1), DeviceX(x2), DeviceY(y2), color, {}};
+    Draw(op);
 }
 
 void CairoSurface::Circle(double x, double y, double radius, ColorRef color) {
-    const double cx = DeviceX(x), cy = DeviceY(y);
     const double r = std::abs(radius / scale_.Width() * width_);
-    if (!autoRedraw_) ComposeIfStale();
-    ForEachContext(autoRedraw_, impl_->persistentCr, impl_->vectorCr, impl_->frameCr, [&](cairo_t* cr) {
-        SetColor(cr, color);
-        cairo_new_sub_path(cr);
-        cairo_arc(cr, cx, cy, r, 0.0, 2.0 * std::numbers::pi);
-        cairo_stroke(cr);
-    });
-    if (autoRedraw_) frameStale_ = true;
+    const CairoDrawOp op{CairoDrawOp::Kind::Circle, DeviceX(x), DeviceY(y), r, 0.0, color, {}};
+    Draw(op);
 }
 
 void CairoSurface::Dot(double x, double y, ColorRef color) {
-    const double cx = DeviceX(x), cy = DeviceY(y);
-    const double r = penWidth_ * kDotPerPen;
-    if (!autoRedraw_) ComposeIfStale();
-    ForEachContext(autoRedraw_, impl_->persistentCr, impl_->vectorCr, impl_->frameCr, [&](cairo_t* cr) {
-        SetColor(cr, color);
-        cairo_new_sub_path(cr);
-        cairo_arc(cr, cx, cy, r, 0.0, 2.0 * std::numbers::pi);
-        cairo_fill(cr);
-    });
-    if (autoRedraw_) frameStale_ = true;
+    const CairoDrawOp op{CairoDrawOp::Kind::Dot, DeviceX(x), DeviceY(y), penWidth_ * kDotPerPen, 0.0, color, {}};
+    Draw(op);
 }
 
 void CairoSurface::MoveTo(double x, double y) {
@@ -303,10 +307,10 @@ void CairoSurface::MoveTo(double x, double y) {
 void CairoSurface::SetTextAlign(int flags) { textAlign_ = flags; }
 
 void CairoSurface::Print(std::string_view text) {
-    const std::string lines = Lines(text);
-    // measure once, on the layout of whichever context draws
-    PangoLayout* measure = autoRedraw_ ? impl_->persistentText : impl_->frameText;
-    pango_layout_set_text(measure, lines.c_str(), static_cast<int>(lines.size()));
+    CairoDrawOp op{CairoDrawOp::Kind::Text, 0.0, 0.0, 0.0, 0.0, foreColor_, Lines(text)};
+    // measure on the persistent image's layout; every layout has the same font and options
+    PangoLayout* measure = impl_->persistentText;
+    pango_layout_set_text(measure, op.text.c_str(), static_cast<int>(op.text.size()));
     PangoRectangle logical;
     pango_layout_get_extents(measure, nullptr, &logical);
     const double w = static_cast<double>(logical.width) / PANGO_SCALE;
@@ -314,45 +318,24 @@ void CairoSurface::Print(std::string_view text) {
     const double baseline = static_cast<double>(pango_layout_get_baseline(measure)) / PANGO_SCALE;
 
     const double x0 = DeviceX(currentX_), y0 = DeviceY(currentY_);
-    double left = x0;
+    op.x1 = x0;
     switch (textAlign_ & TextAlign::Center) {
         case TextAlign::Right:
-            left = x0 - w;
+            op.x1 = x0 - w;
             break;
         case TextAlign::Center:
-            left = x0 - w / 2.0;
+            op.x1 = x0 - w / 2.0;
             break;
         default:
             break;
     }
-    double top = y0;
+    op.y1 = y0;
     if ((textAlign_ & TextAlign::Baseline) == TextAlign::Baseline) {
-        top = y0 - baseline;
+        op.y1 = y0 - baseline;
     } else if (textAlign_ & TextAlign::Bottom) {
-        top = y0 - h;
+        op.y1 = y0 - h;
     }
-
-    if (!autoRedraw_) ComposeIfStale();
-    const auto draw = [&](cairo_t* cr, PangoLayout* layout) {
-        if (layout != measure) pango_layout_set_text(layout, lines.c_str(), static_cast<int>(lines.size()));
-        cairo_save(cr);
-        cairo_move_to(cr, left, top);
-        pango_cairo_layout_path(cr, layout);
-        SetColor(cr, kBackground);
-        cairo_set_line_width(cr, textSize_ * kHaloPerText);
-        cairo_stroke(cr);
-        cairo_move_to(cr, left, top);
-        SetColor(cr, foreColor_);
-        pango_cairo_show_layout(cr, layout);
-        cairo_restore(cr);
-    };
-    if (autoRedraw_) {
-        draw(impl_->persistentCr, impl_->persistentText);
-        if (impl_->vectorCr) draw(impl_->vectorCr, impl_->vectorText);
-        frameStale_ = true;
-    } else {
-        draw(impl_->frameCr, impl_->frameText);
-    }
+    Draw(op);
 
     // with the update flag the position moves on along the text, as a device context does
     if (textAlign_ & TextAlign::UpdateCurrentPosition) {
@@ -374,7 +357,8 @@ void CairoSurface::Print(std::string_view text) {
 void CairoSurface::Clear() {
     if (autoRedraw_) {
         Fill(impl_->persistentCr, kBackground);
-        if (impl_->vector) impl_->NewVector(width_, height_, penWidth_);
+        impl_->vector.clear();
+        impl_->vectorComplete = keepVector_;
     } else {
         ComposeIfStale();
         Fill(impl_->frameCr, kBackground);
@@ -383,7 +367,6 @@ void CairoSurface::Clear() {
     currentY_ = 0.0;
     frameStale_ = autoRedraw_;
 }
-
 // draws the credit label on a context, over whatever is there
 void CairoSurface::DrawLabel(void* context) const {
     if (!label_.Visible || label_.Caption.empty()) return;
@@ -480,33 +463,25 @@ void CairoSurface::WritePng(const std::filesystem::path& file) const {
     Check(cairo_surface_write_to_png(Image(), file.string().c_str()), "cannot write '" + file.string() + "'");
 }
 
-namespace {
-
-enum class VectorKind { Svg, Pdf };
-
-}  // namespace
-
-// draws the vector copy and the label onto an SVG or PDF file
-static void WriteVector(const CairoSurface& self, cairo_surface_t* vector, bool complete,
-                        const std::filesystem::path& file, VectorKind kind,
-                        const std::function<void(cairo_t*)>& drawLabel) {
-    if (!vector || !complete)
+// writes the vector copy and the label as an SVG or PDF file
+void CairoSurface::WriteVector(const std::filesystem::path& file, bool pdf) const {
+    if (!keepVector_ || !impl_->vectorComplete)
         throw std::logic_error("cannot write '" + file.string() +
                                "': the surface kept no complete vector copy (switch KeepVector on before drawing)");
-    const double w = self.DeviceWidth(), h = self.DeviceHeight();
-    cairo_surface_t* out = kind == VectorKind::Svg ? cairo_svg_surface_create(file.string().c_str(), w, h)
-                                                   : cairo_pdf_surface_create(file.string().c_str(), w, h);
-    if (kind == VectorKind::Pdf) cairo_pdf_surface_set_metadata(out, CAIRO_PDF_METADATA_TITLE, "Kelvarin");
+    cairo_surface_t* out = pdf ? cairo_pdf_surface_create(file.string().c_str(), width_, height_)
+                               : cairo_svg_surface_create(file.string().c_str(), width_, height_);
     const cairo_status_t created = cairo_surface_status(out);
     if (created != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(out);
         Check(created, "cannot write '" + file.string() + "'");
     }
-    cairo_t* cr = cairo_create(out);
-    Fill(cr, CairoSurface::kBackground);
-    cairo_set_source_surface(cr, vector, 0, 0);
-    cairo_paint(cr);
-    drawLabel(cr);
+    if (pdf) cairo_pdf_surface_set_metadata(out, CAIRO_PDF_METADATA_TITLE, "Kelvarin");
+    cairo_t* cr = NewContext(out, penWidth_);
+    PangoLayout* layout = impl_->NewLayout(cr);
+    Fill(cr, kBackground);
+    for (const CairoDrawOp& op : impl_->vector) DrawOp(cr, layout, op, textSize_ * kHaloPerText);
+    DrawLabel(cr);
+    g_object_unref(layout);
     cairo_destroy(cr);
     cairo_surface_finish(out);
     const cairo_status_t status = cairo_surface_status(out);
@@ -514,14 +489,8 @@ static void WriteVector(const CairoSurface& self, cairo_surface_t* vector, bool 
     Check(status, "cannot write '" + file.string() + "'");
 }
 
-void CairoSurface::WriteSvg(const std::filesystem::path& file) const {
-    WriteVector(*this, impl_->vector, impl_->vectorComplete, file, VectorKind::Svg,
-                [this](cairo_t* cr) { DrawLabel(cr); });
-}
+void CairoSurface::WriteSvg(const std::filesystem::path& file) const { WriteVector(file, false); }
 
-void CairoSurface::WritePdf(const std::filesystem::path& file) const {
-    WriteVector(*this, impl_->vector, impl_->vectorComplete, file, VectorKind::Pdf,
-                [this](cairo_t* cr) { DrawLabel(cr); });
-}
+void CairoSurface::WritePdf(const std::filesystem::path& file) const { WriteVector(file, true); }
 
 }  // namespace kelvarin

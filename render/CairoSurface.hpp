@@ -23,6 +23,8 @@ typedef struct _cairo_surface cairo_surface_t;  // same declaration as <cairo.h>
 
 namespace kelvarin {
 
+struct CairoDrawOp;  // one drawing call in device pixels, kept for vector files
+
 // Which file a picture is written as, chosen from the file name's extension.
 enum class PictureFormat { Png, Svg, Pdf };
 
@@ -125,6 +127,8 @@ class CairoSurface : public Surface {
     struct Impl;
 
     void Build(int width, int height);
+    void Draw(const CairoDrawOp& op);
+    void WriteVector(const std::filesystem::path& file, bool pdf) const;
     void ComposeIfStale() const;
     void DrawLabel(void* cr) const;
 

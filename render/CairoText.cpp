@@ -55,3 +55,12 @@ void Fill(cairo_t* cr, ColorRef c) {
 }
 
 }  // namespace kelvarin
+
+// Fontconfig and Pango keep their font caches for the life of the process and never
+// free them; the leak checker of sanitized builds is told so, and only about them.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n"
+           "leak:libpango-1.0.so\n"
+           "leak:libpangoft2-1.0.so\n"
+           "leak:libpangocairo-1.0.so\n";
+}
