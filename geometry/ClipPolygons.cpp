@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "geometry/ModMathTools.hpp"
+#include "geometry/RingOverlay.hpp"
 #include "geometry/modGISTools.hpp"
 
 namespace kelvarin {
@@ -22,7 +23,6 @@ const cPoint& Last(const cPolygon& chain) { return *chain(chain.Count()); }
 cPolygon& NewPiece(PolygonArray& pieces, long& count) {
     count += 1;
     if (count == 1) pieces.ReDim(1, 0);
-    pieces.ReDimPreserve(count - 1);
     pieces.Append(std::make_shared<cPolygon>());
     return *pieces(count);
 }
@@ -138,47 +138,67 @@ long ClipPolygons(PolygonArray& pieces, const PointArray& A, const PointArray& B
     BoundingBox(B, maxB, minB);
     if (maxB.X < minA.X || maxB.Y < minA.Y || maxA.X < minB.X || maxA.Y < minB.Y) return 0;
 
+    // Rings that touch (a vertex on the other boundary, shared vertices, overlapping edges)
+    // make crossings that are found twice or not at all; their boundaries are cut and
+    // joined by where each stretch lies instead.
+    if (RingsTouch(A, B, MeetingTolerance(A, B))) return OverlayClip(pieces, A, B);
+
     PointArray X;
     Array1<long> idxA, idxB;
     const long k = FindCrossings(A, B, X, idxA, idxB);
+    PolygonArray found;
     long count = 0;
 
     if (k == 0) {
         if (WindingAngle(*A(A.LBound()), B) != 0.0) {
-            cPolygon& piece = NewPiece(pieces, count);
+            cPolygon& piece = NewPiece(found, count);
             for (const auto& vertex : A) piece.AddPoint(*vertex);
         }
         if (WindingAngle(*B(B.LBound()), A) != 0.0) {
-            cPolygon& piece = NewPiece(pieces, count);
+            cPolygon& piece = NewPiece(found, count);
             for (const auto& vertex : B) piece.AddPoint(*vertex);
         }
+        if (count > 0) pieces = found;
         return count;
     }
+    // boundaries in general position cross an even number of times; otherwise a crossing was
+    // lost to rounding and the chains cannot pair up
+    if (k % 2 != 0) return OverlayClip(pieces, A, B);
 
     PolygonArray chainsA, chainsB;
     long nA = ExtractInsideChains(A, B, chainsA, X, idxA);
     long nB = ExtractInsideChains(B, A, chainsB, X, idxB);
-    for (long i = 1; i <= nA; ++i) {
+    // every crossing starts one chain on one ring and ends one on the other
+    bool consistent = nA == k / 2 && nB == k / 2;
+    for (long i = 1; consistent && i <= nA; ++i) {
         const cPolygon& seed = *chainsA(i);
         const cPoint startPt = First(seed);
         PointRef endPt = seed(seed.Count());
-        cPolygon& piece = NewPiece(pieces, count);
+        cPolygon& piece = NewPiece(found, count);
         for (long v = 1; v <= seed.Count() - 1; ++v) piece.AddPoint(*seed(v));
         // a walk that finds no continuation in either list closes the piece with what it has
+        bool closed = false;
         int idleTurns = 0;
         for (long t = 1; nA > 0 || nB > 0; ++t) {
             const bool fromB = t % 2 == 1;
             long& n = fromB ? nB : nA;
             const long before = n;
-            if (JoinChain(n, startPt, endPt, fromB ? chainsB : chainsA, piece)) break;
+            if (JoinChain(n, startPt, endPt, fromB ? chainsB : chainsA, piece)) {
+                closed = true;
+                break;
+            }
             idleTurns = n == before ? idleTurns + 1 : 0;
             if (idleTurns >= 2) break;
         }
+        if (!closed || piece.Count() < 3) consistent = false;
     }
     for (long i = 1; i <= nB; ++i) {
-        cPolygon& piece = NewPiece(pieces, count);
+        cPolygon& piece = NewPiece(found, count);
         for (const auto& vertex : *chainsB(i)) piece.AddPoint(*vertex);
     }
+    // a walk that did not close, or chains left over, mean the crossings did not pair up
+    if (!consistent || nB > 0) return OverlayClip(pieces, A, B);
+    if (count > 0) pieces = found;
     return count;
 }
 

@@ -1,0 +1,315 @@
+#include "geometry/RingOverlay.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "geometry/Tolerances.hpp"
+
+namespace kelvarin {
+namespace {
+
+struct Place {
+    double X, Y, z;
+};
+
+// twice the signed area of the triangle o, a, b (positive when counter-clockwise)
+double Orient(const Place& o, const Place& a, const Place& b) {
+    return (a.X - o.X) * (b.Y - o.Y) - (a.Y - o.Y) * (b.X - o.X);
+}
+
+// distance from p to the segment a-b, and the parameter of its nearest point
+double SegmentDistance(const Place& p, const Place& a, const Place& b, double& t) {
+    const double dx = b.X - a.X, dy = b.Y - a.Y;
+    const double length2 = dx * dx + dy * dy;
+    t = length2 > 0.0 ? ((p.X - a.X) * dx + (p.Y - a.Y) * dy) / length2 : 0.0;
+    t = std::clamp(t, 0.0, 1.0);
+    return std::hypot(a.X + t * dx - p.X, a.Y + t * dy - p.Y);
+}
+
+// twice the signed area, measured from the first vertex to keep map coordinates small
+double SignedArea2(const std::vector<Place>& ring) {
+    double sum = 0.0;
+    const std::size_t n = ring.size();
+    for (std::size_t i = 1; i + 1 < n; ++i) {
+        sum += (ring[i].X - ring[0].X) * (ring[i + 1].Y - ring[0].Y) -
+               (ring[i + 1].X - ring[0].X) * (ring[i].Y - ring[0].Y);
+    }
+    return sum;
+}
+
+// the ring's vertices with repeated neighbours (within tolerance) dropped
+std::vector<Place> Places(const PointArray& pts, double tolerance) {
+    std::vector<Place> ring;
+    for (const auto& p : pts) {
+        const Place place{p->X, p->Y, p->z};
+        if (!ring.empty() && std::hypot(place.X - ring.back().X, place.Y - ring.back().Y) <= tolerance) continue;
+        ring.push_back(place);
+    }
+    while (ring.size() > 1 && std::hypot(ring.front().X - ring.back().X, ring.front().Y - ring.back().Y) <= tolerance)
+        ring.pop_back();
+    return ring;
+}
+
+// even-odd test of a point against a ring; the point is not on the boundary
+bool Inside(const Place& p, const std::vector<Place>& ring) {
+    bool inside = false;
+    const std::size_t n = ring.size();
+    for (std::size_t i = 0, j = n - 1; i < n; j = i++) {
+        const Place& a = ring[i];
+        const Place& b = ring[j];
+        if ((a.Y > p.Y) != (b.Y > p.Y)) {
+            const double x = a.X + (p.Y - a.Y) / (b.Y - a.Y) * (b.X - a.X);
+            if (p.X < x) inside = !inside;
+        }
+    }
+    return inside;
+}
+
+// The places where the two boundaries meet become shared nodes; each edge is cut at them.
+class Overlay {
+  public:
+    Overlay(std::vector<Place> a, std::vector<Place> b, double tolerance)
+        : rings_{std::move(a), std::move(b)}, tolerance_(tolerance) {}
+
+    // the rings of A ∩ B, counter-clockwise, as lists of nodes
+    std::vector<std::vector<Place>> Intersection() {
+        BuildNodes();
+        CutEdges();
+        SelectEdges();
+        return Walk();
+    }
+
+  private:
+    struct Cut {
+        double t;
+        int node;
+    };
+    struct Edge {
+        int from, to;
+    };
+
+    // the node at a place, merging places closer than the tolerance
+    int NodeAt(const Place& place) {
+        for (std::size_t i = 0; i < nodes_.size(); ++i) {
+            if (std::hypot(nodes_[i].X - place.X, nodes_[i].Y - place.Y) <= tolerance_) return static_cast<int>(i);
+        }
+        nodes_.push_back(place);
+        return static_cast<int>(nodes_.size()) - 1;
+    }
+
+    void BuildNodes() {
+        for (int r = 0; r < 2; ++r) {
+            vertexNode_[r].clear();
+            for (const auto& v : rings_[r]) vertexNode_[r].push_back(NodeAt(v));
+            cuts_[r].assign(rings_[r].size(), {});
+        }
+    }
+
+    // every place where an edge of one ring meets the other ring becomes a cut on both edges
+    void CutEdges() {
+        const auto& a = rings_[0];
+        const auto& b = rings_[1];
+        const std::size_t n = a.size(), m = b.size();
+        for (int r = 0; r < 2; ++r) {
+            const auto& self = rings_[r];
+            const auto& other = rings_[1 - r];
+            for (std::size_t i = 0; i < self.size(); ++i) {
+                const Place& p = self[i];
+                const Place& q = self[(i + 1) % self.size()];
+                for (std::size_t v = 0; v < other.size(); ++v) {
+                    double t = 0.0;
+                    if (SegmentDistance(other[v], p, q, t) <= tolerance_)
+                        cuts_[r][i].push_back(Cut{t, vertexNode_[1 - r][v]});
+                }
+            }
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            const Place& p1 = a[i];
+            const Place& p2 = a[(i + 1) % n];
+            for (std::size_t j = 0; j < m; ++j) {
+                const Place& p3 = b[j];
+                const Place& p4 = b[(j + 1) % m];
+                if (std::max(p1.X, p2.X) < std::min(p3.X, p4.X) || std::max(p3.X, p4.X) < std::min(p1.X, p2.X) ||
+                    std::max(p1.Y, p2.Y) < std::min(p3.Y, p4.Y) || std::max(p3.Y, p4.Y) < std::min(p1.Y, p2.Y))
+                    continue;
+                double t = 0.0;
+                // an end lying on the other segment was cut above
+                if (SegmentDistance(p1, p3, p4, t) <= tolerance_ || SegmentDistance(p2, p3, p4, t) <= tolerance_ ||
+                    SegmentDistance(p3, p1, p2, t) <= tolerance_ || SegmentDistance(p4, p1, p2, t) <= tolerance_)
+                    continue;
+                const double d1 = Orient(p3, p4, p1), d2 = Orient(p3, p4, p2);
+                const double d3 = Orient(p1, p2, p3), d4 = Orient(p1, p2, p4);
+                if (!(((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0))))
+                    continue;
+                const double tA = d1 / (d1 - d2);
+                const double tB = d3 / (d3 - d4);
+                const int node = NodeAt(Place{p1.X + tA * (p2.X - p1.X), p1.Y + tA * (p2.Y - p1.Y), 0.0});
+                cuts_[0][i].push_back(Cut{tA, node});
+                cuts_[1][j].push_back(Cut{tB, node});
+            }
+        }
+        for (int r = 0; r < 2; ++r) {
+            const std::size_t size = rings_[r].size();
+            for (std::size_t i = 0; i < size; ++i) {
+                auto& cuts = cuts_[r][i];
+                std::stable_sort(cuts.begin(), cuts.end(), [](const Cut& x, const Cut& y) { return x.t < y.t; });
+                int last = vertexNode_[r][i];
+                const int end = vertexNode_[r][(i + 1) % size];
+                for (const Cut& cut : cuts) {
+                    if (cut.node == last || cut.node == end) continue;
+                    edges_[r].push_back(Edge{last, cut.node});
+                    last = cut.node;
+                }
+                if (last != end) edges_[r].push_back(Edge{last, end});
+            }
+        }
+    }
+
+    // A's stretches inside B, B's inside A, and stretches both run along in the same direction (once)
+    void SelectEdges() {
+        std::set<std::pair<int, int>> edgesOfB;
+        for (const Edge& e : edges_[1]) edgesOfB.insert({e.from, e.to});
+        std::set<std::pair<int, int>> edgesOfA;
+        for (const Edge& e : edges_[0]) edgesOfA.insert({e.from, e.to});
+        for (const Edge& e : edges_[0]) {
+            if (edgesOfB.count({e.from, e.to})) {
+                kept_.push_back(e);
+            } else if (!edgesOfB.count({e.to, e.from}) && Inside(Middle(e), rings_[1])) {
+                kept_.push_back(e);
+            }
+        }
+        for (const Edge& e : edges_[1]) {
+            if (edgesOfA.count({e.from, e.to}) || edgesOfA.count({e.to, e.from})) continue;
+            if (Inside(Middle(e), rings_[0])) kept_.push_back(e);
+        }
+    }
+
+    Place Middle(const Edge& e) const {
+        const Place& p = nodes_[static_cast<std::size_t>(e.from)];
+        const Place& q = nodes_[static_cast<std::size_t>(e.to)];
+        return Place{(p.X + q.X) / 2.0, (p.Y + q.Y) / 2.0, 0.0};
+    }
+
+    // direction angle of an edge
+    double Direction(const Edge& e) const {
+        const Place& p = nodes_[static_cast<std::size_t>(e.from)];
+        const Place& q = nodes_[static_cast<std::size_t>(e.to)];
+        return std::atan2(q.Y - p.Y, q.X - p.X);
+    }
+
+    // the kept edges joined into rings; at a node with a choice the sharpest left turn is
+    // taken, so pieces that touch at one point come out as separate rings
+    std::vector<std::vector<Place>> Walk() {
+        std::vector<std::vector<std::size_t>> outgoing(nodes_.size());
+        for (std::size_t k = 0; k < kept_.size(); ++k) outgoing[static_cast<std::size_t>(kept_[k].from)].push_back(k);
+        std::vector<bool> used(kept_.size(), false);
+        std::vector<std::vector<Place>> result;
+        for (std::size_t s = 0; s < kept_.size(); ++s) {
+            if (used[s]) continue;
+            std::vector<Place> ring;
+            const int start = kept_[s].from;
+            std::size_t current = s;
+            bool closed = false;
+            for (std::size_t step = 0; step < kept_.size(); ++step) {
+                used[current] = true;
+                ring.push_back(nodes_[static_cast<std::size_t>(kept_[current].from)]);
+                const int at = kept_[current].to;
+                if (at == start) {
+                    closed = true;
+                    break;
+                }
+                const double in = Direction(kept_[current]);
+                double bestTurn = -10.0;
+                std::size_t best = kept_.size();
+                for (std::size_t k : outgoing[static_cast<std::size_t>(at)]) {
+                    if (used[k]) continue;
+                    double turn = Direction(kept_[k]) - in;
+                    while (turn <= -M_PI) turn += 2.0 * M_PI;
+                    while (turn > M_PI) turn -= 2.0 * M_PI;
+                    if (turn > bestTurn) {
+                        bestTurn = turn;
+                        best = k;
+                    }
+                }
+                if (best == kept_.size()) break;
+                current = best;
+            }
+            if (closed && ring.size() >= 3 && SignedArea2(ring) > 0.0) result.push_back(std::move(ring));
+        }
+        return result;
+    }
+
+    std::vector<Place> rings_[2];
+    double tolerance_;
+    std::vector<Place> nodes_;
+    std::vector<int> vertexNode_[2];
+    std::vector<std::vector<Cut>> cuts_[2];
+    std::vector<Edge> edges_[2];
+    std::vector<Edge> kept_;
+};
+
+}  // namespace
+
+// one part in 10^9 of the largest coordinate magnitude or extent of either ring
+double MeetingTolerance(const PointArray& A, const PointArray& B) {
+    double scale = 0.0;
+    for (const PointArray* ring : {&A, &B}) {
+        if (ring->Empty()) continue;
+        cPoint maxPt, minPt;
+        BoundingBox(*ring, maxPt, minPt);
+        scale = std::max({scale, std::fabs(maxPt.X), std::fabs(maxPt.Y), std::fabs(minPt.X), std::fabs(minPt.Y),
+                          maxPt.X - minPt.X, maxPt.Y - minPt.Y});
+    }
+    return kRelativeTolerance * scale;
+}
+
+// true when a vertex of either ring lies on the other ring's boundary (within tolerance)
+bool RingsTouch(const PointArray& A, const PointArray& B, double tolerance) {
+    for (int r = 0; r < 2; ++r) {
+        const PointArray& self = r == 0 ? A : B;
+        const PointArray& other = r == 0 ? B : A;
+        const long lo = other.LBound(), n = other.Count();
+        for (long j = lo; j <= other.UBound(); ++j) {
+            const cPoint& p = *other(j);
+            const cPoint& q = *other(lo + ((j - lo + 1) % n));
+            const double minX = std::min(p.X, q.X) - tolerance, maxX = std::max(p.X, q.X) + tolerance;
+            const double minY = std::min(p.Y, q.Y) - tolerance, maxY = std::max(p.Y, q.Y) + tolerance;
+            for (const auto& v : self) {
+                if (v->X < minX || v->X > maxX || v->Y < minY || v->Y > maxY) continue;
+                double t = 0.0;
+                if (SegmentDistance(Place{v->X, v->Y, 0}, Place{p.X, p.Y, 0}, Place{q.X, q.Y, 0}, t) <= tolerance)
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
+// A ∩ B as pieces 1..count (new open rings running like A); pieces untouched when count is 0
+long OverlayClip(PolygonArray& pieces, const PointArray& A, const PointArray& B) {
+    const double tolerance = MeetingTolerance(A, B);
+    auto a = Places(A, tolerance);
+    auto b = Places(B, tolerance);
+    if (a.size() < 3 || b.size() < 3) return 0;
+    const bool clockwise = SignedArea2(a) < 0.0;
+    if (clockwise) std::reverse(a.begin(), a.end());
+    if (SignedArea2(b) < 0.0) std::reverse(b.begin(), b.end());
+
+    Overlay overlay(std::move(a), std::move(b), tolerance);
+    auto rings = overlay.Intersection();
+    if (rings.empty()) return 0;
+    pieces.ReDim(1, 0);
+    for (auto& ring : rings) {
+        if (clockwise) std::reverse(ring.begin(), ring.end());
+        auto piece = std::make_shared<cPolygon>();
+        for (const auto& p : ring) piece->Add(p.X, p.Y, p.z);
+        pieces.Append(piece);
+    }
+    return pieces.Count();
+}
+
+}  // namespace kelvarin
