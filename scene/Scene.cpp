@@ -38,6 +38,11 @@ class ProblemList {
 // text in double quotes for a message
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
+// a count with its noun, singular or plural ("1 line", "5 lines")
+std::string Count(long long n, std::string_view singular, std::string_view plural) {
+    return std::to_string(n) + " " + std::string(n == 1 ? singular : plural);
+}
+
 // the profile of a scene file; problems when it cannot be read
 std::optional<ProfileFile> OpenScene(const std::filesystem::path& file, ProblemList& problems) {
     std::error_code error;
@@ -167,7 +172,9 @@ PolygonRead ReadVertexBlock(const ProfileFile& profile, long i, const std::strin
     if (number > 0 && static_cast<long>(polygon.Vertices.size()) < number) {
         problems.Add(*headerLine, "vertex block " + Quoted(header) + " should hold " + std::to_string(number) +
                                       " vertices (Number in " + section + "), but only " +
-                                      std::to_string(polygon.Vertices.size()) + " vertex lines follow it");
+                                      Count(static_cast<long long>(polygon.Vertices.size()), "vertex line follows",
+                                            "vertex lines follow") +
+                                      " it");
         return polygon;
     }
     polygon.Complete = true;
@@ -280,7 +287,7 @@ std::vector<cPoint> ReadCenterPointLines(const ProfileFile& profile, long statio
         return points;
     }
     if (usable < count) {
-        problems.Add(*section, "the [CenterPoint] section holds " + std::to_string(usable) + " lines, but " + need);
+        problems.Add(*section, "the [CenterPoint] section holds " + Count(usable, "line", "lines") + ", but " + need);
         return points;
     }
     points.reserve(static_cast<std::size_t>(count));

@@ -221,7 +221,7 @@ TEST(SceneErrors, EveryProblemOfAFileIsReported) {
     EXPECT_EQ(problems[0].Line, 4);   // Number=2
     EXPECT_EQ(problems[1].Line, 13);  // X 1e999
     EXPECT_NE(problems[1].Message.find("too large"), std::string::npos);
-    EXPECT_NE(problems[2].Message.find("holds 1 lines, but 3 stations need 3"), std::string::npos);
+    EXPECT_NE(problems[2].Message.find("holds 1 line, but 3 stations need 3"), std::string::npos);
     // what() lists them one per line as "file:line: message"
     try {
         LoadScene(Data("error_many.ini"));

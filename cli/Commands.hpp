@@ -1,0 +1,15 @@
+#pragma once
+// The sub-commands of kelvarin-cli. Each one adds itself, with its options and the
+// action it runs, to the application; main.cpp calls them in the order of --help.
+//
+// An action reports failure by throwing: SceneError prints each of its problems on a
+// line of its own, any other exception prints its message; the exit status is then 2.
+
+#include <CLI/CLI.hpp>
+
+namespace kelvarin {
+
+// `check [--scene FILE]`: reads a scene and prints its summary
+void AddCheckCommand(CLI::App& app);
+
+}  // namespace kelvarin

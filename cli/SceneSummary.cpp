@@ -1,0 +1,68 @@
+#include "cli/SceneSummary.hpp"
+
+#include <cmath>
+#include <cstdio>
+
+#include "geometry/modGISTools.hpp"
+
+namespace kelvarin {
+
+// counts and measures of a loaded scene
+SceneSummary SummariseScene(const Scene& scene) {
+    SceneSummary summary;
+    summary.Path = scene.Path;
+    summary.BasinName = scene.BasinName;
+    summary.BasinVertices = static_cast<long>(scene.Basin.size());
+    summary.Stations = static_cast<long>(scene.Stations.size());
+    summary.ShowMethod = scene.ShowMethod;
+    summary.CenterPoints = static_cast<long>(scene.CenterPoints.size());
+
+    cPolygon ring;
+    for (const cPoint& p : scene.Basin) ring.AddPoint(p);
+    summary.BasinArea = std::abs(PolygonArea(ring));
+    const PointArray vertices = RingToArray(ring);
+    for (const SceneStation& station : scene.Stations) {
+        const double turn = std::abs(WindingAngle(station.Point, vertices));
+        if (turn == 0.0) {
+            ++summary.Outside;
+        } else if (turn == TWO_PI) {
+            ++summary.Inside;
+        } else {
+            ++summary.OnBoundary;
+        }
+    }
+    return summary;
+}
+
+// the show setting with its meaning
+std::string ShowText(int showMethod) {
+    switch (showMethod) {
+        case 0:
+            return "thiessen (Thiessen polygons only)";
+        case 1:
+            return "heightbalance (height-balance polygons only)";
+        default:
+            return "all (either method, chosen at random each cycle)";
+    }
+}
+
+// the summary, one line per figure
+void PrintSceneSummary(const SceneSummary& s, std::ostream& out) {
+    char area[128];
+    std::snprintf(area, sizeof area, "%.0f square map units (%.2f km² when the units are metres)", s.BasinArea,
+                  s.BasinArea / 1e6);
+    out << "scene:          " << s.Path.string() << "\n";
+    out << "basin:          " << s.BasinName << ", " << s.BasinVertices << " vertices, area " << area << "\n";
+    out << "stations:       " << s.Stations << " (" << s.Inside << " inside the basin, " << s.Outside << " outside";
+    if (s.OnBoundary > 0) out << ", " << s.OnBoundary << " on its boundary";
+    out << ")\n";
+    out << "show:           " << ShowText(s.ShowMethod) << "\n";
+    out << "centre points:  ";
+    if (s.ShowMethod == 0) {
+        out << "not read (the Thiessen method needs none)\n";
+    } else {
+        out << s.CenterPoints << " read, one per station pair\n";
+    }
+}
+
+}  // namespace kelvarin

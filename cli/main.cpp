@@ -1,0 +1,26 @@
+// kelvarin-cli: the engine of the Kelvarin screen saver as a command-line tool.
+// Each sub-command adds itself (cli/Commands.hpp); this file only runs them and
+// turns failures into messages on stderr and exit status 2.
+
+#include <iostream>
+
+#include "cli/Commands.hpp"
+#include "scene/Scene.hpp"
+
+int main(int argc, char** argv) {
+    CLI::App app("Kelvarin: Thiessen and height-balance polygons of rain-gauge networks", "kelvarin-cli");
+    app.require_subcommand(1);
+    kelvarin::AddCheckCommand(app);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e) == 0 ? 0 : 2;  // --help exits 0
+    } catch (const kelvarin::SceneError& e) {
+        for (const kelvarin::SceneProblem& problem : e.Problems()) std::cerr << problem.ToString() << "\n";
+        return 2;
+    } catch (const std::exception& e) {
+        std::cerr << "kelvarin-cli: " << e.what() << "\n";
+        return 2;
+    }
+    return 0;
+}

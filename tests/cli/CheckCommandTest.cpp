@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+#include "cli/ProgramFolder.hpp"
+#include "cli/SceneSummary.hpp"
+#include "scene/Scene.hpp"
+
+namespace kelvarin {
+namespace {
+
+const std::filesystem::path kCli = std::filesystem::path(KELVARIN_BINARY_DIR) / "kelvarin-cli";
+
+std::filesystem::path Data(const std::string& name) { return std::filesystem::path(KELVARIN_TEST_DATA) / name; }
+
+struct CliRun {
+    int Status = -1;
+    std::string Out;
+    std::string Err;
+};
+
+std::string ReadText(const std::filesystem::path& file) {
+    std::ifstream stream(file, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+}
+
+// runs kelvarin-cli with the given arguments (already quoted for the shell)
+CliRun RunCli(const std::string& arguments) {
+    // ctest may run several of these tests at once: each run gets its own files
+    static int counter = 0;
+    const std::string stem = "kelvarin-cli-test-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+    const std::filesystem::path out = std::filesystem::temp_directory_path() / (stem + ".out");
+    const std::filesystem::path err = std::filesystem::temp_directory_path() / (stem + ".err");
+    const std::string command =
+        "'" + kCli.string() + "' " + arguments + " >'" + out.string() + "' 2>'" + err.string() + "'";
+    CliRun run;
+    const int status = std::system(command.c_str());
+    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.Out = ReadText(out);
+    run.Err = ReadText(err);
+    std::filesystem::remove(out);
+    std::filesystem::remove(err);
+    return run;
+}
+
+// the lines of a text
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) lines.push_back(line);
+    return lines;
+}
+
+TEST(ProgramFolder, IsTheFolderOfTheRunningBinary) {
+    EXPECT_EQ(std::filesystem::canonical(ProgramFolder()), std::filesystem::canonical(KELVARIN_BINARY_DIR));
+    EXPECT_EQ(DefaultScenePath().filename(), "Kelvarin.ini");
+}
+
+TEST(SceneSummary, CountsStationsInsideOnAndOutsideTheBasin) {
+    Scene scene;
+    scene.Basin = {{0, 0, 0}, {100, 0, 0}, {100, 100, 0}, {0, 100, 0}};
+    scene.Stations = {
+        {"in", "1", {50, 50, 0}}, {"out", "2", {150, 50, 0}}, {"edge", "3", {100, 50, 0}}, {"out2", "4", {-1, -1, 0}}};
+    const SceneSummary s = SummariseScene(scene);
+    EXPECT_EQ(s.BasinVertices, 4);
+    EXPECT_DOUBLE_EQ(s.BasinArea, 10000.0);
+    EXPECT_EQ(s.Inside, 1);
+    EXPECT_EQ(s.Outside, 2);
+    EXPECT_EQ(s.OnBoundary, 1);
+    EXPECT_EQ(s.Inside + s.Outside + s.OnBoundary, s.Stations);
+}
+
+TEST(SceneSummary, AreaDoesNotDependOnTheRingDirection) {
+    Scene scene;
+    scene.Basin = {{0, 0, 0}, {0, 30, 0}, {40, 0, 0}};
+    const double clockwise = SummariseScene(scene).BasinArea;
+    std::swap(scene.Basin[1], scene.Basin[2]);
+    EXPECT_DOUBLE_EQ(clockwise, 600.0);
+    EXPECT_DOUBLE_EQ(SummariseScene(scene).BasinArea, 600.0);
+}
+
+TEST(CheckCommand, SummarisesTheBundledSceneBesideTheBinary) {
+    const CliRun run = RunCli("check");
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Err, "");
+    const SceneSummary expected = SummariseScene(LoadScene(DefaultScenePath()));
+    EXPECT_NE(run.Out.find(std::to_string(expected.BasinVertices) + " vertices"), std::string::npos) << run.Out;
+    EXPECT_NE(run.Out.find(std::to_string(expected.Stations) + " (" + std::to_string(expected.Inside) + " inside"),
+              std::string::npos)
+        << run.Out;
+    EXPECT_NE(run.Out.find("show:           all"), std::string::npos) << run.Out;
+    EXPECT_NE(run.Out.find(std::to_string(expected.CenterPoints) + " read"), std::string::npos) << run.Out;
+    EXPECT_EQ(expected.CenterPoints, expected.Stations * (expected.Stations - 1) / 2);
+}
+
+TEST(CheckCommand, ThiessenSceneReadsNoCentrePoints) {
+    const CliRun run = RunCli("check --scene '" + Data("scene_thiessen_only.ini").string() + "'");
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_NE(run.Out.find("3 (3 inside the basin, 0 outside)"), std::string::npos) << run.Out;
+    EXPECT_NE(run.Out.find("not read"), std::string::npos) << run.Out;
+}
+
+TEST(CheckCommand, EveryProblemOnItsOwnLineAndExitTwo) {
+    const std::filesystem::path file = Data("error_many.ini");
+    const CliRun run = RunCli("check --scene '" + file.string() + "'");
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_EQ(run.Out, "");
+    const std::vector<std::string> lines = Lines(run.Err);
+    ASSERT_EQ(lines.size(), 3u) << run.Err;
+    for (const std::string& line : lines) EXPECT_EQ(line.rfind(file.string() + ":", 0), 0u) << line;
+}
+
+TEST(CheckCommand, MissingFileAndBadUsageExitTwo) {
+    const CliRun missing = RunCli("check --scene '" + Data("no-such-scene.ini").string() + "'");
+    EXPECT_EQ(missing.Status, 2);
+    EXPECT_NE(missing.Err.find("no such file"), std::string::npos) << missing.Err;
+    EXPECT_EQ(RunCli("check --no-such-option").Status, 2);
+    EXPECT_EQ(RunCli("").Status, 2);
+    EXPECT_EQ(RunCli("--help").Status, 0);
+}
+
+}  // namespace
+}  // namespace kelvarin
