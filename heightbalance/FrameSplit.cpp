@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "geometry/ModMathTools.hpp"
+#include "heightbalance/NetworkTolerances.hpp"
 #include "heightbalance/TriangleNetwork.hpp"
 
 namespace kelvarin {
@@ -110,7 +111,8 @@ long OuterFrameCrossing(const cPoint& S, const cPoint& O, const cPoint& M, const
                         double sign, PointRef& Q) {
     const long lo = F.LBound();
     const long n = F.Count();
-    for (long k = lo; k <= F.UBound(); ++k) {
+    const bool onEdge = std::hypot(O.X - M.X, O.Y - M.Y) <= network_tolerance::kSamePoint * std::hypot(E.X - S.X, E.Y - S.Y);
+    for (long k = lo; k <= F.UBound() && !onEdge; ++k) {
         const cPoint& A = *F(k);
         const cPoint& B = *F(lo + ((k - lo + 1) % n));
         PointRef X;

@@ -16,4 +16,11 @@ constexpr double kInCircle = 1e-10;
 // and corners on a common line give exactly zero or rounding noise near 1e-16.
 constexpr double kOrientation = 1e-12;
 
+// An outer boundary line is drawn through the inner vertex O of a hull triangle and the
+// point M on the hull edge. When O lies within this fraction of the edge's length from M
+// (a right angle opposite the edge puts the circumcentre on it), the direction O->M is
+// rounding noise, and the edge's own normal is used instead. Real directions come from
+// distances many orders of magnitude larger.
+constexpr double kSamePoint = 1e-9;
+
 }  // namespace kelvarin::network_tolerance

@@ -21,6 +21,13 @@ PolygonRef RingOf(const PointArray& corners) {
     return ring;
 }
 
+// appends a copy of P unless it repeats the ring's last vertex up to rounding (triangles of
+// stations on one circle share their circumcentre)
+void AddVertex(cPolygon& ring, const cPoint& P) {
+    if (ring.Count() > 0 && IsSamePoint(*ring(ring.Count()), P, false)) return;
+    ring.Add(P.X, P.Y, P.z);
+}
+
 // a new ring with copies of another ring's vertices
 PolygonRef CopyRing(const cPolygon& source) {
     auto ring = std::make_shared<cPolygon>();
@@ -83,10 +90,10 @@ long BuildOpenThiessenPolygon(long j0, cPolygon& ring, const Array1<long>& vtx, 
     }
     long t = j1;
     do {
-        const cPoint& O = *triangles(0, fan(t));
-        ring.Add(O.X, O.Y, O.z);
+        AddVertex(ring, *triangles(0, fan(t)));
         t = next(t);
     } while (t != j1);
+    if (ring.Count() > 1 && IsSamePoint(*ring(ring.Count()), *ring(1), false)) ring.Remove(ring.Count());
     return ring.Count();
 }
 
@@ -101,8 +108,14 @@ void BuildThiessenPolygons(PolygonArray& polygons, const PointArray& stations, c
         });
         return;
     }
+    // The outer frame encloses the frame and every circumcentre: the circumcentre of an
+    // obtuse triangle on the hull can lie far outside the frame, and a ring through a vertex
+    // outside the outer frame would cross itself where it comes back in.
+    PointArray corners(1, 0);
+    for (const PointRef& P : frame) corners.Append(P);
+    for (long t = 1; t <= T; ++t) corners.Append(triangles(0, t));
     PointArray outer;
-    EnclosingRectangle(frame, outer, 1.05);
+    EnclosingRectangle(corners, outer, 1.05);
     const Array1<long> site = SiteIndex(stations);
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
         polygons(i) = std::make_shared<cPolygon>();
@@ -111,9 +124,9 @@ void BuildThiessenPolygons(PolygonArray& polygons, const PointArray& stations, c
         if (f.count == 0) continue;  // a station in no triangle keeps an empty ring
         auto ring = std::make_shared<cPolygon>();
         if (f.j0 == 0) {
-            for (long j = 1; j <= f.count; ++j) {
-                const cPoint& O = *triangles(0, f.fan(j));
-                ring->Add(O.X, O.Y, O.z);
+            for (long j = 1; j <= f.count; ++j) AddVertex(*ring, *triangles(0, f.fan(j)));
+            if (ring->Count() > 1 && IsSamePoint(*ring->Item(ring->Count()), *ring->Item(1), false)) {
+                ring->Remove(ring->Count());
             }
         } else {
             BuildOpenThiessenPolygon(f.j0, *ring, f.vtx, f.fan, triangles, outer);

@@ -10,6 +10,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "geometry/modGISTools.hpp"
@@ -97,13 +98,21 @@ public:
         return Own(GEOSGeom_createCollection_r(ctx_, GEOS_MULTIPOINT, parts.data(), static_cast<unsigned>(parts.size())));
     }
 
+    // area; -1 for a geometry GEOS could not build
     double Area(const GEOSGeometry* g) const {
-        double a = 0;
-        GEOSArea_r(ctx_, g, &a);
+        double a = -1;
+        if (g) GEOSArea_r(ctx_, g, &a);
         return a;
     }
+    // common part; GEOS is asked again with the inputs made valid when it cannot overlay them
     Geom Intersection(const GEOSGeometry* a, const GEOSGeometry* b) const {
-        return Own(GEOSIntersection_r(ctx_, a, b));
+        Geom result = Own(GEOSIntersection_r(ctx_, a, b));
+        if (!result) {
+            Geom va = Own(GEOSMakeValid_r(ctx_, a));
+            Geom vb = Own(GEOSMakeValid_r(ctx_, b));
+            result = Own(GEOSIntersection_r(ctx_, va.get(), vb.get()));
+        }
+        return result;
     }
     // area of the union of the polygons
     double UnionArea(const std::vector<Geom>& polys) const {
@@ -130,6 +139,7 @@ public:
         Geom sites = MultiPoint(stations);
         Geom box = Polygon(frame);
         Geom cells = Own(GEOSVoronoiDiagram_r(ctx_, sites.get(), box.get(), 0.0, 0));
+        if (!cells) return std::vector<double>(static_cast<std::size_t>(stations.Count()), -1.0);
         std::vector<double> areas;
         const int nCells = GEOSGetNumGeometries_r(ctx_, cells.get());
         for (const PointRef& P : stations) {
@@ -145,6 +155,65 @@ public:
             areas.push_back(area);
         }
         return areas;
+    }
+
+    // Area of each station's Voronoi cell within the frame: GEOS's diagram when its cells
+    // tile the frame; otherwise (GEOS mis-builds some grids whose decimal coordinates tie
+    // only up to rounding) each cell as the frame cut by every bisector half-plane.
+    std::vector<double> CellAreas(const PointArray& stations, const PointArray& frame, bool* fromGeos = nullptr) const {
+        std::vector<double> areas = VoronoiAreas(stations, frame);
+        const double frameArea = Area(Polygon(frame).get());
+        double sum = 0;
+        bool complete = true;
+        for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
+            const double a = areas[static_cast<std::size_t>(i - stations.LBound())];
+            complete = complete && a >= 0;
+            bool first = true;  // coincident stations share one cell: count it once
+            for (long j = stations.LBound(); j < i; ++j) {
+                if (stations(j)->X == stations(i)->X && stations(j)->Y == stations(i)->Y) first = false;
+            }
+            if (first) sum += a;
+        }
+        const bool ok = complete && std::fabs(sum - frameArea) <= 1e-10 * frameArea;
+        if (fromGeos) *fromGeos = ok;
+        if (ok) return areas;
+        for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
+            areas[static_cast<std::size_t>(i - stations.LBound())] = HalfPlaneCellArea(stations, i, frame);
+        }
+        return areas;
+    }
+
+    // the cell of station i: the frame cut by the bisector half-plane of every other site
+    static double HalfPlaneCellArea(const PointArray& stations, long i, const PointArray& frame) {
+        using Pt = std::pair<long double, long double>;
+        std::vector<Pt> cell;
+        for (const PointRef& P : frame) cell.emplace_back(P->X, P->Y);
+        const long double sx = stations(i)->X, sy = stations(i)->Y;
+        for (long j = stations.LBound(); j <= stations.UBound() && !cell.empty(); ++j) {
+            const long double tx = stations(j)->X, ty = stations(j)->Y;
+            if (tx == sx && ty == sy) continue;
+            // keep the points nearer to S: (T - S).p <= (|T|^2 - |S|^2) / 2
+            const long double a = tx - sx, b = ty - sy, c = (tx * tx + ty * ty - sx * sx - sy * sy) / 2;
+            std::vector<Pt> out;
+            for (std::size_t k = 0; k < cell.size(); ++k) {
+                const Pt& p = cell[k];
+                const Pt& q = cell[(k + 1) % cell.size()];
+                const long double fp = a * p.first + b * p.second - c, fq = a * q.first + b * q.second - c;
+                if (fp <= 0) out.push_back(p);
+                if ((fp < 0 && fq > 0) || (fp > 0 && fq < 0)) {
+                    const long double t = fp / (fp - fq);
+                    out.emplace_back(p.first + t * (q.first - p.first), p.second + t * (q.second - p.second));
+                }
+            }
+            cell = out;
+        }
+        long double twice = 0;
+        for (std::size_t k = 0; k < cell.size(); ++k) {
+            const Pt& p = cell[k];
+            const Pt& q = cell[(k + 1) % cell.size()];
+            twice += p.first * q.second - q.first * p.second;
+        }
+        return static_cast<double>(std::fabs(twice) / 2);
     }
 
     static std::vector<cPoint> Vertices(const cPolygon& ring) {
