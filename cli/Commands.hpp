@@ -12,4 +12,12 @@ namespace kelvarin {
 // `check [--scene FILE]`: reads a scene and prints its summary
 void AddCheckCommand(CLI::App& app);
 
+// `render [--scene FILE] [--method M] [--stations all|LIST] [--size WxH] --out FILE`:
+// one finished construction as a figure
+void AddRenderCommand(CLI::App& app);
+
+// `demo [--scene FILE] [--cycles N] [--seed S] [--size WxH] [--every K] --out DIR`:
+// the demonstration cycle into frames, a poster and a weights table
+void AddDemoCommand(CLI::App& app);
+
 }  // namespace kelvarin

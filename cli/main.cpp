@@ -11,6 +11,8 @@ int main(int argc, char** argv) {
     CLI::App app("Kelvarin: Thiessen and height-balance polygons of rain-gauge networks", "kelvarin-cli");
     app.require_subcommand(1);
     kelvarin::AddCheckCommand(app);
+    kelvarin::AddRenderCommand(app);
+    kelvarin::AddDemoCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -1,0 +1,196 @@
+// kelvarin-cli demo: the demonstration cycle itself, run unpaced for a given number
+// of cycles, leaving frames, a poster of the finished constructions and a weights table.
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <iomanip>
+#include <iostream>
+#include <memory>
+#include <regex>
+#include <sstream>
+
+#include "cli/Commands.hpp"
+#include "cli/ImageCommands.hpp"
+#include "cli/ProgramFolder.hpp"
+#include "render/CairoSurface.hpp"
+#include "render/PosterSheet.hpp"
+#include "view/ScriptedWindowSystem.hpp"
+#include "view/picGIS.hpp"
+
+namespace kelvarin {
+namespace {
+
+constexpr long kMaxCycles = 1000;  // a poster of more tiles would be unreadable anyway
+const std::regex kFrameName(R"(frame-\d{6}\.png)");
+
+// The scripted window system, told when the cycle holds a finished construction: the
+// cycle waits for its hold time right after the lesson's result is on the surface (and
+// once in a cycle that constructed nothing).
+class DemoWindowSystem final : public ScriptedWindowSystem {
+public:
+    using ScriptedWindowSystem::ScriptedWindowSystem;
+    std::function<void()> OnHold;
+
+    void Wait(double seconds) override {
+        ScriptedWindowSystem::Wait(seconds);
+        if (OnHold) OnHold();
+    }
+};
+
+// one selected gauge's result in one cycle
+struct WeightRow {
+    long Cycle;
+    std::string Method;  // "thiessen", "heightbalance" or "none"
+    std::string Number, Name;
+    double Area = 0.0, Weight = 0.0;
+};
+
+// a CSV field, quoted when it holds a separator, a quote or a line break
+std::string CsvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+// a number with fixed decimals, the same on every machine
+std::string Fixed(double value, int decimals) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+// removes the frames an earlier run left in the folder, so the folder shows this run only
+void RemoveOldFrames(const std::filesystem::path& dir) {
+    for (const auto& item : std::filesystem::directory_iterator(dir))
+        if (item.is_regular_file() && std::regex_match(item.path().filename().string(), kFrameName))
+            std::filesystem::remove(item.path());
+}
+
+}  // namespace
+
+DemoResult RunDemo(const DemoOptions& options, std::ostream& log) {
+    if (options.Out.empty()) throw UsageError("--out DIR is required");
+    if (options.Cycles < 1 || options.Cycles > kMaxCycles)
+        throw UsageError("--cycles must be from 1 to " + std::to_string(kMaxCycles) + ", not " +
+                         std::to_string(options.Cycles));
+    if (options.Every < 1) throw UsageError("--every must be 1 or more, not " + std::to_string(options.Every));
+    const ImageSize size = ParseImageSize(options.Size);
+    if (std::filesystem::exists(options.Out) && !std::filesystem::is_directory(options.Out))
+        throw UsageError("--out '" + options.Out.string() + "' is a file, not a folder");
+    WarnWithoutCjkFont(std::cerr);
+
+    CairoSurface surface(size.Width, size.Height);
+    surface.SetAutoRedraw(true);  // the window keeps what is drawn on it
+    DemoWindowSystem windowSystem(options.Seed);
+    windowSystem.SetClock(0.0);  // the seed alone decides the run
+    windowSystem.EndAfterCycles(options.Cycles);
+    picGIS gis(surface, windowSystem);
+    LoadSceneInto(gis, options.Scene);
+
+    std::filesystem::create_directories(options.Out);
+    RemoveOldFrames(options.Out);
+
+    DemoResult result;
+    surface.SetPresentHook([&](const CairoSurface::Frame& frame) {
+        if ((frame.Number - 1) % options.Every != 0) return;
+        char name[32];
+        std::snprintf(name, sizeof name, "frame-%06ld.png", frame.Number);
+        frame.Owner.WritePng(options.Out / name);
+        ++result.FramesWritten;
+    });
+
+    PosterSheet poster(size.Width, size.Height, options.Cycles);
+    std::vector<WeightRow> rows;
+    windowSystem.OnHold = [&] {
+        const long cycle = windowSystem.Cycles() + 1;
+        std::string method = "none", title = "none selected";
+        long selected = 0;
+        for (const auto& entry : gis.Stations) selected += entry->pSelect ? 1 : 0;
+        if (selected > 0) {
+            const bool hb = gis.labMarkTarvo.Caption.starts_with(kHeightBalanceCaption);
+            method = hb ? "heightbalance" : "thiessen";
+            title = std::string(hb ? kHeightBalanceCaption : kThiessenCaption) + " · " + std::to_string(selected) +
+                    " / " + std::to_string(gis.Stations.Count());
+        }
+        poster.Add(surface, std::to_string(cycle) + "  " + title);
+        if (selected == 0) rows.push_back({cycle, method, "", "", 0.0, 0.0});
+        for (const auto& entry : gis.Stations) {
+            if (!entry->pSelect) continue;
+            const cGagingStation& s = *entry->GageStation;
+            rows.push_back({cycle, method, s.Number, s.Name, s.Area.value_or(0.0), s.Weight.value_or(0.0)});
+        }
+    };
+
+    gis.RunAnalysisAll();
+    surface.SetPresentHook(nullptr);
+    windowSystem.OnHold = nullptr;
+
+    result.Cycles = windowSystem.Cycles();
+    result.FramesPresented = surface.FramesPresented();
+    result.Poster = options.Out / "poster.png";
+    result.Weights = options.Out / "weights.csv";
+    poster.WritePng(result.Poster);
+
+    std::ofstream csv(result.Weights, std::ios::binary);
+    csv << "cycle,method,number,name,area,weight\n";
+    for (const WeightRow& r : rows) {
+        csv << r.Cycle << ',' << r.Method << ',' << CsvField(r.Number) << ',' << CsvField(r.Name) << ',';
+        if (r.Method != "none") csv << Fixed(r.Area, 3) << ',' << Fixed(r.Weight, 6);
+        else csv << ',';
+        csv << '\n';
+    }
+    csv.close();
+    if (!csv) throw std::runtime_error("cannot write '" + result.Weights.string() + "'");
+
+    log << "demo: " << result.Cycles << " cycles, " << result.FramesPresented << " frames presented, "
+        << result.FramesWritten << " written (every " << options.Every << ") to " << options.Out.string() << "\n"
+        << "poster:  " << result.Poster.string() << "\n"
+        << "weights: " << result.Weights.string() << "\n";
+    // the first cycle that constructed something, as a table
+    for (const WeightRow& first : rows) {
+        if (first.Method == "none") continue;
+        log << "\ncycle " << first.Cycle << ", "
+            << (first.Method == "thiessen" ? kThiessenCaption : kHeightBalanceCaption) << ":\n";
+        log << "  " << std::left << std::setw(10) << "number" << std::setw(16) << "name" << std::right
+            << std::setw(16) << "area" << std::setw(10) << "weight" << "\n";
+        double sum = 0.0;
+        for (const WeightRow& r : rows) {
+            if (r.Cycle != first.Cycle) continue;
+            log << "  " << std::left << std::setw(10) << r.Number << std::setw(16) << r.Name << std::right
+                << std::setw(16) << Fixed(r.Area, 1) << std::setw(10) << Fixed(r.Weight, 4) << "\n";
+            sum += r.Weight;
+        }
+        log << "  " << std::left << std::setw(42) << "sum of weights" << std::right << std::setw(10) << Fixed(sum, 4)
+            << "\n";
+        break;
+    }
+    return result;
+}
+
+// adds `demo [--scene FILE] [--cycles N] [--seed S] [--size WxH] [--every K] --out DIR`
+void AddDemoCommand(CLI::App& app) {
+    auto options = std::make_shared<DemoOptions>();
+    auto scene = std::make_shared<std::string>();
+    auto out = std::make_shared<std::string>();
+    CLI::App* demo = app.add_subcommand(
+        "demo", "Run the demonstration cycle unpaced: numbered frames, poster.png and weights.csv in a folder");
+    demo->add_option("--scene", *scene, "Scene file (default: Kelvarin.ini beside kelvarin-cli)");
+    demo->add_option("--cycles", options->Cycles, "number of cycles")->capture_default_str();
+    demo->add_option("--seed", options->Seed, "random seed; the same seed gives the same files")
+        ->capture_default_str();
+    demo->add_option("--size", options->Size, "frame size WxH in pixels")->capture_default_str();
+    demo->add_option("--every", options->Every, "write every K-th presented frame")->capture_default_str();
+    demo->add_option("--out", *out, "folder for the frames, poster.png and weights.csv (created when missing)");
+    demo->callback([options, scene, out] {
+        options->Scene = scene->empty() ? DefaultScenePath() : std::filesystem::path(*scene);
+        options->Out = *out;
+        RunDemo(*options, std::cout);
+    });
+}
+
+}  // namespace kelvarin

@@ -1,0 +1,75 @@
+#pragma once
+// The picture commands of kelvarin-cli: `render` (one finished construction as a
+// PNG, SVG or PDF figure) and `demo` (the demonstration cycle run unpaced into
+// numbered frames, a poster and a weights table). Both drive the map window
+// picGIS on a Cairo surface, through its own loading, drivers and result drawing.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace kelvarin {
+
+class picGIS;
+
+// A command line the command cannot run with; main reports it and exits 2.
+class UsageError : public std::invalid_argument {
+public:
+    using std::invalid_argument::invalid_argument;
+};
+
+struct ImageSize {
+    int Width = 0;
+    int Height = 0;
+};
+
+// "WxH" with each side from kMinImageSide to kMaxImageSide; throws UsageError otherwise
+ImageSize ParseImageSize(const std::string& text);
+inline constexpr int kMinImageSide = 16;
+inline constexpr int kMaxImageSide = 8192;
+
+// loads a scene file from any path into the map window as window loading does: the
+// scene, the map fitted to the surface, the credit text and label; throws when unusable
+void LoadSceneInto(picGIS& gis, const std::filesystem::path& scene);
+
+// says on err when Chinese text would be drawn as boxes for want of a CJK font
+void WarnWithoutCjkFont(std::ostream& err);
+
+struct RenderOptions {
+    std::filesystem::path Scene;
+    std::string Method;                 // "thiessen", "heightbalance", or empty: the scene's own
+    std::string Stations = "all";       // "all" or a comma-separated list of gauge numbers or names
+    std::string Size = "1920x1080";
+    std::filesystem::path Out;          // .png, .svg or .pdf
+};
+
+// draws the finished construction and writes it; throws UsageError for bad options,
+// SceneError or std::runtime_error when the scene or the file fails
+void RunRender(const RenderOptions& options, std::ostream& log);
+
+struct DemoOptions {
+    std::filesystem::path Scene;
+    long Cycles = 3;
+    std::uint64_t Seed = 1;
+    std::string Size = "1280x720";
+    long Every = 1;                     // write every K-th presented frame
+    std::filesystem::path Out;          // a folder, created when missing
+};
+
+// what a demonstration run left behind
+struct DemoResult {
+    long Cycles = 0;
+    long FramesPresented = 0;
+    long FramesWritten = 0;
+    std::filesystem::path Poster;
+    std::filesystem::path Weights;
+};
+
+// runs the cycle unpaced for the given number of cycles and writes its files
+DemoResult RunDemo(const DemoOptions& options, std::ostream& log);
+
+}  // namespace kelvarin

@@ -1,0 +1,173 @@
+// kelvarin-cli render: the finished construction of one method for one selection
+// of gauges, as a figure.
+
+#include <charconv>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string_view>
+
+#include "cli/Commands.hpp"
+#include "cli/ImageCommands.hpp"
+#include "cli/ProgramFolder.hpp"
+#include "render/CairoSurface.hpp"
+#include "view/ScriptedWindowSystem.hpp"
+#include "view/picGIS.hpp"
+
+namespace kelvarin {
+namespace {
+
+// the figure's caption colour: the label of a slide stays in one calm colour
+constexpr ColorRef kCaptionColor = 0xFFFFFF;
+
+// text without surrounding blanks
+std::string Trim(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    const auto last = text.find_last_not_of(" \t");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+// a positive decimal number without sign or fraction, or nothing
+std::optional<int> ParseSide(std::string_view text) {
+    int value = 0;
+    if (text.empty() || text.front() == '+' || text.front() == '-') return std::nullopt;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+// the gauges' numbers and names, for a message
+std::string GaugeList(const picGIS& gis) {
+    std::string list;
+    for (const auto& entry : gis.Stations) {
+        if (!list.empty()) list += ", ";
+        list += entry->GageStation->Number + " " + entry->GageStation->Name;
+    }
+    return list;
+}
+
+}  // namespace
+
+ImageSize ParseImageSize(const std::string& text) {
+    const auto x = text.find_first_of("xX");
+    std::optional<int> w, h;
+    if (x != std::string::npos) {
+        w = ParseSide(std::string_view(text).substr(0, x));
+        h = ParseSide(std::string_view(text).substr(x + 1));
+    }
+    if (!w || !h || *w < kMinImageSide || *h < kMinImageSide || *w > kMaxImageSide || *h > kMaxImageSide)
+        throw UsageError("--size must be WxH with each side from " + std::to_string(kMinImageSide) + " to " +
+                         std::to_string(kMaxImageSide) + ", not '" + text + "'");
+    return {*w, *h};
+}
+
+void WarnWithoutCjkFont(std::ostream& err) {
+    const FontCheck font = CheckTextFont(kThiessenCaption);
+    if (font.Ok()) return;
+    err << "kelvarin-cli: warning: no CJK font draws the Chinese captions (found '" << font.Family << "', "
+        << font.UnknownGlyphs << " characters without a glyph); install fonts-wqy-zenhei\n";
+}
+
+void LoadSceneInto(picGIS& gis, const std::filesystem::path& scene) {
+    if (!std::filesystem::is_regular_file(scene))
+        throw UsageError("--scene '" + scene.string() + "' is not a readable file");
+    gis.OpenThiessenFile(scene.string());
+    gis.CreditText = MakeCreditText();
+    gis.labMarkTarvo.Caption = gis.CreditText;
+    gis.PlaceCreditLabel();
+}
+
+// Marks the gauges named in the list ("all", or numbers and names separated by commas)
+// as selected; throws UsageError naming a gauge the scene does not have.
+void SelectStations(picGIS& gis, const std::string& list) {
+    gis.DisableStationSelect();
+    if (Trim(list) == "all") {
+        for (auto& entry : gis.Stations) entry->pSelect = true;
+        return;
+    }
+    std::stringstream tokens(list);
+    std::string token;
+    long chosen = 0;
+    while (std::getline(tokens, token, ',')) {
+        const std::string wanted = Trim(token);
+        if (wanted.empty()) continue;
+        bool found = false;
+        for (auto& entry : gis.Stations) {
+            if (entry->GageStation->Number == wanted || entry->GageStation->Name == wanted) {
+                entry->pSelect = true;
+                found = true;
+            }
+        }
+        if (!found) throw UsageError("--stations: the scene has no gauge '" + wanted + "' (it has " + GaugeList(gis) + ")");
+        ++chosen;
+    }
+    if (chosen == 0) throw UsageError("--stations needs 'all' or gauge numbers or names separated by commas");
+}
+
+void RunRender(const RenderOptions& options, std::ostream& log) {
+    if (options.Out.empty()) throw UsageError("--out FILE.png|FILE.svg|FILE.pdf is required");
+    PictureFormat format;
+    try {
+        format = PictureFormatOf(options.Out);
+    } catch (const std::invalid_argument& e) {
+        throw UsageError(std::string("--out: ") + e.what());
+    }
+    if (!options.Method.empty() && options.Method != "thiessen" && options.Method != "heightbalance")
+        throw UsageError("--method must be thiessen or heightbalance, not '" + options.Method + "'");
+    const ImageSize size = ParseImageSize(options.Size);
+    WarnWithoutCjkFont(std::cerr);
+
+    CairoSurface surface(size.Width, size.Height);
+    surface.SetKeepVector(format != PictureFormat::Png);
+    surface.SetAutoRedraw(true);  // the window keeps what is drawn on it
+    ScriptedWindowSystem windowSystem;
+    picGIS gis(surface, windowSystem);
+    LoadSceneInto(gis, options.Scene);
+    SelectStations(gis, options.Stations);
+
+    const bool heightBalance =
+        options.Method.empty() ? gis.ShowMethod == 1 : options.Method == "heightbalance";
+    if (heightBalance && gis.CenterPoints.Count() == 0) gis.ReadCenterPoint();
+
+    // the selection as the cycle shows it, and the method's caption in a fixed corner
+    gis.DrawStations(gis.StationColor, true);
+    const ScaleRect view = surface.Scale();
+    gis.labMarkTarvo.Caption =
+        std::string(heightBalance ? kHeightBalanceCaption : kThiessenCaption) + "\r\n" + gis.CreditText;
+    gis.labMarkTarvo.Left = view.Left;
+    gis.labMarkTarvo.Top = view.Top;
+    gis.labMarkTarvo.ForeColor = kCaptionColor;
+    gis.labMarkTarvo.Visible = true;
+    surface.SetLabel(gis.labMarkTarvo);
+
+    const std::optional<long> built = heightBalance ? gis.AutoHeightBalance() : gis.AutoThiessen();
+    if (!built) throw std::runtime_error("the construction was interrupted");
+    gis.ShowStationWeights();
+    surface.WritePicture(options.Out);
+
+    log << "wrote " << options.Out.string() << " (" << size.Width << "x" << size.Height << "): "
+        << (heightBalance ? "height-balance" : "Thiessen") << " polygons of " << *built << " of "
+        << gis.Stations.Count() << " gauges\n";
+}
+
+// adds `render [--scene FILE] [--method M] [--stations all|LIST] [--size WxH] --out FILE`
+void AddRenderCommand(CLI::App& app) {
+    auto options = std::make_shared<RenderOptions>();
+    auto scene = std::make_shared<std::string>();
+    auto out = std::make_shared<std::string>();
+    CLI::App* render = app.add_subcommand("render", "Draw one finished construction as a PNG, SVG or PDF figure");
+    render->add_option("--scene", *scene, "Scene file (default: Kelvarin.ini beside kelvarin-cli)");
+    render->add_option("--method", options->Method, "thiessen or heightbalance (default: the scene's own method)");
+    render->add_option("--stations", options->Stations, "all, or gauge numbers or names separated by commas")
+        ->capture_default_str();
+    render->add_option("--size", options->Size, "picture size WxH in pixels")->capture_default_str();
+    render->add_option("--out", *out, "the figure: FILE.png, FILE.svg or FILE.pdf");
+    render->callback([options, scene, out] {
+        options->Scene = scene->empty() ? DefaultScenePath() : std::filesystem::path(*scene);
+        options->Out = *out;
+        RunRender(*options, std::cout);
+    });
+}
+
+}  // namespace kelvarin
