@@ -1,0 +1,336 @@
+// Height-balance polygons: centre points and inner vertices, the two-station split worked
+// by hand, agreement with Thiessen where the two methods coincide, and the tiling of the
+// frame on random station sets with random centre points.
+
+#include "heightbalance/modHeightBalance.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <stdexcept>
+
+#include "heightbalance/TriangleNetwork.hpp"
+#include "tests/heightbalance/StationSets.hpp"
+#include "thiessen/modThiessen.hpp"
+
+namespace kelvarin {
+namespace {
+
+using testing::FrameOf;
+using testing::Geos;
+using testing::GridStations;
+using testing::RandomStations;
+using testing::Stations;
+
+// centre points of every pair (a, b), a < b, at fraction f(a, b) of the way from a to b
+template <class Fraction>
+PointArray CenterPointsAt(const PointArray& all, Fraction f) {
+    const long n = all.UBound();
+    PointArray centre(1, n * (n - 1) / 2);
+    for (long a = 1; a < n; ++a) {
+        for (long b = a + 1; b <= n; ++b) {
+            const double t = f(a, b);
+            const cPoint &A = *all(a), &B = *all(b);
+            centre((b - a) + (a - 1) * (2 * n - a) / 2) =
+                NewPoint(A.X + t * (B.X - A.X), A.Y + t * (B.Y - A.Y), A.z + t * (B.z - A.z));
+        }
+    }
+    return centre;
+}
+
+PointArray Midpoints(const PointArray& all) {
+    return CenterPointsAt(all, [](long, long) { return 0.5; });
+}
+
+// the polygons of all stations built the way the driver builds them
+PolygonArray HeightBalance(const PointArray& s, const PointArray& frame, const PointArray& centres,
+                           Array2<PointRef>* triOut = nullptr, Array2<PointRef>* hbOut = nullptr) {
+    PolygonArray polygons(s.LBound(), s.UBound());
+    if (s.Count() == 2) {
+        HeightBalanceTwoStations(polygons, s, frame, s, centres);
+        return polygons;
+    }
+    Array2<PointRef> tri;
+    const long T = BuildTriangleNetwork(s, tri);
+    Array2<PointRef> hbTri(0, 3, 1, T > 0 ? T : 1);
+    if (T > 0) {
+        EXPECT_EQ(BuildCenterPointNetwork(tri, s, centres, hbTri), T);
+    }
+    BuildHeightBalancePolygons(polygons, s, tri, hbTri, frame, s, centres);
+    if (triOut) *triOut = tri;
+    if (hbOut) *hbOut = hbTri;
+    return polygons;
+}
+
+// how well the polygons tile the frame (coincident stations counted once)
+testing::Tiling Measure(const PolygonArray& polygons, const PointArray& s, const PointArray& frame, const Geos& geos) {
+    testing::Tiling m;
+    const Geos::Geom box = geos.Polygon(frame);
+    m.frameArea = geos.Area(box.get());
+    const Array1<long> site = SiteIndex(s);
+    std::vector<Geos::Geom> parts;
+    for (long i = s.LBound(); i <= s.UBound(); ++i) {
+        EXPECT_TRUE(polygons(i)) << "station " << i << " has no polygon";
+        if (!polygons(i) || site(i) != i) continue;
+        long a = 0, b = 0;
+        if (FindSelfCrossing(*polygons(i), a, b)) ++m.selfCrossed;
+        if (!geos.IsValid(*polygons(i))) ++m.invalid;
+        Geos::Geom g = geos.Polygon(*polygons(i));
+        const double area = geos.Area(g.get());
+        m.sumArea += area;
+        m.outside += area - geos.Area(geos.Intersection(g.get(), box.get()).get());
+        parts.push_back(std::move(g));
+    }
+    m.unionArea = geos.UnionArea(parts);
+    return m;
+}
+
+bool Tiles(const testing::Tiling& m) {
+    return m.selfCrossed == 0 && m.invalid == 0 && m.Overlap() <= 1e-9 && std::fabs(m.Gap()) <= 1e-9 &&
+           m.outside <= 1e-9 * m.frameArea;
+}
+
+void ExpectTiles(const PolygonArray& polygons, const PointArray& s, const PointArray& frame, const Geos& geos) {
+    const testing::Tiling m = Measure(polygons, s, frame, geos);
+    EXPECT_EQ(m.selfCrossed, 0);
+    EXPECT_EQ(m.invalid, 0);
+    EXPECT_LE(m.Overlap(), 1e-9);
+    EXPECT_NEAR(m.Gap(), 0, 1e-9);
+    EXPECT_LE(m.outside, 1e-9 * m.frameArea);
+}
+
+TEST(GetCenterPoint, FindsThePairInEitherOrderAndReturnsACopy) {
+    const PointArray all = Stations({{0, 0, 1}, {10, 0, 2}, {0, 10, 3}, {10, 10, 4}});
+    const PointArray centres = CenterPointsAt(all, [](long a, long b) { return 0.1 * a + 0.01 * b; });
+    for (long a = 1; a <= 4; ++a) {
+        for (long b = 1; b <= 4; ++b) {
+            if (a == b) continue;
+            const PointRef P = GetCenterPoint(*all(a), *all(b), all, centres);
+            const PointRef Q = GetCenterPoint(*all(b), *all(a), all, centres);
+            EXPECT_EQ(P->X, Q->X);
+            EXPECT_EQ(P->Y, Q->Y);
+            const long lo = std::min(a, b), hi = std::max(a, b);
+            const double t = 0.1 * lo + 0.01 * hi;
+            EXPECT_DOUBLE_EQ(P->X, all(lo)->X + t * (all(hi)->X - all(lo)->X));
+            EXPECT_DOUBLE_EQ(P->Y, all(lo)->Y + t * (all(hi)->Y - all(lo)->Y));
+            for (const PointRef& C : centres) EXPECT_NE(P, C);
+        }
+    }
+}
+
+TEST(GetCenterPoint, UnknownStationOrShortListIsAnError) {
+    const PointArray all = Stations({{0, 0}, {10, 0}, {0, 10}});
+    const PointArray centres = Midpoints(all);
+    EXPECT_THROW(GetCenterPoint(cPoint{5, 5}, *all(1), all, centres), std::invalid_argument);
+    EXPECT_THROW(GetCenterPoint(cPoint{0, 0, 7}, *all(2), all, centres), std::invalid_argument);  // z differs
+    const PointArray shortList(1, {centres(1)});
+    EXPECT_THROW(GetCenterPoint(*all(2), *all(3), all, shortList), std::invalid_argument);
+}
+
+TEST(GetIncentre, RightTriangleAndFailures) {
+    cPoint centre{9, 9};
+    EXPECT_EQ(GetIncentre(centre, cPoint{0, 0}, cPoint{4, 0}, cPoint{0, 3}), 0);
+    EXPECT_NEAR(centre.X, 1, 1e-12);  // inradius (3 + 4 - 5) / 2
+    EXPECT_NEAR(centre.Y, 1, 1e-12);
+    // the plain mean of two directions across 0 gives the opposite direction: the same line
+    EXPECT_EQ(GetIncentre(centre, cPoint{0, 0}, cPoint{4, 0.5}, cPoint{4, -0.5}), 0);
+    EXPECT_NEAR(centre.Y, 0, 1e-12);
+    // three points on a line: the bisectors meet at the middle one
+    EXPECT_EQ(GetIncentre(centre, cPoint{0, 0}, cPoint{1, 1}, cPoint{3, 3}), 0);
+    EXPECT_NEAR(centre.X, 1, 1e-12);
+    EXPECT_NEAR(centre.Y, 1, 1e-12);
+    // two equal points give the same bisector line twice: no unique crossing
+    centre = cPoint{9, 9};
+    EXPECT_EQ(GetIncentre(centre, cPoint{0, 0}, cPoint{0, 0}, cPoint{2, 0}), -1);
+    EXPECT_EQ(GetIncentre(centre, cPoint{2, 2}, cPoint{2, 2}, cPoint{2, 2}), -2);
+    EXPECT_EQ(centre.X, 9);
+}
+
+TEST(BuildCenterPointNetwork, MidpointsGiveIncentresOfMedialTriangles) {
+    std::mt19937 rng(5);
+    const PointArray s = RandomStations(rng, 12);
+    const PointArray centres = Midpoints(s);
+    Array2<PointRef> tri;
+    const long T = BuildTriangleNetwork(s, tri);
+    Array2<PointRef> hbTri(0, 3, 1, T);
+    ASSERT_EQ(BuildCenterPointNetwork(tri, s, centres, hbTri), T);
+    for (long t = 1; t <= T; ++t) {
+        for (long v = 1; v <= 3; ++v) {
+            const cPoint &A = *tri(v, t), &B = *tri(v % 3 + 1, t);
+            EXPECT_NEAR(hbTri(v, t)->X, (A.X + B.X) / 2, 1e-9);
+            EXPECT_NEAR(hbTri(v, t)->Y, (A.Y + B.Y) / 2, 1e-9);
+        }
+        // the incentre of the medial triangle: equally far from its three sides
+        const cPoint &I = *hbTri(0, t);
+        double d[3];
+        for (int e = 0; e < 3; ++e) {
+            const cPoint &P = *hbTri(e + 1, t), &Q = *hbTri((e + 1) % 3 + 1, t);
+            d[e] = std::fabs((Q.X - P.X) * (I.Y - P.Y) - (Q.Y - P.Y) * (I.X - P.X)) / std::hypot(Q.X - P.X, Q.Y - P.Y);
+        }
+        EXPECT_NEAR(d[0], d[1], 1e-7 * d[0]);
+        EXPECT_NEAR(d[1], d[2], 1e-7 * d[0]);
+        EXPECT_EQ(I.z, 0.0);
+    }
+}
+
+TEST(HeightBalanceTwoStations, WorkedExampleWithTheMidpointIsTheThiessenSplit) {
+    const PointArray s = Stations({{0, 0}, {10, 0}});
+    const PointArray frame = Stations({{20, 10}, {-10, 10}, {-10, -10}, {20, -10}});
+    PolygonArray hb(1, 2), th(1, 2);
+    HeightBalanceTwoStations(hb, s, frame, s, Midpoints(s));
+    ThiessenTwoStations(th, s, frame);
+    const std::vector<std::vector<cPoint>> expected{{{5, -10}, {5, 10}, {-10, 10}, {-10, -10}},
+                                                    {{5, 10}, {5, -10}, {20, -10}, {20, 10}}};
+    for (long i = 1; i <= 2; ++i) {
+        ASSERT_EQ(hb(i)->Count(), 4);
+        for (long v = 1; v <= 4; ++v) {
+            EXPECT_EQ(hb(i)->Item(v)->X, expected[static_cast<std::size_t>(i - 1)][static_cast<std::size_t>(v - 1)].X);
+            EXPECT_EQ(hb(i)->Item(v)->Y, expected[static_cast<std::size_t>(i - 1)][static_cast<std::size_t>(v - 1)].Y);
+            EXPECT_EQ(hb(i)->Item(v)->X, th(i)->Item(v)->X);
+        }
+    }
+}
+
+TEST(HeightBalanceTwoStations, CentrePointNearerStationOneShrinksItsPolygon) {
+    const PointArray s = Stations({{0, 0}, {10, 0}});
+    const PointArray frame = Stations({{20, 10}, {-10, 10}, {-10, -10}, {20, -10}});
+    Geos geos;
+    double previous = 1e300;
+    for (double t : {0.9, 0.7, 0.5, 0.3, 0.1}) {
+        PolygonArray hb(1, 2);
+        HeightBalanceTwoStations(hb, s, frame, s, CenterPointsAt(s, [t](long, long) { return t; }));
+        const double a1 = geos.Area(geos.Polygon(*hb(1)).get());
+        const double a2 = geos.Area(geos.Polygon(*hb(2)).get());
+        EXPECT_DOUBLE_EQ(a1, (10 * t + 10) * 20);  // the split line is x = 10 t
+        EXPECT_DOUBLE_EQ(a1 + a2, 600);
+        EXPECT_LT(a1, previous);
+        previous = a1;
+    }
+}
+
+TEST(BuildHeightBalancePolygons, EquilateralTriangleEqualsThiessen) {
+    const double h = std::sqrt(3.0) * 50;
+    const PointArray s = Stations({{1000, 1000}, {1100, 1000}, {1050, 1000 + h}});
+    const PointArray frame = FrameOf(s);
+    const PolygonArray hb = HeightBalance(s, frame, Midpoints(s));
+    Array2<PointRef> tri;
+    BuildTriangleNetwork(s, tri);
+    PolygonArray th(1, 3);
+    BuildThiessenPolygons(th, s, tri, frame);
+    Geos geos;
+    const double frameArea = geos.Area(geos.Polygon(frame).get());
+    for (long i = 1; i <= 3; ++i) {
+        const Geos::Geom a = geos.Polygon(*hb(i));
+        const Geos::Geom b = geos.Polygon(*th(i));
+        EXPECT_NEAR(geos.Area(a.get()), geos.Area(b.get()), 1e-9 * frameArea);
+        EXPECT_NEAR(geos.Area(geos.Intersection(a.get(), b.get()).get()), geos.Area(b.get()), 1e-9 * frameArea);
+    }
+}
+
+TEST(BuildHeightBalancePolygons, ThreeStationsAreAllOpenAndReachTheFrame) {
+    const PointArray s = Stations({{0, 0}, {10, 0}, {3, 7}});
+    const PointArray frame = FrameOf(s);
+    Geos geos;
+    const PolygonArray hb = HeightBalance(s, frame, CenterPointsAt(s, [](long a, long b) { return 0.2 + 0.1 * (a + b); }));
+    ExpectTiles(hb, s, frame, geos);
+    for (long i = 1; i <= 3; ++i) {
+        bool touches = false;
+        for (const PointRef& P : *hb(i)) {
+            touches = touches || P->X == frame(1)->X || P->X == frame(3)->X || P->Y == frame(1)->Y || P->Y == frame(3)->Y;
+        }
+        EXPECT_TRUE(touches) << "station " << i;
+    }
+}
+
+TEST(BuildHeightBalancePolygons, InnerStationAlternatesCentrePointsAndInnerVertices) {
+    const PointArray s = Stations({{0, 0}, {10, 1}, {11, 11}, {-1, 10}, {5, 4}});
+    const PointArray centres = CenterPointsAt(s, [](long a, long b) { return 0.3 + 0.05 * (b - a); });
+    Array2<PointRef> tri, hbTri;
+    const PolygonArray hb = HeightBalance(s, FrameOf(s), centres, &tri, &hbTri);
+    ASSERT_EQ(hb(5)->Count(), 8);
+    for (long v = 1; v <= 8; v += 2) {
+        // odd vertices: the centre points of the station's edges
+        bool isCentre = false;
+        for (const PointRef& C : centres) isCentre = isCentre || (C->X == hb(5)->Item(v)->X && C->Y == hb(5)->Item(v)->Y);
+        EXPECT_TRUE(isCentre) << "vertex " << v;
+        bool isInner = false;
+        for (long t = 1; t <= 4; ++t) {
+            isInner = isInner || (hbTri(0, t)->X == hb(5)->Item(v + 1)->X && hbTri(0, t)->Y == hb(5)->Item(v + 1)->Y);
+        }
+        EXPECT_TRUE(isInner) << "vertex " << v + 1;
+    }
+}
+
+TEST(BuildHeightBalancePolygons, MidpointsTileTheFrame) {
+    std::mt19937 rng(11);
+    Geos geos;
+    for (long n : {3, 4, 6, 10, 20, 40}) {
+        SCOPED_TRACE(std::to_string(n) + " stations");
+        const PointArray s = RandomStations(rng, n);
+        const PointArray frame = FrameOf(s);
+        ExpectTiles(HeightBalance(s, frame, Midpoints(s)), s, frame, geos);
+    }
+}
+
+TEST(BuildHeightBalancePolygons, CollinearStationsGetStripsThroughTheCentrePoints) {
+    const PointArray s = Stations({{0, 0}, {30, 15}, {10, 5}});
+    const PointArray centres = CenterPointsAt(s, [](long, long) { return 0.25; });
+    const PointArray frame = Stations({{40, 30}, {-10, 30}, {-10, -10}, {40, -10}});
+    Geos geos;
+    const PolygonArray hb = HeightBalance(s, frame, centres);
+    ExpectTiles(hb, s, frame, geos);
+    // station 1's strip ends at the line through 1/4 of the way to station 3 (its neighbour)
+    const PointRef split = GetCenterPoint(*s(1), *s(3), s, centres);
+    for (const PointRef& P : *hb(1)) EXPECT_LE(2 * P->X + P->Y, 2 * split->X + split->Y + 1e-9);
+}
+
+TEST(BuildHeightBalancePolygons, CoincidentStationsShareTheirSitePolygon) {
+    const PointArray s = Stations({{0, 0, 1}, {10, 0, 2}, {0, 0, 5}, {4, 9, 3}, {6, 3, 4}});
+    const PointArray frame = FrameOf(s);
+    Geos geos;
+    const PolygonArray hb = HeightBalance(s, frame, CenterPointsAt(s, [](long, long) { return 0.4; }));
+    ExpectTiles(hb, s, frame, geos);
+    EXPECT_NEAR(geos.Area(geos.Polygon(*hb(3)).get()), geos.Area(geos.Polygon(*hb(1)).get()), 1e-12);
+    EXPECT_NE(hb(1), hb(3));
+}
+
+TEST(BuildHeightBalancePolygons, StationInNoTriangleGetsAnEmptyPolygon) {
+    const PointArray s = Stations({{0, 0}, {10, 0}, {4, 9}, {30, 30}});
+    const PointArray centres = Midpoints(s);
+    Array2<PointRef> tri;
+    ASSERT_EQ(BuildTriangleNetwork(Stations({{0, 0}, {10, 0}, {4, 9}}), tri), 1);
+    Array2<PointRef> hbTri(0, 3, 1, 1);
+    BuildCenterPointNetwork(tri, s, centres, hbTri);
+    PolygonArray polygons(1, 4);
+    BuildHeightBalancePolygons(polygons, s, tri, hbTri, FrameOf(s), s, centres);
+    ASSERT_TRUE(polygons(4));
+    EXPECT_EQ(polygons(4)->Count(), 0);
+}
+
+// Random stations, centre points at random fractions 0.1..0.9 of each pair: after the
+// repair the polygons tile the frame. The sets that still fail are counted.
+TEST(RepairCrossedPolygons, RandomCentrePointsTileTheFrame) {
+    std::mt19937 rng(31337);
+    std::uniform_real_distribution<double> fraction(0.1, 0.9);
+    Geos geos;
+    long failures = 0, sets = 0;
+    for (int rep = 0; rep < 60; ++rep) {
+        const long n = 3 + rep % 28;
+        const PointArray s = rep % 4 == 3 ? GridStations(rng, n, 10.0) : RandomStations(rng, n);
+        const PointArray frame = FrameOf(s);
+        const PointArray centres = CenterPointsAt(s, [&](long, long) { return fraction(rng); });
+        const testing::Tiling m = Measure(HeightBalance(s, frame, centres), s, frame, geos);
+        ++sets;
+        if (!Tiles(m)) {
+            ++failures;
+            ADD_FAILURE() << "set " << rep << " (" << n << " stations): self-crossed " << m.selfCrossed << ", invalid "
+                          << m.invalid << ", overlap " << m.Overlap() << ", gap " << m.Gap();
+        }
+    }
+    RecordProperty("failures", static_cast<int>(failures));
+    EXPECT_EQ(failures, 0) << "of " << sets;
+}
+
+}  // namespace
+}  // namespace kelvarin
