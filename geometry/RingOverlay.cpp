@@ -254,7 +254,7 @@ class Overlay {
 
 }  // namespace
 
-// one part in 10^9 of the largest coordinate magnitude or extent of either ring
+// a tiny part of the largest coordinate magnitude or extent of either ring
 double MeetingTolerance(const PointArray& A, const PointArray& B) {
     double scale = 0.0;
     for (const PointArray* ring : {&A, &B}) {
@@ -264,7 +264,7 @@ double MeetingTolerance(const PointArray& A, const PointArray& B) {
         scale = std::max({scale, std::fabs(maxPt.X), std::fabs(maxPt.Y), std::fabs(minPt.X), std::fabs(minPt.Y),
                           maxPt.X - minPt.X, maxPt.Y - minPt.Y});
     }
-    return kRelativeTolerance * scale;
+    return kMeetingTolerance * scale;
 }
 
 // true when a vertex of either ring lies on the other ring's boundary (within tolerance)

@@ -43,6 +43,56 @@ class RandomRings {
         return ring;
     }
 
+    // a star ring with every vertex moved to the nearest point of a coarse grid: many shared
+    // vertices, vertices on edges and overlapping edges when two such rings meet
+    std::vector<cPoint> OnGrid(long n, double cx, double cy, double r, double step) {
+        auto ring = Make(RingKind::Star, n, cx, cy, r);
+        std::vector<cPoint> snapped;
+        for (const auto& p : ring) {
+            const cPoint q{cx + std::round((p.X - cx) / step) * step, cy + std::round((p.Y - cy) / step) * step, 0.0};
+            if (!snapped.empty() && snapped.back().X == q.X && snapped.back().Y == q.Y) continue;
+            snapped.push_back(q);
+        }
+        while (snapped.size() > 1 && snapped.front().X == snapped.back().X && snapped.front().Y == snapped.back().Y)
+            snapped.pop_back();
+        return snapped;
+    }
+
+    // the part of the axis-parallel frame on the left of a random line through it: a cell
+    // whose vertices lie on the frame's edges, like a station cell clipped by the frame
+    std::vector<cPoint> FrameCell(double x0, double y0, double x1, double y1) {
+        const cPoint frame[4] = {{x1, y1, 0}, {x0, y1, 0}, {x0, y0, 0}, {x1, y0, 0}};
+        const cPoint p{Uniform(x0, x1), Uniform(y0, y1), 0.0};
+        const double angle = Uniform(0, 2 * M_PI);
+        const double dx = std::cos(angle), dy = std::sin(angle);
+        auto side = [&](const cPoint& q) { return dx * (q.Y - p.Y) - dy * (q.X - p.X); };
+        std::vector<cPoint> cell;
+        for (int i = 0; i < 4; ++i) {
+            const cPoint& a = frame[i];
+            const cPoint& b = frame[(i + 1) % 4];
+            const double sa = side(a), sb = side(b);
+            if (sa >= 0) cell.push_back(a);
+            if ((sa > 0 && sb < 0) || (sa < 0 && sb > 0)) {
+                const double t = sa / (sa - sb);
+                // the cut lies on an axis-parallel frame edge: one coordinate is the edge's own
+                cPoint q{a.X + t * (b.X - a.X), a.Y + t * (b.Y - a.Y), 0.0};
+                if (a.X == b.X) q.X = a.X;
+                if (a.Y == b.Y) q.Y = a.Y;
+                cell.push_back(q);
+            }
+        }
+        return cell;
+    }
+
+    // the ring grown or shrunk about its first vertex by a tiny factor: edges that almost overlap
+    static std::vector<cPoint> Scaled(const std::vector<cPoint>& ring, double factor) {
+        std::vector<cPoint> scaled;
+        const cPoint& o = ring.front();
+        for (const auto& p : ring)
+            scaled.push_back(cPoint{o.X + (p.X - o.X) * factor, o.Y + (p.Y - o.Y) * factor, 0.0});
+        return scaled;
+    }
+
   private:
     // vertices at sorted random angles; radii between (1 - depth) r and r
     std::vector<cPoint> Polar(long n, double cx, double cy, double r, double depth) {
