@@ -204,18 +204,5 @@ TEST_F(BundledScene, CentrePointsBalanceTheHeightsOfTheirPair) {
     EXPECT_GT(crossings, k / 2);
 }
 
-TEST(SampleScene, BalancePointOnAnEvenSlopeIsWhereTheHeightIsTheMean) {
-    // two points along a line where the terrain is known only through the function itself:
-    // whatever the point, its terrain height must be the mean (or it is the midpoint)
-    const cPoint a{251059, 2641114, sample::TerrainHeight(251059, 2641114)};
-    const cPoint b{262920, 2647463, sample::TerrainHeight(262920, 2647463)};
-    const cPoint c = sample::BalancePoint(a, b);
-    EXPECT_DOUBLE_EQ(c.z, std::round((a.z + b.z) / 2 * 100) / 100);
-    const double t = (c.X - a.X) / (b.X - a.X);
-    EXPECT_GT(t, 0.1);
-    EXPECT_LT(t, 0.9);
-    EXPECT_NEAR(sample::TerrainHeight(c.X, c.Y), (a.z + b.z) / 2, 0.05);
-}
-
 }  // namespace
 }  // namespace kelvarin
