@@ -228,7 +228,12 @@ void ReadPolygons(const ProfileFile& profile, Scene& scene, ProblemList& problem
 void ReadStations(const ProfileFile& profile, Scene& scene, ProblemList& problems) {
     const std::optional<long> header = FindLine(profile, "[rainstation]");
     if (!header) {
-        problems.Add(0, "no [rainstation] section: the scene has no stations");
+        if (const std::optional<long> loose = profile.FindSection("rainstation")) {
+            problems.Add(*loose, "no [rainstation] section: " + Quoted(profile.Line(*loose)) +
+                                     " differs from it by blanks or other text; the header must be the whole line");
+        } else {
+            problems.Add(0, "no [rainstation] section: the scene has no stations");
+        }
         return;
     }
     if (const std::optional<long> second = FindLine(profile, "[rainstation]", *header + 1)) {

@@ -241,6 +241,14 @@ TEST(SceneErrors, NamelessLaterPolygonIsReported) {
     EXPECT_NE(problems[0].Message.find("[Polygon2] has no Name"), std::string::npos);
 }
 
+TEST(SceneErrors, StationHeaderWithBlanksIsPointedOut) {
+    TempFile file("[Polygon1]\nName=B\nNumber=3\n[B]\n0,0\n1,0\n0,1\n  [RainStation] \nh\nS 1 (0,0)\n");
+    const std::vector<SceneProblem> problems = ProblemsOf(file.Path());
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].Line, 8);
+    EXPECT_NE(problems[0].Message.find("differs from it by blanks"), std::string::npos);
+}
+
 TEST(SceneErrors, TwoStationTablesAreReported) {
     TempFile file(
         "[Polygon1]\nName=B\nNumber=3\n[B]\n0,0\n1,0\n0,1\n[rainstation]\nh\nS 1 (0,0)\n\n[RainStation]\nh\nT 2 "
