@@ -20,4 +20,8 @@ void AddRenderCommand(CLI::App& app);
 // the demonstration cycle into frames, a poster and a weights table
 void AddDemoCommand(CLI::App& app);
 
+// `weights [--scene FILE] [--method M] [--stations all|LIST] [--format table|csv|json]`:
+// every station's area and weight for a selection of gauges
+void AddWeightsCommand(CLI::App& app);
+
 }  // namespace kelvarin

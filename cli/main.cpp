@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
     CLI::App app("Kelvarin: Thiessen and height-balance polygons of rain-gauge networks", "kelvarin-cli");
     app.require_subcommand(1);
     kelvarin::AddCheckCommand(app);
+    kelvarin::AddWeightsCommand(app);
     kelvarin::AddRenderCommand(app);
     kelvarin::AddDemoCommand(app);
     try {

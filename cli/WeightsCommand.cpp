@@ -1,0 +1,269 @@
+// kelvarin-cli weights: every station's area and weight for a chosen selection of
+// gauges, computed by the saver's own loading and method drivers on a surface that
+// draws nothing, printed as an aligned table, CSV or JSON.
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <ostream>
+#include <iostream>
+#include <memory>
+#include <set>
+#include <stdexcept>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "geometry/modGISTools.hpp"
+#include "render/RecordingSurface.hpp"
+#include "view/ScriptedWindowSystem.hpp"
+#include "view/picGIS.hpp"
+#include "cli/Commands.hpp"
+#include "cli/ProgramFolder.hpp"
+
+namespace kelvarin {
+namespace {
+
+// A command line the command cannot run with.
+class WeightsUsageError : public std::invalid_argument {
+public:
+    using std::invalid_argument::invalid_argument;
+};
+
+struct WeightsOptions {
+    std::filesystem::path Scene;
+    std::string Method;            // "thiessen", "heightbalance", or empty: the scene's own
+    std::string Stations = "all";  // "all" or 1-based numbers in file order with ranges: 1,3,5-8
+    std::string Format = "table";  // table, csv or json
+};
+
+// full double precision, as the CSV promises
+std::string Number17(double value) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
+
+// a CSV field, quoted when it holds a separator, a quote or a line break
+std::string CsvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+// columns a UTF-8 text takes on a terminal: East Asian wide characters take two
+std::size_t DisplayWidth(const std::string& text) {
+    std::size_t width = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        std::size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
+        if (i + length > text.size()) length = 1;
+        char32_t code = length == 1 ? c : static_cast<char32_t>(c & (0x7F >> length));
+        for (std::size_t k = 1; k < length; ++k) code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        const bool wide = (code >= 0x1100 && code <= 0x115F) || (code >= 0x2E80 && code <= 0xA4CF) ||
+                          (code >= 0xAC00 && code <= 0xD7A3) || (code >= 0xF900 && code <= 0xFAFF) ||
+                          (code >= 0xFE30 && code <= 0xFE4F) || (code >= 0xFF00 && code <= 0xFF60) ||
+                          (code >= 0xFFE0 && code <= 0xFFE6) || (code >= 0x20000 && code <= 0x3FFFD);
+        width += wide ? 2 : 1;
+        i += length;
+    }
+    return width;
+}
+
+// a whole decimal number of a station list, or a WeightsUsageError naming the item
+long ParseStationNumber(const std::string& text, const std::string& item) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+        throw WeightsUsageError("--stations: \"" + item + "\" is not a station number or a range such as 5-8");
+    return std::stol(text);
+}
+
+// one station row of the result
+struct Row {
+    long Index = 0;
+    std::string Name, Number;
+    double X = 0, Y = 0, z = 0;
+    bool Selected = false;
+    std::optional<double> Area, Weight;
+};
+
+std::vector<Row> Rows(const picGIS& window) {
+    std::vector<Row> rows;
+    const Scene& scene = window.LoadedScene();
+    for (long i = 1; i <= window.Stations.Count(); ++i) {
+        const auto& entry = *window.Stations(i);
+        const SceneStation& source = scene.Stations.at(static_cast<std::size_t>(i - 1));
+        Row row;
+        row.Index = i;
+        row.Name = entry.GageStation->Name;
+        row.Number = entry.GageStation->Number;
+        row.X = source.Point.X;
+        row.Y = source.Point.Y;
+        row.z = source.Point.z;
+        row.Selected = entry.pSelect;
+        if (row.Selected) {
+            row.Area = entry.GageStation->Area;
+            row.Weight = entry.GageStation->Weight;
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+void WriteCsv(const std::vector<Row>& rows, std::ostream& out) {
+    out << "index,name,number,x,y,z,selected,area,weight\n";
+    for (const Row& r : rows) {
+        out << r.Index << ',' << CsvField(r.Name) << ',' << CsvField(r.Number) << ',' << Number17(r.X) << ','
+            << Number17(r.Y) << ',' << Number17(r.z) << ',' << (r.Selected ? 1 : 0) << ','
+            << (r.Area ? Number17(*r.Area) : "") << ',' << (r.Weight ? Number17(*r.Weight) : "") << '\n';
+    }
+}
+
+void WriteJson(const std::vector<Row>& rows, const WeightsOptions& options, const std::string& method,
+               double basinArea, double weightSum, std::ostream& out) {
+    nlohmann::ordered_json doc;
+    doc["scene"] = options.Scene.string();
+    doc["method"] = method;
+    doc["basin_area"] = basinArea;
+    doc["weight_sum"] = weightSum;
+    doc["stations"] = nlohmann::ordered_json::array();
+    for (const Row& r : rows) {
+        nlohmann::ordered_json s;
+        s["index"] = r.Index;
+        s["name"] = r.Name;
+        s["number"] = r.Number;
+        s["x"] = r.X;
+        s["y"] = r.Y;
+        s["z"] = r.z;
+        s["selected"] = r.Selected;
+        s["area"] = r.Area ? nlohmann::ordered_json(*r.Area) : nlohmann::ordered_json(nullptr);
+        s["weight"] = r.Weight ? nlohmann::ordered_json(*r.Weight) : nlohmann::ordered_json(nullptr);
+        doc["stations"].push_back(std::move(s));
+    }
+    out << doc.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+}
+
+void WriteTable(const std::vector<Row>& rows, const std::string& method, double basinArea, double weightSum,
+                std::ostream& out) {
+    auto fixed = [](double v, int decimals) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.*f", decimals, v);
+        return std::string(text);
+    };
+    const std::vector<std::string> heads = {"#", "name", "number", "x", "y", "z", "selected", "area", "weight"};
+    std::vector<std::vector<std::string>> cells;
+    for (const Row& r : rows)
+        cells.push_back({std::to_string(r.Index), r.Name, r.Number, fixed(r.X, 2), fixed(r.Y, 2), fixed(r.z, 2),
+                         r.Selected ? "yes" : "no", r.Area ? fixed(*r.Area, 2) : "", r.Weight ? fixed(*r.Weight, 6) : ""});
+    std::vector<std::size_t> widths;
+    for (const auto& h : heads) widths.push_back(DisplayWidth(h));
+    for (const auto& line : cells)
+        for (std::size_t c = 0; c < line.size(); ++c) widths[c] = std::max(widths[c], DisplayWidth(line[c]));
+    // text columns align left, numbers right
+    auto put = [&](const std::vector<std::string>& line) {
+        for (std::size_t c = 0; c < line.size(); ++c) {
+            const std::string pad(widths[c] - DisplayWidth(line[c]), ' ');
+            const bool left = c == 1 || c == 2 || c == 6;
+            out << (c ? "  " : "") << (left ? line[c] + pad : pad + line[c]);
+        }
+        out << '\n';
+    };
+    out << "method: " << method << '\n';
+    put(heads);
+    for (const auto& line : cells) put(line);
+    out << "basin area: " << fixed(basinArea, 2) << " square map units\n";
+    out << "sum of weights: " << fixed(weightSum, 12) << '\n';
+}
+
+// the selected station numbers, ascending, from "all" or a list such as 1,3,5-8
+std::vector<long> ParseStationList(const std::string& list, long stationCount) {
+    std::vector<long> numbers;
+    if (list == "all") {
+        for (long i = 1; i <= stationCount; ++i) numbers.push_back(i);
+        return numbers;
+    }
+    std::set<long> chosen;
+    std::stringstream items(list);
+    std::string item;
+    bool any = false;
+    while (std::getline(items, item, ',')) {
+        any = true;
+        const auto dash = item.find('-');
+        const long first = ParseStationNumber(item.substr(0, dash), item);
+        const long last = dash == std::string::npos ? first : ParseStationNumber(item.substr(dash + 1), item);
+        if (last < first) throw WeightsUsageError("--stations: the range \"" + item + "\" runs backwards");
+        if (first < 1 || last > stationCount)
+            throw WeightsUsageError("--stations: station " + std::to_string(first < 1 ? first : last) +
+                             " is out of range: the scene has stations 1 to " + std::to_string(stationCount));
+        for (long i = first; i <= last; ++i) chosen.insert(i);
+    }
+    if (!any || list.back() == ',') throw WeightsUsageError("--stations: \"" + list + "\" names no station");
+    return {chosen.begin(), chosen.end()};
+}
+
+// loads the scene as the saver does, runs the chosen driver on the selection and prints every station
+void RunWeights(const WeightsOptions& options, std::ostream& out) {
+    if (options.Method != "thiessen" && options.Method != "heightbalance" && !options.Method.empty())
+        throw WeightsUsageError("--method: \"" + options.Method + "\" is neither thiessen nor heightbalance");
+    if (options.Format != "table" && options.Format != "csv" && options.Format != "json")
+        throw WeightsUsageError("--format: \"" + options.Format + "\" is none of table, csv, json");
+
+    RecordingSurface surface(1920.0, 1080.0, false);
+    ScriptedWindowSystem windowSystem;
+    picGIS window(surface, windowSystem);
+    window.OpenThiessenFile(options.Scene.string());
+
+    const std::vector<long> selection = ParseStationList(options.Stations, window.Stations.Count());
+    std::string method = options.Method;
+    if (method.empty()) method = window.ShowMethod == 1 ? "heightbalance" : "thiessen";
+    if (method == "heightbalance" && window.CenterPoints.Empty() && window.Stations.Count() >= 2)
+        window.ReadCenterPoint();
+
+    window.DisableStationSelect();
+    for (long i : selection) window.Stations(i)->pSelect = true;
+    const std::optional<long> result = method == "thiessen" ? window.AutoThiessen() : window.AutoHeightBalance();
+    if (!result || *result != static_cast<long>(selection.size()))
+        throw std::runtime_error("the " + method + " construction did not finish");
+
+    const std::vector<Row> rows = Rows(window);
+    const double basinArea = PolygonArea(*window.lyrLayer(LayerIndex::Basin)->Polygon().Item(1));
+    double weightSum = 0.0;
+    for (const Row& r : rows)
+        if (r.Weight) weightSum += *r.Weight;
+
+    if (options.Format == "csv") {
+        WriteCsv(rows, out);
+    } else if (options.Format == "json") {
+        WriteJson(rows, options, method, basinArea, weightSum, out);
+    } else {
+        WriteTable(rows, method, basinArea, weightSum, out);
+    }
+}
+
+}  // namespace
+
+// adds `weights [--scene FILE] [--method M] [--stations LIST] [--format F]`
+void AddWeightsCommand(CLI::App& app) {
+    auto options = std::make_shared<WeightsOptions>();
+    CLI::App* weights = app.add_subcommand("weights", "Print every station's area and weight for a selection of gauges");
+    weights->add_option("--scene", options->Scene, "Scene file (default: Kelvarin.ini beside kelvarin-cli)");
+    weights->add_option("--method", options->Method,
+                        "thiessen or heightbalance (default: the scene's own; thiessen when it shows both)");
+    weights->add_option("--stations", options->Stations,
+                        "all, or station numbers in file order from 1 with ranges, such as 1,3,5-8 (default: all)");
+    weights->add_option("--format", options->Format, "table, csv or json (default: table)");
+    weights->callback([options] {
+        WeightsOptions run = *options;
+        if (run.Scene.empty()) run.Scene = DefaultScenePath();
+        RunWeights(run, std::cout);
+    });
+}
+
+}  // namespace kelvarin
