@@ -143,6 +143,23 @@ long OuterFrameCrossing(const cPoint& S, const cPoint& O, const cPoint& M, const
     return 0;
 }
 
+// corners of the outer frame between two crossings, counter-clockwise
+void AppendFrameCorners(cPolygon& ring, const PointArray& F, long k1, const cPoint& X1, long k2, const cPoint& X2) {
+    const long lo = F.LBound();
+    const long n = F.Count();
+    auto succ = [lo, n](long k) { return lo + ((k - lo + 1) % n); };
+    long c = succ(k1);
+    if (k1 == k2) {
+        const cPoint& A = *F(k1);
+        const cPoint& B = *F(succ(k1));
+        const double ahead = (X2.X - X1.X) * (B.X - A.X) + (X2.Y - X1.Y) * (B.Y - A.Y);
+        if (ahead >= 0) return;
+        for (long v = 0; v < n; ++v, c = succ(c)) ring.Add(F(c)->X, F(c)->Y, F(c)->z);
+        return;
+    }
+    for (; c != succ(k2); c = succ(c)) ring.Add(F(c)->X, F(c)->Y, F(c)->z);
+}
+
 // strips of the frame between the split lines of stations on one straight line
 void BuildCollinearStrips(PolygonArray& polygons, const PointArray& stations, const PointArray& frame,
                           const SplitPointFunction& splitPoint) {

@@ -27,6 +27,12 @@ bool SplitFrameByLine(const PointArray& frame, const cPoint& first, const LineCo
 long OuterFrameCrossing(const cPoint& S, const cPoint& O, const cPoint& M, const cPoint& E, const PointArray& F,
                         double sign, PointRef& Q);
 
+// Appends copies of the corners of the outer frame F met when walking counter-clockwise
+// along it from X1 (on edge k1, from F(k1) to its successor) to X2 (on edge k2). With both
+// crossings on one edge the walk takes no corner when X2 lies ahead of X1 on that edge, and
+// all four (once around) when it lies behind.
+void AppendFrameCorners(cPolygon& ring, const PointArray& F, long k1, const cPoint& X1, long k2, const cPoint& X2);
+
 // the point the split line between two neighbouring stations passes through
 using SplitPointFunction = std::function<cPoint(const cPoint& A, const cPoint& B)>;
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "geometry/ModMathTools.hpp"
+#include "heightbalance/FrameSplit.hpp"
 #include "heightbalance/StationFan.hpp"
 #include "heightbalance/TriangleNetwork.hpp"
 #include "heightbalance/modHeightBalance.hpp"
@@ -114,10 +115,7 @@ PolygonRef RebuildRegion(const HullRegion& r, const Ray* before, const Ray* afte
         const long k2 = RayExit(*after, outer, X2);
         if (k1 > 0 && k2 > 0) {
             polygon->AddPoint(X1);
-            const long lo = outer.LBound();
-            const long m = outer.Count();
-            auto succ = [lo, m](long k) { return lo + ((k - lo + 1) % m); };
-            for (long c = succ(k1); c != succ(k2); c = succ(c)) polygon->AddPoint(*outer(c));
+            AppendFrameCorners(*polygon, outer, k1, X1, k2, X2);
             polygon->AddPoint(X2);
         }
     } else {

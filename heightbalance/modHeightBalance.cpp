@@ -128,12 +128,7 @@ long BuildOpenHeightBalancePolygon(long j0, cPolygon& polygon, const Array1<long
     const long k2 = OuterFrameCrossing(S, *hbTri(0, fan(j1)), M2, after, outerFrame, -1.0, X2);
     if (k1 > 0 && k2 > 0) {
         polygon.Add(X1->X, X1->Y, X1->z);
-        const long lo = outerFrame.LBound();
-        const long m = outerFrame.Count();
-        auto succ = [lo, m](long k) { return lo + ((k - lo + 1) % m); };
-        for (long c = succ(k1); c != succ(k2); c = succ(c)) {
-            polygon.Add(outerFrame(c)->X, outerFrame(c)->Y, outerFrame(c)->z);
-        }
+        AppendFrameCorners(polygon, outerFrame, k1, *X1, k2, *X2);
         polygon.Add(X2->X, X2->Y, X2->z);
     }
     long t = j1;

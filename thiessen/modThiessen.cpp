@@ -80,12 +80,7 @@ long BuildOpenThiessenPolygon(long j0, cPolygon& ring, const Array1<long>& vtx, 
     const long k2 = OuterFrameCrossing(S, *triangles(0, fan(j1)), M2, after, outerFrame, -1.0, Q2);
     if (k1 > 0 && k2 > 0) {
         ring.Add(Q1->X, Q1->Y, Q1->z);
-        const long lo = outerFrame.LBound();
-        const long m = outerFrame.Count();
-        auto succ = [lo, m](long k) { return lo + ((k - lo + 1) % m); };
-        for (long c = succ(k1); c != succ(k2); c = succ(c)) {
-            ring.Add(outerFrame(c)->X, outerFrame(c)->Y, outerFrame(c)->z);
-        }
+        AppendFrameCorners(ring, outerFrame, k1, *Q1, k2, *Q2);
         ring.Add(Q2->X, Q2->Y, Q2->z);
     }
     long t = j1;
