@@ -10,6 +10,7 @@
 #include <random>
 #include <stdexcept>
 
+#include "heightbalance/StationFan.hpp"
 #include "heightbalance/TriangleNetwork.hpp"
 #include "tests/heightbalance/StationSets.hpp"
 #include "thiessen/modThiessen.hpp"
@@ -308,6 +309,90 @@ TEST(BuildHeightBalancePolygons, StationInNoTriangleGetsAnEmptyPolygon) {
     EXPECT_EQ(polygons(4)->Count(), 0);
 }
 
+TEST(FindSelfCrossing, FindsTheFirstCrossingPairOfABowTie) {
+    cPolygon bowTie;
+    for (const cPoint& P : {cPoint{0, 0}, cPoint{10, 10}, cPoint{10, 0}, cPoint{0, 10}}) bowTie.AddPoint(P);
+    long a = 0, b = 0;
+    ASSERT_TRUE(FindSelfCrossing(bowTie, a, b));
+    EXPECT_EQ(a, 1);
+    EXPECT_EQ(b, 3);
+    cPolygon square;
+    for (const cPoint& P : {cPoint{0, 0}, cPoint{10, 0}, cPoint{10, 10}, cPoint{0, 10}}) square.AddPoint(P);
+    EXPECT_FALSE(FindSelfCrossing(square, a, b));
+    EXPECT_EQ(a, 0);
+}
+
+// the polygons as built and clipped, before the repair
+PolygonArray Unrepaired(const PointArray& s, const Array2<PointRef>& tri, const Array2<PointRef>& hbTri,
+                        const PointArray& frame) {
+    PointArray outer;
+    EnclosingRectangle(frame, outer, 1.05);
+    PolygonArray polygons(s.LBound(), s.UBound());
+    for (long i = s.LBound(); i <= s.UBound(); ++i) {
+        const StationFan f = FindStationFan(*s(i), tri);
+        auto polygon = std::make_shared<cPolygon>();
+        if (f.j0 == 0) {
+            for (long k = 1; k <= f.count; ++k) {
+                polygon->AddPoint(*hbTri(f.vtx(k), f.fan(k)));
+                polygon->AddPoint(*hbTri(0, f.fan(k)));
+            }
+        } else {
+            BuildOpenHeightBalancePolygon(f.j0, *polygon, f.vtx, f.fan, tri, hbTri, outer);
+        }
+        PolygonArray pieces;
+        polygons(i) = ClipPolygons(pieces, RingToArray(*polygon), frame) == 1 ? pieces(1) : polygon;
+    }
+    return polygons;
+}
+
+// Two outer boundary lines of station 1 meet inside the frame: unrepaired, its polygon
+// crosses itself and its neighbours overlap; repaired, station 1 ends at the meeting point
+// and its neighbours meet along the bisector beyond it.
+TEST(RepairCrossedPolygons, MeetingBoundaryLinesAreResolved) {
+    const PointArray s = Stations({{2283.1411071664811, -164.57707415431992},
+                                   {2730.5670603722087, 23.349749762329907},
+                                   {2427.1819091495117, -30.959092369348411},
+                                   {2065.136647341998, -387.02812564991677}});
+    const PointArray centres = Stations({{2446.9647686089083, -95.768235157186467},
+                                         {2372.8906674829327, -81.321809323278373},
+                                         {2224.5318536274654, -224.38176846021977},
+                                         {2613.4098649046796, 2.377491866406146},
+                                         {2196.2255058251212, -306.18425951289004},
+                                         {2230.1028410877166, -224.78500489270471}});
+    const PointArray frame = FrameOf(s);
+    Array2<PointRef> tri, hbTri;
+    const PolygonArray repaired = HeightBalance(s, frame, centres, &tri, &hbTri);
+    Geos geos;
+    EXPECT_FALSE(Tiles(Measure(Unrepaired(s, tri, hbTri, frame), s, frame, geos)));
+    ExpectTiles(repaired, s, frame, geos);
+    PolygonArray again = Unrepaired(s, tri, hbTri, frame);
+    RepairCrossedPolygons(again, s, tri, hbTri, frame);
+    ExpectTiles(again, s, frame, geos);
+}
+
+// The two outer crossings of the top station lie on the same (bottom) edge of the outer
+// frame, the second behind the first: its polygon runs once around the frame.
+TEST(BuildOpenHeightBalancePolygon, BothCrossingsOnOneEdgeWalkAround) {
+    const PointArray s = Stations({{2560.7969858051656, -151.03557236480492},
+                                   {2062.9036816722878, -431.91691075637851},
+                                   {2533.6170549091548, -199.11220521473717},
+                                   {2830.4012839680518, -343.5727084300695}});
+    const PointArray centres = Stations({{2155.7590242709589, -379.53353325475564},
+                                         {2542.9502969516402, -182.60330191057218},
+                                         {2799.5765054256344, -321.55928126720806},
+                                         {2191.9238163294708, -368.10632842415799},
+                                         {2397.38113506019, -393.41627736377757},
+                                         {2721.3109900553013, -290.4727212625674}});
+    const PointArray frame = Stations({{3713.02352660818, 171.97796678550472},
+                                       {1180.2814390321591, 171.97796678550472},
+                                       {1180.2814390321591, -754.93044990668818},
+                                       {3713.02352660818, -754.93044990668818}});
+    Geos geos;
+    const PolygonArray hb = HeightBalance(s, frame, centres);
+    ExpectTiles(hb, s, frame, geos);
+    EXPECT_GT(geos.Area(geos.Polygon(*hb(1)).get()), 0.5 * geos.Area(geos.Polygon(frame).get()));
+}
+
 // Random stations, centre points at random fractions 0.1..0.9 of each pair: after the
 // repair the polygons tile the frame. The sets that still fail are counted.
 TEST(RepairCrossedPolygons, RandomCentrePointsTileTheFrame) {
@@ -318,7 +403,13 @@ TEST(RepairCrossedPolygons, RandomCentrePointsTileTheFrame) {
     for (int rep = 0; rep < 60; ++rep) {
         const long n = 3 + rep % 28;
         const PointArray s = rep % 4 == 3 ? GridStations(rng, n, 10.0) : RandomStations(rng, n);
-        const PointArray frame = FrameOf(s);
+        PointArray frame = FrameOf(s);
+        if (rep % 3 == 1) {
+            // a basin much larger than the stations' spread: long outer boundary lines
+            PointArray basin;
+            EnclosingRectangle(frame, basin, 2.0);
+            frame = basin;
+        }
         const PointArray centres = CenterPointsAt(s, [&](long, long) { return fraction(rng); });
         const testing::Tiling m = Measure(HeightBalance(s, frame, centres), s, frame, geos);
         ++sets;

@@ -118,6 +118,19 @@ TEST(BuildThiessenPolygons, RandomSetsMatchVoronoiCells) {
     }
 }
 
+TEST(BuildThiessenPolygons, LargeBasinFramesMatchVoronoiCells) {
+    std::mt19937 rng(777);
+    Geos geos;
+    for (long n : {3, 4, 6, 10, 25}) {
+        for (int rep = 0; rep < 3; ++rep) {
+            const PointArray s = RandomStations(rng, n);
+            PointArray frame;
+            EnclosingRectangle(FrameOf(s), frame, 2.0 + rep);
+            ExpectVoronoiCells(s, geos, std::to_string(n) + " stations in a large frame", frame);
+        }
+    }
+}
+
 TEST(BuildThiessenPolygons, TiedGridsMatchVoronoiCells) {
     std::mt19937 rng(99);
     Geos geos;
