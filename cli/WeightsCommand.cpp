@@ -168,12 +168,14 @@ void WriteTable(const std::vector<Row>& rows, const std::string& method, double 
         for (std::size_t c = 0; c < line.size(); ++c) widths[c] = std::max(widths[c], DisplayWidth(line[c]));
     // text columns align left, numbers right
     auto put = [&](const std::vector<std::string>& line) {
+        std::string text;
         for (std::size_t c = 0; c < line.size(); ++c) {
             const std::string pad(widths[c] - DisplayWidth(line[c]), ' ');
             const bool left = c == 1 || c == 2 || c == 6;
-            out << (c ? "  " : "") << (left ? line[c] + pad : pad + line[c]);
+            text += (c ? "  " : "") + (left ? line[c] + pad : pad + line[c]);
         }
-        out << '\n';
+        text.erase(text.find_last_not_of(' ') + 1);
+        out << text << '\n';
     };
     out << "method: " << method << '\n';
     put(heads);
