@@ -28,7 +28,7 @@ const std::regex kFrameName(R"(frame-\d{6}\.png)");
 // cycle waits for its hold time right after the lesson's result is on the surface (and
 // once in a cycle that constructed nothing).
 class DemoWindowSystem final : public ScriptedWindowSystem {
-public:
+  public:
     using ScriptedWindowSystem::ScriptedWindowSystem;
     std::function<void()> OnHold;
 
@@ -95,11 +95,14 @@ DemoResult RunDemo(const DemoOptions& options, std::ostream& log) {
     std::filesystem::create_directories(options.Out);
     RemoveOldFrames(options.Out);
 
+    // frames are numbered from the first one the cycle presents
     DemoResult result;
+    const long loadingFrames = surface.FramesPresented();
     surface.SetPresentHook([&](const CairoSurface::Frame& frame) {
-        if ((frame.Number - 1) % options.Every != 0) return;
+        const long number = frame.Number - loadingFrames;
+        if ((number - 1) % options.Every != 0) return;
         char name[32];
-        std::snprintf(name, sizeof name, "frame-%06ld.png", frame.Number);
+        std::snprintf(name, sizeof name, "frame-%06ld.png", number);
         frame.Owner.WritePng(options.Out / name);
         ++result.FramesWritten;
     });
@@ -131,7 +134,7 @@ DemoResult RunDemo(const DemoOptions& options, std::ostream& log) {
     windowSystem.OnHold = nullptr;
 
     result.Cycles = windowSystem.Cycles();
-    result.FramesPresented = surface.FramesPresented();
+    result.FramesPresented = surface.FramesPresented() - loadingFrames;
     result.Poster = options.Out / "poster.png";
     result.Weights = options.Out / "weights.csv";
     poster.WritePng(result.Poster);
@@ -140,8 +143,10 @@ DemoResult RunDemo(const DemoOptions& options, std::ostream& log) {
     csv << "cycle,method,number,name,area,weight\n";
     for (const WeightRow& r : rows) {
         csv << r.Cycle << ',' << r.Method << ',' << CsvField(r.Number) << ',' << CsvField(r.Name) << ',';
-        if (r.Method != "none") csv << Fixed(r.Area, 3) << ',' << Fixed(r.Weight, 6);
-        else csv << ',';
+        if (r.Method != "none")
+            csv << Fixed(r.Area, 3) << ',' << Fixed(r.Weight, 6);
+        else
+            csv << ',';
         csv << '\n';
     }
     csv.close();
@@ -156,8 +161,9 @@ DemoResult RunDemo(const DemoOptions& options, std::ostream& log) {
         if (first.Method == "none") continue;
         log << "\ncycle " << first.Cycle << ", "
             << (first.Method == "thiessen" ? kThiessenCaption : kHeightBalanceCaption) << ":\n";
-        log << "  " << std::left << std::setw(10) << "number" << std::setw(16) << "name" << std::right
-            << std::setw(16) << "area" << std::setw(10) << "weight" << "\n";
+        log << "  " << std::left << std::setw(10) << "number" << std::setw(16) << "name" << std::right << std::setw(16)
+            << "area" << std::setw(10) << "weight"
+            << "\n";
         double sum = 0.0;
         for (const WeightRow& r : rows) {
             if (r.Cycle != first.Cycle) continue;
@@ -181,8 +187,7 @@ void AddDemoCommand(CLI::App& app) {
         "demo", "Run the demonstration cycle unpaced: numbered frames, poster.png and weights.csv in a folder");
     demo->add_option("--scene", *scene, "Scene file (default: Kelvarin.ini beside kelvarin-cli)");
     demo->add_option("--cycles", options->Cycles, "number of cycles")->capture_default_str();
-    demo->add_option("--seed", options->Seed, "random seed; the same seed gives the same files")
-        ->capture_default_str();
+    demo->add_option("--seed", options->Seed, "random seed; the same seed gives the same files")->capture_default_str();
     demo->add_option("--size", options->Size, "frame size WxH in pixels")->capture_default_str();
     demo->add_option("--every", options->Every, "write every K-th presented frame")->capture_default_str();
     demo->add_option("--out", *out, "folder for the frames, poster.png and weights.csv (created when missing)");

@@ -18,7 +18,7 @@ class picGIS;
 
 // A command line the command cannot run with; main reports it and exits 2.
 class UsageError : public std::invalid_argument {
-public:
+  public:
     using std::invalid_argument::invalid_argument;
 };
 
@@ -41,10 +41,10 @@ void WarnWithoutCjkFont(std::ostream& err);
 
 struct RenderOptions {
     std::filesystem::path Scene;
-    std::string Method;                 // "thiessen", "heightbalance", or empty: the scene's own
-    std::string Stations = "all";       // "all" or a comma-separated list of gauge numbers or names
+    std::string Method;            // "thiessen", "heightbalance", or empty: the scene's own
+    std::string Stations = "all";  // "all" or a comma-separated list of gauge numbers or names
     std::string Size = "1920x1080";
-    std::filesystem::path Out;          // .png, .svg or .pdf
+    std::filesystem::path Out;  // .png, .svg or .pdf
 };
 
 // draws the finished construction and writes it; throws UsageError for bad options,
@@ -56,8 +56,8 @@ struct DemoOptions {
     long Cycles = 3;
     std::uint64_t Seed = 1;
     std::string Size = "1280x720";
-    long Every = 1;                     // write every K-th presented frame
-    std::filesystem::path Out;          // a folder, created when missing
+    long Every = 1;             // write every K-th presented frame
+    std::filesystem::path Out;  // a folder, created when missing
 };
 
 // what a demonstration run left behind

@@ -1,6 +1,7 @@
 // kelvarin-cli render: the finished construction of one method for one selection
 // of gauges, as a figure.
 
+#include <algorithm>
 #include <charconv>
 #include <iostream>
 #include <memory>
@@ -45,6 +46,36 @@ std::string GaugeList(const picGIS& gis) {
         list += entry->GageStation->Number + " " + entry->GageStation->Name;
     }
     return list;
+}
+
+// Puts the caption into the corner of the picture where it hides the fewest basin
+// vertices and gauges (top-left first when corners tie).
+void PlaceCaption(picGIS& gis, CairoSurface& surface) {
+    const auto [w, h] = surface.LabelExtent();
+    const double W = surface.DeviceWidth(), H = surface.DeviceHeight();
+    std::vector<std::pair<double, double>> points;
+    for (const auto& vertex : *gis.lyrLayer(LayerIndex::Basin)->Polygon().Item(1))
+        points.emplace_back(surface.DeviceX(vertex->X), surface.DeviceY(vertex->Y));
+    for (const auto& entry : gis.Stations)
+        points.emplace_back(surface.DeviceX(entry->GageStation->Point->X),
+                            surface.DeviceY(entry->GageStation->Point->Y));
+    const double margin = surface.TextSize();  // gauge marks and names reach a little beyond their point
+    double bestX = 0.0, bestY = 0.0;
+    long fewest = -1;
+    for (const auto& [x, y] : {std::pair{0.0, 0.0}, {W - w, 0.0}, {0.0, H - h}, {W - w, H - h}}) {
+        long hidden = 0;
+        for (const auto& [px, py] : points)
+            if (px > x - margin && px < x + w + margin && py > y - margin && py < y + h + margin) ++hidden;
+        if (fewest < 0 || hidden < fewest) {
+            fewest = hidden;
+            bestX = x;
+            bestY = y;
+        }
+    }
+    const ScaleRect view = surface.Scale();
+    gis.labMarkTarvo.Left = view.Left + std::max(0.0, bestX) / W * view.Width();
+    gis.labMarkTarvo.Top = view.Top + std::max(0.0, bestY) / H * view.Height();
+    surface.SetLabel(gis.labMarkTarvo);
 }
 
 }  // namespace
@@ -99,7 +130,8 @@ void SelectStations(picGIS& gis, const std::string& list) {
                 found = true;
             }
         }
-        if (!found) throw UsageError("--stations: the scene has no gauge '" + wanted + "' (it has " + GaugeList(gis) + ")");
+        if (!found)
+            throw UsageError("--stations: the scene has no gauge '" + wanted + "' (it has " + GaugeList(gis) + ")");
         ++chosen;
     }
     if (chosen == 0) throw UsageError("--stations needs 'all' or gauge numbers or names separated by commas");
@@ -126,28 +158,25 @@ void RunRender(const RenderOptions& options, std::ostream& log) {
     LoadSceneInto(gis, options.Scene);
     SelectStations(gis, options.Stations);
 
-    const bool heightBalance =
-        options.Method.empty() ? gis.ShowMethod == 1 : options.Method == "heightbalance";
+    const bool heightBalance = options.Method.empty() ? gis.ShowMethod == 1 : options.Method == "heightbalance";
     if (heightBalance && gis.CenterPoints.Count() == 0) gis.ReadCenterPoint();
 
-    // the selection as the cycle shows it, and the method's caption in a fixed corner
+    // the selection as the cycle shows it, and the method's caption in the emptiest corner
     gis.DrawStations(gis.StationColor, true);
-    const ScaleRect view = surface.Scale();
     gis.labMarkTarvo.Caption =
         std::string(heightBalance ? kHeightBalanceCaption : kThiessenCaption) + "\r\n" + gis.CreditText;
-    gis.labMarkTarvo.Left = view.Left;
-    gis.labMarkTarvo.Top = view.Top;
     gis.labMarkTarvo.ForeColor = kCaptionColor;
     gis.labMarkTarvo.Visible = true;
     surface.SetLabel(gis.labMarkTarvo);
+    PlaceCaption(gis, surface);
 
     const std::optional<long> built = heightBalance ? gis.AutoHeightBalance() : gis.AutoThiessen();
     if (!built) throw std::runtime_error("the construction was interrupted");
     gis.ShowStationWeights();
     surface.WritePicture(options.Out);
 
-    log << "wrote " << options.Out.string() << " (" << size.Width << "x" << size.Height << "): "
-        << (heightBalance ? "height-balance" : "Thiessen") << " polygons of " << *built << " of "
+    log << "wrote " << options.Out.string() << " (" << size.Width << "x" << size.Height
+        << "): " << (heightBalance ? "height-balance" : "Thiessen") << " polygons of " << *built << " of "
         << gis.Stations.Count() << " gauges\n";
 }
 

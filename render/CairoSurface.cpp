@@ -26,8 +26,9 @@ constexpr double kTextPerShortSide = 1.0 / 50.0;  // gauge names: 21.6 px at 108
 constexpr double kMinText = 10.0;
 constexpr double kLabelPerShortSide = 1.0 / 56.0;  // credit label: 19 px at 1080
 constexpr double kMinLabel = 9.0;
-constexpr double kDotPerPen = 1.3;     // a dot is a little wider than a line
-constexpr double kHaloPerText = 0.18;  // dark outline under text, so it reads over lines
+constexpr double kDotPerPen = 1.3;         // a dot is a little wider than a line
+constexpr double kLabelPadPerText = 0.35;  // room around the label's text on its panel
+constexpr double kHaloPerText = 0.18;      // dark outline under text, so it reads over lines
 
 // the caption's "\r\n" line breaks as Pango paragraphs
 std::string Lines(std::string_view text) {
@@ -379,7 +380,7 @@ void CairoSurface::DrawLabel(void* context) const {
     const double w = static_cast<double>(logical.width) / PANGO_SCALE;
     const double h = static_cast<double>(logical.height) / PANGO_SCALE;
     const double x = DeviceX(label_.Left), y = DeviceY(label_.Top);
-    const double pad = labelTextSize_ * 0.35;
+    const double pad = labelTextSize_ * kLabelPadPerText;
 
     // a backing panel of the opposite brightness keeps any label colour readable
     cairo_save(cr);
@@ -396,6 +397,19 @@ void CairoSurface::DrawLabel(void* context) const {
     pango_cairo_show_layout(cr, layout);
     cairo_restore(cr);
     g_object_unref(layout);
+}
+
+std::pair<double, double> CairoSurface::LabelExtent() const {
+    if (label_.Caption.empty()) return {0.0, 0.0};
+    PangoLayout* layout = NewTextLayout(impl_->frameCr, impl_->labelFont);
+    const std::string lines = Lines(label_.Caption);
+    pango_layout_set_text(layout, lines.c_str(), static_cast<int>(lines.size()));
+    PangoRectangle logical;
+    pango_layout_get_extents(layout, nullptr, &logical);
+    g_object_unref(layout);
+    const double pad = labelTextSize_ * kLabelPadPerText;
+    return {static_cast<double>(logical.width) / PANGO_SCALE + 2.0 * pad,
+            static_cast<double>(logical.height) / PANGO_SCALE + 2.0 * pad};
 }
 
 // the shown frame, from the persistent image and the label, when drawing has changed them

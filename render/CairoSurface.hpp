@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "model/Surface.hpp"
 
@@ -80,7 +81,10 @@ class CairoSurface : public Surface {
     ScaleRect Scale() const override { return scale_; }
     double DeviceWidth() const override { return width_; }
     double DeviceHeight() const override { return height_; }
-    void SetLabel(const CreditLabel& label) override { label_ = label; }
+    void SetLabel(const CreditLabel& label) override {
+        label_ = label;
+        frameStale_ = true;
+    }
 
     // the colour Print uses
     void SetForeColor(ColorRef color) { foreColor_ = color; }
@@ -89,6 +93,8 @@ class CairoSurface : public Surface {
     double CurrentX() const { return currentX_; }
     double CurrentY() const { return currentY_; }
     const CreditLabel& Label() const { return label_; }
+    // the label's panel, width and height in pixels, for the caption it holds now
+    std::pair<double, double> LabelExtent() const;
 
     // called after every Refresh with the frame just presented
     void SetPresentHook(PresentHook hook) { hook_ = std::move(hook); }
