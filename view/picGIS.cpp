@@ -75,6 +75,8 @@ picGIS::picGIS(Surface& surface, WindowSystem& windowSystem) : surface_(surface)
     ReferancePoint = NewPoint();
     CreditText = MakeCreditText();
     labMarkTarvo.Caption = CreditText;
+    // the window keeps what is drawn on it, so a repaint never loses a station mark
+    surface_.SetAutoRedraw(true);
     windowSystem_.SetEventSink(this);
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/view/ViewTestSupport.hpp"
+#include "view/SaverRun.hpp"
 
 namespace kelvarin {
 namespace {
@@ -104,6 +105,32 @@ TEST(ExitRules, PacedSurfaceWaitsOneStepAfterEveryRepaintAndHandlesMessagesMeanw
     EXPECT_EQ(windowSystem.WaitCalls(), 2);
     EXPECT_DOUBLE_EQ(windowSystem.WaitedSeconds(), 2 * Pacing::Presenting().StepSeconds);
     EXPECT_EQ(inner.CountOf(RecordingSurface::Kind::Refresh), 2);
+}
+
+TEST(ExitRules, SaverRunLoadsPacesAndEndsOnInput) {
+    RecordingSurface surface;
+    ScriptedWindowSystem windowSystem;
+    windowSystem.SetPacing(Pacing::Presenting());
+    windowSystem.AtDoEvents(4, WindowEvent::KeyPressed);
+    windowSystem.AtDoEvents(5, WindowEvent::KeyPressed);
+    RunSaver(surface, windowSystem, KELVARIN_BINARY_DIR, 0);
+    EXPECT_EQ(windowSystem.PasswordChecks(), 1);
+    EXPECT_EQ(windowSystem.EventSink(), nullptr) << "the window is gone";
+    // every repaint but the ones of loading was followed by one animation step
+    EXPECT_GE(windowSystem.WaitCalls(), surface.CountOf(RecordingSurface::Kind::Refresh));
+    EXPECT_GT(surface.CountOf(RecordingSurface::Kind::Circle), 0) << "the bundled scene's gauges are drawn";
+}
+
+TEST(ExitRules, PreviewSaverRunIgnoresInputButEndsOnClose) {
+    RecordingSurface surface;
+    ScriptedWindowSystem windowSystem;
+    for (long call = 1; call <= 30; ++call) windowSystem.AtDoEvents(call, WindowEvent::MouseMoved);
+    windowSystem.AtDoEvents(31, WindowEvent::CloseRequested);
+    RunSaver(surface, windowSystem, KELVARIN_BINARY_DIR, 4242);
+    // the close request ends the run at the first exit check that follows it
+    EXPECT_GE(windowSystem.DoEventsCalls(), 31);
+    EXPECT_LE(windowSystem.DoEventsCalls(), 32);
+    EXPECT_EQ(windowSystem.PasswordChecks(), 0);
 }
 
 }  // namespace
