@@ -1,12 +1,15 @@
 // The intersection of two rings: crossings of their edges, the stretches of each
 // boundary that lie inside the other ring, and the walk that joins them into pieces.
 
+#include <algorithm>
+#include <cmath>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "geometry/ModMathTools.hpp"
 #include "geometry/RingOverlay.hpp"
+#include "geometry/Tolerances.hpp"
 #include "geometry/modGISTools.hpp"
 
 namespace kelvarin {
@@ -14,6 +17,40 @@ namespace {
 
 // index after i in a ring stored as lo..hi
 long Successor(const PointArray& pts, long i) { return pts.LBound() + ((i - pts.LBound() + 1) % pts.Count()); }
+
+// the box of one edge, widened by a margin
+struct EdgeBox {
+    double minX, maxX, minY, maxY;
+
+    static EdgeBox Of(const cPoint& p, const cPoint& q, double margin) {
+        return EdgeBox{std::min(p.X, q.X) - margin, std::max(p.X, q.X) + margin, std::min(p.Y, q.Y) - margin,
+                       std::max(p.Y, q.Y) + margin};
+    }
+    bool Meets(const EdgeBox& other) const {
+        return !(maxX < other.minX || other.maxX < minX || maxY < other.minY || other.maxY < minY);
+    }
+};
+
+// the widened box of every edge of a ring, in edge order
+std::vector<EdgeBox> EdgeBoxes(const PointArray& pts, double margin) {
+    std::vector<EdgeBox> boxes;
+    boxes.reserve(static_cast<std::size_t>(pts.Count()));
+    for (long j = pts.LBound(); j <= pts.UBound(); ++j)
+        boxes.push_back(EdgeBox::Of(*pts(j), *pts(Successor(pts, j)), margin));
+    return boxes;
+}
+
+// the box around all boxes
+EdgeBox Enclosing(const std::vector<EdgeBox>& boxes) {
+    EdgeBox all{HUGE_VAL, -HUGE_VAL, HUGE_VAL, -HUGE_VAL};
+    for (const EdgeBox& b : boxes) {
+        all.minX = std::min(all.minX, b.minX);
+        all.maxX = std::max(all.maxX, b.maxX);
+        all.minY = std::min(all.minY, b.minY);
+        all.maxY = std::max(all.maxY, b.maxY);
+    }
+    return all;
+}
 
 // the first and the last vertex of a chain
 const cPoint& First(const cPolygon& chain) { return *chain(1); }
@@ -32,9 +69,24 @@ cPolygon& NewPiece(PolygonArray& pieces, long& count) {
 // every crossing ("In") of an edge of A with an edge of B, in the order A's edge, then B's edge
 long FindCrossings(const PointArray& A, const PointArray& B, PointArray& X, Array1<long>& idxA, Array1<long>& idxB) {
     long count = 0;
+    if (A.Empty() || B.Empty()) return 0;
+    // Only pairs whose boxes meet are handed to SegmentIntersection. An "In" crossing lies in
+    // both segments' boxes, up to the snap onto the second segment, which moves it by at most
+    // one part in 10^9 of the coordinates; the boxes are widened by twice that, so the pairs
+    // left out could never give "In".
+    double scale = 0.0;
+    for (const PointArray* ring : {&A, &B}) {
+        for (const auto& p : *ring) scale = std::max({scale, std::fabs(p->X), std::fabs(p->Y)});
+    }
+    const double margin = 2.0 * kRelativeTolerance * scale;
+    const std::vector<EdgeBox> boxesB = EdgeBoxes(B, margin);
+    const EdgeBox allB = Enclosing(boxesB);
     for (long i = A.LBound(); i <= A.UBound(); ++i) {
         const long si = Successor(A, i);
+        const EdgeBox boxA = EdgeBox::Of(*A(i), *A(si), 0.0);
+        if (!boxA.Meets(allB)) continue;
         for (long j = B.LBound(); j <= B.UBound(); ++j) {
+            if (!boxA.Meets(boxesB[static_cast<std::size_t>(j - B.LBound())])) continue;
             const long sj = Successor(B, j);
             PointRef pt;
             if (SegmentIntersection(*A(i), *A(si), *B(j), *B(sj), pt) != Verdict::In) continue;

@@ -206,6 +206,46 @@ TEST(ClipOracle, OverlayClipOnGeneralRings) {
     }
 }
 
+// the box filter of FindCrossings leaves out only pairs that cannot cross: the same crossings,
+// in the same order, as trying every pair of edges
+TEST(ClipOracle, FindCrossingsEqualsTryingEveryPair) {
+    long pairs = 0;
+    for (const Scenario& where : {kMap, kOrigin}) {
+        for (long i = 0; i < KELVARIN_ORACLE_CASES / 4; ++i) {
+            RandomRings random(9900000 + i);
+            const double r = random.Uniform(where.sizeLo, where.sizeHi);
+            const double x0 = where.centreX - r, y0 = where.centreY - r, x1 = where.centreX + r, y1 = where.centreY + r;
+            const std::vector<cPoint> frame{{x1, y1, 0}, {x0, y1, 0}, {x0, y0, 0}, {x1, y0, 0}};
+            const auto A = testing::ToArray(
+                i % 2 ? random.FrameCell(x0, y0, x1, y1)
+                      : random.Make(RingKind::Walk, random.VertexCount(3, 60), where.centreX, where.centreY, r));
+            const auto B = testing::ToArray(i % 2 ? frame
+                                                  : random.Make(RingKind::Star, random.VertexCount(3, 60),
+                                                                where.centreX + r / 2, where.centreY, r));
+            PointArray X;
+            Array1<long> idxA, idxB;
+            const long k = FindCrossings(A, B, X, idxA, idxB);
+            long expected = 0;
+            for (long a = A.LBound(); a <= A.UBound(); ++a) {
+                for (long b = B.LBound(); b <= B.UBound(); ++b) {
+                    PointRef pt;
+                    const long sa = a % A.Count() + 1, sb = b % B.Count() + 1;
+                    if (SegmentIntersection(*A(a), *A(sa), *B(b), *B(sb), pt) != Verdict::In) continue;
+                    ++expected;
+                    ASSERT_LE(expected, k) << where.name << " case " << i;
+                    EXPECT_EQ(idxA(expected), a);
+                    EXPECT_EQ(idxB(expected), b);
+                    EXPECT_EQ(X(expected)->X, pt->X);
+                    EXPECT_EQ(X(expected)->Y, pt->Y);
+                }
+            }
+            EXPECT_EQ(k, expected) << where.name << " case " << i;
+            pairs += 1;
+        }
+    }
+    EXPECT_EQ(pairs, 2 * (KELVARIN_ORACLE_CASES / 4));
+}
+
 TEST(ClipOracle, ConvexRingsAtMapCoordinates) { RunScenario(kMap, RingKind::Convex, RingKind::Convex, 1000000); }
 TEST(ClipOracle, StarRingsAtMapCoordinates) { RunScenario(kMap, RingKind::Star, RingKind::Star, 2000000); }
 TEST(ClipOracle, WalkRingsAtMapCoordinates) { RunScenario(kMap, RingKind::Walk, RingKind::Convex, 3000000); }
