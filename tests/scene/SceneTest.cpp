@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <iterator>
@@ -199,6 +200,15 @@ TEST(SceneErrors, FileMissingOrAFolder) {
     const std::vector<SceneProblem> folder = ProblemsOf(Data(""));
     ASSERT_EQ(folder.size(), 1u);
     EXPECT_NE(folder[0].Message.find("folder"), std::string::npos);
+}
+
+TEST(SceneErrors, FileWithoutReadPermission) {
+    if (::geteuid() == 0) GTEST_SKIP() << "the superuser can read any file";
+    TempFile file(ReadBytes(Data("scene_minimal.ini")));
+    std::filesystem::permissions(file.Path(), std::filesystem::perms::none);
+    const std::vector<SceneProblem> problems = ProblemsOf(file.Path());
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].Message.find("cannot be opened"), std::string::npos) << problems[0].ToString();
 }
 
 TEST(SceneErrors, EachMalformedSceneIsReportedWhereItIsWrong) {
