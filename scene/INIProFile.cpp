@@ -1,6 +1,18 @@
 #include "scene/INIProFile.hpp"
 
+#if defined(_WIN32)
+// The two code-page calls needed here, declared directly so that no window-system
+// header enters scene/.
+extern "C" __declspec(dllimport) int __stdcall MultiByteToWideChar(unsigned int codePage, unsigned long flags,
+                                                                   const char* text, int length, wchar_t* wide,
+                                                                   int wideLength);
+extern "C" __declspec(dllimport) int __stdcall WideCharToMultiByte(unsigned int codePage, unsigned long flags,
+                                                                   const wchar_t* wide, int wideLength, char* text,
+                                                                   int length, const char* defaultChar,
+                                                                   int* usedDefault);
+#else
 #include <iconv.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -60,6 +72,34 @@ std::size_t FirstInvalidUtf8(std::string_view bytes) {
     return std::string_view::npos;
 }
 
+#if defined(_WIN32)
+// Big5 / code page 950 text as UTF-8 through the system's code-page tables, line by line
+// so that a failure can name its line
+std::string Cp950ToUtf8(std::string_view bytes, const std::filesystem::path& file) {
+    constexpr unsigned int kCp950 = 950, kUtf8 = 65001;
+    constexpr unsigned long kErrorOnInvalid = 0x8;  // MB_ERR_INVALID_CHARS
+    std::string out;
+    std::size_t start = 0;
+    int line = 1;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        end = end == std::string_view::npos ? bytes.size() : end + 1;
+        const std::string_view piece = bytes.substr(start, end - start);
+        const int length = static_cast<int>(piece.size());
+        const int wideLength = MultiByteToWideChar(kCp950, kErrorOnInvalid, piece.data(), length, nullptr, 0);
+        if (wideLength <= 0) throw TextDecodeError(file, line, "text is neither UTF-8 nor Big5/CP950");
+        std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+        MultiByteToWideChar(kCp950, kErrorOnInvalid, piece.data(), length, wide.data(), wideLength);
+        const int utf8Length = WideCharToMultiByte(kUtf8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+        std::string utf8(static_cast<std::size_t>(utf8Length), '\0');
+        WideCharToMultiByte(kUtf8, 0, wide.data(), wideLength, utf8.data(), utf8Length, nullptr, nullptr);
+        out += utf8;
+        start = end;
+        ++line;
+    }
+    return out;
+}
+#else
 // Big5 / code page 950 text as UTF-8 through iconv
 std::string Cp950ToUtf8(std::string_view bytes, const std::filesystem::path& file) {
     iconv_t converter = iconv_open("UTF-8", "CP950");
@@ -87,6 +127,7 @@ std::string Cp950ToUtf8(std::string_view bytes, const std::filesystem::path& fil
     iconv_close(converter);
     return out;
 }
+#endif
 
 // lines of text, "\n" or "\r\n" ending each; a final line end adds no empty line
 std::vector<std::string> SplitLines(std::string_view text) {

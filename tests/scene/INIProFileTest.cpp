@@ -178,7 +178,9 @@ TEST(DecodeToUtf8, UndecodableTextNamesFileAndLine) {
         EXPECT_EQ(e.Line(), 3);
         EXPECT_EQ(e.File(), "bad.ini");
         EXPECT_NE(std::string(e.what()).find("bad.ini:3:"), std::string::npos) << e.what();
-        EXPECT_NE(e.Problem().find("0xFF"), std::string::npos) << e.Problem();
+#if !defined(_WIN32)
+        EXPECT_NE(e.Problem().find("0xFF"), std::string::npos) << e.Problem();  // iconv tells the byte
+#endif
     }
     // after a byte-order mark the text must be UTF-8
     EXPECT_THROW(DecodeToUtf8("\xEF\xBB\xBF\xB6\xB3", "x.ini"), TextDecodeError);
