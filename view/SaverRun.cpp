@@ -11,7 +11,7 @@ void RunSaver(Surface& surface, WindowSystem& windowSystem, const std::filesyste
     picGIS window(paced, windowSystem);
     window.Load(programFolder);
     window.HasParent = parent;
-    window.RunAnalysisAll();
+    window.RunUntilExit();
 }
 
 }  // namespace kelvarin

@@ -19,8 +19,10 @@ namespace {
 
 // A station mark is this many times smaller than the shorter side of the visible map.
 constexpr double kMarkDivisor = 40.0;
-// Lines of the load-error text: this many fit on the height of the visible map.
+// Lines of a failure text: this many fit on the height of the visible map.
 constexpr double kErrorLinesPerScreen = 30.0;
+// How long a window showing a failure waits between two exit checks.
+constexpr double kIdleWaitSeconds = 0.25;
 
 // the sign of a number: -1, 0 or 1
 double Sign(double v) { return v > 0.0 ? 1.0 : (v < 0.0 ? -1.0 : 0.0); }
@@ -97,6 +99,7 @@ void picGIS::ClearScene() {
 void picGIS::Load(const std::filesystem::path& programFolder) {
     GISFile = (programFolder / kSceneFileName).string();
     loadError_.clear();
+    failure_.clear();
     try {
         OpenThiessenFile(GISFile);
     } catch (const std::exception& e) {
@@ -105,7 +108,7 @@ void picGIS::Load(const std::filesystem::path& programFolder) {
         ClearScene();
         MapExtent = {cPoint{0.0, 1.0, 0.0}, cPoint{1.0, 0.0, 0.0}};
         SetMapWindow(surface_, 0.0, 1.0, 1.0, 0.0, true);
-        ReDrawBasin();
+        ShowFailure(loadError_);
     }
     CreditText = MakeCreditText();
     labMarkTarvo.Caption = CreditText;
@@ -234,18 +237,24 @@ void picGIS::ReDrawBasin() {
     surface_.Clear();
     for (auto& layer : lyrLayer) layer->ReDraw(surface_);
     DrawStations(StationColor, true);
-    if (!loadError_.empty()) ShowLoadError();
+    if (!failure_.empty()) DrawFailureText();
     surface_.SetAutoRedraw(saved);
 }
 
-// the load error, line by line from the top-left corner of the visible map
-void picGIS::ShowLoadError() {
+void picGIS::ShowFailure(const std::string& text) {
+    failure_ = text.empty() ? "unknown failure" : text;
+    ReDrawBasin();
+    surface_.Refresh();
+}
+
+// the failure text, line by line from the top-left corner of the visible map
+void picGIS::DrawFailureText() {
     const ScaleRect view = surface_.Scale();
     const double lineStep = view.Height() / kErrorLinesPerScreen;
     const double x = view.Left + view.Width() / kErrorLinesPerScreen;
     double y = view.Top + lineStep;
     std::vector<std::string> lines = {"Kelvarin cannot show its scene:"};
-    for (auto& line : SplitLines(loadError_)) lines.push_back("  " + line);
+    for (auto& line : SplitLines(failure_)) lines.push_back("  " + line);
     for (const auto& line : lines) {
         DrawText(surface_, x, y, line, TextAlign::Left | TextAlign::Bottom);
         y += lineStep;
@@ -329,6 +338,16 @@ void picGIS::RunAnalysisAll() {
         windowSystem_.CycleEnded();
         windowSystem_.DoEvents();
     }
+}
+
+void picGIS::RunUntilExit() {
+    try {
+        RunAnalysisAll();
+        return;
+    } catch (const std::exception& e) {
+        ShowFailure(std::string("the demonstration stopped: ") + e.what());
+    }
+    while (!IsExitAll()) windowSystem_.Wait(kIdleWaitSeconds);
 }
 
 void picGIS::UndoThiessen() {

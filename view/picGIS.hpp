@@ -76,6 +76,8 @@ public:
     void ReadCenterPoint();
     // empty when the scene loaded; else the reason it could not be used
     const std::string& LoadError() const { return loadError_; }
+    // empty unless a failure is shown on the window (a scene that could not be used, a failed cycle)
+    const std::string& ShownFailure() const { return failure_; }
     // the scene as the file gives it (scene coordinates)
     const Scene& LoadedScene() const { return scene_; }
 
@@ -101,6 +103,11 @@ public:
 
     // the endless cycle; returns when the run must end
     void RunAnalysisAll();
+    // the cycle as a saver runs it: a failure inside it is shown on the window, which
+    // then stays until the exit rules end the run
+    void RunUntilExit();
+    // shows a failure on the window in place of the scene
+    void ShowFailure(const std::string& text);
     // wipes the construction layers and the selection, redraws the basin
     void UndoThiessen();
     void DisableStationSelect();
@@ -145,7 +152,7 @@ public:
 
 private:
     void ClearScene();
-    void ShowLoadError();
+    void DrawFailureText();
     // draws a ring, repaints and asks IsExitAll; true when the run must end
     bool Show(const cPolygon& ring, ColorRef color);
     // cuts every station's ring by the basin, draws the pieces and stores Area and Weight;
@@ -158,6 +165,7 @@ private:
     WindowSystem& windowSystem_;
     Scene scene_;
     std::string loadError_;
+    std::string failure_;
     long exitChecks_ = 0;
 };
 

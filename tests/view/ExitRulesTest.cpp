@@ -121,6 +121,34 @@ TEST(ExitRules, SaverRunLoadsPacesAndEndsOnInput) {
     EXPECT_GT(surface.CountOf(RecordingSurface::Kind::Circle), 0) << "the bundled scene's gauges are drawn";
 }
 
+// a window system whose user presses a key on every wait once the window shows a failure
+class KeyAfterFailure : public ScriptedWindowSystem {
+public:
+    const picGIS* window = nullptr;
+    void Wait(double seconds) override {
+        ScriptedWindowSystem::Wait(seconds);
+        if (window != nullptr && !window->ShownFailure().empty()) Deliver(WindowEvent::KeyPressed);
+    }
+};
+
+TEST(ExitRules, AFailingCycleIsShownAndTheRunStillEndsByTheExitRules) {
+    RecordingSurface surface;
+    KeyAfterFailure windowSystem;
+    picGIS window(surface, windowSystem);
+    windowSystem.window = &window;
+    testing::PlaceScene(window, testing::SquareBasin(0, 0, 1000),
+                        {{100, 100, 0}, {900, 200, 0}, {500, 800, 0}, {300, 600, 0}});
+    window.ShowMethod = 1;  // height-balance without centre points cannot be built
+    window.RunUntilExit();
+    EXPECT_NE(window.ShownFailure().find("the demonstration stopped"), std::string::npos);
+    long printed = 0;
+    for (const auto& p : surface.Primitives())
+        printed += p.kind == RecordingSurface::Kind::Print && p.text.find("stopped") != std::string::npos;
+    EXPECT_EQ(printed, 1) << "the failure is on the window";
+    EXPECT_EQ(window.ExitCount, 2);
+    EXPECT_EQ(windowSystem.PasswordChecks(), 1);
+}
+
 TEST(ExitRules, PreviewSaverRunIgnoresInputButEndsOnClose) {
     RecordingSurface surface;
     ScriptedWindowSystem windowSystem;

@@ -27,6 +27,25 @@ inline double SignedArea2(const cPolygon& ring) {
 }
 
 // A map window over a recording surface and a scripted window system.
+// loads the basin and the stations (scene coordinates) into the window as the scene loader would
+inline void PlaceScene(picGIS& window, const std::vector<cPoint>& basin, const std::vector<cPoint>& stations) {
+    cPolygon ring;
+    for (const cPoint& p : basin) ring.Add(p.X, p.Y, p.z);
+    window.lyrLayer(LayerIndex::Basin)->Polygon().Add(ring);
+    window.Stations.ReDim(1, static_cast<long>(stations.size()));
+    for (long i = 1; i <= window.Stations.UBound(); ++i) {
+        auto station = std::make_shared<cGagingStation>();
+        station->Name = "S" + std::to_string(i);
+        station->Number = std::to_string(1000 + i);
+        const cPoint& p = stations[static_cast<std::size_t>(i - 1)];
+        station->Point = NewPoint(p.X, p.Y, p.z);
+        auto entry = std::make_shared<cTypeGagingStation>();
+        entry->GageStation = std::move(station);
+        window.Stations(i) = std::move(entry);
+    }
+    window.SetWindowMargineMap(false, false);
+}
+
 // With paced, the window draws through a PacedSurface at the presenting pace.
 struct TestWindow {
     RecordingSurface surface;
@@ -44,21 +63,7 @@ struct TestWindow {
 
     // loads the basin and the stations (scene coordinates) as the scene loader would
     void Place(const std::vector<cPoint>& basin, const std::vector<cPoint>& stations) {
-        cPolygon ring;
-        for (const cPoint& p : basin) ring.Add(p.X, p.Y, p.z);
-        window.lyrLayer(LayerIndex::Basin)->Polygon().Add(ring);
-        window.Stations.ReDim(1, static_cast<long>(stations.size()));
-        for (long i = 1; i <= window.Stations.UBound(); ++i) {
-            auto station = std::make_shared<cGagingStation>();
-            station->Name = "S" + std::to_string(i);
-            station->Number = std::to_string(1000 + i);
-            const cPoint& p = stations[static_cast<std::size_t>(i - 1)];
-            station->Point = NewPoint(p.X, p.Y, p.z);
-            auto entry = std::make_shared<cTypeGagingStation>();
-            entry->GageStation = std::move(station);
-            window.Stations(i) = std::move(entry);
-        }
-        window.SetWindowMargineMap(false, false);
+        PlaceScene(window, basin, stations);
     }
 
     // centre points at the midpoints of every station pair (map-local), as the scene would give them
