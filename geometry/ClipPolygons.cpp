@@ -52,6 +52,16 @@ EdgeBox Enclosing(const std::vector<EdgeBox>& boxes) {
     return all;
 }
 
+// an edge almost, but not exactly, vertical or horizontal by IsAlmostEqual
+bool HasLeaningEdge(const PointArray& pts) {
+    for (long i = pts.LBound(); i <= pts.UBound(); ++i) {
+        const cPoint& p = *pts(i);
+        const cPoint& q = *pts(Successor(pts, i));
+        if ((p.X != q.X && IsAlmostEqual(p.X, q.X)) || (p.Y != q.Y && IsAlmostEqual(p.Y, q.Y))) return true;
+    }
+    return false;
+}
+
 // the first and the last vertex of a chain
 const cPoint& First(const cPolygon& chain) { return *chain(1); }
 const cPoint& Last(const cPolygon& chain) { return *chain(chain.Count()); }
@@ -193,7 +203,11 @@ long ClipPolygons(PolygonArray& pieces, const PointArray& A, const PointArray& B
     // Rings that touch (a vertex on the other boundary, shared vertices, overlapping edges)
     // make crossings that are found twice or not at all; their boundaries are cut and
     // joined by where each stretch lies instead.
-    if (RingsTouch(A, B, MeetingTolerance(A, B))) return OverlayClip(pieces, A, B);
+    // An edge that leans from vertical (horizontal) by less than one part in 10^9 snaps its
+    // crossings onto the X (Y) of its first end; running towards smaller X (Y), its box then
+    // leaves them out, and the crossing is lost. Such rings are cut and joined the same way.
+    if (RingsTouch(A, B, MeetingTolerance(A, B)) || HasLeaningEdge(A) || HasLeaningEdge(B))
+        return OverlayClip(pieces, A, B);
 
     PointArray X;
     Array1<long> idxA, idxB;

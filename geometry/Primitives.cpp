@@ -97,9 +97,15 @@ bool IsPointInBox(const cPoint& P, const cPoint& A, const cPoint& B) {
 
 // snaps P onto a vertical or horizontal segment A-B when almost on it, then IsPointInBox
 bool IsPointInSegmentBox(cPoint& P, const cPoint& A, const cPoint& B) {
-    if (IsAlmostEqual(A.X, B.X) && IsAlmostEqual(P.X, A.X)) P.X = A.X;
-    if (IsAlmostEqual(A.Y, B.Y) && IsAlmostEqual(P.Y, A.Y)) P.Y = A.Y;
-    return IsPointInBox(P, A, B);
+    const bool snapX = IsAlmostEqual(A.X, B.X) && IsAlmostEqual(P.X, A.X);
+    const bool snapY = IsAlmostEqual(A.Y, B.Y) && IsAlmostEqual(P.Y, A.Y);
+    if (snapX) P.X = A.X;
+    if (snapY) P.Y = A.Y;
+    // a snapped coordinate lies on the segment by construction; the open range of a segment
+    // running towards smaller values would otherwise leave out its own first end
+    const bool inX = snapX || ((P.X >= A.X) != (P.X > B.X));
+    const bool inY = snapY || ((P.Y >= A.Y) != (P.Y > B.Y));
+    return inX && inY;
 }
 
 // crossing of the lines P1-P2 and P3-P4; ptOut is a new point for In and Out

@@ -117,6 +117,16 @@ TEST_F(Degenerate, DisjointWithTouchingBoundingBoxes) {
     Expect({{0, 0}, {4, 0}, {0, 4}}, {{4, 4}, {2, 4}, {4, 2}}, 0);
 }
 
+// an edge that leans from vertical by less than one part in 10^9 of its X, running towards
+// smaller X: its crossings snap onto its first end, which its box leaves out
+TEST_F(Degenerate, AlmostVerticalEdgeRunningWest) {
+    Expect(kSquare, {{1, -5}, {3, -5}, {3 - 1e-4, 9}, {1, 9}}, 1);
+    Expect(kSquare, {{1, -5}, {3, -5}, {3 - 1e-4, 15}, {1, 15}}, 1);
+}
+
+// the same lean on a horizontal edge running south
+TEST_F(Degenerate, AlmostHorizontalEdgeRunningSouth) { Expect(kSquare, {{-5, 1}, {-5, 3}, {9, 3 - 1e-4}, {9, 1}}, 1); }
+
 TEST_F(Degenerate, BasinCutByARectangleIntoSeveralPieces) {
     // a basin-like ring with three arms reaching up, cut by a band across the arms
     const XY basin{{0, 0}, {7, 0}, {7, 5}, {6, 5}, {6, 1}, {4, 1}, {4, 5}, {3, 5}, {3, 1}, {1, 1}, {1, 5}, {0, 5}};

@@ -121,6 +121,27 @@ TEST(SegmentIntersection, VerdictsAndCrossingPoints) {
     EXPECT_EQ(untouched->X, -1.0);
 }
 
+TEST(IsPointInSegmentBox, SnappedPointOnASegmentRunningWestIsInside) {
+    // the segment leans from vertical by 1e-4 over 14 units at X = 250003: almost vertical
+    cPoint p = P(250002.99995, 5);
+    EXPECT_TRUE(IsPointInSegmentBox(p, P(250003, -5), P(250002.9999, 9)));
+    EXPECT_EQ(p.X, 250003.0);
+    cPoint q = P(5, 250002.99995);
+    EXPECT_TRUE(IsPointInSegmentBox(q, P(-5, 250003), P(9, 250002.9999)));
+    // the other coordinate still has to lie within the segment
+    cPoint r = P(250002.99995, 10);
+    EXPECT_FALSE(IsPointInSegmentBox(r, P(250003, -5), P(250002.9999, 9)));
+}
+
+TEST(SegmentIntersection, AlmostVerticalSegmentRunningWestIsCrossed) {
+    PointRef out;
+    EXPECT_EQ(
+        SegmentIntersection(P(250000, 2500000), P(250004, 2500000), P(250003, 2499995), P(250002.9999, 2500009), out),
+        Verdict::In);
+    EXPECT_EQ(out->Y, 2500000.0);
+    EXPECT_NEAR(out->X, 250003.0, 1e-4);
+}
+
 TEST(SegmentIntersection, SharedEndPointCountsAsCrossing) {
     PointRef out;
     EXPECT_EQ(SegmentIntersection(P(0, 0), P(10, 0), P(10, 0), P(10, 10), out), Verdict::In);
