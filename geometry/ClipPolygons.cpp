@@ -62,6 +62,16 @@ bool HasLeaningEdge(const PointArray& pts) {
     return false;
 }
 
+// two crossings that IsSamePoint takes for one
+bool HasCrossingsTooClose(const PointArray& X) {
+    for (long i = X.LBound(); i <= X.UBound(); ++i) {
+        for (long j = i + 1; j <= X.UBound(); ++j) {
+            if (IsSamePoint(*X(i), *X(j), false)) return true;
+        }
+    }
+    return false;
+}
+
 // the first and the last vertex of a chain
 const cPoint& First(const cPolygon& chain) { return *chain(1); }
 const cPoint& Last(const cPolygon& chain) { return *chain(chain.Count()); }
@@ -228,8 +238,9 @@ long ClipPolygons(PolygonArray& pieces, const PointArray& A, const PointArray& B
         return count;
     }
     // boundaries in general position cross an even number of times; otherwise a crossing was
-    // lost to rounding and the chains cannot pair up
-    if (k % 2 != 0) return OverlayClip(pieces, A, B);
+    // lost to rounding and the chains cannot pair up. Chains are joined where their ends are
+    // the same point by IsSamePoint, so crossings it cannot tell apart would join wrongly.
+    if (k % 2 != 0 || HasCrossingsTooClose(X)) return OverlayClip(pieces, A, B);
 
     PolygonArray chainsA, chainsB;
     long nA = ExtractInsideChains(A, B, chainsA, X, idxA);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "geometry/RingOverlay.hpp"
 #include "geometry/modGISTools.hpp"
 
 namespace kelvarin::testing {
@@ -108,6 +109,8 @@ class GeosOracle {
                 const cPoint& p = *piece(v);
                 const cPoint& q = *piece(v % n + 1);
                 if (IsSamePoint(p, q, !nearVertices)) fault << "piece " << i << " repeats vertex " << v << "; ";
+                if (!nearVertices && std::hypot(p.X - q.X, p.Y - q.Y) <= MeetingTolerance(A, B))
+                    fault << "piece " << i << " has a zero-length edge after vertex " << v << "; ";
             }
             auto g = Polygon(piece);
             if (!IsValid(g.get())) fault << "piece " << i << " is not simple (" << WhyInvalid(g.get()) << "); ";
