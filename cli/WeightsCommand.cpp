@@ -7,30 +7,30 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <ostream>
-#include <iostream>
-#include <memory>
 #include <set>
-#include <stdexcept>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "cli/Commands.hpp"
+#include "cli/ProgramFolder.hpp"
 #include "geometry/modGISTools.hpp"
 #include "render/RecordingSurface.hpp"
 #include "view/ScriptedWindowSystem.hpp"
 #include "view/picGIS.hpp"
-#include "cli/Commands.hpp"
-#include "cli/ProgramFolder.hpp"
 
 namespace kelvarin {
 namespace {
 
 // A command line the command cannot run with.
 class WeightsUsageError : public std::invalid_argument {
-public:
+  public:
     using std::invalid_argument::invalid_argument;
 };
 
@@ -126,8 +126,8 @@ void WriteCsv(const std::vector<Row>& rows, std::ostream& out) {
     }
 }
 
-void WriteJson(const std::vector<Row>& rows, const WeightsOptions& options, const std::string& method,
-               double basinArea, double weightSum, std::ostream& out) {
+void WriteJson(const std::vector<Row>& rows, const WeightsOptions& options, const std::string& method, double basinArea,
+               double weightSum, std::ostream& out) {
     nlohmann::ordered_json doc;
     doc["scene"] = options.Scene.string();
     doc["method"] = method;
@@ -161,7 +161,8 @@ void WriteTable(const std::vector<Row>& rows, const std::string& method, double 
     std::vector<std::vector<std::string>> cells;
     for (const Row& r : rows)
         cells.push_back({std::to_string(r.Index), r.Name, r.Number, fixed(r.X, 2), fixed(r.Y, 2), fixed(r.z, 2),
-                         r.Selected ? "yes" : "no", r.Area ? fixed(*r.Area, 2) : "", r.Weight ? fixed(*r.Weight, 6) : ""});
+                         r.Selected ? "yes" : "no", r.Area ? fixed(*r.Area, 2) : "",
+                         r.Weight ? fixed(*r.Weight, 6) : ""});
     std::vector<std::size_t> widths;
     for (const auto& h : heads) widths.push_back(DisplayWidth(h));
     for (const auto& line : cells)
@@ -203,7 +204,7 @@ std::vector<long> ParseStationList(const std::string& list, long stationCount) {
         if (last < first) throw WeightsUsageError("--stations: the range \"" + item + "\" runs backwards");
         if (first < 1 || last > stationCount)
             throw WeightsUsageError("--stations: station " + std::to_string(first < 1 ? first : last) +
-                             " is out of range: the scene has stations 1 to " + std::to_string(stationCount));
+                                    " is out of range: the scene has stations 1 to " + std::to_string(stationCount));
         for (long i = first; i <= last; ++i) chosen.insert(i);
     }
     if (!any || list.back() == ',') throw WeightsUsageError("--stations: \"" + list + "\" names no station");
@@ -254,7 +255,8 @@ void RunWeights(const WeightsOptions& options, std::ostream& out) {
 // adds `weights [--scene FILE] [--method M] [--stations LIST] [--format F]`
 void AddWeightsCommand(CLI::App& app) {
     auto options = std::make_shared<WeightsOptions>();
-    CLI::App* weights = app.add_subcommand("weights", "Print every station's area and weight for a selection of gauges");
+    CLI::App* weights =
+        app.add_subcommand("weights", "Print every station's area and weight for a selection of gauges");
     weights->add_option("--scene", options->Scene, "Scene file (default: Kelvarin.ini beside kelvarin-cli)");
     weights->add_option("--method", options->Method,
                         "thiessen or heightbalance (default: the scene's own; thiessen when it shows both)");

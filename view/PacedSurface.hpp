@@ -10,7 +10,7 @@
 namespace kelvarin {
 
 class PacedSurface : public Surface {
-public:
+  public:
     PacedSurface(Surface& inner, WindowSystem& windowSystem) : inner_(inner), windowSystem_(windowSystem) {}
 
     void Line(double x1, double y1, double x2, double y2, ColorRef color) override {
@@ -36,7 +36,7 @@ public:
     double DeviceHeight() const override { return inner_.DeviceHeight(); }
     void SetLabel(const CreditLabel& label) override { inner_.SetLabel(label); }
 
-private:
+  private:
     Surface& inner_;
     WindowSystem& windowSystem_;
 };

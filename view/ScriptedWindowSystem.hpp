@@ -16,7 +16,7 @@
 namespace kelvarin {
 
 class ScriptedWindowSystem : public WindowSystem {
-public:
+  public:
     explicit ScriptedWindowSystem(std::uint64_t seed = 1);
 
     // delivers the event during the call-th DoEvents (1-based)
@@ -45,7 +45,7 @@ public:
     long Cycles() const { return cycles_; }
     const std::vector<std::string>& Messages() const { return messages_; }
 
-private:
+  private:
     void DeliverAll(std::map<long, std::vector<WindowEvent>>& script, long call);
 
     std::uint64_t seed_;

@@ -12,15 +12,15 @@ namespace kelvarin {
 // The window events the map window reacts to.
 enum class WindowEvent {
     KeyPressed,
-    MouseMoved,      // any movement, however small
+    MouseMoved,  // any movement, however small
     FocusLost,
     CloseRequested,
-    Resized,         // delivered after the host has given the surface its new size
+    Resized,  // delivered after the host has given the surface its new size
 };
 
 // The receiver of window events (the map window).
 class WindowEventSink {
-public:
+  public:
     virtual ~WindowEventSink() = default;
     virtual void OnWindowEvent(WindowEvent event) = 0;
     // true once the run must end; waits stop early then
@@ -40,7 +40,7 @@ struct Pacing {
 };
 
 class WindowSystem {
-public:
+  public:
     virtual ~WindowSystem() = default;
 
     // where events go while messages are let through; nullptr: they are dropped
@@ -68,7 +68,7 @@ public:
     // the demonstration has finished one cycle
     virtual void CycleEnded() {}
 
-protected:
+  protected:
     // hands one event to the sink, if there is one
     void Deliver(WindowEvent event) {
         if (sink_) sink_->OnWindowEvent(event);
@@ -76,7 +76,7 @@ protected:
     // whether the sink wants the run to end
     bool ExitRequested() const { return sink_ != nullptr && sink_->ExitRequested(); }
 
-private:
+  private:
     WindowEventSink* sink_ = nullptr;
     Pacing pacing_;
 };

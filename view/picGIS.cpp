@@ -125,7 +125,8 @@ std::string picGIS::OpenThiessenFile(const std::string& file) {
         basin.Name = scene_.BasinName;
         for (const cPoint& p : scene_.Basin) basin.Add(p.X, p.Y, p.z);
         if (PolygonArea(basin) == 0.0)
-            throw SceneError({SceneProblem{file, 0, "the basin boundary \"" + scene_.BasinName + "\" encloses no area"}});
+            throw SceneError(
+                {SceneProblem{file, 0, "the basin boundary \"" + scene_.BasinName + "\" encloses no area"}});
         lyrLayer(LayerIndex::Basin)->Polygon().Add(basin);
         ShowMethod = scene_.ShowMethod;
         Stations.ReDim(1, static_cast<long>(scene_.Stations.size()));
@@ -369,8 +370,8 @@ void picGIS::ShowStationWeights() {
         if (!station.Weight) continue;
         char percent[64];
         std::snprintf(percent, sizeof percent, "%.1f%%", *station.Weight * 100.0);
-        DrawText(surface_, station.Point->X + StationMarkSize * 0.75, station.Point->Y,
-                 station.Name + " " + percent, TextAlign::Left | TextAlign::Baseline);
+        DrawText(surface_, station.Point->X + StationMarkSize * 0.75, station.Point->Y, station.Name + " " + percent,
+                 TextAlign::Left | TextAlign::Baseline);
     }
     surface_.Refresh();
     surface_.SetAutoRedraw(saved);

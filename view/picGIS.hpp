@@ -56,7 +56,7 @@ inline constexpr const char* kHeightBalanceCaption = "高度平衡多邊形法 -
 const char* KelvarinVersion();
 
 class picGIS final : public WindowEventSink {
-public:
+  public:
     // window initialisation: the seven layers and their colours; registers itself as
     // the window system's event sink
     picGIS(Surface& surface, WindowSystem& windowSystem);
@@ -131,17 +131,17 @@ public:
 
     // ---- state ----
 
-    std::int64_t HasParent = 0;          // preview parent window, 0 in a full-screen run
-    Array1<LayerRef> lyrLayer;           // 1..7
-    Array1<StationRef> Stations;         // 1..n in file order
-    Array1<PointRef> CenterPoints;       // 1..n(n-1)/2, map-local
-    PointRef ReferancePoint;             // subtracted from every scene coordinate
-    std::array<cPoint, 2> MapExtent{};   // 0 top-left (min X, max Y), 1 bottom-right (max X, min Y)
-    double StationMarkSize = 0.0;        // mark diameter in map units
+    std::int64_t HasParent = 0;         // preview parent window, 0 in a full-screen run
+    Array1<LayerRef> lyrLayer;          // 1..7
+    Array1<StationRef> Stations;        // 1..n in file order
+    Array1<PointRef> CenterPoints;      // 1..n(n-1)/2, map-local
+    PointRef ReferancePoint;            // subtracted from every scene coordinate
+    std::array<cPoint, 2> MapExtent{};  // 0 top-left (min X, max Y), 1 bottom-right (max X, min Y)
+    double StationMarkSize = 0.0;       // mark diameter in map units
     int ExitCount = 0;
     std::string GISFile;
     std::string CreditText;
-    int ShowMethod = 0;                  // 0 Thiessen, 1 height-balance, -1 either
+    int ShowMethod = 0;  // 0 Thiessen, 1 height-balance, -1 either
     CreditLabel labMarkTarvo;
     ColorRef StationSelectedColor = MapColor::Red;
     ColorRef StationColor = MapColor::Green;
@@ -150,7 +150,7 @@ public:
     Surface& surface() { return surface_; }
     WindowSystem& windowSystem() { return windowSystem_; }
 
-private:
+  private:
     void ClearScene();
     void DrawFailureText();
     // draws a ring, repaints and asks IsExitAll; true when the run must end

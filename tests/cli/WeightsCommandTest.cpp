@@ -118,8 +118,8 @@ TEST(WeightsCommand, CsvOfTheBundledSceneHasEveryStationAndWeightsSummingToOne) 
         EXPECT_EQ(run.Err, "");
         const auto records = CsvRecords(run.Out);
         ASSERT_EQ(records.size(), scene.Stations.size() + 1);
-        EXPECT_EQ(records[0], (std::vector<std::string>{"index", "name", "number", "x", "y", "z", "selected",
-                                                         "area", "weight"}));
+        EXPECT_EQ(records[0],
+                  (std::vector<std::string>{"index", "name", "number", "x", "y", "z", "selected", "area", "weight"}));
         const std::set<long> chosen = {1, 3, 5, 6, 7, 8, 12};
         double sum = 0.0, areaSum = 0.0;
         for (std::size_t r = 1; r < records.size(); ++r) {
@@ -200,9 +200,10 @@ TEST(WeightsCommand, CsvQuotesNamesWithCommasAndQuotes) {
 }
 
 TEST(WeightsCommand, BadArgumentsPrintOneLineAndExitTwo) {
-    const char* bad[] = {"--method voronoi",   "--stations 0",     "--stations 1-99", "--stations 5-3",
-                         "--stations 1,,2",    "--stations x",     "--stations ''",   "--format xml",
-                         "--scene /no/such/Kelvarin.ini", "--stations 1,"};
+    const char* bad[] = {"--method voronoi", "--stations 0",    "--stations 1-99",
+                         "--stations 5-3",   "--stations 1,,2", "--stations x",
+                         "--stations ''",    "--format xml",    "--scene /no/such/Kelvarin.ini",
+                         "--stations 1,"};
     for (const char* arguments : bad) {
         SCOPED_TRACE(arguments);
         const CliRun run = RunWeights(arguments);

@@ -25,7 +25,7 @@ std::unique_ptr<TestWindow> LoadBundled() {
 }
 
 class BundledScene : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!std::filesystem::exists(std::filesystem::path(KELVARIN_BINARY_DIR) / kSceneFileName))
             GTEST_FAIL() << "the bundled scene is not beside the binaries in " << KELVARIN_BINARY_DIR;

@@ -123,7 +123,7 @@ TEST(ExitRules, SaverRunLoadsPacesAndEndsOnInput) {
 
 // a window system whose user presses a key on every wait once the window shows a failure
 class KeyAfterFailure : public ScriptedWindowSystem {
-public:
+  public:
     const picGIS* window = nullptr;
     void Wait(double seconds) override {
         ScriptedWindowSystem::Wait(seconds);

@@ -136,7 +136,8 @@ TEST_P(DriverCounts, RingCountsAndOrderPerLayer) {
         if (n == 2) {
             EXPECT_EQ(w.window.lyrLayer(2)->Polygon().Item(1)->Count(), 2) << "the connecting segment";
         }
-        EXPECT_EQ(w.window.lyrLayer(4)->Name, method == Method::Thiessen ? "徐昇多邊形網" : (n >= 3 ? "高度平衡多邊形網" : "徐昇多邊形網"));
+        EXPECT_EQ(w.window.lyrLayer(4)->Name,
+                  method == Method::Thiessen ? "徐昇多邊形網" : (n >= 3 ? "高度平衡多邊形網" : "徐昇多邊形網"));
 
         // every station's area is the sum of its drawn pieces, its weight the share of the basin
         const double basinArea = PolygonArea(*w.window.lyrLayer(1)->Polygon().Item(1));
@@ -218,8 +219,8 @@ TEST_P(DriverCounts, GaugesAtOnePlaceShareTheirRingEqually) {
     const Method method = GetParam();
     for (long n : {2L, 3L, 4L}) {
         SCOPED_TRACE("stations " + std::to_string(n));
-        std::vector<cPoint> gauges = {{253000, 2653000, 100}, {253000, 2653000, 100}, {257000, 2656000, 300},
-                                      {252000, 2658000, 500}};
+        std::vector<cPoint> gauges = {
+            {253000, 2653000, 100}, {253000, 2653000, 100}, {257000, 2656000, 300}, {252000, 2658000, 500}};
         gauges.resize(static_cast<std::size_t>(n));
         TestWindow w;
         w.Place(SquareBasin(250000, 2650000, 10000), gauges);
