@@ -126,21 +126,56 @@ long OuterFrameCrossing(const cPoint& S, const cPoint& O, const cPoint& M, const
             return k;
         }
     }
+    // No edge qualified: follow the line through O and M outwards (away from the network
+    // across the boundary edge), or the edge's outward normal when O is on M. O may lie on
+    // either side of the edge (a circumcentre beyond an obtuse triangle's long side).
     const double nx = -sign * (E.Y - S.Y);
     const double ny = sign * (E.X - S.X);
-    const cPoint ahead{M.X + nx, M.Y + ny, M.z};
+    double dx = nx, dy = ny;
+    if (!onEdge) {
+        dx = M.X - O.X;
+        dy = M.Y - O.Y;
+        if (dx * nx + dy * ny < 0) {
+            dx = -dx;
+            dy = -dy;
+        }
+    }
+    cPoint exitPoint;
+    const long k = RayFrameExit(M, dx, dy, F, exitPoint);
+    if (k > 0) Q = NewPoint(exitPoint.X, exitPoint.Y, exitPoint.z);
+    return k;
+}
+
+// where a ray from inside the frame leaves it
+long RayFrameExit(const cPoint& origin, double dx, double dy, const PointArray& F, cPoint& exitPoint) {
+    const long lo = F.LBound();
+    const long n = F.Count();
+    long best = 0;
+    double bestS = 0;
     for (long k = lo; k <= F.UBound(); ++k) {
         const cPoint& A = *F(k);
         const cPoint& B = *F(lo + ((k - lo + 1) % n));
-        PointRef X;
-        const Verdict verdict = SegmentIntersection(M, ahead, A, B, X);
-        if ((verdict == Verdict::In || verdict == Verdict::Out) && IsPointInSegmentBox(*X, A, B) &&
-            (X->X - M.X) * nx + (X->Y - M.Y) * ny > 0) {
-            Q = X;
-            return k;
+        const double ex = B.X - A.X, ey = B.Y - A.Y;
+        const double cross = dx * ey - dy * ex;
+        if (cross == 0) continue;
+        const double wx = A.X - origin.X, wy = A.Y - origin.Y;
+        const double s = (wx * ey - wy * ex) / cross;
+        const double e = (wx * dy - wy * dx) / cross;
+        if (s <= 0 || e < -network_tolerance::kOnEdge || e > 1 + network_tolerance::kOnEdge) continue;
+        if (best == 0 || s < bestS) {
+            best = k;
+            bestS = s;
         }
     }
-    return 0;
+    if (best > 0) {
+        exitPoint = cPoint{origin.X + bestS * dx, origin.Y + bestS * dy, 0.0};
+        // on a vertical or horizontal edge the exit takes the edge's exact coordinate
+        const cPoint& A = *F(best);
+        const cPoint& B = *F(lo + ((best - lo + 1) % n));
+        if (A.X == B.X) exitPoint.X = A.X;
+        if (A.Y == B.Y) exitPoint.Y = A.Y;
+    }
+    return best;
 }
 
 // corners of the outer frame between two crossings, counter-clockwise

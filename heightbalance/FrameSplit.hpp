@@ -18,12 +18,17 @@ namespace kelvarin {
 bool SplitFrameByLine(const PointArray& frame, const cPoint& first, const LineCoefficients& line,
                       cPolygon& firstRing, cPolygon& secondRing);
 
+// The first edge k of the frame F that the ray from origin (inside F) in direction (dx, dy)
+// leaves by, and the exit point; 0 when the ray meets no edge. Exits through a corner count.
+long RayFrameExit(const cPoint& origin, double dx, double dy, const PointArray& F, cPoint& exitPoint);
+
 // Crossing of a station's outer boundary line, through O (the inner vertex of the boundary
 // triangle) and M (the point on the boundary edge from the station S to its neighbour E),
 // with the outer frame F: returns the frame edge (0 when none) and the crossing in Q.
 // sign +1 takes the crossing counter-clockwise of the boundary edge as seen from S, -1 the
-// clockwise one. When no edge qualifies (O on M, as for a right angle opposite a boundary
-// edge) the direction is the boundary edge's outward normal from M.
+// clockwise one. When O lies on M (a right angle opposite a boundary edge) the direction is
+// the boundary edge's outward normal from M; when no edge qualifies (a crossing exactly at
+// a corner) the crossing is where the ray from M away from O leaves the frame.
 long OuterFrameCrossing(const cPoint& S, const cPoint& O, const cPoint& M, const cPoint& E, const PointArray& F,
                         double sign, PointRef& Q);
 

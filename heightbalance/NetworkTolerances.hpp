@@ -23,4 +23,9 @@ constexpr double kOrientation = 1e-12;
 // distances many orders of magnitude larger.
 constexpr double kSamePoint = 1e-9;
 
+// A ray that leaves the frame exactly through a corner gives a crossing a rounding error
+// beyond either edge's end; positions along an edge within this fraction of its length
+// past its ends still count as on it.
+constexpr double kOnEdge = 1e-12;
+
 }  // namespace kelvarin::network_tolerance

@@ -65,34 +65,7 @@ bool RayMeeting(const Ray& a, const Ray& b, double& s, double& u) {
 
 // the first point where the ray leaves the rectangle F, and the edge it leaves by
 long RayExit(const Ray& ray, const PointArray& F, cPoint& exitPoint) {
-    const long lo = F.LBound();
-    const long n = F.Count();
-    long best = 0;
-    double bestS = 0;
-    for (long k = lo; k <= F.UBound(); ++k) {
-        const cPoint& A = *F(k);
-        const cPoint& B = *F(lo + ((k - lo + 1) % n));
-        const double ex = B.X - A.X, ey = B.Y - A.Y;
-        const double cross = ray.dx * ey - ray.dy * ex;
-        if (cross == 0) continue;
-        const double wx = A.X - ray.origin.X, wy = A.Y - ray.origin.Y;
-        const double s = (wx * ey - wy * ex) / cross;
-        const double e = (wx * ray.dy - wy * ray.dx) / cross;
-        if (s <= 0 || e < 0 || e > 1) continue;
-        if (best == 0 || s < bestS) {
-            best = k;
-            bestS = s;
-        }
-    }
-    if (best > 0) {
-        exitPoint = cPoint{ray.origin.X + bestS * ray.dx, ray.origin.Y + bestS * ray.dy, 0.0};
-        // a crossing on a vertical or horizontal frame edge takes the edge's exact coordinate
-        const cPoint& A = *F(best);
-        const cPoint& B = *F(lo + ((best - lo + 1) % n));
-        if (A.X == B.X) exitPoint.X = A.X;
-        if (A.Y == B.Y) exitPoint.Y = A.Y;
-    }
-    return best;
+    return RayFrameExit(ray.origin, ray.dx, ray.dy, F, exitPoint);
 }
 
 // strictly inside the axis-parallel rectangle F

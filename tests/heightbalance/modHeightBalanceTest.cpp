@@ -393,6 +393,39 @@ TEST(BuildOpenHeightBalancePolygon, BothCrossingsOnOneEdgeWalkAround) {
     EXPECT_GT(geos.Area(geos.Polygon(*hb(1)).get()), 0.5 * geos.Area(geos.Polygon(frame).get()));
 }
 
+// Subsets of a 3 x 4 grid (right angles, co-circular quadruples, collinear rows) with
+// centre points at random fractions tile the frame.
+TEST(RepairCrossedPolygons, GridSubsetsTileTheFrame) {
+    std::mt19937 rng(2718);
+    std::uniform_real_distribution<double> fraction(0.1, 0.9);
+    Geos geos;
+    std::vector<cPoint> grid;
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 4; ++j) grid.push_back(cPoint{100.0 + 10 * i, 50.0 + 10 * j});
+    long failures = 0;
+    for (unsigned mask = 0; mask < (1u << grid.size()); mask += 11) {
+        std::vector<cPoint> pts;
+        for (std::size_t k = 0; k < grid.size(); ++k) {
+            if (mask & (1u << k)) pts.push_back(grid[k]);
+        }
+        if (pts.size() < 2) continue;
+        const PointArray s = Stations(pts);
+        // the frame also holds the basin, so stations on one line still get an area
+        std::vector<cPoint> withBasin = pts;
+        withBasin.push_back(cPoint{95, 45});
+        withBasin.push_back(cPoint{125, 85});
+        const PointArray frame = FrameOf(Stations(withBasin));
+        const PointArray centres = CenterPointsAt(s, [&](long, long) { return fraction(rng); });
+        const testing::Tiling m = Measure(HeightBalance(s, frame, centres), s, frame, geos);
+        if (!Tiles(m)) {
+            ++failures;
+            ADD_FAILURE() << "grid subset " << mask << ": self-crossed " << m.selfCrossed << ", invalid " << m.invalid
+                          << ", overlap " << m.Overlap() << ", gap " << m.Gap();
+        }
+    }
+    EXPECT_EQ(failures, 0);
+}
+
 // Random stations, centre points at random fractions 0.1..0.9 of each pair: after the
 // repair the polygons tile the frame. The sets that still fail are counted.
 TEST(RepairCrossedPolygons, RandomCentrePointsTileTheFrame) {

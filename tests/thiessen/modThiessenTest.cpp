@@ -142,6 +142,37 @@ TEST(BuildThiessenPolygons, TiedGridsMatchVoronoiCells) {
     }
 }
 
+// Every subset of three or more points of a 3 x 4 grid: right angles on hull edges put
+// circumcentres on the edges, obtuse hull triangles put them outside, and outer lines run
+// exactly through frame corners.
+TEST(BuildThiessenPolygons, EverySubsetOfASmallGridMatchesVoronoiCells) {
+    Geos geos;
+    std::vector<cPoint> grid;
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 4; ++j) grid.push_back(cPoint{100.0 + 10 * i, 50.0 + 10 * j});
+    for (unsigned mask = 0; mask < (1u << grid.size()); ++mask) {
+        std::vector<cPoint> pts;
+        for (std::size_t k = 0; k < grid.size(); ++k) {
+            if (mask & (1u << k)) pts.push_back(grid[k]);
+        }
+        if (pts.size() < 3 || mask % 5 != 0) continue;  // a fifth of the subsets keeps the test quick
+        const PointArray s = Stations(pts);
+        PointArray frame = FrameOf(s);
+        if (mask % 2) {
+            PointArray large;
+            EnclosingRectangle(frame, large, 2.0);
+            frame = large;
+        }
+        ExpectVoronoiCells(s, geos, "grid subset " + std::to_string(mask), frame);
+    }
+}
+
+TEST(BuildThiessenPolygons, OuterLineThroughTwoFrameCorners) {
+    // the bisector of (100,50) and (120,70) runs through two corners of the outer frame
+    Geos geos;
+    ExpectVoronoiCells(Stations({{100, 50}, {120, 50}, {120, 60}, {120, 70}}), geos, "diagonal outer line");
+}
+
 TEST(BuildThiessenPolygons, ClosedFanIsTheCircumcentresAroundTheStation) {
     // a centre station surrounded by four: its ring is the four circumcentres, inside the frame
     const PointArray s = Stations({{0, 0}, {10, 1}, {11, 11}, {-1, 10}, {5, 5}});
