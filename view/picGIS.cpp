@@ -229,7 +229,9 @@ void picGIS::SetMapWindow(Surface& canvas, double X1, double Y1, double X2, doub
 void picGIS::Resize() {
     SetMapWindow(surface_, MapExtent[0].X, MapExtent[0].Y, MapExtent[1].X, MapExtent[1].Y, true);
     ReDrawBasin();
-    ExitCount = 0;
+    // the input that came with the resize is forgotten; a decided end (close request,
+    // focus loss, accepted password) is not
+    if (ExitCount < 2) ExitCount = 0;
 }
 
 void picGIS::ReDrawBasin() {

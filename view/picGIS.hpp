@@ -88,7 +88,7 @@ class picGIS final : public WindowEventSink {
     // shows the map rectangle (X1, Y1) top-left to (X2, Y2) bottom-right on the canvas;
     // with keepAspect both axes get the same scale and the rectangle stays centred
     static void SetMapWindow(Surface& canvas, double X1, double Y1, double X2, double Y2, bool keepAspect);
-    // the window got a new size: refit the map, redraw, forget earlier input
+    // the window got a new size: refit the map, redraw, forget earlier input (not a decided end)
     void Resize();
     // clears the window and redraws every layer and every station
     void ReDrawBasin();

@@ -79,6 +79,20 @@ TEST(ExitRules, ResizeForgetsEarlierInput) {
     EXPECT_EQ(w.windowSystem.PasswordChecks(), 0);
 }
 
+TEST(ExitRules, ResizeDoesNotUndoADecidedEnd) {
+    for (WindowEvent ending : {WindowEvent::CloseRequested, WindowEvent::FocusLost}) {
+        TestWindow w;
+        w.windowSystem.AtDoEvents(1, ending);
+        w.windowSystem.AtDoEvents(1, WindowEvent::Resized);
+        EXPECT_TRUE(w.window.IsExitAll());
+    }
+    TestWindow w;
+    w.window.OnWindowEvent(WindowEvent::KeyPressed);
+    w.window.OnWindowEvent(WindowEvent::KeyPressed);  // password accepted
+    w.window.OnWindowEvent(WindowEvent::Resized);
+    EXPECT_TRUE(w.window.IsExitAll());
+}
+
 TEST(ExitRules, TheWindowDetachesFromTheWindowSystemWhenItGoes) {
     RecordingSurface surface;
     ScriptedWindowSystem windowSystem;

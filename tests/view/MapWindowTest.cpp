@@ -193,6 +193,27 @@ TEST(picGIS, CreditLabelLandsInsideTheVisibleMapWithAColour) {
     }
 }
 
+// a window system whose random numbers are all one value
+class FixedRandom : public ScriptedWindowSystem {
+public:
+    explicit FixedRandom(double value) : value_(value) {}
+    double Rnd() override { return value_; }
+
+private:
+    double value_;
+};
+
+TEST(picGIS, CreditLabelColourStaysInTheColourRangeAtTheEndsOfTheRandomRange) {
+    for (double value : {0.0, 0.5, 0.99999999999999989}) {
+        RecordingSurface surface;
+        FixedRandom windowSystem(value);
+        picGIS window(surface, windowSystem);
+        window.PlaceCreditLabel();
+        EXPECT_GE(surface.Label().ForeColor, 1u) << value;
+        EXPECT_LE(surface.Label().ForeColor, 0xFFFFFFu) << value;
+    }
+}
+
 TEST(picGIS, UnusableSceneIsShownAndTheRunStillEndsByTheExitRules) {
     TestWindow w;
     w.window.Load(KELVARIN_TEST_DATA "/no_such_folder");
