@@ -56,8 +56,8 @@ std::vector<cPoint> CutConvex(const std::vector<cPoint>& ring, double a, double 
 }  // namespace
 
 // the frame cut into two rings by a line, the first ring on the side of `first`
-bool SplitFrameByLine(const PointArray& frame, const cPoint& first, const LineCoefficients& line,
-                      cPolygon& firstRing, cPolygon& secondRing) {
+bool SplitFrameByLine(const PointArray& frame, const cPoint& first, const LineCoefficients& line, cPolygon& firstRing,
+                      cPolygon& secondRing) {
     const long lo = frame.LBound();
     const long hi = frame.UBound();
     const long n = frame.Count();
@@ -111,7 +111,8 @@ long OuterFrameCrossing(const cPoint& S, const cPoint& O, const cPoint& M, const
                         double sign, PointRef& Q) {
     const long lo = F.LBound();
     const long n = F.Count();
-    const bool onEdge = std::hypot(O.X - M.X, O.Y - M.Y) <= network_tolerance::kSamePoint * std::hypot(E.X - S.X, E.Y - S.Y);
+    const bool onEdge =
+        std::hypot(O.X - M.X, O.Y - M.Y) <= network_tolerance::kSamePoint * std::hypot(E.X - S.X, E.Y - S.Y);
     for (long k = lo; k <= F.UBound() && !onEdge; ++k) {
         const cPoint& A = *F(k);
         const cPoint& B = *F(lo + ((k - lo + 1) % n));

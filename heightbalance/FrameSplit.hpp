@@ -15,8 +15,8 @@ namespace kelvarin {
 // counter-clockwise rings of new points: firstRing on the side that `first` lies on (the
 // crossings ordered counter-clockwise as seen from `first`), secondRing on the other side.
 // Returns false and leaves both rings empty when the line does not cross the frame twice.
-bool SplitFrameByLine(const PointArray& frame, const cPoint& first, const LineCoefficients& line,
-                      cPolygon& firstRing, cPolygon& secondRing);
+bool SplitFrameByLine(const PointArray& frame, const cPoint& first, const LineCoefficients& line, cPolygon& firstRing,
+                      cPolygon& secondRing);
 
 // The first edge k of the frame F that the ray from origin (inside F) in direction (dx, dy)
 // leaves by, and the exit point; 0 when the ray meets no edge. Exits through a corner count.

@@ -36,7 +36,7 @@ struct Ray {
 struct HullRegion {
     long station = 0;
     StationFan fan;
-    cPoint M1, M2;              // centre points of the hull edges before and after the station
+    cPoint M1, M2;               // centre points of the hull edges before and after the station
     std::vector<cPoint> chain1;  // points after M1 along the boundary with the previous region
     std::vector<cPoint> chain2;  // points after M2 along the boundary with the next region
     bool open = true;

@@ -90,8 +90,8 @@ long GetIncentre(cPoint& centre, const cPoint& M1, const cPoint& M2, const cPoin
 }
 
 // centre points of every triangle edge and the inner vertex of every triangle
-long BuildCenterPointNetwork(const Array2<PointRef>& tri, const PointArray& allStations,
-                             const PointArray& CenterPoints, Array2<PointRef>& hbTri) {
+long BuildCenterPointNetwork(const Array2<PointRef>& tri, const PointArray& allStations, const PointArray& CenterPoints,
+                             Array2<PointRef>& hbTri) {
     for (long t = hbTri.LBound(2); t <= hbTri.UBound(2); ++t) {
         if (!tri(1, t)) continue;  // the empty column of a table without triangles
         for (long v = 1; v <= 3; ++v) {
@@ -143,8 +143,8 @@ long BuildOpenHeightBalancePolygon(long j0, cPolygon& polygon, const Array1<long
 
 // the height-balance polygon of every station, clipped to the frame and repaired
 void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
-                                const Array2<PointRef>& hbTri, const PointArray& frame,
-                                const PointArray& allStations, const PointArray& CenterPoints) {
+                                const Array2<PointRef>& hbTri, const PointArray& frame, const PointArray& allStations,
+                                const PointArray& CenterPoints) {
     if (TriangleCount(tri) == 0) {
         // no triangle: one site, or sites on one straight line
         BuildCollinearStrips(polygons, stations, frame, [&](const cPoint& A, const cPoint& B) {

@@ -12,8 +12,8 @@ namespace kelvarin {
 // hbTri (rows 0..3 by the triangles of tri, sized by the caller): rows 1..3 the centre points
 // of the edges corner v -> corner v+1, row 0 the incentre of those three; returns hbTri's
 // upper triangle index
-long BuildCenterPointNetwork(const Array2<PointRef>& tri, const PointArray& allStations,
-                             const PointArray& CenterPoints, Array2<PointRef>& hbTri);
+long BuildCenterPointNetwork(const Array2<PointRef>& tri, const PointArray& allStations, const PointArray& CenterPoints,
+                             Array2<PointRef>& hbTri);
 
 // a new copy of the centre point of the station pair at A and B (in either order); throws
 // std::invalid_argument when A or B is no station or the centre-point list is too short
@@ -30,8 +30,8 @@ long GetIncentre(cPoint& centre, const cPoint& M1, const cPoint& M2, const cPoin
 // site), coincident stations (copies of their site's polygon), a station in no triangle
 // (an empty ring).
 void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
-                                const Array2<PointRef>& hbTri, const PointArray& frame,
-                                const PointArray& allStations, const PointArray& CenterPoints);
+                                const Array2<PointRef>& hbTri, const PointArray& frame, const PointArray& allStations,
+                                const PointArray& CenterPoints);
 
 // closes the open fan of a station (gap after fan position j0) along the outer frame into
 // polygon; returns the polygon's vertex count

@@ -55,7 +55,7 @@ inline PointArray FrameOf(const PointArray& stations) {
 
 // One GEOS context for the test program.
 class Geos {
-public:
+  public:
     Geos() : ctx_(GEOS_init_r()) {}
     ~Geos() { GEOS_finish_r(ctx_); }
     Geos(const Geos&) = delete;
@@ -95,7 +95,8 @@ public:
     Geom MultiPoint(const PointArray& pts) const {
         std::vector<GEOSGeometry*> parts;
         for (const PointRef& P : pts) parts.push_back(GEOSGeom_createPointFromXY_r(ctx_, P->X, P->Y));
-        return Own(GEOSGeom_createCollection_r(ctx_, GEOS_MULTIPOINT, parts.data(), static_cast<unsigned>(parts.size())));
+        return Own(
+            GEOSGeom_createCollection_r(ctx_, GEOS_MULTIPOINT, parts.data(), static_cast<unsigned>(parts.size())));
     }
 
     // area; -1 for a geometry GEOS could not build
@@ -119,7 +120,7 @@ public:
         std::vector<GEOSGeometry*> parts;
         for (const Geom& g : polys) parts.push_back(GEOSGeom_clone_r(ctx_, g.get()));
         Geom all = Own(GEOSGeom_createCollection_r(ctx_, GEOS_GEOMETRYCOLLECTION, parts.data(),
-                                                  static_cast<unsigned>(parts.size())));
+                                                   static_cast<unsigned>(parts.size())));
         Geom u = Own(GEOSUnaryUnion_r(ctx_, all.get()));
         return Area(u.get());
     }
@@ -222,18 +223,18 @@ public:
         return v;
     }
 
-private:
+  private:
     GEOSContextHandle_t ctx_;
 };
 
 // How well a set of polygons tiles the frame.
 struct Tiling {
     double frameArea = 0;
-    double sumArea = 0;      // sum of the polygons' areas
-    double unionArea = 0;    // area of their union
-    long invalid = 0;        // polygons whose boundary touches or crosses itself
-    long selfCrossed = 0;    // polygons with two crossing edges (FindSelfCrossing)
-    double outside = 0;      // area of the polygons outside the frame
+    double sumArea = 0;    // sum of the polygons' areas
+    double unionArea = 0;  // area of their union
+    long invalid = 0;      // polygons whose boundary touches or crosses itself
+    long selfCrossed = 0;  // polygons with two crossing edges (FindSelfCrossing)
+    double outside = 0;    // area of the polygons outside the frame
     // overlaps and gaps, as fractions of the frame area
     double Overlap() const { return (sumArea - unionArea) / frameArea; }
     double Gap() const { return (frameArea - unionArea) / frameArea; }

@@ -1,14 +1,13 @@
 // The station triangle network: triangulation properties on random and tied station sets,
 // and the small cases worked by hand.
 
-#include "heightbalance/TriangleNetwork.hpp"
-
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
 #include <random>
 
+#include "heightbalance/TriangleNetwork.hpp"
 #include "tests/heightbalance/StationSets.hpp"
 
 namespace kelvarin {
@@ -92,8 +91,8 @@ TEST(GetCircumCircle, RightTriangleAndDegenerateTriples) {
 }
 
 TEST(BuildTriangleNetwork, ThreeStationsGiveOneCounterClockwiseTriangle) {
-    for (const auto& order : {std::vector<cPoint>{{0, 0, 1}, {4, 0, 2}, {0, 3, 3}},
-                              std::vector<cPoint>{{0, 3, 3}, {4, 0, 2}, {0, 0, 1}}}) {
+    for (const auto& order :
+         {std::vector<cPoint>{{0, 0, 1}, {4, 0, 2}, {0, 3, 3}}, std::vector<cPoint>{{0, 3, 3}, {4, 0, 2}, {0, 0, 1}}}) {
         const PointArray s = Stations(order);
         Array2<PointRef> tri;
         ASSERT_EQ(BuildTriangleNetwork(s, tri), 1);
@@ -106,9 +105,9 @@ TEST(BuildTriangleNetwork, ThreeStationsGiveOneCounterClockwiseTriangle) {
 }
 
 TEST(BuildTriangleNetwork, FewOrCollinearStationsGiveNoTriangle) {
-    for (const auto& pts : {std::vector<cPoint>{}, std::vector<cPoint>{{1, 1}}, std::vector<cPoint>{{1, 1}, {2, 2}},
-                            std::vector<cPoint>{{0, 0}, {1, 2}, {2, 4}, {3, 6}},
-                            std::vector<cPoint>{{5, 5}, {5, 5, 3}, {5, 5, 9}}}) {
+    for (const auto& pts :
+         {std::vector<cPoint>{}, std::vector<cPoint>{{1, 1}}, std::vector<cPoint>{{1, 1}, {2, 2}},
+          std::vector<cPoint>{{0, 0}, {1, 2}, {2, 4}, {3, 6}}, std::vector<cPoint>{{5, 5}, {5, 5, 3}, {5, 5, 9}}}) {
         Array2<PointRef> tri;
         EXPECT_EQ(BuildTriangleNetwork(Stations(pts), tri), 0);
         EXPECT_EQ(tri.LBound(1), 0);

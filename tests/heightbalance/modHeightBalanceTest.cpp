@@ -2,8 +2,6 @@
 // by hand, agreement with Thiessen where the two methods coincide, and the tiling of the
 // frame on random station sets with random centre points.
 
-#include "heightbalance/modHeightBalance.hpp"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,6 +10,7 @@
 
 #include "heightbalance/StationFan.hpp"
 #include "heightbalance/TriangleNetwork.hpp"
+#include "heightbalance/modHeightBalance.hpp"
 #include "tests/heightbalance/StationSets.hpp"
 #include "thiessen/modThiessen.hpp"
 
@@ -163,7 +162,7 @@ TEST(BuildCenterPointNetwork, MidpointsGiveIncentresOfMedialTriangles) {
             EXPECT_NEAR(hbTri(v, t)->Y, (A.Y + B.Y) / 2, 1e-9);
         }
         // the incentre of the medial triangle: equally far from its three sides
-        const cPoint &I = *hbTri(0, t);
+        const cPoint& I = *hbTri(0, t);
         double d[3];
         for (int e = 0; e < 3; ++e) {
             const cPoint &P = *hbTri(e + 1, t), &Q = *hbTri((e + 1) % 3 + 1, t);
@@ -233,12 +232,14 @@ TEST(BuildHeightBalancePolygons, ThreeStationsAreAllOpenAndReachTheFrame) {
     const PointArray s = Stations({{0, 0}, {10, 0}, {3, 7}});
     const PointArray frame = FrameOf(s);
     Geos geos;
-    const PolygonArray hb = HeightBalance(s, frame, CenterPointsAt(s, [](long a, long b) { return 0.2 + 0.1 * (a + b); }));
+    const PolygonArray hb =
+        HeightBalance(s, frame, CenterPointsAt(s, [](long a, long b) { return 0.2 + 0.1 * (a + b); }));
     ExpectTiles(hb, s, frame, geos);
     for (long i = 1; i <= 3; ++i) {
         bool touches = false;
         for (const PointRef& P : *hb(i)) {
-            touches = touches || P->X == frame(1)->X || P->X == frame(3)->X || P->Y == frame(1)->Y || P->Y == frame(3)->Y;
+            touches =
+                touches || P->X == frame(1)->X || P->X == frame(3)->X || P->Y == frame(1)->Y || P->Y == frame(3)->Y;
         }
         EXPECT_TRUE(touches) << "station " << i;
     }
@@ -253,7 +254,8 @@ TEST(BuildHeightBalancePolygons, InnerStationAlternatesCentrePointsAndInnerVerti
     for (long v = 1; v <= 8; v += 2) {
         // odd vertices: the centre points of the station's edges
         bool isCentre = false;
-        for (const PointRef& C : centres) isCentre = isCentre || (C->X == hb(5)->Item(v)->X && C->Y == hb(5)->Item(v)->Y);
+        for (const PointRef& C : centres)
+            isCentre = isCentre || (C->X == hb(5)->Item(v)->X && C->Y == hb(5)->Item(v)->Y);
         EXPECT_TRUE(isCentre) << "vertex " << v;
         bool isInner = false;
         for (long t = 1; t <= 4; ++t) {

@@ -1,8 +1,6 @@
 // Thiessen rings: the two-station split worked by hand, and every ring against GEOS's
 // Voronoi cell on random and tied station sets, including the degenerate sets.
 
-#include "thiessen/modThiessen.hpp"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,6 +8,7 @@
 
 #include "heightbalance/TriangleNetwork.hpp"
 #include "tests/heightbalance/StationSets.hpp"
+#include "thiessen/modThiessen.hpp"
 
 namespace kelvarin {
 namespace {
