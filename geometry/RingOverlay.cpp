@@ -12,9 +12,34 @@
 namespace kelvarin {
 namespace {
 
+// a place in coordinates relative to a local origin (X, Y), with its height and the map
+// coordinates it is written back with (mapX, mapY)
 struct Place {
     double X, Y, z;
+    double mapX, mapY;
 };
+
+// the middle of the two rings' joint box: measured from there, the coordinates of rings far
+// from the map origin keep their full precision in every product
+struct Origin {
+    double X = 0.0, Y = 0.0;
+};
+
+Origin LocalOrigin(const PointArray& A, const PointArray& B) {
+    double minX = HUGE_VAL, maxX = -HUGE_VAL, minY = HUGE_VAL, maxY = -HUGE_VAL;
+    for (const PointArray* ring : {&A, &B}) {
+        for (const auto& p : *ring) {
+            minX = std::min(minX, p->X);
+            maxX = std::max(maxX, p->X);
+            minY = std::min(minY, p->Y);
+            maxY = std::max(maxY, p->Y);
+        }
+    }
+    if (minX > maxX) return Origin{};
+    return Origin{minX + (maxX - minX) / 2.0, minY + (maxY - minY) / 2.0};
+}
+
+Place PlaceOf(const cPoint& p, const Origin& origin) { return Place{p.X - origin.X, p.Y - origin.Y, p.z, p.X, p.Y}; }
 
 // twice the signed area of the triangle o, a, b (positive when counter-clockwise)
 double Orient(const Place& o, const Place& a, const Place& b) {
@@ -42,10 +67,10 @@ double SignedArea2(const std::vector<Place>& ring) {
 }
 
 // the ring's vertices with repeated neighbours (within tolerance) dropped
-std::vector<Place> Places(const PointArray& pts, double tolerance) {
+std::vector<Place> Places(const PointArray& pts, double tolerance, const Origin& origin) {
     std::vector<Place> ring;
     for (const auto& p : pts) {
-        const Place place{p->X, p->Y, p->z};
+        const Place place = PlaceOf(*p, origin);
         if (!ring.empty() && std::hypot(place.X - ring.back().X, place.Y - ring.back().Y) <= tolerance) continue;
         ring.push_back(place);
     }
@@ -72,8 +97,8 @@ bool Inside(const Place& p, const std::vector<Place>& ring) {
 // The places where the two boundaries meet become shared nodes; each edge is cut at them.
 class Overlay {
   public:
-    Overlay(std::vector<Place> a, std::vector<Place> b, double tolerance)
-        : rings_{std::move(a), std::move(b)}, tolerance_(tolerance) {}
+    Overlay(std::vector<Place> a, std::vector<Place> b, double tolerance, const Origin& origin)
+        : rings_{std::move(a), std::move(b)}, tolerance_(tolerance), origin_(origin) {}
 
     // the rings of A ∩ B, counter-clockwise, as lists of nodes
     std::vector<std::vector<Place>> Intersection() {
@@ -147,7 +172,8 @@ class Overlay {
                     continue;
                 const double tA = d1 / (d1 - d2);
                 const double tB = d3 / (d3 - d4);
-                const int node = NodeAt(Place{p1.X + tA * (p2.X - p1.X), p1.Y + tA * (p2.Y - p1.Y), 0.0});
+                const double x = p1.X + tA * (p2.X - p1.X), y = p1.Y + tA * (p2.Y - p1.Y);
+                const int node = NodeAt(Place{x, y, 0.0, x + origin_.X, y + origin_.Y});
                 cuts_[0][i].push_back(Cut{tA, node});
                 cuts_[1][j].push_back(Cut{tB, node});
             }
@@ -191,7 +217,7 @@ class Overlay {
     Place Middle(const Edge& e) const {
         const Place& p = nodes_[static_cast<std::size_t>(e.from)];
         const Place& q = nodes_[static_cast<std::size_t>(e.to)];
-        return Place{(p.X + q.X) / 2.0, (p.Y + q.Y) / 2.0, 0.0};
+        return Place{(p.X + q.X) / 2.0, (p.Y + q.Y) / 2.0, 0.0, 0.0, 0.0};
     }
 
     // direction angle of an edge
@@ -245,6 +271,7 @@ class Overlay {
 
     std::vector<Place> rings_[2];
     double tolerance_;
+    Origin origin_;
     std::vector<Place> nodes_;
     std::vector<int> vertexNode_[2];
     std::vector<std::vector<Cut>> cuts_[2];
@@ -254,21 +281,23 @@ class Overlay {
 
 }  // namespace
 
-// a tiny part of the largest coordinate magnitude or extent of either ring
+// a tiny part of the rings' extent, and never below the rounding of their coordinates
 double MeetingTolerance(const PointArray& A, const PointArray& B) {
-    double scale = 0.0;
+    double extent = 0.0, magnitude = 0.0;
     for (const PointArray* ring : {&A, &B}) {
         if (ring->Empty()) continue;
         cPoint maxPt, minPt;
         BoundingBox(*ring, maxPt, minPt);
-        scale = std::max({scale, std::fabs(maxPt.X), std::fabs(maxPt.Y), std::fabs(minPt.X), std::fabs(minPt.Y),
-                          maxPt.X - minPt.X, maxPt.Y - minPt.Y});
+        extent = std::max({extent, maxPt.X - minPt.X, maxPt.Y - minPt.Y});
+        magnitude =
+            std::max({magnitude, std::fabs(maxPt.X), std::fabs(maxPt.Y), std::fabs(minPt.X), std::fabs(minPt.Y)});
     }
-    return kMeetingTolerance * scale;
+    return std::max(kMeetingTolerance * extent, kCoordinateRounding * magnitude);
 }
 
 // true when a vertex of either ring lies on the other ring's boundary (within tolerance)
 bool RingsTouch(const PointArray& A, const PointArray& B, double tolerance) {
+    const Origin origin = LocalOrigin(A, B);
     for (int r = 0; r < 2; ++r) {
         const PointArray& self = r == 0 ? A : B;
         const PointArray& other = r == 0 ? B : A;
@@ -281,7 +310,7 @@ bool RingsTouch(const PointArray& A, const PointArray& B, double tolerance) {
             for (const auto& v : self) {
                 if (v->X < minX || v->X > maxX || v->Y < minY || v->Y > maxY) continue;
                 double t = 0.0;
-                if (SegmentDistance(Place{v->X, v->Y, 0}, Place{p.X, p.Y, 0}, Place{q.X, q.Y, 0}, t) <= tolerance)
+                if (SegmentDistance(PlaceOf(*v, origin), PlaceOf(p, origin), PlaceOf(q, origin), t) <= tolerance)
                     return true;
             }
         }
@@ -292,21 +321,22 @@ bool RingsTouch(const PointArray& A, const PointArray& B, double tolerance) {
 // A ∩ B as pieces 1..count (new open rings running like A); pieces untouched when count is 0
 long OverlayClip(PolygonArray& pieces, const PointArray& A, const PointArray& B) {
     const double tolerance = MeetingTolerance(A, B);
-    auto a = Places(A, tolerance);
-    auto b = Places(B, tolerance);
+    const Origin origin = LocalOrigin(A, B);
+    auto a = Places(A, tolerance, origin);
+    auto b = Places(B, tolerance, origin);
     if (a.size() < 3 || b.size() < 3) return 0;
     const bool clockwise = SignedArea2(a) < 0.0;
     if (clockwise) std::reverse(a.begin(), a.end());
     if (SignedArea2(b) < 0.0) std::reverse(b.begin(), b.end());
 
-    Overlay overlay(std::move(a), std::move(b), tolerance);
+    Overlay overlay(std::move(a), std::move(b), tolerance, origin);
     auto rings = overlay.Intersection();
     if (rings.empty()) return 0;
     pieces.ReDim(1, 0);
     for (auto& ring : rings) {
         if (clockwise) std::reverse(ring.begin(), ring.end());
         auto piece = std::make_shared<cPolygon>();
-        for (const auto& p : ring) piece->Add(p.X, p.Y, p.z);
+        for (const auto& p : ring) piece->Add(p.mapX, p.mapY, p.z);
         pieces.Append(piece);
     }
     return pieces.Count();

@@ -8,8 +8,8 @@
 
 namespace kelvarin {
 
-// the distance below which two places of the rings A and B count as one: a tiny part
-// (kMeetingTolerance) of the largest coordinate magnitude or extent of either ring
+// the distance below which two places of the rings A and B count as one: a tiny part of
+// their extent, and never below the rounding of their coordinates
 double MeetingTolerance(const PointArray& A, const PointArray& B);
 
 // true when a vertex of either ring lies on the other ring's boundary (within tolerance)

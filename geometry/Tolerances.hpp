@@ -25,11 +25,16 @@ constexpr double kWindingFullTurnHigh = 6.29318530717958;
 // below 1e-9 radians, while a point visibly off the edge turns the view by far more.
 constexpr double kOnEdgeAngle = 1e-9;
 
-// Two places of two rings closer than this part of the rings' largest coordinate magnitude
-// are one place when the rings are cut where they meet. A point computed on an edge (a cell
-// vertex on the frame, a crossing) lies off it by a few units of the last bit, about 1e-16
-// of the coordinates; 1e-12 leaves a wide margin above that, while moving a vertex by so
-// little changes the area of a map-sized piece by far less than one part in 10^9.
+// Two places of two rings closer than this part of the rings' extent are one place when
+// the rings are cut where they meet (vertex on an edge, shared vertex, overlapping edges).
+// Measured from a local origin, arithmetic errors are about 1e-16 of the extent, so 1e-12
+// leaves a wide margin, and moving a vertex by so little changes a ring's area by far less
+// than one part in 10^9.
 constexpr double kMeetingTolerance = 1e-12;
+
+// ...but never below a few units of the last bit of the coordinates themselves: a point
+// computed on an edge far from the map origin (a cell vertex on the frame) is off the edge
+// by that much.
+constexpr double kCoordinateRounding = 4.0 * 2.220446049250313e-16;
 
 }  // namespace kelvarin

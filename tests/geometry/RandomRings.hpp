@@ -93,6 +93,19 @@ class RandomRings {
         return scaled;
     }
 
+    // the ring turned about (cx, cy) by a tiny angle and grown by a tiny factor: edges that
+    // cross their twins at tiny angles, no vertex shared
+    static std::vector<cPoint> Turned(const std::vector<cPoint>& ring, double cx, double cy, double angle,
+                                      double factor) {
+        std::vector<cPoint> turned;
+        const double c = std::cos(angle) * factor, s = std::sin(angle) * factor;
+        for (const auto& p : ring) {
+            const double dx = p.X - cx, dy = p.Y - cy;
+            turned.push_back(cPoint{cx + c * dx - s * dy, cy + s * dx + c * dy, 0.0});
+        }
+        return turned;
+    }
+
   private:
     // vertices at sorted random angles; radii between (1 - depth) r and r
     std::vector<cPoint> Polar(long n, double cx, double cy, double r, double depth) {
