@@ -101,11 +101,17 @@ long FindCrossings(const PointArray& A, const PointArray& B, PointArray& X, Arra
     const double margin = 2.0 * kRelativeTolerance * scale;
     const std::vector<EdgeBox> boxesB = EdgeBoxes(B, margin);
     const EdgeBox allB = Enclosing(boxesB);
+    const EdgeBox allA = Enclosing(EdgeBoxes(A, 0.0));
+    // B's edges that can meet A at all, in B's order
+    std::vector<long> nearB;
+    for (long j = B.LBound(); j <= B.UBound(); ++j) {
+        if (boxesB[static_cast<std::size_t>(j - B.LBound())].Meets(allA)) nearB.push_back(j);
+    }
     for (long i = A.LBound(); i <= A.UBound(); ++i) {
         const long si = Successor(A, i);
         const EdgeBox boxA = EdgeBox::Of(*A(i), *A(si), 0.0);
         if (!boxA.Meets(allB)) continue;
-        for (long j = B.LBound(); j <= B.UBound(); ++j) {
+        for (const long j : nearB) {
             if (!boxA.Meets(boxesB[static_cast<std::size_t>(j - B.LBound())])) continue;
             const long sj = Successor(B, j);
             PointRef pt;

@@ -301,13 +301,24 @@ bool RingsTouch(const PointArray& A, const PointArray& B, double tolerance) {
     for (int r = 0; r < 2; ++r) {
         const PointArray& self = r == 0 ? A : B;
         const PointArray& other = r == 0 ? B : A;
+        if (self.Empty() || other.Empty()) continue;
+        // only vertices within the other ring's box can touch it
+        cPoint maxOther, minOther;
+        BoundingBox(other, maxOther, minOther);
+        std::vector<const cPoint*> near;
+        for (const auto& v : self) {
+            if (v->X >= minOther.X - tolerance && v->X <= maxOther.X + tolerance && v->Y >= minOther.Y - tolerance &&
+                v->Y <= maxOther.Y + tolerance)
+                near.push_back(v.get());
+        }
+        if (near.empty()) continue;
         const long lo = other.LBound(), n = other.Count();
         for (long j = lo; j <= other.UBound(); ++j) {
             const cPoint& p = *other(j);
             const cPoint& q = *other(lo + ((j - lo + 1) % n));
             const double minX = std::min(p.X, q.X) - tolerance, maxX = std::max(p.X, q.X) + tolerance;
             const double minY = std::min(p.Y, q.Y) - tolerance, maxY = std::max(p.Y, q.Y) + tolerance;
-            for (const auto& v : self) {
+            for (const cPoint* v : near) {
                 if (v->X < minX || v->X > maxX || v->Y < minY || v->Y > maxY) continue;
                 double t = 0.0;
                 if (SegmentDistance(PlaceOf(*v, origin), PlaceOf(p, origin), PlaceOf(q, origin), t) <= tolerance)
