@@ -9,6 +9,7 @@
 // the nearest meeting on both of its lines, and rebuilds the polygons of the stations whose
 // boundary changed; untouched stations keep the polygon built before.
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -66,6 +67,22 @@ bool RayMeeting(const Ray& a, const Ray& b, double& s, double& u) {
 // the first point where the ray leaves the rectangle F, and the edge it leaves by
 long RayExit(const Ray& ray, const PointArray& F, cPoint& exitPoint) {
     return RayFrameExit(ray.origin, ray.dx, ray.dy, F, exitPoint);
+}
+
+// distance from P to the nearest edge of the closed polyline through the hull stations
+double HullDistance(const cPoint& P, const std::vector<cPoint>& hull) {
+    double best = -1;
+    for (std::size_t k = 0; k < hull.size(); ++k) {
+        const cPoint& A = hull[k];
+        const cPoint& B = hull[(k + 1) % hull.size()];
+        const double ex = B.X - A.X, ey = B.Y - A.Y;
+        const double length2 = ex * ex + ey * ey;
+        double t = length2 > 0 ? ((P.X - A.X) * ex + (P.Y - A.Y) * ey) / length2 : 0;
+        t = std::clamp(t, 0.0, 1.0);
+        const double d = std::hypot(P.X - (A.X + t * ex), P.Y - (A.Y + t * ey));
+        if (best < 0 || d < best) best = d;
+    }
+    return best;
 }
 
 // strictly inside the axis-parallel rectangle F
@@ -168,6 +185,8 @@ void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, c
     }
     std::vector<HullRegion> region;
     for (std::size_t q : order) region.push_back(std::move(hull[q]));
+    std::vector<cPoint> hullPoints;
+    for (const HullRegion& r : region) hullPoints.push_back(*stations(r.station));
 
     // ray[q]: the boundary between region q and the next open region
     std::vector<Ray> ray(h);
@@ -212,7 +231,9 @@ void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, c
             // the ray before p is also the ray after prev: its meeting there is at sAfter[prev]
             if (meets[prev] && sAfter[prev] < sBefore[p]) continue;
             if (meets[next] && sBefore[next] < sAfter[p]) continue;
-            const double distance = std::max(sBefore[p], sAfter[p]);
+            const Ray& a = ray[openList[(p + m - 1) % m]];
+            const double distance =
+                HullDistance(cPoint{a.origin.X + sBefore[p] * a.dx, a.origin.Y + sBefore[p] * a.dy, 0.0}, hullPoints);
             if (best == m || distance < bestDistance) {
                 best = p;
                 bestDistance = distance;
