@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <random>
 #include <stdexcept>
+#include <string>
 
 #include "heightbalance/StationFan.hpp"
 #include "heightbalance/TriangleNetwork.hpp"
@@ -437,6 +439,29 @@ TEST(RepairCrossedPolygons, GridSubsetsTileTheFrame) {
         }
     }
     EXPECT_EQ(failures, 0);
+}
+
+// A set whose boundary lines meet in a cascade (centre points 1% from their stations):
+// meetings taken in the wrong order let a merged line cross a boundary built before.
+TEST(RepairCrossedPolygons, CascadeOfMeetingsStaysPlanar) {
+    std::ifstream in(std::string(KELVARIN_TEST_DATA) + "/heightbalance_meeting_order.txt");
+    ASSERT_TRUE(in) << "missing test data";
+    std::string header;
+    std::getline(in, header);
+    auto read = [&in](long count) {
+        std::vector<cPoint> pts(static_cast<std::size_t>(count));
+        for (cPoint& P : pts) in >> P.X >> P.Y;
+        return Stations(pts);
+    };
+    const PointArray s = read(31);
+    const PointArray centres = read(31 * 30 / 2);
+    const PointArray frame = read(4);
+    ASSERT_TRUE(in);
+    Array2<PointRef> tri, hbTri;
+    const PolygonArray repaired = HeightBalance(s, frame, centres, &tri, &hbTri);
+    Geos geos;
+    EXPECT_FALSE(Tiles(Measure(Unrepaired(s, tri, hbTri, frame), s, frame, geos)));
+    ExpectTiles(repaired, s, frame, geos);
 }
 
 // Random stations, centre points at random fractions 0.1..0.9 of each pair: after the
