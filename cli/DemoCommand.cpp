@@ -1,13 +1,14 @@
 // kelvarin-cli demo: the demonstration cycle itself, run unpaced for a given number
 // of cycles, leaving frames, a poster of the finished constructions and a weights table.
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <functional>
 #include <iomanip>
 #include <iostream>
 #include <memory>
-#include <regex>
 #include <sstream>
 
 #include "cli/Commands.hpp"
@@ -22,7 +23,6 @@ namespace kelvarin {
 namespace {
 
 constexpr long kMaxCycles = 1000;  // a poster of more tiles would be unreadable anyway
-const std::regex kFrameName(R"(frame-\d{6}\.png)");
 
 // The scripted window system, told when the cycle holds a finished construction: the
 // cycle waits for its hold time right after the lesson's result is on the surface (and
@@ -64,10 +64,16 @@ std::string Fixed(double value, int decimals) {
     return text;
 }
 
+// whether a file name is one this command gives a frame: frame-NNNNNN.png
+bool IsFrameName(const std::string& name) {
+    if (name.size() != 16 || !name.starts_with("frame-") || !name.ends_with(".png")) return false;
+    return std::all_of(name.begin() + 6, name.begin() + 12, [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
 // removes the frames an earlier run left in the folder, so the folder shows this run only
 void RemoveOldFrames(const std::filesystem::path& dir) {
     for (const auto& item : std::filesystem::directory_iterator(dir))
-        if (item.is_regular_file() && std::regex_match(item.path().filename().string(), kFrameName))
+        if (item.is_regular_file() && IsFrameName(item.path().filename().string()))
             std::filesystem::remove(item.path());
 }
 
