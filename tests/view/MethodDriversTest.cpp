@@ -237,6 +237,30 @@ TEST_P(DriverCounts, GaugesAtOnePlaceShareTheirRingEqually) {
     }
 }
 
+TEST_P(DriverCounts, StationsOnOneLineOrAtOnePlaceDrawNoTrianglesAndStillShareTheBasin) {
+    const Method method = GetParam();
+    const std::vector<std::vector<cPoint>> cases = {
+        {{251000, 2651000, 10}, {255000, 2655000, 20}, {259000, 2659000, 30}, {253000, 2653000, 40}},
+        {{254000, 2654000, 10}, {254000, 2654000, 20}, {254000, 2654000, 30}},
+    };
+    for (const auto& gauges : cases) {
+        SCOPED_TRACE(gauges.size());
+        TestWindow w;
+        w.Place(SquareBasin(250000, 2650000, 10000), gauges);
+        w.MidpointCenterPoints();
+        std::vector<long> all(gauges.size());
+        std::iota(all.begin(), all.end(), 1L);
+        w.Select(all);
+        w.surface.Forget();
+        ASSERT_EQ(RunDriver(w, method), static_cast<long>(gauges.size()));
+        ExpectEveryRingShownOnce(w);
+        EXPECT_EQ(w.window.lyrLayer(2)->Polygon().Count(), 0);
+        EXPECT_EQ(w.window.lyrLayer(3)->Polygon().Count(), 0);
+        EXPECT_NEAR(WeightSum(w.window), 1.0, kWeightSumTolerance);
+        for (const auto& entry : w.window.Stations) EXPECT_GT(entry->GageStation->Weight.value(), 0.0);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Methods, DriverCounts, ::testing::Values(Method::Thiessen, Method::HeightBalance),
                          [](const ::testing::TestParamInfo<Method>& param) {
                              return param.param == Method::Thiessen ? std::string("Thiessen")
