@@ -13,6 +13,7 @@ namespace {
 constexpr double kTitlePerTile = 1.0 / 16.0;  // title strip height per tile height
 constexpr double kMinTitle = 14.0;            // pixels: still readable under a small tile
 constexpr double kGapPerTile = 1.0 / 80.0;    // space between tiles per tile width
+constexpr double kMaxTileWidth = 1280.0;      // pixels: larger frames are shrunk to this on the poster
 constexpr double kShrinkStep = 0.95;          // tile scale steps when the poster is too large
 constexpr ColorRef kTitleColor = RGB(235, 235, 235);
 constexpr ColorRef kSheetColor = RGB(40, 44, 52);  // lighter than the frames, so tiles stand apart
@@ -42,8 +43,8 @@ PosterSheet::PosterSheet(int frameWidth, int frameHeight, long tiles)
     if (frameWidth < 1 || frameHeight < 1) throw std::invalid_argument("a poster needs frames of at least 1x1");
     columns_ = ColumnsFor(tiles);
     rows_ = (tiles + columns_ - 1) / columns_;
-    // the layout at full scale, shrunk step by step until it fits the side limit
-    for (scale_ = 1.0;; scale_ *= kShrinkStep) {
+    // the layout with tiles at most kMaxTileWidth wide, shrunk step by step until it fits the side limit
+    for (scale_ = std::min(1.0, kMaxTileWidth / frameWidth);; scale_ *= kShrinkStep) {
         tileWidth_ = std::max(1, static_cast<int>(frameWidth * scale_));
         tileHeight_ = std::max(1, static_cast<int>(frameHeight * scale_));
         titleHeight_ = static_cast<int>(std::max(kMinTitle, tileHeight_ * kTitlePerTile) * 1.5);

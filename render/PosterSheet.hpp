@@ -12,8 +12,8 @@ namespace kelvarin {
 
 class PosterSheet {
   public:
-    // room for `tiles` frames of frameWidth x frameHeight, shrunk when the poster
-    // would grow beyond kMaxSide pixels on a side
+    // room for `tiles` frames of frameWidth x frameHeight, each shrunk to at most 1280
+    // pixels wide, and further when the poster would grow beyond kMaxSide pixels on a side
     PosterSheet(int frameWidth, int frameHeight, long tiles);
     ~PosterSheet();
     PosterSheet(const PosterSheet&) = delete;

@@ -28,7 +28,8 @@ TEST(PosterSheet, LaysOutUpToFourTilesInOneRowThenAGrid) {
     PosterSheet nine(320, 240, 9);
     EXPECT_EQ(nine.Columns(), 3);
     EXPECT_GT(nine.Height(), 3 * 240);
-    // a large poster shrinks its tiles to stay within the side limit
+    // wide frames are shrunk on the poster, and a large poster shrinks its tiles to stay within the side limit
+    EXPECT_DOUBLE_EQ(PosterSheet(2560, 1440, 1).TileScale(), 0.5);
     PosterSheet big(3840, 2160, 100);
     EXPECT_LT(big.TileScale(), 1.0);
     EXPECT_LE(big.Width(), PosterSheet::kMaxSide);
