@@ -28,4 +28,12 @@ constexpr double kSamePoint = 1e-9;
 // past its ends still count as on it.
 constexpr double kOnEdge = 1e-12;
 
+// The triangle search first rejects triples with a quick closed-form circumcircle. A triple
+// counts as rejected there only when a site is nearer to the quick centre than (1 - 1e-6)
+// times its radius, and only when every angle of the triangle has a sine of at least 1e-6:
+// then the quick centre is within about 1e-10 of the radius of the full computation's, far
+// inside that margin, so the quick look never rejects a triple the full test would keep.
+constexpr double kQuickInside = 1e-6;
+constexpr double kQuickSine = 1e-6;
+
 }  // namespace kelvarin::network_tolerance

@@ -3,6 +3,7 @@
 
 #include "heightbalance/TriangleNetwork.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -55,6 +56,39 @@ bool TrianglesOverlap(const Corners& t, const Corners& u) {
     return !SeparatedByEdgeOf(t, u) && !SeparatedByEdgeOf(u, t);
 }
 
+// A quick circle through three sites, good enough to see a site clearly inside it.
+struct QuickCircle {
+    bool usable = false;  // false for triangles too flat to trust the quick centre
+    double cx = 0, cy = 0, r2 = 0;
+};
+
+// the circumcircle of A, B, C from the closed formula, when every angle is wide enough
+QuickCircle QuickCircumCircle(const cPoint& A, const cPoint& B, const cPoint& C) {
+    QuickCircle q;
+    const double bx = B.X - A.X, by = B.Y - A.Y, cx = C.X - A.X, cy = C.Y - A.Y;
+    const double cross = bx * cy - by * cx;
+    const double b2 = bx * bx + by * by, c2 = cx * cx + cy * cy;
+    const double dx = C.X - B.X, dy = C.Y - B.Y;
+    const double d2 = dx * dx + dy * dy;
+    // the smallest sine of the three angles, squared: cross^2 / (product of its two sides)^2
+    const double widest = std::max({b2 * c2, b2 * d2, c2 * d2});
+    if (!(cross * cross >= network_tolerance::kQuickSine * network_tolerance::kQuickSine * widest)) return q;
+    const double ux = (cy * b2 - by * c2) / (2 * cross);
+    const double uy = (bx * c2 - cx * b2) / (2 * cross);
+    q.usable = true;
+    q.cx = A.X + ux;
+    q.cy = A.Y + uy;
+    q.r2 = ux * ux + uy * uy;
+    return q;
+}
+
+// a site clearly inside the quick circle, by squared distances
+bool ClearlyInside(const QuickCircle& q, const cPoint& P) {
+    const double dx = P.X - q.cx, dy = P.Y - q.cy;
+    const double shrink = 1 - network_tolerance::kQuickInside;
+    return dx * dx + dy * dy < q.r2 * shrink * shrink;
+}
+
 }  // namespace
 
 // circumcentre of three points and the mean distance of the points from it
@@ -101,9 +135,40 @@ long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangle
     const long n = static_cast<long>(P.size());
     std::vector<Corners> accepted;
     cPoint centre;
+    long lastInside = -1;  // the site that rejected the previous triple rejects many more
+    // the other sites of each site, nearest first: a small circle through a site holds the
+    // site's near neighbours if any, and a large one holds many sites
+    std::vector<std::vector<long>> nearest(static_cast<std::size_t>(n));
+    for (long i = 0; i < n; ++i) {
+        std::vector<long>& list = nearest[static_cast<std::size_t>(i)];
+        for (long m = 0; m < n; ++m) {
+            if (m != i) list.push_back(m);
+        }
+        std::sort(list.begin(), list.end(), [&](long a, long b) {
+            return std::hypot(P[a]->X - P[i]->X, P[a]->Y - P[i]->Y) < std::hypot(P[b]->X - P[i]->X, P[b]->Y - P[i]->Y);
+        });
+    }
     for (long i = 0; i < n - 2; ++i) {
         for (long j = i + 1; j < n - 1; ++j) {
             for (long k = j + 1; k < n; ++k) {
+                // A site clearly inside the quick circle rejects the triple before the full
+                // test; the full test alone decides every triple that is kept.
+                const QuickCircle quick = QuickCircumCircle(*P[i], *P[j], *P[k]);
+                if (quick.usable) {
+                    bool rejected = false;
+                    if (lastInside >= 0 && lastInside != i && lastInside != j && lastInside != k) {
+                        rejected = ClearlyInside(quick, *P[lastInside]);
+                    }
+                    for (std::size_t q = 0; q < nearest[static_cast<std::size_t>(i)].size() && !rejected; ++q) {
+                        const long m = nearest[static_cast<std::size_t>(i)][q];
+                        if (m == j || m == k) continue;
+                        if (ClearlyInside(quick, *P[m])) {
+                            rejected = true;
+                            lastInside = m;
+                        }
+                    }
+                    if (rejected) continue;
+                }
                 double r = GetCircumCircle(centre, *P[i], *P[j], *P[k]);
                 if (r <= 0) continue;
                 const double inside = r * (1 - network_tolerance::kInCircle);
