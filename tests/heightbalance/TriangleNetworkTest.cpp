@@ -170,6 +170,63 @@ TEST(BuildTriangleNetwork, CornersAreCopiesAndElevationsDoNotMatter) {
     }
 }
 
+// The table of the plain exhaustive search: every triple in lexicographic order, the
+// circumcircle from GetCircumCircle, rejected by any site inside it (beyond rounding), by a
+// flat triangle, or by an overlap (GEOS) with a triangle taken before.
+std::vector<std::array<long, 3>> ExhaustiveTriples(const PointArray& s, const Geos& geos) {
+    std::vector<std::array<long, 3>> kept;
+    std::vector<Geos::Geom> taken;
+    const long lo = s.LBound(), hi = s.UBound();
+    for (long i = lo; i <= hi - 2; ++i) {
+        for (long j = i + 1; j <= hi - 1; ++j) {
+            for (long k = j + 1; k <= hi; ++k) {
+                cPoint centre;
+                const double r = GetCircumCircle(centre, *s(i), *s(j), *s(k));
+                if (r <= 0) continue;
+                bool empty = true;
+                for (long m = lo; m <= hi && empty; ++m) {
+                    if (m == i || m == j || m == k) continue;
+                    empty = std::hypot(s(m)->X - centre.X, s(m)->Y - centre.Y) >= r * (1 - 1e-10);
+                }
+                if (!empty) continue;
+                const Geos::Geom t = geos.Polygon(std::vector<cPoint>{*s(i), *s(j), *s(k)});
+                const double area = geos.Area(t.get());
+                if (area <= 1e-12 * r * r) continue;
+                bool overlaps = false;
+                for (const Geos::Geom& u : taken) {
+                    overlaps = overlaps || geos.Area(geos.Intersection(t.get(), u.get()).get()) > 1e-9 * area;
+                }
+                if (overlaps) continue;
+                kept.push_back({i, j, k});
+                taken.push_back(geos.Polygon(std::vector<cPoint>{*s(i), *s(j), *s(k)}));
+            }
+        }
+    }
+    return kept;
+}
+
+TEST(BuildTriangleNetwork, SameTableAsThePlainExhaustiveSearch) {
+    std::mt19937 rng(404);
+    Geos geos;
+    for (int rep = 0; rep < 12; ++rep) {
+        const long n = 4 + 2 * rep;
+        const PointArray s = rep % 3 == 2 ? GridStations(rng, n, rep % 2 ? 37.3 : 10.0) : RandomStations(rng, n);
+        SCOPED_TRACE("set " + std::to_string(rep));
+        Array2<PointRef> tri;
+        const long T = BuildTriangleNetwork(s, tri);
+        const std::vector<std::array<long, 3>> expected = ExhaustiveTriples(s, geos);
+        ASSERT_EQ(T, static_cast<long>(expected.size()));
+        for (long t = 1; t <= T; ++t) {
+            const std::array<long, 3>& e = expected[static_cast<std::size_t>(t - 1)];
+            // row 1 is the first station of the triple; rows 2, 3 the others, counter-clockwise
+            EXPECT_EQ(StationOf(*tri(1, t), s), e[0]);
+            const long second = StationOf(*tri(2, t), s), third = StationOf(*tri(3, t), s);
+            EXPECT_TRUE((second == e[1] && third == e[2]) || (second == e[2] && third == e[1]));
+            EXPECT_GT(SignedArea(tri, t), 0);
+        }
+    }
+}
+
 TEST(BuildTriangleNetwork, RandomSetsAreDelaunayTriangulations) {
     std::mt19937 rng(20261208);
     Geos geos;
