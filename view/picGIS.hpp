@@ -131,13 +131,14 @@ class picGIS final : public WindowEventSink {
 
     // ---- state ----
 
-    std::int64_t HasParent = 0;         // preview parent window, 0 in a full-screen run
-    Array1<LayerRef> lyrLayer;          // 1..7
-    Array1<StationRef> Stations;        // 1..n in file order
-    Array1<PointRef> CenterPoints;      // 1..n(n-1)/2, map-local
-    PointRef ReferancePoint;            // subtracted from every scene coordinate
-    std::array<cPoint, 2> MapExtent{};  // 0 top-left (min X, max Y), 1 bottom-right (max X, min Y)
-    double StationMarkSize = 0.0;       // mark diameter in map units
+    std::int64_t HasParent = 0;     // preview parent window, 0 in a full-screen run
+    Array1<LayerRef> lyrLayer;      // 1..7
+    Array1<StationRef> Stations;    // 1..n in file order
+    Array1<PointRef> CenterPoints;  // 1..n(n-1)/2, map-local
+    PointRef ReferancePoint;        // subtracted from every scene coordinate
+    // 0 top-left (min X, max Y), 1 bottom-right (max X, min Y); a unit square until a scene is placed
+    std::array<cPoint, 2> MapExtent{cPoint{0.0, 1.0, 0.0}, cPoint{1.0, 0.0, 0.0}};
+    double StationMarkSize = 0.0;  // mark diameter in map units
     int ExitCount = 0;
     std::string GISFile;
     std::string CreditText;
