@@ -40,6 +40,7 @@ long StationNumber(const cPoint& P, const PointArray& allStations) {
     return 0;
 }
 
+// a point as "(X, Y, z)" for error messages
 std::string Describe(const cPoint& P) {
     return "(" + std::to_string(P.X) + ", " + std::to_string(P.Y) + ", " + std::to_string(P.z) + ")";
 }

@@ -41,6 +41,7 @@ PointArray CenterPointsAt(const PointArray& all, Fraction f) {
     return centre;
 }
 
+// centre points at the pairs' midpoints
 PointArray Midpoints(const PointArray& all) {
     return CenterPointsAt(all, [](long, long) { return 0.5; });
 }
@@ -99,11 +100,13 @@ testing::Tiling Measure(const PolygonArray& polygons, const PointArray& s, const
     return m;
 }
 
+// the polygons tile the frame within 1e-9 of its area, none crossing itself
 bool Tiles(const testing::Tiling& m) {
     return m.selfCrossed == 0 && m.invalid == 0 && m.Overlap() <= 1e-9 && std::fabs(m.Gap()) <= 1e-9 &&
            m.outside <= 1e-9 * m.frameArea;
 }
 
+// the same, failing on each property that does not hold
 void ExpectTiles(const PolygonArray& polygons, const PointArray& s, const PointArray& frame, const Geos& geos) {
     const testing::Tiling m = Measure(polygons, s, frame, geos);
     EXPECT_EQ(m.selfCrossed, 0);

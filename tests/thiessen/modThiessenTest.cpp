@@ -22,6 +22,7 @@ using testing::Stations;
 // the frame of the worked example: corners (20,10), (-10,10), (-10,-10), (20,-10)
 PointArray ExampleFrame() { return Stations({{20, 10}, {-10, 10}, {-10, -10}, {20, -10}}); }
 
+// the ring has exactly these vertices, in this order
 void ExpectRing(const cPolygon& ring, const std::vector<cPoint>& expected) {
     ASSERT_EQ(ring.Count(), static_cast<long>(expected.size()));
     for (long i = 1; i <= ring.Count(); ++i) {
