@@ -273,6 +273,14 @@ double CairoSurface::DeviceY(double y) const { return (y - scale_.Top) / scale_.
 
 // draws one call where the persistent-drawing setting sends it
 void CairoSurface::Draw(const CairoDrawOp& op) {
+    // cairo would silently stop drawing after a non-finite coordinate; say where it came from
+    if (!std::isfinite(op.x1) || !std::isfinite(op.y1) || !std::isfinite(op.x2) || !std::isfinite(op.y2)) {
+        static constexpr const char* kNames[] = {"line", "circle", "dot", "text"};
+        throw std::invalid_argument(std::string("cannot draw a ") + kNames[static_cast<int>(op.kind)] +
+                                    " at a non-finite position or size (" + std::to_string(op.x1) + ", " +
+                                    std::to_string(op.y1) + ", " + std::to_string(op.x2) + ", " +
+                                    std::to_string(op.y2) + " in pixels)");
+    }
     const double halo = textSize_ * kHaloPerText;
     if (autoRedraw_) {
         DrawOp(impl_->persistentCr, impl_->persistentText, op, halo);
@@ -427,6 +435,9 @@ void CairoSurface::ComposeIfStale() const {
 }
 
 void CairoSurface::Refresh() {
+    // a context in an error state draws nothing more: say so rather than show a stale picture
+    Check(cairo_status(impl_->persistentCr), "the persistent image stopped drawing");
+    Check(cairo_status(impl_->frameCr), "the frame stopped drawing");
     frameStale_ = true;  // a repaint shows the persistent image: unkept drawing is gone
     ++frames_;
     if (impl_->target) {

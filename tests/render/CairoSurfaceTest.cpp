@@ -103,6 +103,21 @@ TEST(CairoSurface, MapsNorthUpThroughTheScale) {
     EXPECT_THROW(s.SetScale({0.0, 0.0, 1.0, std::nan("")}), std::invalid_argument);
 }
 
+TEST(CairoSurface, RefusesNonFiniteDrawingAndKeepsDrawingAfterwards) {
+    CairoSurface s(1080, 1080);
+    SquareMap(s);
+    s.SetAutoRedraw(true);
+    const double nan = std::nan("");
+    EXPECT_THROW(s.Line(0, 0, nan, 10, kWhite), std::invalid_argument);
+    EXPECT_THROW(s.Circle(5, 5, INFINITY, kWhite), std::invalid_argument);
+    EXPECT_THROW(s.Dot(nan, 5, kWhite), std::invalid_argument);
+    s.MoveTo(nan, 0);
+    EXPECT_THROW(s.Print("x"), std::invalid_argument);
+    s.Line(0, 500, 1000, 500, kWhite);
+    s.Refresh();
+    EXPECT_TRUE(Shows(s, 500, 500, kWhite));
+}
+
 TEST(CairoSurface, RejectsSizesAndPixelsOutside) {
     EXPECT_THROW(CairoSurface(0, 10), std::invalid_argument);
     EXPECT_THROW(CairoSurface(10, -1), std::invalid_argument);
