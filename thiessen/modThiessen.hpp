@@ -9,7 +9,8 @@
 namespace kelvarin {
 
 // two stations: the frame split by their perpendicular bisector; polygons(i) (bounds of
-// stations) gets station i's half; empty rings when the two stations coincide
+// stations) gets station i's half. Two stations at one place are one site: each gets a copy
+// of the whole frame (the caller shares the area between them).
 void ThiessenTwoStations(PolygonArray& polygons, const PointArray& stations, const PointArray& frame);
 
 // polygons(i) (bounds of stations, dimensioned by the caller) receives the Thiessen ring of
