@@ -62,6 +62,16 @@ bool HasLeaningEdge(const PointArray& pts) {
     return false;
 }
 
+// a vertex at the same place (X and Y) as the next one
+bool HasRepeatedVertex(const PointArray& pts) {
+    for (long i = pts.LBound(); i <= pts.UBound(); ++i) {
+        const cPoint& p = *pts(i);
+        const cPoint& q = *pts(Successor(pts, i));
+        if (p.X == q.X && p.Y == q.Y) return true;
+    }
+    return false;
+}
+
 // two crossings that IsSamePoint takes for one
 bool HasCrossingsTooClose(const PointArray& X) {
     for (long i = X.LBound(); i <= X.UBound(); ++i) {
@@ -222,7 +232,10 @@ long ClipPolygons(PolygonArray& pieces, const PointArray& A, const PointArray& B
     // An edge that leans from vertical (horizontal) by less than one part in 10^9 snaps its
     // crossings onto the X (Y) of its first end; running towards smaller X (Y), its box then
     // leaves them out, and the crossing is lost. Such rings are cut and joined the same way.
-    if (RingsTouch(A, B, MeetingTolerance(A, B)) || HasLeaningEdge(A) || HasLeaningEdge(B))
+    // A ring that repeats a vertex would pass the repeat on to its pieces; the cut-and-join
+    // clip drops it.
+    if (RingsTouch(A, B, MeetingTolerance(A, B)) || HasLeaningEdge(A) || HasLeaningEdge(B) || HasRepeatedVertex(A) ||
+        HasRepeatedVertex(B))
         return OverlayClip(pieces, A, B);
 
     PointArray X;

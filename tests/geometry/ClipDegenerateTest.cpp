@@ -138,6 +138,12 @@ TEST_F(Degenerate, VertexPokingThroughAnEdgeByAHair) {
     }
 }
 
+// a ring that repeats a vertex (a zero-length edge) gives pieces without the repeat
+TEST_F(Degenerate, RingRepeatingAVertex) {
+    Expect({{0, 0}, {4, 0}, {4, 4}, {4, 4}, {0, 4}}, {{2, 2}, {6, 2}, {6, 6}, {2, 6}}, 1);
+    Expect({{0, 0}, {4, 0}, {4, 4}, {0, 4}, {0, 4}}, {{-1, 3}, {1, 3}, {1, 5}, {-1, 5}}, 1);
+}
+
 TEST_F(Degenerate, BasinCutByARectangleIntoSeveralPieces) {
     // a basin-like ring with three arms reaching up, cut by a band across the arms
     const XY basin{{0, 0}, {7, 0}, {7, 5}, {6, 5}, {6, 1}, {4, 1}, {4, 5}, {3, 5}, {3, 1}, {1, 1}, {1, 5}, {0, 5}};
