@@ -190,6 +190,20 @@ TEST(BuildCenterPointNetwork, MidpointsGiveIncentresOfMedialTriangles) {
     }
 }
 
+TEST(BuildCenterPointNetwork, CentrePointsWithoutIncentreGiveTheirMeanNotTheOrigin) {
+    // the centre points of pairs (1,2) and (2,3) both sit on station 2: no unique incentre
+    const PointArray s = Stations({{1000, 1000}, {1100, 1000}, {1000, 1100}});
+    const PointArray centres = Stations({{1100, 1000}, {1000, 1050}, {1100, 1000}});
+    Array2<PointRef> tri;
+    ASSERT_EQ(BuildTriangleNetwork(s, tri), 1);
+    Array2<PointRef> hbTri(0, 3, 1, 1);
+    BuildCenterPointNetwork(tri, s, centres, hbTri);
+    cPoint unused;
+    ASSERT_EQ(GetIncentre(unused, *hbTri(1, 1), *hbTri(2, 1), *hbTri(3, 1)), -1);
+    EXPECT_NEAR(hbTri(0, 1)->X, (1100.0 + 1000 + 1100) / 3, 1e-9);
+    EXPECT_NEAR(hbTri(0, 1)->Y, (1000.0 + 1050 + 1000) / 3, 1e-9);
+}
+
 TEST(HeightBalanceTwoStations, WorkedExampleWithTheMidpointIsTheThiessenSplit) {
     const PointArray s = Stations({{0, 0}, {10, 0}});
     const PointArray frame = Stations({{20, 10}, {-10, 10}, {-10, -10}, {20, -10}});
