@@ -36,4 +36,13 @@ constexpr double kOnEdge = 1e-12;
 constexpr double kQuickInside = 1e-6;
 constexpr double kQuickSine = 1e-6;
 
+// Pairs of sites that cannot be a triangle side are found from the range of circle centres
+// along their bisector (parameter t, in units of the pair's distance) that other sites
+// leave empty. A site within kEdgeSide (squared pair distance) of the pair's line is not
+// used, since it bounds t only loosely; the ranges must miss each other by more than
+// kEdgeMargin * (1 + t^2), a thousand times what the in-circle tolerance and rounding can
+// move them for the sites that are used.
+constexpr double kEdgeSide = 1e-3;
+constexpr double kEdgeMargin = 1e-6;
+
 }  // namespace kelvarin::network_tolerance

@@ -25,8 +25,8 @@ double PlaneDistance(const cPoint& P, const cPoint& Q) {
 double Orientation(const cPoint& A, const cPoint& B, const cPoint& P, bool& nearZero) {
     const double abx = B.X - A.X, aby = B.Y - A.Y, apx = P.X - A.X, apy = P.Y - A.Y;
     const double cross = abx * apy - aby * apx;
-    const double scale = std::hypot(abx, aby) * std::hypot(apx, apy);
-    nearZero = std::fabs(cross) <= network_tolerance::kOrientation * scale;
+    const double scale2 = (abx * abx + aby * aby) * (apx * apx + apy * apy);
+    nearZero = cross * cross <= network_tolerance::kOrientation * network_tolerance::kOrientation * scale2;
     return cross;
 }
 
@@ -89,6 +89,38 @@ bool ClearlyInside(const QuickCircle& q, const cPoint& P) {
     return dx * dx + dy * dy < q.r2 * shrink * shrink;
 }
 
+// False only when no circle through sites i and j can be empty: a site on the left of i->j
+// and one on its right bound the centres of empty circles from both sides, and the bounds
+// cross by a clear margin. Circles through i and j have centres mid + t * (left normal of
+// i->j); a left site m keeps t <= hi(m), a right one t >= lo(m). Sites almost on the line
+// through i and j bound t only loosely and are left out, so the answer errs towards true.
+bool MayBeDelaunayEdge(long i, long j, const std::vector<const cPoint*>& P, const std::vector<long>& order) {
+    const cPoint& A = *P[static_cast<std::size_t>(i)];
+    const cPoint& B = *P[static_cast<std::size_t>(j)];
+    const double mx = (A.X + B.X) / 2, my = (A.Y + B.Y) / 2;
+    const double nx = -(B.Y - A.Y), ny = B.X - A.X;  // left normal, as long as the edge
+    const double L2 = nx * nx + ny * ny;
+    bool haveHi = false, haveLo = false;
+    double hi = 0, lo = 0;
+    for (long m : order) {
+        if (m == j) continue;
+        const cPoint& M = *P[static_cast<std::size_t>(m)];
+        const double dx = M.X - mx, dy = M.Y - my;
+        const double a = dx * nx + dy * ny;
+        if (std::fabs(a) < network_tolerance::kEdgeSide * L2) continue;
+        const double t = (dx * dx + dy * dy - L2 / 4) / (2 * a);
+        if (a > 0) {
+            if (!haveHi || t < hi) hi = t;
+            haveHi = true;
+        } else {
+            if (!haveLo || t > lo) lo = t;
+            haveLo = true;
+        }
+        if (haveHi && haveLo && lo - hi > network_tolerance::kEdgeMargin * (1 + lo * lo + hi * hi)) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 // circumcentre of three points and the mean distance of the points from it
@@ -144,13 +176,31 @@ long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangle
         for (long m = 0; m < n; ++m) {
             if (m != i) list.push_back(m);
         }
-        std::sort(list.begin(), list.end(), [&](long a, long b) {
-            return std::hypot(P[a]->X - P[i]->X, P[a]->Y - P[i]->Y) < std::hypot(P[b]->X - P[i]->X, P[b]->Y - P[i]->Y);
-        });
+        std::vector<double> d2(static_cast<std::size_t>(n));
+        for (long m = 0; m < n; ++m) {
+            const double dx = P[m]->X - P[i]->X, dy = P[m]->Y - P[i]->Y;
+            d2[static_cast<std::size_t>(m)] = dx * dx + dy * dy;
+        }
+        std::sort(list.begin(), list.end(),
+                  [&](long a, long b) { return d2[static_cast<std::size_t>(a)] < d2[static_cast<std::size_t>(b)]; });
+    }
+    // pairs of sites that may be an edge of the triangulation; a triple with any other
+    // pair as a side has a site inside its circumcircle and is never accepted
+    std::vector<std::vector<char>> edge(static_cast<std::size_t>(n), std::vector<char>(static_cast<std::size_t>(n), 1));
+    for (long i = 0; i < n; ++i) {
+        for (long j = i + 1; j < n; ++j) {
+            const char may = MayBeDelaunayEdge(i, j, P, nearest[static_cast<std::size_t>(i)]) ? 1 : 0;
+            edge[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)] = may;
+            edge[static_cast<std::size_t>(j)][static_cast<std::size_t>(i)] = may;
+        }
     }
     for (long i = 0; i < n - 2; ++i) {
+        const std::vector<char>& fromI = edge[static_cast<std::size_t>(i)];
         for (long j = i + 1; j < n - 1; ++j) {
+            if (!fromI[static_cast<std::size_t>(j)]) continue;
+            const std::vector<char>& fromJ = edge[static_cast<std::size_t>(j)];
             for (long k = j + 1; k < n; ++k) {
+                if (!fromI[static_cast<std::size_t>(k)] || !fromJ[static_cast<std::size_t>(k)]) continue;
                 // A site clearly inside the quick circle rejects the triple before the full
                 // test; the full test alone decides every triple that is kept.
                 const QuickCircle quick = QuickCircumCircle(*P[i], *P[j], *P[k]);
