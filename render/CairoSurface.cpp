@@ -6,7 +6,6 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <cmath>
 #include <numbers>
@@ -55,6 +54,7 @@ cairo_t* NewContext(cairo_surface_t* s, double pen) {
     return cr;
 }
 
+// throws with what went wrong when cairo reports a failure
 void Check(cairo_status_t status, const std::string& what) {
     if (status != CAIRO_STATUS_SUCCESS) throw std::runtime_error(what + ": " + cairo_status_to_string(status));
 }
