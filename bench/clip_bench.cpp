@@ -6,7 +6,8 @@
 //   build/bench/bin/clip_bench
 //
 // Each iteration clips the basin by every one of a fixed set of cells (some inside the
-// basin, most across its boundary, a few outside). GEOS gets its geometries built
+// basin, most across its boundary, a few outside). The "Touching" pair uses cells that
+// share a run of the basin's vertices and edges. GEOS gets its geometries built
 // beforehand, so its figures are the intersection alone; "GeosWithConversion" also counts
 // turning the point arrays into GEOS geometries, as a caller holding rings would have to.
 
@@ -110,6 +111,62 @@ void GeosBench(benchmark::State& state, bool convert) {
     GEOS_finish_r(context);
 }
 
+// cells along the basin boundary that share a run of the basin's vertices and edges (as a
+// station cell built on the basin's own points would): the rings touch, so the clip cuts
+// both boundaries where they meet
+std::vector<PointArray> TouchingCells(const PointArray& basin, int n) {
+    std::vector<PointArray> cells;
+    const long m = basin.Count();
+    for (int c = 0; c < kCells; ++c) {
+        const long first = 1 + (c * m) / kCells;
+        PointArray cell(1, 0);
+        for (long k = 0; k < 6; ++k)
+            cell.Append(NewPoint(basin(1 + (first - 1 + k) % m)->X, basin(1 + (first - 1 + k) % m)->Y));
+        // an arc back from the last shared vertex to the first, bulging out of the basin
+        const cPoint a = *cell(cell.UBound());
+        const cPoint b = *cell(1);
+        const double mx = (a.X + b.X) / 2, my = (a.Y + b.Y) / 2;
+        const double ox = (mx - kCentreX) * 0.15, oy = (my - kCentreY) * 0.15;
+        for (int i = 1; i < n - 5; ++i) {
+            const double t = static_cast<double>(i) / (n - 5);
+            const double bulge = 4.0 * t * (1.0 - t);
+            cell.Append(NewPoint(a.X + t * (b.X - a.X) + bulge * ox, a.Y + t * (b.Y - a.Y) + bulge * oy));
+        }
+        cells.push_back(std::move(cell));
+    }
+    return cells;
+}
+
+void ClipPolygonsTouching(benchmark::State& state) {
+    const auto basin = Basin();
+    const auto cells = TouchingCells(basin, static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        for (const auto& cell : cells) {
+            PolygonArray out;
+            benchmark::DoNotOptimize(ClipPolygons(out, cell, basin));
+        }
+    }
+}
+
+void GeosTouching(benchmark::State& state) {
+    GEOSContextHandle_t context = GEOS_init_r();
+    const auto basin = Basin();
+    GEOSGeometry* geosBasin = ToGeos(context, basin);
+    std::vector<GEOSGeometry*> geosCells;
+    for (const auto& cell : TouchingCells(basin, static_cast<int>(state.range(0))))
+        geosCells.push_back(ToGeos(context, cell));
+    for (auto _ : state) {
+        for (GEOSGeometry* cell : geosCells) {
+            GEOSGeometry* common = GEOSIntersection_r(context, cell, geosBasin);
+            benchmark::DoNotOptimize(common);
+            GEOSGeom_destroy_r(context, common);
+        }
+    }
+    for (GEOSGeometry* g : geosCells) GEOSGeom_destroy_r(context, g);
+    GEOSGeom_destroy_r(context, geosBasin);
+    GEOS_finish_r(context);
+}
+
 void GeosIntersection(benchmark::State& state) { GeosBench(state, false); }
 void GeosWithConversion(benchmark::State& state) { GeosBench(state, true); }
 
@@ -117,6 +174,8 @@ void GeosWithConversion(benchmark::State& state) { GeosBench(state, true); }
 BENCHMARK(ClipPolygonsBench)->KELVARIN_CELL_SIZES;
 BENCHMARK(GeosIntersection)->KELVARIN_CELL_SIZES;
 BENCHMARK(GeosWithConversion)->KELVARIN_CELL_SIZES;
+BENCHMARK(ClipPolygonsTouching)->KELVARIN_CELL_SIZES;
+BENCHMARK(GeosTouching)->KELVARIN_CELL_SIZES;
 
 }  // namespace
 }  // namespace kelvarin

@@ -221,6 +221,14 @@ bool JoinChain(long& n, const cPoint& startPt, PointRef& endPt, PolygonArray& ch
 // the region common to rings A and B as pieces 1..count (new open rings); returns count
 long ClipPolygons(PolygonArray& pieces, const PointArray& A, const PointArray& B) {
     if (A.Empty() || B.Empty()) return 0;
+    for (const PointArray* ring : {&A, &B}) {
+        for (long i = ring->LBound(); i <= ring->UBound(); ++i) {
+            const cPoint& p = *(*ring)(i);
+            if (!std::isfinite(p.X) || !std::isfinite(p.Y))
+                throw std::invalid_argument("ClipPolygons: vertex " + std::to_string(i) + " of ring " +
+                                            (ring == &A ? "A" : "B") + " has no finite coordinates");
+        }
+    }
     cPoint maxA, minA, maxB, minB;
     BoundingBox(A, maxA, minA);
     BoundingBox(B, maxB, minB);

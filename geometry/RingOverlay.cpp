@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <set>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -98,7 +99,10 @@ bool Inside(const Place& p, const std::vector<Place>& ring) {
 class Overlay {
   public:
     Overlay(std::vector<Place> a, std::vector<Place> b, double tolerance, const Origin& origin)
-        : rings_{std::move(a), std::move(b)}, tolerance_(tolerance), origin_(origin) {}
+        : rings_{std::move(a), std::move(b)},
+          tolerance_(tolerance),
+          cellSize_(tolerance > 0.0 ? 16.0 * tolerance : 1.0),
+          origin_(origin) {}
 
     // the rings of A ∩ B, counter-clockwise, as lists of nodes
     std::vector<std::vector<Place>> Intersection() {
@@ -117,13 +121,34 @@ class Overlay {
         int from, to;
     };
 
-    // the node at a place, merging places closer than the tolerance
+    // the grid cell of a coordinate; cells are sixteen tolerances wide
+    long long Cell(double v) const { return static_cast<long long>(std::floor(v / cellSize_)); }
+    static long long Key(long long cx, long long cy) { return cx * 1000003LL + cy; }
+
+    // the node at a place, merging places closer than the tolerance (looked up in the
+    // neighbouring grid cells)
     int NodeAt(const Place& place) {
-        for (std::size_t i = 0; i < nodes_.size(); ++i) {
-            if (std::hypot(nodes_[i].X - place.X, nodes_[i].Y - place.Y) <= tolerance_) return static_cast<int>(i);
+        const long long cx = Cell(place.X), cy = Cell(place.Y);
+        // a neighbouring cell can only hold a match when the place is within the tolerance of its side
+        const double fx = place.X / cellSize_ - static_cast<double>(cx);
+        const double fy = place.Y / cellSize_ - static_cast<double>(cy);
+        const double reach = tolerance_ / cellSize_;
+        const long long x0 = fx < reach ? -1 : 0, x1 = fx > 1.0 - reach ? 1 : 0;
+        const long long y0 = fy < reach ? -1 : 0, y1 = fy > 1.0 - reach ? 1 : 0;
+        for (long long dx = x0; dx <= x1; ++dx) {
+            for (long long dy = y0; dy <= y1; ++dy) {
+                const auto found = grid_.find(Key(cx + dx, cy + dy));
+                if (found == grid_.end()) continue;
+                for (const int i : found->second) {
+                    const Place& node = nodes_[static_cast<std::size_t>(i)];
+                    if (std::hypot(node.X - place.X, node.Y - place.Y) <= tolerance_) return i;
+                }
+            }
         }
         nodes_.push_back(place);
-        return static_cast<int>(nodes_.size()) - 1;
+        const int index = static_cast<int>(nodes_.size()) - 1;
+        grid_[Key(cx, cy)].push_back(index);
+        return index;
     }
 
     void BuildNodes() {
@@ -139,23 +164,65 @@ class Overlay {
         const auto& a = rings_[0];
         const auto& b = rings_[1];
         const std::size_t n = a.size(), m = b.size();
+        const double e = tolerance_;
         for (int r = 0; r < 2; ++r) {
             const auto& self = rings_[r];
             const auto& other = rings_[1 - r];
-            for (std::size_t i = 0; i < self.size(); ++i) {
+            // only the other ring's vertices within this ring's box can lie on its edges
+            double minX = HUGE_VAL, maxX = -HUGE_VAL, minY = HUGE_VAL, maxY = -HUGE_VAL;
+            for (const Place& p : self) {
+                minX = std::min(minX, p.X), maxX = std::max(maxX, p.X);
+                minY = std::min(minY, p.Y), maxY = std::max(maxY, p.Y);
+            }
+            std::vector<std::size_t> near;
+            double nMinX = HUGE_VAL, nMaxX = -HUGE_VAL, nMinY = HUGE_VAL, nMaxY = -HUGE_VAL;
+            for (std::size_t v = 0; v < other.size(); ++v) {
+                const Place& o = other[v];
+                if (o.X >= minX - e && o.X <= maxX + e && o.Y >= minY - e && o.Y <= maxY + e) {
+                    near.push_back(v);
+                    nMinX = std::min(nMinX, o.X), nMaxX = std::max(nMaxX, o.X);
+                    nMinY = std::min(nMinY, o.Y), nMaxY = std::max(nMaxY, o.Y);
+                }
+            }
+            for (std::size_t i = 0; i < self.size() && !near.empty(); ++i) {
                 const Place& p = self[i];
                 const Place& q = self[(i + 1) % self.size()];
-                for (std::size_t v = 0; v < other.size(); ++v) {
+                const double loX = std::min(p.X, q.X) - e, hiX = std::max(p.X, q.X) + e;
+                const double loY = std::min(p.Y, q.Y) - e, hiY = std::max(p.Y, q.Y) + e;
+                if (hiX < nMinX || loX > nMaxX || hiY < nMinY || loY > nMaxY) continue;
+                for (const std::size_t v : near) {
+                    const Place& o = other[v];
+                    if (o.X < loX || o.X > hiX || o.Y < loY || o.Y > hiY) continue;
                     double t = 0.0;
-                    if (SegmentDistance(other[v], p, q, t) <= tolerance_)
-                        cuts_[r][i].push_back(Cut{t, vertexNode_[1 - r][v]});
+                    if (SegmentDistance(o, p, q, t) <= tolerance_) cuts_[r][i].push_back(Cut{t, vertexNode_[1 - r][v]});
                 }
             }
         }
-        for (std::size_t i = 0; i < n; ++i) {
+        // B's edges that reach into A's box, and the box around them
+        double aMinX = HUGE_VAL, aMaxX = -HUGE_VAL, aMinY = HUGE_VAL, aMaxY = -HUGE_VAL;
+        for (const Place& p : a) {
+            aMinX = std::min(aMinX, p.X), aMaxX = std::max(aMaxX, p.X);
+            aMinY = std::min(aMinY, p.Y), aMaxY = std::max(aMaxY, p.Y);
+        }
+        std::vector<std::size_t> nearB;
+        double bMinX = HUGE_VAL, bMaxX = -HUGE_VAL, bMinY = HUGE_VAL, bMaxY = -HUGE_VAL;
+        for (std::size_t j = 0; j < m; ++j) {
+            const Place& p3 = b[j];
+            const Place& p4 = b[(j + 1) % m];
+            if (std::max(p3.X, p4.X) < aMinX || std::min(p3.X, p4.X) > aMaxX || std::max(p3.Y, p4.Y) < aMinY ||
+                std::min(p3.Y, p4.Y) > aMaxY)
+                continue;
+            nearB.push_back(j);
+            bMinX = std::min({bMinX, p3.X, p4.X}), bMaxX = std::max({bMaxX, p3.X, p4.X});
+            bMinY = std::min({bMinY, p3.Y, p4.Y}), bMaxY = std::max({bMaxY, p3.Y, p4.Y});
+        }
+        for (std::size_t i = 0; i < n && !nearB.empty(); ++i) {
             const Place& p1 = a[i];
             const Place& p2 = a[(i + 1) % n];
-            for (std::size_t j = 0; j < m; ++j) {
+            if (std::max(p1.X, p2.X) < bMinX || std::min(p1.X, p2.X) > bMaxX || std::max(p1.Y, p2.Y) < bMinY ||
+                std::min(p1.Y, p2.Y) > bMaxY)
+                continue;
+            for (const std::size_t j : nearB) {
                 const Place& p3 = b[j];
                 const Place& p4 = b[(j + 1) % m];
                 if (std::max(p1.X, p2.X) < std::min(p3.X, p4.X) || std::max(p3.X, p4.X) < std::min(p1.X, p2.X) ||
@@ -197,20 +264,35 @@ class Overlay {
 
     // A's stretches inside B, B's inside A, and stretches both run along in the same direction (once)
     void SelectEdges() {
-        std::set<std::pair<int, int>> edgesOfB;
-        for (const Edge& e : edges_[1]) edgesOfB.insert({e.from, e.to});
-        std::set<std::pair<int, int>> edgesOfA;
-        for (const Edge& e : edges_[0]) edgesOfA.insert({e.from, e.to});
-        for (const Edge& e : edges_[0]) {
-            if (edgesOfB.count({e.from, e.to})) {
-                kept_.push_back(e);
-            } else if (!edgesOfB.count({e.to, e.from}) && Inside(Middle(e), rings_[1])) {
-                kept_.push_back(e);
+        std::set<std::pair<int, int>> edgesOf[2];
+        std::vector<char> usedBy[2];
+        for (int r = 0; r < 2; ++r) {
+            usedBy[r].assign(nodes_.size(), 0);
+            for (const Edge& e : edges_[r]) {
+                edgesOf[r].insert({e.from, e.to});
+                usedBy[r][static_cast<std::size_t>(e.from)] = 1;
             }
         }
-        for (const Edge& e : edges_[1]) {
-            if (edgesOfA.count({e.from, e.to}) || edgesOfA.count({e.to, e.from})) continue;
-            if (Inside(Middle(e), rings_[0])) kept_.push_back(e);
+        for (int r = 0; r < 2; ++r) {
+            const auto& other = edgesOf[1 - r];
+            // where a ring is inside the other changes only at places both rings pass through,
+            // so the test is made once after each such place
+            bool known = false, inside = false;
+            for (const Edge& e : edges_[r]) {
+                const bool same = other.count({e.from, e.to}) > 0;
+                const bool opposite = other.count({e.to, e.from}) > 0;
+                if (same || opposite) {
+                    // a stretch both run along is kept once, from A, when both run the same way
+                    if (r == 0 && same) kept_.push_back(e);
+                    known = false;
+                    continue;
+                }
+                if (!known || usedBy[1 - r][static_cast<std::size_t>(e.from)]) {
+                    inside = Inside(Middle(e), rings_[1 - r]);
+                    known = true;
+                }
+                if (inside) kept_.push_back(e);
+            }
         }
     }
 
@@ -271,7 +353,9 @@ class Overlay {
 
     std::vector<Place> rings_[2];
     double tolerance_;
+    double cellSize_;
     Origin origin_;
+    std::unordered_map<long long, std::vector<int>> grid_;
     std::vector<Place> nodes_;
     std::vector<int> vertexNode_[2];
     std::vector<std::vector<Cut>> cuts_[2];

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <stdexcept>
 #include <vector>
 
 #include "geometry/modGISTools.hpp"
@@ -67,6 +68,15 @@ TEST(ClipPolygons, FarApartLeavesPiecesUntouched) {
     ASSERT_EQ(pieces.Count(), 1);
     EXPECT_EQ(pieces(1)->Name, "kept");
     EXPECT_EQ(ClipPolygons(pieces, PointArray(), Box(5, 5, 6, 6)), 0);
+}
+
+TEST(ClipPolygons, CoordinatesThatAreNoNumbersAreRefused) {
+    PolygonArray pieces;
+    auto bad = Box(0, 0, 2, 2);
+    bad(3)->X = std::nan("");
+    EXPECT_THROW(ClipPolygons(pieces, bad, Box(1, 1, 3, 3)), std::invalid_argument);
+    bad(3)->X = HUGE_VAL;
+    EXPECT_THROW(ClipPolygons(pieces, Box(1, 1, 3, 3), bad), std::invalid_argument);
 }
 
 TEST(ClipPolygons, CrossShapedOverlapGivesOnePiece) {
