@@ -42,7 +42,7 @@ void WarnWithoutCjkFont(std::ostream& err);
 struct RenderOptions {
     std::filesystem::path Scene;
     std::string Method;            // "thiessen", "heightbalance", or empty: the scene's own
-    std::string Stations = "all";  // "all" or a comma-separated list of gauge numbers or names
+    std::string Stations = "all";  // "all" or 1-based numbers in file order with ranges: 1,3,5-8
     std::string Size = "1920x1080";
     std::filesystem::path Out;  // .png, .svg or .pdf
 };

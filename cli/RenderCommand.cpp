@@ -11,6 +11,7 @@
 #include "cli/Commands.hpp"
 #include "cli/ImageCommands.hpp"
 #include "cli/ProgramFolder.hpp"
+#include "cli/StationList.hpp"
 #include "render/CairoSurface.hpp"
 #include "view/ScriptedWindowSystem.hpp"
 #include "view/picGIS.hpp"
@@ -21,14 +22,6 @@ namespace {
 // the figure's caption colour: the label of a slide stays in one calm colour
 constexpr ColorRef kCaptionColor = 0xFFFFFF;
 
-// text without surrounding blanks
-std::string Trim(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t");
-    return std::string(text.substr(first, last - first + 1));
-}
-
 // a positive decimal number without sign or fraction, or nothing
 std::optional<int> ParseSide(std::string_view text) {
     int value = 0;
@@ -36,16 +29,6 @@ std::optional<int> ParseSide(std::string_view text) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return value;
-}
-
-// the gauges' numbers and names, for a message
-std::string GaugeList(const picGIS& gis) {
-    std::string list;
-    for (const auto& entry : gis.Stations) {
-        if (!list.empty()) list += ", ";
-        list += entry->GageStation->Number + " " + entry->GageStation->Name;
-    }
-    return list;
 }
 
 // Puts the caption into the corner of the picture where it hides the fewest basin
@@ -109,32 +92,10 @@ void LoadSceneInto(picGIS& gis, const std::filesystem::path& scene) {
     gis.PlaceCreditLabel();
 }
 
-// Marks the gauges named in the list ("all", or numbers and names separated by commas)
-// as selected; throws UsageError naming a gauge the scene does not have.
+// marks the stations of the list ("all", or 1-based numbers with ranges) as selected
 void SelectStations(picGIS& gis, const std::string& list) {
     gis.DisableStationSelect();
-    if (Trim(list) == "all") {
-        for (auto& entry : gis.Stations) entry->pSelect = true;
-        return;
-    }
-    std::stringstream tokens(list);
-    std::string token;
-    long chosen = 0;
-    while (std::getline(tokens, token, ',')) {
-        const std::string wanted = Trim(token);
-        if (wanted.empty()) continue;
-        bool found = false;
-        for (auto& entry : gis.Stations) {
-            if (entry->GageStation->Number == wanted || entry->GageStation->Name == wanted) {
-                entry->pSelect = true;
-                found = true;
-            }
-        }
-        if (!found)
-            throw UsageError("--stations: the scene has no gauge '" + wanted + "' (it has " + GaugeList(gis) + ")");
-        ++chosen;
-    }
-    if (chosen == 0) throw UsageError("--stations needs 'all' or gauge numbers or names separated by commas");
+    for (long i : ParseStationList(list, gis.Stations.Count())) gis.Stations(i)->pSelect = true;
 }
 
 void RunRender(const RenderOptions& options, std::ostream& log) {
@@ -188,7 +149,7 @@ void AddRenderCommand(CLI::App& app) {
     CLI::App* render = app.add_subcommand("render", "Draw one finished construction as a PNG, SVG or PDF figure");
     render->add_option("--scene", *scene, "Scene file (default: Kelvarin.ini beside kelvarin-cli)");
     render->add_option("--method", options->Method, "thiessen or heightbalance (default: the scene's own method)");
-    render->add_option("--stations", options->Stations, "all, or gauge numbers or names separated by commas")
+    render->add_option("--stations", options->Stations, "all, or 1-based station numbers in file order with ranges: 1,3,5-8")
         ->capture_default_str();
     render->add_option("--size", options->Size, "picture size WxH in pixels")->capture_default_str();
     render->add_option("--out", *out, "the figure: FILE.png, FILE.svg or FILE.pdf");

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "cli/Commands.hpp"
+#include "cli/StationList.hpp"
 #include "cli/ProgramFolder.hpp"
 #include "geometry/modGISTools.hpp"
 #include "render/RecordingSurface.hpp"
@@ -76,13 +77,6 @@ std::size_t DisplayWidth(const std::string& text) {
         i += length;
     }
     return width;
-}
-
-// a whole decimal number of a station list, or a WeightsUsageError naming the item
-long ParseStationNumber(const std::string& text, const std::string& item) {
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
-        throw WeightsUsageError("--stations: \"" + item + "\" is not a station number or a range such as 5-8");
-    return std::stol(text);
 }
 
 // one station row of the result
@@ -183,32 +177,6 @@ void WriteTable(const std::vector<Row>& rows, const std::string& method, double 
     for (const auto& line : cells) put(line);
     out << "basin area: " << fixed(basinArea, 2) << " square map units\n";
     out << "sum of weights: " << fixed(weightSum, 12) << '\n';
-}
-
-// the selected station numbers, ascending, from "all" or a list such as 1,3,5-8
-std::vector<long> ParseStationList(const std::string& list, long stationCount) {
-    std::vector<long> numbers;
-    if (list == "all") {
-        for (long i = 1; i <= stationCount; ++i) numbers.push_back(i);
-        return numbers;
-    }
-    std::set<long> chosen;
-    std::stringstream items(list);
-    std::string item;
-    bool any = false;
-    while (std::getline(items, item, ',')) {
-        any = true;
-        const auto dash = item.find('-');
-        const long first = ParseStationNumber(item.substr(0, dash), item);
-        const long last = dash == std::string::npos ? first : ParseStationNumber(item.substr(dash + 1), item);
-        if (last < first) throw WeightsUsageError("--stations: the range \"" + item + "\" runs backwards");
-        if (first < 1 || last > stationCount)
-            throw WeightsUsageError("--stations: station " + std::to_string(first < 1 ? first : last) +
-                                    " is out of range: the scene has stations 1 to " + std::to_string(stationCount));
-        for (long i = first; i <= last; ++i) chosen.insert(i);
-    }
-    if (!any || list.back() == ',') throw WeightsUsageError("--stations: \"" + list + "\" names no station");
-    return {chosen.begin(), chosen.end()};
 }
 
 // loads the scene as the saver does, runs the chosen driver on the selection and prints every station

@@ -17,7 +17,9 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        return app.exit(e) == 0 ? 0 : 2;  // --help exits 0
+        if (e.get_exit_code() == 0) return app.exit(e);  // --help
+        std::cerr << "kelvarin-cli: " << e.what() << "\n";
+        return 2;
     } catch (const kelvarin::SceneError& e) {
         for (const kelvarin::SceneProblem& problem : e.Problems()) std::cerr << problem.ToString() << "\n";
         return 2;

@@ -227,7 +227,7 @@ TEST(RenderCommand, SizesTheFigureAndWritesSvgAndPdf) {
     EXPECT_EQ(small.Height(), 240);
 
     const CliRun svg =
-        RunCli("render --scene '" + kBundled.string() + "' --method heightbalance --stations KV01,KV05,KV09 --out '" +
+        RunCli("render --scene '" + kBundled.string() + "' --method heightbalance --stations 1,5,9 --out '" +
                (dir / "figure.svg").string() + "'");
     ASSERT_EQ(svg.Status, 0) << svg.Err;
     xmlDocPtr doc = xmlReadFile((dir / "figure.svg").c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_NOWARNING);
@@ -345,7 +345,7 @@ TEST(ImageCommands, BadArgumentsExitTwoWithOneLine) {
              "render" + scene,  // no --out
              "render" + scene + " --out '" + (dir / "x.jpg").string() + "'",
              "render" + scene + " --method voronoi" + png,
-             "render" + scene + " --stations KV01,NOPE" + png,
+             "render" + scene + " --stations 1,NOPE" + png,
              "render" + scene + " --stations ," + png,
              "render" + scene + " --size 1920" + png,
              "render" + scene + " --size 10x10" + png,
