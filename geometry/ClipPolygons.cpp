@@ -238,8 +238,8 @@ long ClipPolygons(PolygonArray& pieces, const PointArray& A, const PointArray& B
     // make crossings that are found twice or not at all; their boundaries are cut and
     // joined by where each stretch lies instead.
     // An edge that leans from vertical (horizontal) by less than one part in 10^9 snaps its
-    // crossings onto the X (Y) of its first end; running towards smaller X (Y), its box then
-    // leaves them out, and the crossing is lost. Such rings are cut and joined the same way.
+    // crossings onto the X (Y) of its first end, off the edge by up to that lean; such rings
+    // are cut and joined from their own coordinates as well.
     // A ring that repeats a vertex would pass the repeat on to its pieces; the cut-and-join
     // clip drops it.
     if (RingsTouch(A, B, MeetingTolerance(A, B)) || HasLeaningEdge(A) || HasLeaningEdge(B) || HasRepeatedVertex(A) ||

@@ -151,6 +151,7 @@ class Overlay {
         return index;
     }
 
+    // one node per vertex, shared by the two rings where their vertices meet
     void BuildNodes() {
         for (int r = 0; r < 2; ++r) {
             vertexNode_[r].clear();
@@ -296,6 +297,7 @@ class Overlay {
         }
     }
 
+    // the middle of an edge
     Place Middle(const Edge& e) const {
         const Place& p = nodes_[static_cast<std::size_t>(e.from)];
         const Place& q = nodes_[static_cast<std::size_t>(e.to)];
