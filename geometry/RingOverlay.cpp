@@ -26,6 +26,7 @@ struct Origin {
     double X = 0.0, Y = 0.0;
 };
 
+// the local origin of two rings
 Origin LocalOrigin(const PointArray& A, const PointArray& B) {
     double minX = HUGE_VAL, maxX = -HUGE_VAL, minY = HUGE_VAL, maxY = -HUGE_VAL;
     for (const PointArray* ring : {&A, &B}) {
@@ -40,6 +41,7 @@ Origin LocalOrigin(const PointArray& A, const PointArray& B) {
     return Origin{minX + (maxX - minX) / 2.0, minY + (maxY - minY) / 2.0};
 }
 
+// a vertex measured from the local origin
 Place PlaceOf(const cPoint& p, const Origin& origin) { return Place{p.X - origin.X, p.Y - origin.Y, p.z, p.X, p.Y}; }
 
 // twice the signed area of the triangle o, a, b (positive when counter-clockwise)
