@@ -34,13 +34,6 @@ cPolygon FrameRing(const PointArray& frame) {
     return ring;
 }
 
-// true when every station stands where the first one does (equal X and Y)
-bool AllAtOneSite(const PointArray& stationPts) {
-    for (const auto& p : stationPts)
-        if (p->X != stationPts(stationPts.LBound())->X || p->Y != stationPts(stationPts.LBound())->Y) return false;
-    return true;
-}
-
 }  // namespace
 
 std::vector<StationRef> picGIS::Selection() const {
@@ -54,6 +47,40 @@ bool picGIS::Show(const cPolygon& ring, ColorRef color) {
     DrawRing(surface_, ring, color);
     surface_.Refresh();
     return IsExitAll();
+}
+
+bool picGIS::ShowTriangles(const Array2<PointRef>& tri, long T) {
+    cLayer& triangles = *lyrLayer(LayerIndex::TriangleNetwork);
+    for (long t = 1; t <= T; ++t) {
+        const PolygonRef ring = triangles.Polygon().Add(nullptr);
+        for (long r = 1; r <= 3; ++r) ring->AddPoint(*tri(r, t));
+        if (Show(*ring, triangles.Color)) return true;
+    }
+    return false;
+}
+
+bool picGIS::ShowStationSegment(const PointArray& stationPts) {
+    cLayer& triangles = *lyrLayer(LayerIndex::TriangleNetwork);
+    const PolygonRef segment = triangles.Polygon().Add(nullptr);
+    segment->AddPoint(*stationPts(1));
+    segment->AddPoint(*stationPts(2));
+    return Show(*segment, triangles.Color);
+}
+
+bool picGIS::ShowFrameRing(const PointArray& frame, PolygonArray& polygons) {
+    cLayer& network = *lyrLayer(LayerIndex::PolygonNetwork);
+    polygons(1) = std::make_shared<cPolygon>(FrameRing(frame));
+    const PolygonRef ring = network.Polygon().Add(FrameRing(frame));
+    return Show(*ring, network.Color);
+}
+
+bool picGIS::ShowPolygonNetwork(const PolygonArray& polygons) {
+    cLayer& network = *lyrLayer(LayerIndex::PolygonNetwork);
+    for (const PolygonRef& polygon : polygons) {
+        const PolygonRef ring = network.Polygon().Add(polygon.get());
+        if (Show(*ring, network.Color)) return true;
+    }
+    return false;
 }
 
 bool picGIS::ClipAndWeigh(const Array1<PolygonRef>& polygons, const std::vector<StationRef>& selection) {
@@ -103,43 +130,21 @@ std::optional<long> picGIS::AutoThiessen() {
     for (long k = 1; k <= n; ++k) stationPts(k) = selection[static_cast<std::size_t>(k - 1)]->GageStation->Point;
     const PointArray frame = MakeFrame(basinPts, stationPts);
 
-    cLayer& triangles = *lyrLayer(LayerIndex::TriangleNetwork);
-    cLayer& network = *lyrLayer(LayerIndex::PolygonNetwork);
-    network.Name = "徐昇多邊形網";
+    lyrLayer(LayerIndex::PolygonNetwork)->Name = "徐昇多邊形網";
     PolygonArray polygons(1, n);
 
     if (n >= 3) {
         Array2<PointRef> tri;
         const long T = BuildTriangleNetwork(stationPts, tri);
-        for (long t = 1; t <= T; ++t) {
-            const PolygonRef ring = triangles.Polygon().Add(nullptr);
-            for (long r = 1; r <= 3; ++r) ring->AddPoint(*tri(r, t));
-            if (Show(*ring, triangles.Color)) return std::nullopt;
-        }
+        if (ShowTriangles(tri, T)) return std::nullopt;
         BuildThiessenPolygons(polygons, stationPts, tri, frame);
-        for (long i = 1; i <= n; ++i) {
-            network.Polygon().Add(polygons(i) ? polygons(i).get() : nullptr);
-            if (Show(*network.Polygon().Item(network.Polygon().Count()), network.Color)) return std::nullopt;
-        }
+        if (ShowPolygonNetwork(polygons)) return std::nullopt;
     } else if (n == 1) {
-        polygons(1) = std::make_shared<cPolygon>(FrameRing(frame));
-        const PolygonRef ring = network.Polygon().Add(FrameRing(frame));
-        if (Show(*ring, network.Color)) return std::nullopt;
+        if (ShowFrameRing(frame, polygons)) return std::nullopt;
     } else {
-        const PolygonRef segment = triangles.Polygon().Add(nullptr);
-        segment->AddPoint(*stationPts(1));
-        segment->AddPoint(*stationPts(2));
-        if (Show(*segment, triangles.Color)) return std::nullopt;
-        if (AllAtOneSite(stationPts)) {
-            // two gauges at one place: both share the whole frame
-            for (long i = 1; i <= 2; ++i) polygons(i) = std::make_shared<cPolygon>(FrameRing(frame));
-        } else {
-            ThiessenTwoStations(polygons, stationPts, frame);
-        }
-        for (long i = 1; i <= 2; ++i) {
-            network.Polygon().Add(polygons(i) ? polygons(i).get() : nullptr);
-            if (Show(*network.Polygon().Item(network.Polygon().Count()), network.Color)) return std::nullopt;
-        }
+        if (ShowStationSegment(stationPts)) return std::nullopt;
+        ThiessenTwoStations(polygons, stationPts, frame);
+        if (ShowPolygonNetwork(polygons)) return std::nullopt;
     }
 
     if (!ClipAndWeigh(polygons, selection)) return std::nullopt;
@@ -162,19 +167,13 @@ std::optional<long> picGIS::AutoHeightBalance() {
     for (long k = 1; k <= n; ++k) selPts(k) = selection[static_cast<std::size_t>(k - 1)]->GageStation->Point;
     const PointArray frame = MakeFrame(basinPts, selPts);
 
-    cLayer& triangles = *lyrLayer(LayerIndex::TriangleNetwork);
     cLayer& centres = *lyrLayer(LayerIndex::CenterPointNetwork);
-    cLayer& network = *lyrLayer(LayerIndex::PolygonNetwork);
     PolygonArray polygons(1, n);
 
     if (n >= 3) {
         Array2<PointRef> tri;
         const long T = BuildTriangleNetwork(selPts, tri);
-        for (long t = 1; t <= T; ++t) {
-            const PolygonRef ring = triangles.Polygon().Add(nullptr);
-            for (long r = 1; r <= 3; ++r) ring->AddPoint(*tri(r, t));
-            if (Show(*ring, triangles.Color)) return std::nullopt;
-        }
+        if (ShowTriangles(tri, T)) return std::nullopt;
         Array2<PointRef> hbTri(0, 3, 1, T);
         if (T > 0) BuildCenterPointNetwork(tri, allPts, CenterPoints, hbTri);
         for (long t = 1; t <= T; ++t) {
@@ -185,30 +184,14 @@ std::optional<long> picGIS::AutoHeightBalance() {
             if (IsExitAll()) return std::nullopt;
         }
         BuildHeightBalancePolygons(polygons, selPts, tri, hbTri, frame, allPts, CenterPoints);
-        network.Name = "高度平衡多邊形網";
-        for (long i = 1; i <= n; ++i) {
-            network.Polygon().Add(polygons(i) ? polygons(i).get() : nullptr);
-            if (Show(*network.Polygon().Item(network.Polygon().Count()), network.Color)) return std::nullopt;
-        }
+        lyrLayer(LayerIndex::PolygonNetwork)->Name = "高度平衡多邊形網";
+        if (ShowPolygonNetwork(polygons)) return std::nullopt;
     } else if (n == 1) {
-        polygons(1) = std::make_shared<cPolygon>(FrameRing(frame));
-        const PolygonRef ring = network.Polygon().Add(FrameRing(frame));
-        if (Show(*ring, network.Color)) return std::nullopt;
+        if (ShowFrameRing(frame, polygons)) return std::nullopt;
     } else {
-        const PolygonRef segment = triangles.Polygon().Add(nullptr);
-        segment->AddPoint(*selPts(1));
-        segment->AddPoint(*selPts(2));
-        if (Show(*segment, triangles.Color)) return std::nullopt;
-        if (AllAtOneSite(selPts)) {
-            // two gauges at one place: both share the whole frame
-            for (long i = 1; i <= 2; ++i) polygons(i) = std::make_shared<cPolygon>(FrameRing(frame));
-        } else {
-            HeightBalanceTwoStations(polygons, selPts, frame, allPts, CenterPoints);
-        }
-        for (long i = 1; i <= 2; ++i) {
-            network.Polygon().Add(polygons(i) ? polygons(i).get() : nullptr);
-            if (Show(*network.Polygon().Item(network.Polygon().Count()), network.Color)) return std::nullopt;
-        }
+        if (ShowStationSegment(selPts)) return std::nullopt;
+        HeightBalanceTwoStations(polygons, selPts, frame, allPts, CenterPoints);
+        if (ShowPolygonNetwork(polygons)) return std::nullopt;
     }
 
     if (!ClipAndWeigh(polygons, selection)) return std::nullopt;
