@@ -149,7 +149,9 @@ void AddRenderCommand(CLI::App& app) {
     CLI::App* render = app.add_subcommand("render", "Draw one finished construction as a PNG, SVG or PDF figure");
     render->add_option("--scene", *scene, "Scene file (default: Kelvarin.ini beside kelvarin-cli)");
     render->add_option("--method", options->Method, "thiessen or heightbalance (default: the scene's own method)");
-    render->add_option("--stations", options->Stations, "all, or 1-based station numbers in file order with ranges: 1,3,5-8")
+    render
+        ->add_option("--stations", options->Stations,
+                     "all, or 1-based station numbers in file order with ranges: 1,3,5-8")
         ->capture_default_str();
     render->add_option("--size", options->Size, "picture size WxH in pixels")->capture_default_str();
     render->add_option("--out", *out, "the figure: FILE.png, FILE.svg or FILE.pdf");

@@ -9,7 +9,7 @@
 namespace kelvarin {
 
 class StationListError : public std::invalid_argument {
-public:
+  public:
     using std::invalid_argument::invalid_argument;
 };
 

@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "cli/Commands.hpp"
-#include "cli/StationList.hpp"
 #include "cli/ProgramFolder.hpp"
+#include "cli/StationList.hpp"
 #include "geometry/modGISTools.hpp"
 #include "render/RecordingSurface.hpp"
 #include "view/ScriptedWindowSystem.hpp"

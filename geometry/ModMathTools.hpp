@@ -15,9 +15,9 @@ namespace kelvarin {
 namespace SolveCode {
 constexpr int WrongShape = -1;  // lower bounds not 1, or columns != rows + 1
 constexpr int NoSolution = 0;
-constexpr int Unique = 1;       // unknown k stands in m(k, n + 1)
+constexpr int Unique = 1;  // unknown k stands in m(k, n + 1)
 constexpr int Infinite = 2;
-constexpr int NoPivot = 3;      // parallel or coincident lines end here
+constexpr int NoPivot = 3;  // parallel or coincident lines end here
 }  // namespace SolveCode
 
 // Gauss-Jordan on the augmented matrix m (rows 1..n, columns 1..n+1), in place.

@@ -41,8 +41,7 @@ bool IsPointInBox(const cPoint& P, const cPoint& A, const cPoint& B);
 // snaps P onto a vertical or horizontal segment A-B when almost on it, then IsPointInBox
 bool IsPointInSegmentBox(cPoint& P, const cPoint& A, const cPoint& B);
 // crossing of the lines P1-P2 and P3-P4; ptOut is a new point for In and Out
-Verdict SegmentIntersection(const cPoint& P1, const cPoint& P2, const cPoint& P3, const cPoint& P4,
-                            PointRef& ptOut);
+Verdict SegmentIntersection(const cPoint& P1, const cPoint& P2, const cPoint& P3, const cPoint& P4, PointRef& ptOut);
 void CopyPoint(cPoint& dst, const cPoint& src);
 // distance counting the z difference too
 double PointDistance(const cPoint& P, const cPoint& Q);
@@ -61,8 +60,8 @@ double WindingAngle(const cPoint& P, const PointArray& pts);
 PointArray RingToArray(const cPolygon& ring);
 
 double PolygonArea(const cPolygon& ring);
-long FindEdgeOfPoint(const cPoint& P, const cPolygon& ring);            // 0 when none
-long FindEdgeOfPointInArray(const cPoint& P, const PointArray& pts);    // LBound - 1 when none
+long FindEdgeOfPoint(const cPoint& P, const cPolygon& ring);          // 0 when none
+long FindEdgeOfPointInArray(const cPoint& P, const PointArray& pts);  // LBound - 1 when none
 // sets pt to a point inside the ring and returns its winding angle; 0 for fewer than 3 vertices
 double InteriorPoint(const cPolygon& ring, cPoint& pt);
 void ReverseRing(cPolygon& ring);
@@ -74,8 +73,7 @@ PointRef GridOrigin(const PointArray& rect);
 bool LineByAngle(const cPoint& P, double angle, LineCoefficients& coef);
 bool IsSamePoint(const cPoint& A, const cPoint& B, bool exact);
 
-long FindCrossings(const PointArray& A, const PointArray& B, PointArray& X, Array1<long>& idxA,
-                   Array1<long>& idxB);
+long FindCrossings(const PointArray& A, const PointArray& B, PointArray& X, Array1<long>& idxA, Array1<long>& idxB);
 long ExtractInsideChains(const PointArray& A, const PointArray& B, PolygonArray& chains, const PointArray& X,
                          const Array1<long>& idx);
 bool JoinChain(long& n, const cPoint& startPt, PointRef& endPt, PolygonArray& chains, cPolygon& ring);

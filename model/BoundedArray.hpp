@@ -20,7 +20,7 @@ namespace kelvarin {
 // One dimension, indices lower..upper (upper = lower - 1 when empty).
 template <class T>
 class Array1 {
-public:
+  public:
     Array1() = default;
     Array1(long lower, long upper) { ReDim(lower, upper); }
     Array1(long lower, std::initializer_list<T> values) : lower_(lower), data_(values) {}
@@ -53,7 +53,7 @@ public:
     auto end() const { return data_.end(); }
     const std::vector<T>& Values() const { return data_; }
 
-private:
+  private:
     std::size_t Offset(long i) const {
         if (i < lower_ || i > UBound()) ThrowIndexError("Array1", i, lower_, UBound());
         return static_cast<std::size_t>(i - lower_);
@@ -67,7 +67,7 @@ private:
 // dimension varying fastest, so a column is contiguous.
 template <class T>
 class Array2 {
-public:
+  public:
     Array2() = default;
     Array2(long lower1, long upper1, long lower2, long upper2) { ReDim(lower1, upper1, lower2, upper2); }
 
@@ -97,7 +97,7 @@ public:
     // the elements in storage order
     const std::vector<T>& Values() const { return data_; }
 
-private:
+  private:
     std::size_t Offset(long i, long j) const {
         if (i < lower1_ || i > UBound(1)) ThrowIndexError("Array2 (dimension 1)", i, lower1_, UBound(1));
         if (j < lower2_ || j > UBound(2)) ThrowIndexError("Array2 (dimension 2)", j, lower2_, UBound(2));

@@ -14,7 +14,7 @@ namespace kelvarin {
 
 template <class T>
 class KeyedCollection {
-public:
+  public:
     using Ref = std::shared_ptr<T>;
 
     long Count() const { return static_cast<long>(items_.size()); }
@@ -40,7 +40,7 @@ public:
     auto begin() const { return items_.begin(); }
     auto end() const { return items_.end(); }
 
-private:
+  private:
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
     std::size_t Offset(long position) const {

@@ -15,7 +15,7 @@ namespace kelvarin {
 
 // A set of rings. Add always stores a copy, never the caller's ring or vertices.
 class Polygon : private KeyedCollection<cPolygon> {
-public:
+  public:
     ColorRef Color = 0;
 
     void ReSet() { Clear(); }
@@ -33,7 +33,7 @@ public:
 
 // A set of open chains.
 class Polyline : private KeyedCollection<cPolygon> {
-public:
+  public:
     ColorRef Color = 0;
 
     void ReSet() { Clear(); }
@@ -52,7 +52,7 @@ public:
 
 // A set of points.
 class Point : private KeyedCollection<cPoint> {
-public:
+  public:
     double PointSize = 1.0;
     ColorRef Color = 0;
 
@@ -69,7 +69,7 @@ using PolygonSetRef = std::shared_ptr<Polygon>;
 
 // A set of ring sets: one multi-part area per member.
 class MutiPolygon : private KeyedCollection<Polygon> {
-public:
+  public:
     std::string Name;
     ColorRef Color = 0;
 

@@ -10,8 +10,8 @@
 namespace kelvarin {
 
 class cGagingStation {
-public:
-    std::optional<double> Area;    // controlled area in squared map units; empty until a run gives one
+  public:
+    std::optional<double> Area;  // controlled area in squared map units; empty until a run gives one
     std::string Name;
     std::string Number;            // identifier text
     std::optional<double> Weight;  // share of the basin area; empty until a run gives one
@@ -19,7 +19,7 @@ public:
 };
 
 class cTypeGagingStation {
-public:
+  public:
     std::shared_ptr<cGagingStation> GageStation;
     bool pSelect = false;  // true while the station takes part in the current analysis
 };

@@ -41,7 +41,7 @@ struct CreditLabel {
 };
 
 class Surface {
-public:
+  public:
     virtual ~Surface() = default;
 
     // straight line from (x1, y1) to (x2, y2)

@@ -13,7 +13,7 @@
 namespace kelvarin {
 
 class cLayer {
-public:
+  public:
     std::string Name;
     ColorRef Color = 0;  // used when a collection's own colour is 0 or no colour is given
     bool Visible = true;
@@ -45,7 +45,7 @@ public:
     // drops the four collections
     void ReSet();
 
-private:
+  private:
     void DrawRingItem(Surface& hPicture, const cPolygon& ring, ColorRef color) const;
     void DrawLineItem(Surface& hPicture, const cPolygon& line, ColorRef color) const;
     ColorRef Effective(ColorRef own) const { return own == 0 ? Color : own; }

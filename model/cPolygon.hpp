@@ -12,7 +12,7 @@
 namespace kelvarin {
 
 class cPolygon {
-public:
+  public:
     std::string Name;
 
     // appends the point object itself, so every holder sees later changes
@@ -34,7 +34,7 @@ public:
     auto begin() const { return vertices_.begin(); }
     auto end() const { return vertices_.end(); }
 
-private:
+  private:
     KeyedCollection<cPoint> vertices_;
 };
 

@@ -157,10 +157,10 @@ class picGIS final : public WindowEventSink {
     // draws a ring, repaints and asks IsExitAll; true when the run must end
     bool Show(const cPolygon& ring, ColorRef color);
     // the steps both drivers share, each ring shown as it is added; true when the run must end
-    bool ShowTriangles(const Array2<PointRef>& tri, long T);                   // layer 2
-    bool ShowStationSegment(const Array1<PointRef>& stationPts);              // layer 2, two stations
+    bool ShowTriangles(const Array2<PointRef>& tri, long T);                          // layer 2
+    bool ShowStationSegment(const Array1<PointRef>& stationPts);                      // layer 2, two stations
     bool ShowFrameRing(const Array1<PointRef>& frame, Array1<PolygonRef>& polygons);  // layer 4, one station
-    bool ShowPolygonNetwork(const Array1<PolygonRef>& polygons);              // layer 4
+    bool ShowPolygonNetwork(const Array1<PolygonRef>& polygons);                      // layer 4
     // cuts every station's ring by the basin, draws the pieces and stores Area and Weight;
     // false when an exit request interrupted it
     bool ClipAndWeigh(const Array1<PolygonRef>& polygons, const std::vector<StationRef>& selection);

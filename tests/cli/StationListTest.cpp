@@ -1,6 +1,6 @@
-#include "cli/StationList.hpp"
-
 #include <gtest/gtest.h>
+
+#include "cli/StationList.hpp"
 
 namespace kelvarin {
 namespace {

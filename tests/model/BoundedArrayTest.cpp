@@ -1,8 +1,8 @@
-#include "model/BoundedArray.hpp"
-
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+
+#include "model/BoundedArray.hpp"
 
 namespace kelvarin {
 namespace {

@@ -1,9 +1,8 @@
-#include "model/cLayer.hpp"
-
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
+#include "model/cLayer.hpp"
 #include "model/modGraphicBasic.hpp"
 #include "render/RecordingSurface.hpp"
 

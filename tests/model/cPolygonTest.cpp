@@ -1,11 +1,10 @@
-#include "model/cPolygon.hpp"
-
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
 #include "model/Shapes.hpp"
 #include "model/Stations.hpp"
+#include "model/cPolygon.hpp"
 
 namespace kelvarin {
 namespace {

@@ -195,11 +195,11 @@ TEST(picGIS, CreditLabelLandsInsideTheVisibleMapWithAColour) {
 
 // a window system whose random numbers are all one value
 class FixedRandom : public ScriptedWindowSystem {
-public:
+  public:
     explicit FixedRandom(double value) : value_(value) {}
     double Rnd() override { return value_; }
 
-private:
+  private:
     double value_;
 };
 
