@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: first the normal build,
+# Installs what is missing, checks the formatting, builds, and runs every test:
+# first the normal build,
 # then the one with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 tools/install-deps.sh
+
+echo "== format"
+git ls-files '*.cpp' '*.hpp' | xargs clang-format --dry-run --Werror
 
 for preset in default asan; do
     echo "== $preset: configure and build"
