@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds, and runs every test:
-# first the normal build,
-# then the one with AddressSanitizer and UndefinedBehaviorSanitizer.
+# first in the normal build, then with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
 
