@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks the formatting, builds, and runs every test:
-# first in the normal build, then with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing, checks the formatting, builds, runs clang-tidy over the
+# sources, and runs every test: first in the normal build, then with AddressSanitizer
+# and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -13,6 +14,11 @@ for preset in default asan; do
     echo "== $preset: configure and build"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
+    if [ "$preset" = default ]; then
+        echo "== clang-tidy"
+        git ls-files '*.cpp' | grep -vE '^(tests|bench)/' |
+            xargs -P2 -n4 clang-tidy -p build/default --quiet 2>/dev/null
+    fi
     echo "== $preset: test"
     ctest --preset "$preset"
 done

@@ -153,11 +153,13 @@ void WriteTable(const std::vector<Row>& rows, const std::string& method, double 
     };
     const std::vector<std::string> heads = {"#", "name", "number", "x", "y", "z", "selected", "area", "weight"};
     std::vector<std::vector<std::string>> cells;
+    cells.reserve(rows.size());
     for (const Row& r : rows)
         cells.push_back({std::to_string(r.Index), r.Name, r.Number, fixed(r.X, 2), fixed(r.Y, 2), fixed(r.z, 2),
                          r.Selected ? "yes" : "no", r.Area ? fixed(*r.Area, 2) : "",
                          r.Weight ? fixed(*r.Weight, 6) : ""});
     std::vector<std::size_t> widths;
+    widths.reserve(heads.size());
     for (const auto& h : heads) widths.push_back(DisplayWidth(h));
     for (const auto& line : cells)
         for (std::size_t c = 0; c < line.size(); ++c) widths[c] = std::max(widths[c], DisplayWidth(line[c]));

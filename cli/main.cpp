@@ -7,7 +7,9 @@
 #include "cli/Commands.hpp"
 #include "scene/Scene.hpp"
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
     CLI::App app("Kelvarin: Thiessen and height-balance polygons of rain-gauge networks", "kelvarin-cli");
     app.require_subcommand(1);
     kelvarin::AddCheckCommand(app);
@@ -28,4 +30,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (...) {
+        return 2;  // even reporting failed
+    }
 }

@@ -153,9 +153,8 @@ long ExtractInsideChains(const PointArray& A, const PointArray& B, PolygonArray&
     for (long i = first; i <= last; ++i) ord(i) = i;
     for (long a = first; a <= last; ++a) {
         for (long b = a + 1; b <= last; ++b) {
-            if (idx(ord(a)) > idx(ord(b))) {
-                SwapValues(ord(a), ord(b));
-            } else if (idx(ord(a)) == idx(ord(b)) && IsPointInSegmentBox(*X(ord(b)), *A(idx(ord(a))), *X(ord(a)))) {
+            if (idx(ord(a)) > idx(ord(b)) ||
+                (idx(ord(a)) == idx(ord(b)) && IsPointInSegmentBox(*X(ord(b)), *A(idx(ord(a))), *X(ord(a))))) {
                 SwapValues(ord(a), ord(b));
             }
         }

@@ -184,8 +184,10 @@ void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, c
         order.push_back(found);
     }
     std::vector<HullRegion> region;
+    region.reserve(order.size());
     for (std::size_t q : order) region.push_back(std::move(hull[q]));
     std::vector<cPoint> hullPoints;
+    hullPoints.reserve(region.size());
     for (const HullRegion& r : region) hullPoints.push_back(*stations(r.station));
 
     // ray[q]: the boundary between region q and the next open region

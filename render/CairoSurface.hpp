@@ -20,7 +20,8 @@
 
 #include "model/Surface.hpp"
 
-typedef struct _cairo_surface cairo_surface_t;  // same declaration as <cairo.h>
+// same declaration as <cairo.h>, so this header does not pull cairo in
+typedef struct _cairo_surface cairo_surface_t;  // NOLINT(bugprone-reserved-identifier)
 
 namespace kelvarin {
 

@@ -58,7 +58,7 @@ void Fill(cairo_t* cr, ColorRef c) {
 
 // Fontconfig and Pango keep their font caches for the life of the process and never
 // free them; the leak checker of sanitized builds is told so, and only about them.
-extern "C" const char* __lsan_default_suppressions() {
+extern "C" const char* __lsan_default_suppressions() {  // NOLINT(bugprone-reserved-identifier): the hook's name
     return "leak:libfontconfig.so\n"
            "leak:libpango-1.0.so\n"
            "leak:libpangoft2-1.0.so\n"
@@ -66,4 +66,6 @@ extern "C" const char* __lsan_default_suppressions() {
 }
 
 // and it keeps quiet about using those suppressions, so a program's stderr stays its own
-extern "C" const char* __lsan_default_options() { return "print_suppressions=0"; }
+extern "C" const char* __lsan_default_options() {  // NOLINT(bugprone-reserved-identifier): the hook's name
+    return "print_suppressions=0";
+}

@@ -103,7 +103,7 @@ std::string Cp950ToUtf8(std::string_view bytes, const std::filesystem::path& fil
 // Big5 / code page 950 text as UTF-8 through iconv
 std::string Cp950ToUtf8(std::string_view bytes, const std::filesystem::path& file) {
     iconv_t converter = iconv_open("UTF-8", "CP950");
-    if (converter == reinterpret_cast<iconv_t>(-1)) {
+    if (converter == reinterpret_cast<iconv_t>(-1)) {  // NOLINT(performance-no-int-to-ptr): iconv's failure value
         throw TextDecodeError(file, 0, "text is not UTF-8, and this system cannot convert Big5/CP950 text");
     }
     std::string out;

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config clang-format
+    cmake ninja-build g++ pkg-config clang-format clang-tidy
     libgtest-dev libgmock-dev libbenchmark-dev
     libgeos-dev
     libcairo2-dev libpango1.0-dev fonts-wqy-zenhei

@@ -60,7 +60,7 @@ class picGIS final : public WindowEventSink {
     // window initialisation: the seven layers and their colours; registers itself as
     // the window system's event sink
     picGIS(Surface& surface, WindowSystem& windowSystem);
-    ~picGIS();
+    ~picGIS() override;
     picGIS(const picGIS&) = delete;
     picGIS& operator=(const picGIS&) = delete;
 
