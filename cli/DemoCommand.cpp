@@ -14,6 +14,7 @@
 #include "cli/Commands.hpp"
 #include "cli/ImageCommands.hpp"
 #include "cli/ProgramFolder.hpp"
+#include "cli/TextColumns.hpp"
 #include "render/CairoSurface.hpp"
 #include "render/PosterSheet.hpp"
 #include "view/ScriptedWindowSystem.hpp"
@@ -46,17 +47,6 @@ struct WeightRow {
     double Area = 0.0, Weight = 0.0;
 };
 
-// a CSV field, quoted when it holds a separator, a quote or a line break
-std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
-
 // a number with fixed decimals, the same on every machine
 std::string Fixed(double value, int decimals) {
     char text[64];
@@ -68,31 +58,6 @@ std::string Fixed(double value, int decimals) {
 bool IsFrameName(const std::string& name) {
     if (name.size() != 16 || !name.starts_with("frame-") || !name.ends_with(".png")) return false;
     return std::all_of(name.begin() + 6, name.begin() + 12, [](unsigned char c) { return std::isdigit(c) != 0; });
-}
-
-// columns a UTF-8 text takes on a terminal: East Asian wide characters take two
-std::size_t Columns(const std::string& text) {
-    std::size_t columns = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        const std::size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
-        char32_t code = length == 1 ? c : c & (0x7F >> length);
-        for (std::size_t k = 1; k < length && i + k < text.size(); ++k)
-            code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        const bool wide = (code >= 0x1100 && code <= 0x115F) || (code >= 0x2E80 && code <= 0xA4CF) ||
-                          (code >= 0xAC00 && code <= 0xD7A3) || (code >= 0xF900 && code <= 0xFAFF) ||
-                          (code >= 0xFE30 && code <= 0xFE4F) || (code >= 0xFF00 && code <= 0xFF60) ||
-                          (code >= 0xFFE0 && code <= 0xFFE6) || (code >= 0x20000 && code <= 0x3FFFD);
-        columns += wide ? 2 : 1;
-        i += length;
-    }
-    return columns;
-}
-
-// the text followed by blanks up to the given number of terminal columns
-std::string PadRight(const std::string& text, std::size_t columns) {
-    const std::size_t used = Columns(text);
-    return used >= columns ? text + " " : text + std::string(columns - used, ' ');
 }
 
 // removes the frames an earlier run left in the folder, so the folder shows this run only

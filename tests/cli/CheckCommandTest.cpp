@@ -1,53 +1,21 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 
 #include "cli/ProgramFolder.hpp"
 #include "cli/SceneSummary.hpp"
 #include "scene/Scene.hpp"
+#include "tests/cli/CliRun.hpp"
 
 namespace kelvarin {
 namespace {
 
-const std::filesystem::path kCli = std::filesystem::path(KELVARIN_BINARY_DIR) / "kelvarin-cli";
-
 std::filesystem::path Data(const std::string& name) { return std::filesystem::path(KELVARIN_TEST_DATA) / name; }
 
-struct CliRun {
-    int Status = -1;
-    std::string Out;
-    std::string Err;
-};
-
-std::string ReadText(const std::filesystem::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-}
-
-// runs kelvarin-cli with the given arguments (already quoted for the shell)
-CliRun RunCli(const std::string& arguments) {
-    // ctest may run several of these tests at once: each run gets its own files
-    static int counter = 0;
-    const std::string stem = "kelvarin-cli-test-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
-    const std::filesystem::path out = std::filesystem::temp_directory_path() / (stem + ".out");
-    const std::filesystem::path err = std::filesystem::temp_directory_path() / (stem + ".err");
-    const std::string command =
-        "'" + kCli.string() + "' " + arguments + " >'" + out.string() + "' 2>'" + err.string() + "'";
-    CliRun run;
-    const int status = std::system(command.c_str());
-    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.Out = ReadText(out);
-    run.Err = ReadText(err);
-    std::filesystem::remove(out);
-    std::filesystem::remove(err);
-    return run;
-}
+using testing::CliRun;
+using testing::RunCli;
 
 // the lines of a text
 std::vector<std::string> Lines(const std::string& text) {

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,7 +12,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <set>
@@ -21,6 +19,7 @@
 #include <vector>
 
 #include "render/RecordingSurface.hpp"
+#include "tests/cli/CliRun.hpp"
 #include "view/ScriptedWindowSystem.hpp"
 #include "view/picGIS.hpp"
 
@@ -29,7 +28,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kCli = fs::path(KELVARIN_BINARY_DIR) / "kelvarin-cli";
 const fs::path kBundled = fs::path(KELVARIN_BINARY_DIR) / "Kelvarin.ini";
 
 constexpr ColorRef kBackground = RGB(14, 18, 28);  // the Cairo surface's background
@@ -38,16 +36,9 @@ constexpr ColorRef kBackground = RGB(14, 18, 28);  // the Cairo surface's backgr
 constexpr int kChannelTolerance = 48;
 constexpr double kClearance = 12.0;  // pixels: a background sample stays this far from any line or mark
 
-struct CliRun {
-    int Status = -1;
-    std::string Out;
-    std::string Err;
-};
-
-std::string ReadText(const fs::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-}
+using testing::CliRun;
+using testing::ReadText;
+using testing::RunCli;
 
 // a fresh folder for one test
 fs::path TempDir(const std::string& name) {
@@ -55,23 +46,6 @@ fs::path TempDir(const std::string& name) {
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
-}
-
-// runs kelvarin-cli with the given arguments (already quoted for the shell)
-CliRun RunCli(const std::string& arguments) {
-    static int counter = 0;
-    const fs::path stem = fs::temp_directory_path() /
-                          ("kelvarin-image-run-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-    const std::string command =
-        "'" + kCli.string() + "' " + arguments + " >'" + stem.string() + ".out' 2>'" + stem.string() + ".err'";
-    CliRun run;
-    const int status = std::system(command.c_str());
-    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.Out = ReadText(stem.string() + ".out");
-    run.Err = ReadText(stem.string() + ".err");
-    fs::remove(stem.string() + ".out");
-    fs::remove(stem.string() + ".err");
-    return run;
 }
 
 // a PNG read back, with pixel access as 0x00BBGGRR

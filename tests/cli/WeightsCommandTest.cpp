@@ -1,14 +1,10 @@
 // kelvarin-cli weights, run end to end as a user runs it.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
@@ -16,44 +12,21 @@
 #include <vector>
 
 #include "scene/Scene.hpp"
+#include "tests/cli/CliRun.hpp"
 
 namespace kelvarin {
 namespace {
 
-const std::filesystem::path kCli = std::filesystem::path(KELVARIN_BINARY_DIR) / "kelvarin-cli";
 const std::filesystem::path kBundled = std::filesystem::path(KELVARIN_BINARY_DIR) / "Kelvarin.ini";
 
 // weights sum over at most a few dozen stations; their rounding stays far below this
 constexpr double kWeightSumTolerance = 1e-9;
 
-struct CliRun {
-    int Status = -1;
-    std::string Out;
-    std::string Err;
-};
-
-std::string ReadText(const std::filesystem::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-}
+using testing::CliRun;
+using testing::RunCli;
 
 // runs kelvarin-cli weights with the given arguments (already quoted for the shell)
-CliRun RunWeights(const std::string& arguments) {
-    static int counter = 0;
-    const std::string stem = "kelvarin-weights-test-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
-    const auto out = std::filesystem::temp_directory_path() / (stem + ".out");
-    const auto err = std::filesystem::temp_directory_path() / (stem + ".err");
-    const std::string command =
-        "'" + kCli.string() + "' weights " + arguments + " >'" + out.string() + "' 2>'" + err.string() + "'";
-    CliRun run;
-    const int status = std::system(command.c_str());
-    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.Out = ReadText(out);
-    run.Err = ReadText(err);
-    std::filesystem::remove(out);
-    std::filesystem::remove(err);
-    return run;
-}
+CliRun RunWeights(const std::string& arguments) { return RunCli("weights " + arguments); }
 
 // one CSV record split into fields, double quotes undone
 std::vector<std::string> CsvFields(const std::string& line) {
