@@ -249,4 +249,15 @@ void BuildCollinearStrips(PolygonArray& polygons, const PointArray& stations, co
     }
 }
 
+void AppendOuterStretch(cPolygon& ring, const cPoint& S, const cPoint& O1, const cPoint& M1, const cPoint& E1,
+                        const cPoint& O2, const cPoint& M2, const cPoint& E2, const PointArray& F) {
+    PointRef X1, X2;
+    const long k1 = OuterFrameCrossing(S, O1, M1, E1, F, 1.0, X1);
+    const long k2 = OuterFrameCrossing(S, O2, M2, E2, F, -1.0, X2);
+    if (k1 <= 0 || k2 <= 0) return;
+    ring.Add(X1->X, X1->Y, X1->z);
+    AppendFrameCorners(ring, F, k1, *X1, k2, *X2);
+    ring.Add(X2->X, X2->Y, X2->z);
+}
+
 }  // namespace kelvarin

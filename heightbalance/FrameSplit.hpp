@@ -38,6 +38,13 @@ long OuterFrameCrossing(const cPoint& S, const cPoint& O, const cPoint& M, const
 // all four (once around) when it lies behind.
 void AppendFrameCorners(cPolygon& ring, const PointArray& F, long k1, const cPoint& X1, long k2, const cPoint& X2);
 
+// Appends the outer stretch of an open fan at station S: the crossing of the first boundary
+// line (from M1, away from O1, at the edge to E1) with the outer frame F, the corners walked to
+// the crossing of the second boundary line (M2, O2, E2), and that crossing. Appends nothing
+// when either line finds no crossing.
+void AppendOuterStretch(cPolygon& ring, const cPoint& S, const cPoint& O1, const cPoint& M1, const cPoint& E1,
+                        const cPoint& O2, const cPoint& M2, const cPoint& E2, const PointArray& F);
+
 // the point the split line between two neighbouring stations passes through
 using SplitPointFunction = std::function<cPoint(const cPoint& A, const cPoint& B)>;
 

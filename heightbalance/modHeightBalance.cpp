@@ -124,14 +124,7 @@ long BuildOpenHeightBalancePolygon(long j0, cPolygon& polygon, const Array1<long
     const cPoint& M1 = *hbTri(((vtx(j0) + 1) % 3) + 1, fan(j0));
     const cPoint& M2 = *hbTri(vtx(j1), fan(j1));
     polygon.AddPoint(M1);
-    PointRef X1, X2;
-    const long k1 = OuterFrameCrossing(S, *hbTri(0, fan(j0)), M1, before, outerFrame, 1.0, X1);
-    const long k2 = OuterFrameCrossing(S, *hbTri(0, fan(j1)), M2, after, outerFrame, -1.0, X2);
-    if (k1 > 0 && k2 > 0) {
-        polygon.Add(X1->X, X1->Y, X1->z);
-        AppendFrameCorners(polygon, outerFrame, k1, *X1, k2, *X2);
-        polygon.Add(X2->X, X2->Y, X2->z);
-    }
+    AppendOuterStretch(polygon, S, *hbTri(0, fan(j0)), M1, before, *hbTri(0, fan(j1)), M2, after, outerFrame);
     long t = j1;
     do {
         polygon.AddPoint(*hbTri(vtx(t), fan(t)));

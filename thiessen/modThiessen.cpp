@@ -75,14 +75,7 @@ long BuildOpenThiessenPolygon(long j0, cPolygon& ring, const Array1<long>& vtx, 
     const cPoint M1{(S.X + before.X) / 2, (S.Y + before.Y) / 2, (S.z + before.z) / 2};
     const cPoint M2{(S.X + after.X) / 2, (S.Y + after.Y) / 2, (S.z + after.z) / 2};
 
-    PointRef Q1, Q2;
-    const long k1 = OuterFrameCrossing(S, *triangles(0, fan(j0)), M1, before, outerFrame, 1.0, Q1);
-    const long k2 = OuterFrameCrossing(S, *triangles(0, fan(j1)), M2, after, outerFrame, -1.0, Q2);
-    if (k1 > 0 && k2 > 0) {
-        ring.Add(Q1->X, Q1->Y, Q1->z);
-        AppendFrameCorners(ring, outerFrame, k1, *Q1, k2, *Q2);
-        ring.Add(Q2->X, Q2->Y, Q2->z);
-    }
+    AppendOuterStretch(ring, S, *triangles(0, fan(j0)), M1, before, *triangles(0, fan(j1)), M2, after, outerFrame);
     long t = j1;
     do {
         AddVertex(ring, *triangles(0, fan(t)));
