@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "geometry/modGISTools.hpp"
 #include "tests/view/ViewTestSupport.hpp"
@@ -43,8 +44,10 @@ TEST(picGIS, CreditTextHasThreeLinesNamingKelvarinAndItsVersion) {
     for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) ++breaks;
     EXPECT_EQ(breaks, 2u);
     EXPECT_EQ(text.find("Kelvarin " + std::string(KelvarinVersion())), 0u);
-    EXPECT_NE(text.find("README"), std::string::npos);
+    EXPECT_NE(text.find("README.md"), std::string::npos);
     EXPECT_EQ(text.find("http"), std::string::npos);
+    // the build puts the README the label names beside the programs
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(KELVARIN_BINARY_DIR) / "README.md"));
 }
 
 TEST(picGIS, GridOriginRoundsDownToTenTimesThePowerOfTheExtent) {
