@@ -260,4 +260,20 @@ void AppendOuterStretch(cPolygon& ring, const cPoint& S, const cPoint& O1, const
     ring.Add(X2->X, X2->Y, X2->z);
 }
 
+PolygonRef ClipToFrame(const PolygonRef& ring, const PointArray& frame) {
+    PolygonArray pieces;
+    if (ClipPolygons(pieces, RingToArray(*ring), frame) != 1) return ring;
+    const PolygonRef& piece = pieces(pieces.LBound());
+    return piece ? piece : std::make_shared<cPolygon>();
+}
+
+void CopySiteRings(PolygonArray& polygons, const Array1<long>& site) {
+    for (long i = site.LBound(); i <= site.UBound(); ++i) {
+        if (site(i) == i) continue;
+        auto copy = std::make_shared<cPolygon>();
+        for (const PointRef& P : *polygons(site(i))) copy->AddPoint(*P);
+        polygons(i) = copy;
+    }
+}
+
 }  // namespace kelvarin

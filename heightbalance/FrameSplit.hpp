@@ -38,6 +38,14 @@ long OuterFrameCrossing(const cPoint& S, const cPoint& O, const cPoint& M, const
 // all four (once around) when it lies behind.
 void AppendFrameCorners(cPolygon& ring, const PointArray& F, long k1, const cPoint& X1, long k2, const cPoint& X2);
 
+// the ring cut by the frame when that leaves exactly one piece (an empty ring when the piece
+// is missing); otherwise the ring as it is
+PolygonRef ClipToFrame(const PolygonRef& ring, const PointArray& frame);
+
+// every station that shares its site with an earlier one (site(i) != i) gets a copy of that
+// station's ring
+void CopySiteRings(PolygonArray& polygons, const Array1<long>& site);
+
 // Appends the outer stretch of an open fan at station S: the crossing of the first boundary
 // line (from M1, away from O1, at the edge to E1) with the outer frame F, the corners walked to
 // the crossing of the second boundary line (M2, O2, E2), and that crossing. Appends nothing

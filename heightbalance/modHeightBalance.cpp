@@ -25,13 +25,6 @@ PolygonRef RingOf(const PointArray& corners) {
     return ring;
 }
 
-// a new ring with copies of another ring's vertices
-PolygonRef CopyRing(const cPolygon& source) {
-    auto ring = std::make_shared<cPolygon>();
-    for (const PointRef& P : source) ring->AddPoint(*P);
-    return ring;
-}
-
 // position of the first station equal (X, Y and z) to P, or 0
 long StationNumber(const cPoint& P, const PointArray& allStations) {
     for (long s = allStations.LBound(); s <= allStations.UBound(); ++s) {
@@ -164,17 +157,10 @@ void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& statio
         } else {
             BuildOpenHeightBalancePolygon(f.j0, *polygon, f.vtx, f.fan, tri, hbTri, outer);
         }
-        polygons(i) = polygon;
-        PolygonArray pieces;
-        if (ClipPolygons(pieces, RingToArray(*polygon), frame) == 1) {
-            const PolygonRef& piece = pieces(pieces.LBound());
-            polygons(i) = piece ? piece : std::make_shared<cPolygon>();
-        }
+        polygons(i) = ClipToFrame(polygon, frame);
     }
     RepairCrossedPolygons(polygons, stations, tri, hbTri, frame);
-    for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
-        if (site(i) != i) polygons(i) = CopyRing(*polygons(site(i)));
-    }
+    CopySiteRings(polygons, site);
 }
 
 // the frame split by the line through the pair's centre point, perpendicular to the pair

@@ -28,13 +28,6 @@ void AddVertex(cPolygon& ring, const cPoint& P) {
     ring.Add(P.X, P.Y, P.z);
 }
 
-// a new ring with copies of another ring's vertices
-PolygonRef CopyRing(const cPolygon& source) {
-    auto ring = std::make_shared<cPolygon>();
-    for (const PointRef& P : source) ring->AddPoint(*P);
-    return ring;
-}
-
 }  // namespace
 
 // the frame halves on either side of the two stations' perpendicular bisector
@@ -119,16 +112,9 @@ void BuildThiessenPolygons(PolygonArray& polygons, const PointArray& stations, c
         } else {
             BuildOpenThiessenPolygon(f.j0, *ring, f.vtx, f.fan, triangles, outer);
         }
-        polygons(i) = ring;
-        PolygonArray pieces;
-        if (ClipPolygons(pieces, RingToArray(*ring), frame) == 1) {
-            const PolygonRef& piece = pieces(pieces.LBound());
-            polygons(i) = piece ? piece : std::make_shared<cPolygon>();
-        }
+        polygons(i) = ClipToFrame(ring, frame);
     }
-    for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
-        if (site(i) != i) polygons(i) = CopyRing(*polygons(site(i)));
-    }
+    CopySiteRings(polygons, site);
 }
 
 }  // namespace kelvarin
