@@ -1,0 +1,63 @@
+#pragma once
+// One construction of a selection of gauges with no window: the frame, the station
+// triangle network, (height-balance) the centre-point network, every selected
+// station's ring in the frame, its pieces inside the basin, its area and its weight.
+// The map window's method drivers show such a value ring by ring; the command line
+// and the GIS export use it directly. Weights are defined here and nowhere else.
+
+#include <array>
+#include <cstddef>
+#include <vector>
+
+#include "model/cPoint.hpp"
+#include "model/cPolygon.hpp"
+
+namespace kelvarin {
+
+struct Scene;
+
+enum class Method { Thiessen, HeightBalance };
+
+// A scene moved into map-local coordinates exactly as the map window moves it, so
+// that every number equals the one the saver computes.
+struct EngineScene {
+    cPoint ReferancePoint;             // added back to get the scene file's coordinates
+    std::vector<cPoint> Basin;         // the basin ring, open, counter-clockwise, map-local
+    double BasinArea = 0.0;            // its area, squared map units (> 0)
+    std::vector<cPoint> Stations;      // every station in file order, map-local; z = height
+    std::vector<cPoint> CenterPoints;  // one per station pair (1,2), (1,3), ..., (n-1,n); may be empty
+};
+
+// Moves a loaded scene into map-local coordinates. The centre points are taken when
+// the scene carries them (they are needed for height-balance with two or more gauges).
+EngineScene MakeEngineScene(const Scene& scene);
+
+// one triangle of the station network: circumcentre, then the corners counter-clockwise
+struct NetworkTriangle {
+    cPoint Circumcentre;
+    std::array<cPoint, 3> Corners;
+};
+
+// what the construction gives one selected station
+struct StationPart {
+    long Station = 0;              // 1-based index into EngineScene::Stations
+    cPolygon Ring;                 // its ring in the frame; fewer than 3 vertices: controls nothing
+    std::vector<cPolygon> Pieces;  // the ring cut by the basin, in the order they are shown
+    double Area = 0.0;             // squared map units (shared equally by gauges at one place)
+    double Weight = 0.0;           // Area / BasinArea
+};
+
+struct Construction {
+    Method Used = Method::Thiessen;
+    std::array<cPoint, 4> Frame;                       // corners counter-clockwise from the top right
+    std::vector<NetworkTriangle> Triangles;            // three or more gauges; table order
+    std::vector<std::array<cPoint, 3>> CenterNetwork;  // height-balance: one per triangle, same order
+    std::vector<StationPart> Stations;                 // in selection order (ascending station index)
+};
+
+// Builds the whole construction of one method for the selected stations (1-based
+// indices into scene.Stations, ascending, no repeats). Throws std::invalid_argument for
+// a bad selection and SceneError-like errors for data the method cannot use.
+Construction BuildConstruction(Method method, const EngineScene& scene, const std::vector<long>& selection);
+
+}  // namespace kelvarin
