@@ -22,17 +22,12 @@
 #include "cli/ProgramFolder.hpp"
 #include "cli/StationList.hpp"
 #include "cli/TextColumns.hpp"
+#include "cli/UsageError.hpp"
 #include "engine/Construction.hpp"
 #include "scene/Scene.hpp"
 
 namespace kelvarin {
 namespace {
-
-// A command line the command cannot run with.
-class WeightsUsageError : public std::invalid_argument {
-  public:
-    using std::invalid_argument::invalid_argument;
-};
 
 struct WeightsOptions {
     std::filesystem::path Scene;
@@ -154,9 +149,9 @@ void WriteTable(const std::vector<Row>& rows, const std::string& method, double 
 // loads the scene as the saver does, builds the chosen method's construction of the selection and prints every station
 void RunWeights(const WeightsOptions& options, std::ostream& out) {
     if (options.Method != "thiessen" && options.Method != "heightbalance" && !options.Method.empty())
-        throw WeightsUsageError("--method: \"" + options.Method + "\" is neither thiessen nor heightbalance");
+        throw UsageError("--method: \"" + options.Method + "\" is neither thiessen nor heightbalance");
     if (options.Format != "table" && options.Format != "csv" && options.Format != "json")
-        throw WeightsUsageError("--format: \"" + options.Format + "\" is none of table, csv, json");
+        throw UsageError("--format: \"" + options.Format + "\" is none of table, csv, json");
 
     Scene scene = LoadScene(options.Scene);
     const long stationCount = static_cast<long>(scene.Stations.size());
