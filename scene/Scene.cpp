@@ -78,12 +78,12 @@ std::optional<ProfileFile> OpenScene(const std::filesystem::path& file, ProblemL
 // the section name of polygon i
 std::string PolygonSection(long i) { return "Polygon" + std::to_string(i); }
 
-// ShowMethod after a "Show" value: empty or thiessen 0, heightbalance 1, all -1, else unchanged
-int ApplyShow(const std::string& show, int current) {
+// ShowMethod after a "Show" value: empty or thiessen, heightbalance, all; anything else leaves it unchanged
+ShowSetting ApplyShow(const std::string& show, ShowSetting current) {
     const std::string lower = LowerAscii(show);
-    if (lower.empty() || lower == "thiessen") return 0;
-    if (lower == "heightbalance") return 1;
-    if (lower == "all") return -1;
+    if (lower.empty() || lower == "thiessen") return ShowSetting::Thiessen;
+    if (lower == "heightbalance") return ShowSetting::HeightBalance;
+    if (lower == "all") return ShowSetting::Both;
     return current;
 }
 
@@ -341,7 +341,7 @@ Scene LoadScene(const std::filesystem::path& file) {
     scene.Path = file;
     ReadPolygons(*profile, scene, problems);
     ReadStations(*profile, scene, problems);
-    if (scene.ShowMethod != 0 && !scene.Stations.empty()) {
+    if (scene.ShowMethod != ShowSetting::Thiessen && !scene.Stations.empty()) {
         scene.CenterPoints = ReadCenterPointLines(*profile, static_cast<long>(scene.Stations.size()), problems);
     }
     problems.ThrowIfAny();

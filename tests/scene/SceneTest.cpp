@@ -53,7 +53,7 @@ TEST(LoadScene, ReadsBasinStationsShowAndCentrePoints) {
     ASSERT_EQ(scene.Basin.size(), 4u);
     ExpectPoint(scene.Basin[0], 1000, 2000, 0);
     ExpectPoint(scene.Basin[2], 1100, 2100, 0);
-    EXPECT_EQ(scene.ShowMethod, -1);  // "ALL" in any case
+    EXPECT_EQ(scene.ShowMethod, ShowSetting::Both);  // "ALL" in any case
     ASSERT_EQ(scene.Stations.size(), 4u);
     EXPECT_EQ(scene.CenterPoints.size(), 6u);
 }
@@ -104,21 +104,21 @@ TEST(LoadScene, LastPolygonBecomesTheBasinAndDecidesShow) {
     EXPECT_EQ(scene.BasinName, "Inner");
     ASSERT_EQ(scene.Basin.size(), 5u);
     ExpectPoint(scene.Basin[3], 200, 150, 0);
-    EXPECT_EQ(scene.ShowMethod, 1);
+    EXPECT_EQ(scene.ShowMethod, ShowSetting::HeightBalance);
     EXPECT_EQ(scene.CenterPoints.size(), 3u);
 }
 
 TEST(LoadScene, UnknownShowLeavesTheEarlierValue) {
     const Scene scene = LoadScene(Data("scene_show_unknown.ini"));
     EXPECT_EQ(scene.BasinName, "Second");
-    EXPECT_EQ(scene.ShowMethod, 1);
+    EXPECT_EQ(scene.ShowMethod, ShowSetting::HeightBalance);
     EXPECT_EQ(scene.CenterPoints.size(), 1u);
 }
 
 TEST(LoadScene, ThiessenOnlyNeverReadsCentrePoints) {
     // the section holds one line for three pairs; with Show=thiessen that is no problem
     const Scene scene = LoadScene(Data("scene_thiessen_only.ini"));
-    EXPECT_EQ(scene.ShowMethod, 0);
+    EXPECT_EQ(scene.ShowMethod, ShowSetting::Thiessen);
     EXPECT_TRUE(scene.CenterPoints.empty());
     EXPECT_EQ(scene.Stations.size(), 3u);
 }
@@ -131,7 +131,7 @@ TEST(LoadScene, Big5AndByteOrderMarkScenes) {
     EXPECT_EQ(big5.Stations[1].Name, "白石潭");
     EXPECT_EQ(big5.Stations[1].Number, "02");
     ExpectPoint(big5.Stations[1].Point, 40, 20, 450);
-    EXPECT_EQ(big5.ShowMethod, 0);  // "Thiessen"
+    EXPECT_EQ(big5.ShowMethod, ShowSetting::Thiessen);  // "Thiessen"
 
     const Scene bom = LoadScene(Data("scene_utf8_bom.ini"));
     EXPECT_EQ(bom.Basin.size(), 3u);

@@ -90,7 +90,7 @@ TEST_F(BundledScene, HeightBalanceWeightsOfRandomSubsets) {
 }
 
 TEST_F(BundledScene, TheDemonstrationRunsEndToEndWithBothMethods) {
-    w->window.ShowMethod = -1;
+    w->window.ShowMethod = ShowSetting::Both;
     w->windowSystem.EndAfterCycles(30);
     w->window.RunAnalysisAll();
     EXPECT_EQ(w->windowSystem.Cycles(), 30);
