@@ -29,7 +29,7 @@ PointArray RandomStations(long n) {
 
 PointArray FrameOf(const PointArray& stations) {
     PointArray frame;
-    EnclosingRectangle(stations, frame, 1.05);
+    EnclosingRectangle(stations, frame, kFrameFactor);
     return frame;
 }
 

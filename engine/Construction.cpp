@@ -10,17 +10,14 @@
 #include <utility>
 
 #include "geometry/modGISTools.hpp"
-#include "network/TriangleNetwork.hpp"
 #include "heightbalance/modHeightBalance.hpp"
 #include "model/BoundedArray.hpp"
+#include "network/TriangleNetwork.hpp"
 #include "scene/Scene.hpp"
 #include "thiessen/modThiessen.hpp"
 
 namespace kelvarin {
 namespace {
-
-// Every frame around basin and stations is this much larger than their extent.
-constexpr double kFrameFactor = 1.05;
 
 // new points 1..count with the coordinates of the given ones
 PointArray NewPoints(const std::vector<cPoint>& points) {

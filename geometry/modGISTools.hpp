@@ -19,6 +19,11 @@ constexpr double PI = 3.14159265358979;
 constexpr double HALF_PI = 1.570796326794895;
 constexpr double TWO_PI = 6.28318530717958;
 
+// Every frame is this much larger than what it encloses: the frame around the basin and the
+// selected stations, the outer frame around it where open fans are closed, and the map's extent
+// (enlarged twice). Five percent keeps every ring and crossing clear of the frame's edges.
+constexpr double kFrameFactor = 1.05;
+
 using PointArray = Array1<PointRef>;
 using PolygonArray = Array1<PolygonRef>;
 using LineCoefficients = Array1<double>;  // 1..3: a*x + b*y = c

@@ -133,7 +133,7 @@ void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& statio
         return;
     }
     PointArray outer;
-    EnclosingRectangle(frame, outer, 1.05);
+    EnclosingRectangle(frame, outer, kFrameFactor);
     const Array1<long> site = SiteIndex(stations);
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
         polygons(i) = std::make_shared<cPolygon>();
@@ -152,7 +152,7 @@ void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& statio
         }
         polygons(i) = ClipToFrame(polygon, frame);
     }
-    RepairCrossedPolygons(polygons, stations, tri, hbTri, frame);
+    RepairCrossedPolygons(polygons, stations, tri, hbTri, frame, outer);
     CopySiteRings(polygons, site);
 }
 

@@ -70,7 +70,7 @@ void BuildThiessenPolygons(PolygonArray& polygons, const PointArray& stations, c
     for (const PointRef& P : frame) corners.Append(P);
     for (long t = 1; t <= T; ++t) corners.Append(triangles(0, t));
     PointArray outer;
-    EnclosingRectangle(corners, outer, 1.05);
+    EnclosingRectangle(corners, outer, kFrameFactor);
     const Array1<long> site = SiteIndex(stations);
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
         polygons(i) = std::make_shared<cPolygon>();
