@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "geometry/ModMathTools.hpp"
@@ -155,21 +156,12 @@ Array1<long> SiteIndex(const PointArray& stations) {
     return site;
 }
 
-// Delaunay triangle table of the stations' distinct sites
-long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangles) {
-    long T = 0;
-    triangles.ReDim(0, 3, 1, 1);
-    const Array1<long> site = SiteIndex(stations);
-    std::vector<const cPoint*> P;  // one point per distinct site, in station order
-    for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
-        if (site(i) == i) P.push_back(stations(i).get());
-    }
+namespace {
+
+// the other sites of each site, nearest first: a small circle through a site holds the
+// site's near neighbours if any, and a large one holds many sites
+std::vector<std::vector<long>> NearestFirst(const std::vector<const cPoint*>& P) {
     const long n = static_cast<long>(P.size());
-    std::vector<Corners> accepted;
-    cPoint centre;
-    long lastInside = -1;  // the site that rejected the previous triple rejects many more
-    // the other sites of each site, nearest first: a small circle through a site holds the
-    // site's near neighbours if any, and a large one holds many sites
     std::vector<std::vector<long>> nearest(static_cast<std::size_t>(n));
     for (long i = 0; i < n; ++i) {
         std::vector<long>& list = nearest[static_cast<std::size_t>(i)];
@@ -184,8 +176,14 @@ long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangle
         std::sort(list.begin(), list.end(),
                   [&](long a, long b) { return d2[static_cast<std::size_t>(a)] < d2[static_cast<std::size_t>(b)]; });
     }
-    // pairs of sites that may be an edge of the triangulation; a triple with any other
-    // pair as a side has a site inside its circumcircle and is never accepted
+    return nearest;
+}
+
+// pairs of sites that may be an edge of the triangulation; a triple with any other pair as a
+// side has a site inside its circumcircle and is never accepted
+std::vector<std::vector<char>> PossibleEdges(const std::vector<const cPoint*>& P,
+                                             const std::vector<std::vector<long>>& nearest) {
+    const auto n = static_cast<long>(P.size());
     std::vector<std::vector<char>> edge(static_cast<std::size_t>(n), std::vector<char>(static_cast<std::size_t>(n), 1));
     for (long i = 0; i < n; ++i) {
         for (long j = i + 1; j < n; ++j) {
@@ -194,70 +192,110 @@ long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangle
             edge[static_cast<std::size_t>(j)][static_cast<std::size_t>(i)] = may;
         }
     }
-    for (long i = 0; i < n - 2; ++i) {
-        const std::vector<char>& fromI = edge[static_cast<std::size_t>(i)];
-        for (long j = i + 1; j < n - 1; ++j) {
-            if (!fromI[static_cast<std::size_t>(j)]) continue;
-            const std::vector<char>& fromJ = edge[static_cast<std::size_t>(j)];
-            for (long k = j + 1; k < n; ++k) {
-                if (!fromI[static_cast<std::size_t>(k)] || !fromJ[static_cast<std::size_t>(k)]) continue;
-                // A site clearly inside the quick circle rejects the triple before the full
-                // test; the full test alone decides every triple that is kept.
-                const QuickCircle quick = QuickCircumCircle(*P[i], *P[j], *P[k]);
-                if (quick.usable) {
-                    bool rejected = false;
-                    if (lastInside >= 0 && lastInside != i && lastInside != j && lastInside != k) {
-                        rejected = ClearlyInside(quick, *P[lastInside]);
-                    }
-                    for (std::size_t q = 0; q < nearest[static_cast<std::size_t>(i)].size() && !rejected; ++q) {
-                        const long m = nearest[static_cast<std::size_t>(i)][q];
-                        if (m == j || m == k) continue;
-                        if (ClearlyInside(quick, *P[m])) {
-                            rejected = true;
-                            lastInside = m;
-                        }
-                    }
-                    if (rejected) continue;
-                }
-                double r = GetCircumCircle(centre, *P[i], *P[j], *P[k]);
-                if (r <= 0) continue;
-                const double inside = r * (1 - network_tolerance::kInCircle);
-                for (long m = 0; m < n; ++m) {
-                    if (m == i || m == j || m == k) continue;
-                    if (PlaneDistance(*P[m], centre) < inside) {
-                        r = -r;
-                        break;
-                    }
-                }
-                if (r <= 0) continue;
-                const Corners candidate{{*P[i], *P[j], *P[k]}};
-                // three stations on one line up to rounding have only an artefact of a circle
-                bool flat = false;
-                Orientation(*P[i], *P[j], *P[k], flat);
-                if (flat) continue;
-                bool overlaps = false;
-                for (const Corners& t : accepted) {
-                    if (TrianglesOverlap(t, candidate)) {
-                        overlaps = true;
-                        break;
-                    }
-                }
-                if (overlaps) continue;
-                accepted.push_back(candidate);
-                ++T;
-                triangles.ReDimPreserve(T);
-                triangles(0, T) = NewPoint(centre.X, centre.Y, 0.0);
-                for (long row = 1; row <= 3; ++row) triangles(row, T) = NewPoint();
-                CopyPoint(*triangles(1, T), *P[i]);
-                CopyPoint(*triangles(2, T), *P[j]);
-                CopyPoint(*triangles(3, T), *P[k]);
-                if (SweepAngle(*triangles(1, T), *triangles(2, T), *triangles(3, T)) < 0) {
-                    SwapObjects(triangles(2, T), triangles(3, T));
+    return edge;
+}
+
+// The triangle search over the sites: every triple whose circle no other site lies in and
+// that overlaps no triangle accepted before.
+class TriangleSearch {
+  public:
+    explicit TriangleSearch(std::vector<const cPoint*> sites)
+        : P(std::move(sites)), nearest(NearestFirst(P)), edge(PossibleEdges(P, nearest)) {}
+
+    // fills the table (rows 0..3 by columns 1..T) and returns T
+    long Run(Array2<PointRef>& triangles) {
+        const long n = static_cast<long>(P.size());
+        for (long i = 0; i < n - 2; ++i) {
+            const std::vector<char>& fromI = edge[static_cast<std::size_t>(i)];
+            for (long j = i + 1; j < n - 1; ++j) {
+                if (!fromI[static_cast<std::size_t>(j)]) continue;
+                const std::vector<char>& fromJ = edge[static_cast<std::size_t>(j)];
+                for (long k = j + 1; k < n; ++k) {
+                    if (!fromI[static_cast<std::size_t>(k)] || !fromJ[static_cast<std::size_t>(k)]) continue;
+                    cPoint centre;
+                    if (QuicklyRejected(i, j, k) || !EmptyCircle(i, j, k, centre)) continue;
+                    const Corners candidate{{*P[i], *P[j], *P[k]}};
+                    if (!Acceptable(candidate)) continue;
+                    accepted.push_back(candidate);
+                    Append(triangles, centre, candidate);
                 }
             }
         }
+        return static_cast<long>(accepted.size());
     }
-    return T;
+
+  private:
+    // A site clearly inside the quick circle rejects the triple before the full test; the
+    // full test alone decides every triple that is kept.
+    bool QuicklyRejected(long i, long j, long k) {
+        const QuickCircle quick = QuickCircumCircle(*P[i], *P[j], *P[k]);
+        if (!quick.usable) return false;
+        // the site that rejected the previous triple rejects many more
+        if (lastInside >= 0 && lastInside != i && lastInside != j && lastInside != k &&
+            ClearlyInside(quick, *P[lastInside]))
+            return true;
+        for (const long m : nearest[static_cast<std::size_t>(i)]) {
+            if (m == j || m == k) continue;
+            if (ClearlyInside(quick, *P[m])) {
+                lastInside = m;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // the full test: a unique circumcircle (its centre into centre) that holds no other site
+    bool EmptyCircle(long i, long j, long k, cPoint& centre) const {
+        const double r = GetCircumCircle(centre, *P[i], *P[j], *P[k]);
+        if (r <= 0) return false;
+        const double inside = r * (1 - network_tolerance::kInCircle);
+        for (long m = 0; m < static_cast<long>(P.size()); ++m) {
+            if (m == i || m == j || m == k) continue;
+            if (PlaneDistance(*P[m], centre) < inside) return false;
+        }
+        return true;
+    }
+
+    // not three sites on one line up to rounding (only an artefact of a circle), and no
+    // overlap with an accepted triangle
+    bool Acceptable(const Corners& candidate) const {
+        bool flat = false;
+        Orientation(candidate.P[0], candidate.P[1], candidate.P[2], flat);
+        if (flat) return false;
+        return std::none_of(accepted.begin(), accepted.end(),
+                            [&](const Corners& t) { return TrianglesOverlap(t, candidate); });
+    }
+
+    // a new column: the circumcentre, then copies of the corners counter-clockwise
+    void Append(Array2<PointRef>& triangles, const cPoint& centre, const Corners& corners) const {
+        const long T = static_cast<long>(accepted.size());
+        triangles.ReDimPreserve(T);
+        triangles(0, T) = NewPoint(centre.X, centre.Y, 0.0);
+        for (long row = 1; row <= 3; ++row) triangles(row, T) = NewPoint();
+        for (long row = 1; row <= 3; ++row) CopyPoint(*triangles(row, T), corners.P[row - 1]);
+        if (SweepAngle(*triangles(1, T), *triangles(2, T), *triangles(3, T)) < 0) {
+            SwapObjects(triangles(2, T), triangles(3, T));
+        }
+    }
+
+    std::vector<const cPoint*> P;  // one point per distinct site, in station order
+    std::vector<std::vector<long>> nearest;
+    std::vector<std::vector<char>> edge;
+    std::vector<Corners> accepted;
+    long lastInside = -1;
+};
+
+}  // namespace
+
+// Delaunay triangle table of the stations' distinct sites
+long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangles) {
+    triangles.ReDim(0, 3, 1, 1);
+    const Array1<long> site = SiteIndex(stations);
+    std::vector<const cPoint*> P;
+    for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
+        if (site(i) == i) P.push_back(stations(i).get());
+    }
+    return TriangleSearch(std::move(P)).Run(triangles);
 }
 
 }  // namespace kelvarin
