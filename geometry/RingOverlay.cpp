@@ -164,9 +164,13 @@ class Overlay {
 
     // every place where an edge of one ring meets the other ring becomes a cut on both edges
     void CutEdges() {
-        const auto& a = rings_[0];
-        const auto& b = rings_[1];
-        const std::size_t n = a.size(), m = b.size();
+        CutAtVertices();
+        CutAtCrossings();
+        SplitAtCuts();
+    }
+
+    // a vertex of one ring lying on an edge of the other cuts that edge
+    void CutAtVertices() {
         const double e = tolerance_;
         for (int r = 0; r < 2; ++r) {
             const auto& self = rings_[r];
@@ -201,6 +205,13 @@ class Overlay {
                 }
             }
         }
+    }
+
+    // edges of A and B that cross each other away from their ends are cut at the crossing
+    void CutAtCrossings() {
+        const auto& a = rings_[0];
+        const auto& b = rings_[1];
+        const std::size_t n = a.size(), m = b.size();
         // B's edges that reach into A's box, and the box around them
         double aMinX = HUGE_VAL, aMaxX = -HUGE_VAL, aMinY = HUGE_VAL, aMaxY = -HUGE_VAL;
         for (const Place& p : a) {
@@ -248,6 +259,10 @@ class Overlay {
                 cuts_[1][j].push_back(Cut{tB, node});
             }
         }
+    }
+
+    // every edge becomes the stretches between its cuts, in order along it
+    void SplitAtCuts() {
         for (int r = 0; r < 2; ++r) {
             const std::size_t size = rings_[r].size();
             for (std::size_t i = 0; i < size; ++i) {
