@@ -16,9 +16,6 @@
 namespace kelvarin {
 namespace {
 
-// index after i in a ring stored as lo..hi
-long Successor(const PointArray& pts, long i) { return pts.LBound() + ((i - pts.LBound() + 1) % pts.Count()); }
-
 // the box of one edge, widened by a margin
 struct EdgeBox {
     double minX, maxX, minY, maxY;
@@ -37,7 +34,7 @@ std::vector<EdgeBox> EdgeBoxes(const PointArray& pts, double margin) {
     std::vector<EdgeBox> boxes;
     boxes.reserve(static_cast<std::size_t>(pts.Count()));
     for (long j = pts.LBound(); j <= pts.UBound(); ++j)
-        boxes.push_back(EdgeBox::Of(*pts(j), *pts(Successor(pts, j)), margin));
+        boxes.push_back(EdgeBox::Of(*pts(j), *pts(RingSuccessor(pts, j)), margin));
     return boxes;
 }
 
@@ -57,7 +54,7 @@ EdgeBox Enclosing(const std::vector<EdgeBox>& boxes) {
 bool HasLeaningEdge(const PointArray& pts) {
     for (long i = pts.LBound(); i <= pts.UBound(); ++i) {
         const cPoint& p = *pts(i);
-        const cPoint& q = *pts(Successor(pts, i));
+        const cPoint& q = *pts(RingSuccessor(pts, i));
         if ((p.X != q.X && IsAlmostEqual(p.X, q.X)) || (p.Y != q.Y && IsAlmostEqual(p.Y, q.Y))) return true;
     }
     return false;
@@ -67,7 +64,7 @@ bool HasLeaningEdge(const PointArray& pts) {
 bool HasRepeatedVertex(const PointArray& pts) {
     for (long i = pts.LBound(); i <= pts.UBound(); ++i) {
         const cPoint& p = *pts(i);
-        const cPoint& q = *pts(Successor(pts, i));
+        const cPoint& q = *pts(RingSuccessor(pts, i));
         if (p.X == q.X && p.Y == q.Y) return true;
     }
     return false;
@@ -119,12 +116,12 @@ long FindCrossings(const PointArray& A, const PointArray& B, PointArray& X, Arra
         if (boxesB[static_cast<std::size_t>(j - B.LBound())].Meets(allA)) nearB.push_back(j);
     }
     for (long i = A.LBound(); i <= A.UBound(); ++i) {
-        const long si = Successor(A, i);
+        const long si = RingSuccessor(A, i);
         const EdgeBox boxA = EdgeBox::Of(*A(i), *A(si), 0.0);
         if (!boxA.Meets(allB)) continue;
         for (const long j : nearB) {
             if (!boxA.Meets(boxesB[static_cast<std::size_t>(j - B.LBound())])) continue;
-            const long sj = Successor(B, j);
+            const long sj = RingSuccessor(B, j);
             PointRef pt;
             if (SegmentIntersection(*A(i), *A(si), *B(j), *B(sj), pt) != Verdict::In) continue;
             count += 1;
@@ -180,7 +177,7 @@ long ExtractInsideChains(const PointArray& A, const PointArray& B, PolygonArray&
             // A's vertices after this crossing's edge up to the start of the next crossing's edge
             long v = from;
             do {
-                v = Successor(A, v);
+                v = RingSuccessor(A, v);
                 const cPoint& vertex = *A(v);
                 chain->Add(vertex.X, vertex.Y, vertex.z);
             } while (v != to);

@@ -33,7 +33,7 @@ double PolygonArea(const cPolygon& ring) {
     const long n = ring.Count();
     double sum = 0.0;
     for (long i = 1; i <= n; ++i) {
-        const long j = (i % n) + 1;
+        const long j = RingSuccessor(i, 1, n);
         const cPoint& pi = *ring(i);
         const cPoint& pj = *ring(j);
         sum += Determinant2(pi.X, pj.X, pi.Y, pj.Y);

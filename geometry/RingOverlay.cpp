@@ -58,17 +58,6 @@ double SegmentDistance(const Place& p, const Place& a, const Place& b, double& t
     return std::hypot(a.X + t * dx - p.X, a.Y + t * dy - p.Y);
 }
 
-// twice the signed area, measured from the first vertex to keep map coordinates small
-double SignedArea2(const std::vector<Place>& ring) {
-    double sum = 0.0;
-    const std::size_t n = ring.size();
-    for (std::size_t i = 1; i + 1 < n; ++i) {
-        sum += (ring[i].X - ring[0].X) * (ring[i + 1].Y - ring[0].Y) -
-               (ring[i + 1].X - ring[0].X) * (ring[i].Y - ring[0].Y);
-    }
-    return sum;
-}
-
 // the ring's vertices with repeated neighbours (within tolerance) dropped
 std::vector<Place> Places(const PointArray& pts, double tolerance, const Origin& origin) {
     std::vector<Place> ring;
@@ -365,7 +354,7 @@ class Overlay {
                 if (best == kept_.size()) break;
                 current = best;
             }
-            if (closed && ring.size() >= 3 && SignedArea2(ring) > 0.0) result.push_back(std::move(ring));
+            if (closed && ring.size() >= 3 && TwiceSignedArea(ring) > 0.0) result.push_back(std::move(ring));
         }
         return result;
     }
@@ -439,9 +428,9 @@ long OverlayClip(PolygonArray& pieces, const PointArray& A, const PointArray& B)
     auto a = Places(A, tolerance, origin);
     auto b = Places(B, tolerance, origin);
     if (a.size() < 3 || b.size() < 3) return 0;
-    const bool clockwise = SignedArea2(a) < 0.0;
+    const bool clockwise = TwiceSignedArea(a) < 0.0;
     if (clockwise) std::reverse(a.begin(), a.end());
-    if (SignedArea2(b) < 0.0) std::reverse(b.begin(), b.end());
+    if (TwiceSignedArea(b) < 0.0) std::reverse(b.begin(), b.end());
 
     Overlay overlay(std::move(a), std::move(b), tolerance, origin);
     auto rings = overlay.Intersection();

@@ -5,6 +5,7 @@
 // Points are read through cPoint (X, Y; z where noted). Arrays of points are
 // read as closed rings: the last vertex is followed by the first.
 
+#include <cstddef>
 #include <optional>
 #include <string_view>
 
@@ -61,6 +62,23 @@ long QuadrantCode(const cPoint& P, const cPoint& V);
 double WindingAngle(const cPoint& P, const PointArray& pts);
 
 // ---- ring operations ----
+
+// the index after i in a ring whose indices run lo..lo+count-1: the last is followed by lo
+inline long RingSuccessor(long i, long lo, long count) { return lo + ((i - lo + 1) % count); }
+inline long RingSuccessor(const PointArray& pts, long i) { return RingSuccessor(i, pts.LBound(), pts.Count()); }
+
+// twice the signed area of a ring given as a sequence of points with X and Y (positive when
+// it runs counter-clockwise), measured from the first vertex to keep map coordinates small
+template <class Points>
+double TwiceSignedArea(const Points& ring) {
+    double sum = 0.0;
+    const std::size_t n = ring.size();
+    for (std::size_t i = 1; i + 1 < n; ++i) {
+        sum += (ring[i].X - ring[0].X) * (ring[i + 1].Y - ring[0].Y) -
+               (ring[i + 1].X - ring[0].X) * (ring[i].Y - ring[0].Y);
+    }
+    return sum;
+}
 
 // vertex references of a ring as an array 1..Count (the same point objects)
 PointArray RingToArray(const cPolygon& ring);

@@ -17,16 +17,13 @@
 #include "geometry/ModMathTools.hpp"
 #include "heightbalance/modHeightBalance.hpp"
 #include "network/FrameSplit.hpp"
+#include "network/NetworkTolerances.hpp"
 #include "network/StationFan.hpp"
 #include "network/TriangleNetwork.hpp"
 
 namespace kelvarin {
 
 namespace {
-
-// A ray parameter counts as ahead of the ray's origin only beyond this fraction of the
-// frame's size: meetings closer than that are rounding noise at a shared origin.
-constexpr double kAhead = 1e-12;
 
 struct Ray {
     cPoint origin;
@@ -56,7 +53,7 @@ bool Normalise(double& x, double& y) {
 // parameters s, u with a.origin + s*a.dir = b.origin + u*b.dir; false when parallel
 bool RayMeeting(const Ray& a, const Ray& b, double& s, double& u) {
     const double cross = a.dx * b.dy - a.dy * b.dx;
-    if (std::fabs(cross) < 1e-14) return false;
+    if (std::fabs(cross) < network_tolerance::kParallel) return false;
     const double wx = b.origin.X - a.origin.X;
     const double wy = b.origin.Y - a.origin.Y;
     s = (wx * b.dy - wy * b.dx) / cross;
@@ -113,12 +110,12 @@ PolygonRef RebuildRegion(const HullRegion& r, const Ray* before, const Ray* afte
     }
     for (std::size_t q = r.chain2.size() - skip; q > 0; --q) polygon->AddPoint(r.chain2[q - 1]);
     const StationFan& f = r.fan;
-    const long j1 = 1 + (f.j0 % f.count);
+    const long j1 = RingSuccessor(f.j0, 1, f.count);
     long t = j1;
     do {
         polygon->AddPoint(*hbTri(f.vtx(t), f.fan(t)));
         polygon->AddPoint(*hbTri(0, f.fan(t)));
-        t = 1 + (t % f.count);
+        t = RingSuccessor(t, 1, f.count);
     } while (t != j1);
     return polygon;
 }
@@ -133,7 +130,8 @@ bool FindSelfCrossing(const cPolygon& ring, long& a, long& b) {
             if (a == 1 && b == count) continue;
             PointRef X;
             const long a1 = a + 1 > count ? 1 : a + 1;
-            if (SegmentIntersection(*ring(a), *ring(a1), *ring(b), *ring((b % count) + 1), X) == Verdict::In) {
+            if (SegmentIntersection(*ring(a), *ring(a1), *ring(b), *ring(RingSuccessor(b, 1, count)), X) ==
+                Verdict::In) {
                 return true;
             }
         }
@@ -155,7 +153,7 @@ std::vector<HullRegion> HullRegions(const PointArray& stations, const Array2<Poi
         if (f.count == 0 || f.j0 == 0) continue;
         HullRegion r;
         r.station = i;
-        const long j1 = 1 + (f.j0 % f.count);
+        const long j1 = RingSuccessor(f.j0, 1, f.count);
         r.M1 = *hbTri(((f.vtx(f.j0) + 1) % 3) + 1, f.fan(f.j0));
         r.M2 = *hbTri(f.vtx(j1), f.fan(j1));
         r.fan = std::move(f);
@@ -195,7 +193,7 @@ bool BoundaryRays(const std::vector<HullRegion>& region, const Array2<PointRef>&
     for (std::size_t q = 0; q < region.size(); ++q) {
         const HullRegion& r = region[q];
         const StationFan& f = r.fan;
-        const long j1 = 1 + (f.j0 % f.count);
+        const long j1 = RingSuccessor(f.j0, 1, f.count);
         const cPoint& inner = *hbTri(0, f.fan(j1));
         Ray& b = ray[q];
         b.origin = r.M2;
@@ -229,7 +227,9 @@ Meetings FindMeetings(const std::vector<Ray>& ray, const std::vector<std::size_t
     Meetings found{ray, openList, std::vector<double>(m, -1), std::vector<double>(m, -1), std::vector<bool>(m, false)};
     for (std::size_t p = 0; p < m; ++p) {
         double s = 0, u = 0;
-        if (!RayMeeting(found.Before(p), found.After(p), s, u) || s <= kAhead * size || u <= kAhead * size) continue;
+        if (!RayMeeting(found.Before(p), found.After(p), s, u) || s <= network_tolerance::kAhead * size ||
+            u <= network_tolerance::kAhead * size)
+            continue;
         found.sBefore[p] = s;
         found.sAfter[p] = u;
         if (!InsideRectangle(found.Point(p), outer)) continue;

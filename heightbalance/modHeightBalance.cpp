@@ -102,7 +102,7 @@ long BuildOpenHeightBalancePolygon(long j0, cPolygon& polygon, const Array1<long
                                    const PointArray& outerFrame) {
     const long lb = fan.LBound();
     const long n = fan.Count();
-    auto next = [lb, n](long t) { return lb + ((t - lb + 1) % n); };
+    auto next = [lb, n](long t) { return RingSuccessor(t, lb, n); };
     const long j1 = next(j0);
     const cPoint& S = *tri(vtx(j0), fan(j0));
     const cPoint& before = *tri(((vtx(j0) + 1) % 3) + 1, fan(j0));

@@ -6,17 +6,14 @@
 #include <optional>
 #include <system_error>
 
+#include "geometry/Tolerances.hpp"
+#include "geometry/modGISTools.hpp"
 #include "geometry/modStrTools.hpp"
 #include "scene/INIProFile.hpp"
 
 namespace kelvarin {
 
 namespace {
-
-// A basin whose area is below this share of its bounding box's area is taken as
-// having no area: vertices that are collinear up to rounding give such a sliver,
-// while any real basin fills well over a tenth of its box.
-constexpr double kZeroAreaShare = 1e-9;
 
 // Problems of one scene file, gathered so that all of them are reported at once.
 class ProblemList {
@@ -106,18 +103,6 @@ double ReadCoordinate(const std::string& field, long line, std::string_view what
     return value;
 }
 
-// twice the signed area of a ring (shoelace), relative to its first vertex to keep digits
-double TwiceArea(const std::vector<cPoint>& ring) {
-    double sum = 0.0;
-    const cPoint& o = ring.front();
-    for (std::size_t i = 0; i < ring.size(); ++i) {
-        const cPoint& a = ring[i];
-        const cPoint& b = ring[(i + 1) % ring.size()];
-        sum += (a.X - o.X) * (b.Y - o.Y) - (b.X - o.X) * (a.Y - o.Y);
-    }
-    return sum;
-}
-
 // true when the ring encloses no area worth the name
 bool HasZeroArea(const std::vector<cPoint>& ring) {
     double minX = ring.front().X, maxX = minX, minY = ring.front().Y, maxY = minY;
@@ -128,7 +113,7 @@ bool HasZeroArea(const std::vector<cPoint>& ring) {
         maxY = std::max(maxY, p.Y);
     }
     const double box = (maxX - minX) * (maxY - minY);
-    return box <= 0.0 || std::abs(TwiceArea(ring)) / 2.0 <= kZeroAreaShare * box;
+    return box <= 0.0 || std::abs(TwiceSignedArea(ring)) / 2.0 <= kZeroAreaShare * box;
 }
 
 // One polygon section as read from the file.
