@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "geometry/modGISTools.hpp"
-#include "network/TriangleNetwork.hpp"
 #include "heightbalance/modHeightBalance.hpp"
+#include "network/TriangleNetwork.hpp"
 #include "thiessen/modThiessen.hpp"
 
 namespace {
