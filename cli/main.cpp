@@ -16,6 +16,7 @@ int Run(int argc, char** argv) {
     kelvarin::AddWeightsCommand(app);
     kelvarin::AddRenderCommand(app);
     kelvarin::AddDemoCommand(app);
+    kelvarin::AddArealCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
