@@ -52,14 +52,19 @@ RainCsvReader::RainCsvReader(std::istream& in, std::string fileName) : in_(in), 
         if (!line_.empty()) break;
     }
     if (line_.empty()) throw RainFileError(fileName_ + ": the file is empty: expected a header line");
+    const long headerRow = line_number_;
+    // a quoted header field may hold line breaks: the header is complete when its quotes pair up
+    std::string more;
+    while (std::count(line_.begin(), line_.end(), '"') % 2 != 0 && ReadLine(more)) line_ += "\n" + more;
     separator_ = ChooseSeparator(line_);
     if (separator_ == '\0')
-        throw RainFileError(fileName_ + ": row " + std::to_string(line_number_) +
+        throw RainFileError(fileName_ + ": row " + std::to_string(headerRow) +
                             ": the header has no ',', ';' or tab: expected the time column and one column per gauge");
     // the header line is already in line_; ReadRecord splits what it holds first
     std::vector<std::string> header;
     pending_ = true;
     ReadRecord(header);
+    row_ = headerRow;
     header_ = std::move(header);
 }
 
