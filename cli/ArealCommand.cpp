@@ -21,15 +21,10 @@
 #include "cli/ProgramFolder.hpp"
 #include "cli/ProgressBar.hpp"
 #include "cli/SelectionWeights.hpp"
+#include "cli/UsageError.hpp"
 
 namespace kelvarin {
 namespace {
-
-// A command line the command cannot run with.
-class ArealUsageError : public std::invalid_argument {
-  public:
-    using std::invalid_argument::invalid_argument;
-};
 
 // files shorter than this finish too soon for a progress bar to help
 constexpr std::uintmax_t kProgressFromBytes = 1U << 20U;
@@ -104,14 +99,14 @@ ArealMethod ChooseMethod(const std::string& name, const Scene& scene) {
 void RunAreal(const ArealOptions& options) {
     if (options.Method != "thiessen" && options.Method != "heightbalance" && options.Method != "mean" &&
         !options.Method.empty())
-        throw ArealUsageError("--method: \"" + options.Method + "\" is none of thiessen, heightbalance, mean");
-    if (options.MinGauges < 1) throw ArealUsageError("--min-gauges: must be 1 or more");
+        throw UsageError("--method: \"" + options.Method + "\" is none of thiessen, heightbalance, mean");
+    if (options.MinGauges < 1) throw UsageError("--min-gauges: must be 1 or more");
     for (const auto& output : {options.Out, options.WeightsOut})
         if (!output.empty() && SameFile(output, options.Rain))
-            throw ArealUsageError(output.string() + ": is the rain file itself; choose another output");
+            throw UsageError(output.string() + ": is the rain file itself; choose another output");
     if (!options.Out.empty() && !options.WeightsOut.empty() &&
         std::filesystem::absolute(options.Out) == std::filesystem::absolute(options.WeightsOut))
-        throw ArealUsageError("--out and --weights-out name the same file");
+        throw UsageError("--out and --weights-out name the same file");
 
     const Scene scene = LoadScene(options.Scene);
     const ArealMethod method = ChooseMethod(options.Method, scene);
