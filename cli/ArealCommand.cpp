@@ -133,7 +133,7 @@ void RunAreal(const ArealOptions& options) {
     const ArealCounts counts =
         WriteArealRainfall(reader, scene.Stations, ArealSettings{options.Missing, options.MinGauges}, weights,
                            out ? out->Stream() : std::cout, weightsOut ? &weightsOut->Stream() : nullptr,
-                           [&bar](const RainCsvReader& r) { bar.Update(r.BytesRead(), r.Row()); });
+                           [&bar](std::uintmax_t bytesRead, long rows) { bar.Update(bytesRead, rows); });
     bar.Finish();
 
     if (out) out->Commit();

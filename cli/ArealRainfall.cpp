@@ -103,7 +103,8 @@ std::string ShortestNumber(double value) {
 
 ArealCounts WriteArealRainfall(RainCsvReader& reader, const std::vector<SceneStation>& stations,
                                const ArealSettings& settings, const WeightsOfSelection& weights, std::ostream& out,
-                               std::ostream* weightsOut, const std::function<void(const RainCsvReader&)>& progress) {
+                               std::ostream* weightsOut,
+                               const std::function<void(std::uintmax_t bytesRead, long rows)>& progress) {
     const std::vector<std::string>& header = reader.Header();
     const std::vector<long> stationOfColumn = GaugeColumns(header, stations, reader.FileName());
     const std::size_t gauges = stationOfColumn.size();
@@ -173,7 +174,7 @@ ArealCounts WriteArealRainfall(RainCsvReader& reader, const std::vector<SceneSta
                 if (pattern[g] == '1') selection.push_back(stationOfColumn[g]);
             out << ',' << reported << ',' << CsvField(SelectionKey(selection)) << '\n';
         }
-        if (progress && counts.Rows % kProgressEvery == 0) progress(reader);
+        if (progress && counts.Rows % kProgressEvery == 0) progress(reader.BytesRead(), counts.Rows);
     }
     counts.Selections = static_cast<long>(entries.size());
     if (weightsOut) WriteWeightsTable(entries, header, *weightsOut);

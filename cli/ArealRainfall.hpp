@@ -5,6 +5,7 @@
 // built once and kept (memory grows with the number of distinct selections, never
 // with the number of rows); records stream through one row at a time.
 
+#include <cstdint>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -45,10 +46,10 @@ std::string ShortestNumber(double value);
 // stamp as the file gives it, the areal rainfall (empty below MinGauges), the number
 // of gauges used and the selection key. When weightsOut is given it receives, at the
 // end, every distinct selection once with every gauge's weight in it. progress, when
-// given, is called now and then with the reader.
+// given, is called now and then with the bytes read and the rows done.
 ArealCounts WriteArealRainfall(RainCsvReader& reader, const std::vector<SceneStation>& stations,
                                const ArealSettings& settings, const WeightsOfSelection& weights, std::ostream& out,
                                std::ostream* weightsOut,
-                               const std::function<void(const RainCsvReader&)>& progress = nullptr);
+                               const std::function<void(std::uintmax_t bytesRead, long rows)>& progress = nullptr);
 
 }  // namespace kelvarin
