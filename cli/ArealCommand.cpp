@@ -111,6 +111,8 @@ void RunAreal(const ArealOptions& options) {
     const Scene scene = LoadScene(options.Scene);
     const ArealMethod method = ChooseMethod(options.Method, scene);
 
+    if (std::filesystem::is_directory(options.Rain))
+        throw RainFileError(options.Rain.string() + ": is a folder, not a rain file");
     std::ifstream rainStream(options.Rain, std::ios::binary);
     if (!rainStream) throw RainFileError(options.Rain.string() + ": cannot open the rain file");
     RainCsvReader reader(rainStream, options.Rain.string());

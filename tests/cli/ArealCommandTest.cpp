@@ -327,7 +327,10 @@ TEST(ArealCommand, BadFilesAreOneLineErrorsAndLeaveNoPartialOutput) {
         for (const auto& entry : std::filesystem::directory_iterator(folder)) left.insert(entry.path().filename());
         EXPECT_EQ(left, (std::set<std::string>{"rain.csv", "areal.csv"}));
     }
-    // the rain file is never an output
+    // a folder is no rain file, and the rain file is never an output
+    const CliRun folder = RunCli("areal --rain " + Quoted(std::filesystem::temp_directory_path()));
+    EXPECT_EQ(folder.Status, 2);
+    EXPECT_NE(folder.Err.find("is a folder"), std::string::npos) << folder.Err;
     const TempFile file(head + "a,1,2,3\n", "rain.csv");
     const CliRun run = RunCli("areal --rain " + Quoted(file.Path()) + " --out " + Quoted(file.Path()));
     EXPECT_EQ(run.Status, 2);
