@@ -10,9 +10,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "heightbalance/modHeightBalance.hpp"
 #include "network/StationFan.hpp"
 #include "network/TriangleNetwork.hpp"
-#include "heightbalance/modHeightBalance.hpp"
 #include "tests/network/StationSets.hpp"
 #include "thiessen/modThiessen.hpp"
 
