@@ -93,7 +93,7 @@ ArealMethod ChooseMethod(const std::string& name, const Scene& scene) {
     if (name == "thiessen") return ArealMethod::Thiessen;
     if (name == "heightbalance") return ArealMethod::HeightBalance;
     if (name == "mean") return ArealMethod::Mean;
-    return scene.ShowMethod == 1 ? ArealMethod::HeightBalance : ArealMethod::Thiessen;
+    return scene.ShowMethod == ShowSetting::HeightBalance ? ArealMethod::HeightBalance : ArealMethod::Thiessen;
 }
 
 void RunAreal(const ArealOptions& options) {
