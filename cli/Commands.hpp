@@ -24,4 +24,8 @@ void AddDemoCommand(CLI::App& app);
 // every station's area and weight for a selection of gauges
 void AddWeightsCommand(CLI::App& app);
 
+// `areal [--scene FILE] [--method M] --rain FILE [--missing V]... [--min-gauges N] [--out FILE]
+// [--weights-out FILE] [--stats]`: the basin's rainfall per time step from gauge records
+void AddArealCommand(CLI::App& app);
+
 }  // namespace kelvarin

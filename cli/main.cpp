@@ -37,6 +37,7 @@ int Run(int argc, char** argv) {
     kelvarin::AddWeightsCommand(app);
     kelvarin::AddRenderCommand(app);
     kelvarin::AddDemoCommand(app);
+    kelvarin::AddArealCommand(app);
     if (ReportMissingCommand(app, argc, argv)) return 2;
     try {
         app.parse(argc, argv);

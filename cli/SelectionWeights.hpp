@@ -1,0 +1,38 @@
+#pragma once
+// The weights of one selection of gauges, as the `weights` command computes them:
+// each selected gauge's share of the basin area under the chosen method, or, for
+// comparison, the plain arithmetic mean (every selected gauge weighs the same).
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "scene/Scene.hpp"
+
+namespace kelvarin {
+
+enum class ArealMethod { Thiessen, HeightBalance, Mean };
+
+// "thiessen", "heightbalance" or "mean"
+std::string ArealMethodName(ArealMethod method);
+
+class SelectionWeights {
+  public:
+    // prepares the scene once for every selection to come; height-balance reads the
+    // scene's centre points when the scene was loaded without them
+    SelectionWeights(const Scene& scene, ArealMethod method);
+    ~SelectionWeights();
+    SelectionWeights(const SelectionWeights&) = delete;
+    SelectionWeights& operator=(const SelectionWeights&) = delete;
+
+    // the weights of the selected stations (1-based indices in file order, ascending,
+    // no repeats, at least one), in selection order
+    std::vector<double> operator()(const std::vector<long>& selection);
+
+  private:
+    struct Engine;
+    ArealMethod method_;
+    std::unique_ptr<Engine> engine_;
+};
+
+}  // namespace kelvarin
