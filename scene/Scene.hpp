@@ -20,6 +20,7 @@ struct SceneStation {
 struct Scene {
     std::filesystem::path Path;
     std::string BasinName;      // the vertex block that became the basin boundary
+    std::string CRS;            // the basin polygon section's "CRS" key: the coordinate system, or empty
     std::vector<cPoint> Basin;  // its vertices in file order
     std::vector<SceneStation> Stations;
     int ShowMethod = 0;  // 0 Thiessen only, 1 height-balance only, -1 either
