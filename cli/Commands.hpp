@@ -24,4 +24,10 @@ void AddDemoCommand(CLI::App& app);
 // every station's area and weight for a selection of gauges
 void AddWeightsCommand(CLI::App& app);
 
+#ifdef KELVARIN_WITH_GIS
+// `import --basin FILE [--layer L] [--where EXPR] --gauges FILE [--dem FILE] [--crs CRS] ... --out FILE`:
+// a scene file from GIS data
+void AddImportCommand(CLI::App& app);
+#endif
+
 }  // namespace kelvarin

@@ -16,6 +16,9 @@ int Run(int argc, char** argv) {
     kelvarin::AddWeightsCommand(app);
     kelvarin::AddRenderCommand(app);
     kelvarin::AddDemoCommand(app);
+#ifdef KELVARIN_WITH_GIS
+    kelvarin::AddImportCommand(app);
+#endif
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
