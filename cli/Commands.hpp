@@ -28,6 +28,10 @@ void AddWeightsCommand(CLI::App& app);
 // `import --basin FILE [--layer L] [--where EXPR] --gauges FILE [--dem FILE] [--crs CRS] ... --out FILE`:
 // a scene file from GIS data
 void AddImportCommand(CLI::App& app);
+
+// `export [--scene FILE] [--method M] [--stations all|LIST] --out FILE.geojson|FILE.gpkg|FILE.shp`:
+// one construction's basin, gauges, network, polygons and pieces as GIS layers
+void AddExportCommand(CLI::App& app);
 #endif
 
 }  // namespace kelvarin

@@ -18,6 +18,7 @@ int Run(int argc, char** argv) {
     kelvarin::AddDemoCommand(app);
 #ifdef KELVARIN_WITH_GIS
     kelvarin::AddImportCommand(app);
+    kelvarin::AddExportCommand(app);
 #endif
     try {
         app.parse(argc, argv);
