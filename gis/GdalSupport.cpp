@@ -20,7 +20,18 @@ GdalSession::~GdalSession() { CPLPopErrorHandler(); }
 // GDAL's last error message, or empty
 std::string LastGdalError() {
     const char* message = CPLGetLastErrorMsg();
-    return message ? std::string(message) : std::string();
+    // some of GDAL's messages run over several lines; ours are one line each
+    std::string text;
+    for (const char* c = message ? message : ""; *c; ++c) {
+        const bool blank = *c == '\n' || *c == '\r' || *c == '\t' || *c == ' ';
+        if (!blank) {
+            text += *c;
+        } else if (!text.empty() && text.back() != ' ') {
+            text += ' ';
+        }
+    }
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
 }
 
 // the path as UTF-8 text

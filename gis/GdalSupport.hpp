@@ -30,7 +30,7 @@ class GdalSession {
     GdalSession& operator=(const GdalSession&) = delete;
 };
 
-// GDAL's last error message on this thread, or empty
+// GDAL's last error message on this thread as one line, or empty
 std::string LastGdalError();
 
 // a path as GDAL takes it (UTF-8)

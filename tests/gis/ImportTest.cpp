@@ -295,6 +295,7 @@ TEST_F(ImportTest, EveryRefusalIsOneLineExitTwoAndLeavesNoFile) {
         {"unknown field", basin + good + " --name-field station"},
         {"empty selection", basin + " --where 'id = 99'" + good},
         {"unreadable filter", basin + " --where 'id = = ('" + good},
+        {"unreadable filter of OGR's own SQL", " --basin " + Q(At("line.geojson")) + " --where 'id = = ('" + good},
         {"no gauge", basin + " --gauges " + Q(At("empty.csv"))},
         {"degenerate basin", " --basin " + Q(At("line.geojson")) + good},
         {"geographic target", basin + good + " --crs EPSG:4326"},
