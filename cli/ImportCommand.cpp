@@ -38,7 +38,7 @@ void AddImportCommand(CLI::App& app) {
         gis::WriteFileAtomically(options->Out, gis::SceneText(scene));
         std::cerr << notes.str() << "wrote " << options->Out.string() << ": basin of " << scene.Basin.size()
                   << " vertices, " << scene.Gauges.size() << " gauges, " << scene.CenterPoints.size()
-                  << " centre points, " << scene.Crs << "\n";
+                  << " centre points, " << (scene.Crs.size() <= 40 ? scene.Crs : "its CRS= coordinate system") << "\n";
     });
 }
 
