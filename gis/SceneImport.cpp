@@ -311,6 +311,24 @@ std::string TableWord(std::string text, const std::string& what, bool& mended) {
     return text;
 }
 
+// the layer of a gauge file: its only layer, or its only layer of points
+OGRLayer& GaugeLayer(GDALDataset& dataset, const std::filesystem::path& path) {
+    if (dataset.GetLayerCount() == 1) return *dataset.GetLayer(0);
+    OGRLayer* points = nullptr;
+    int count = 0;
+    for (OGRLayer* layer : dataset.GetLayers()) {
+        if (wkbFlatten(layer->GetGeomType()) == wkbPoint) {
+            points = layer;
+            ++count;
+        }
+    }
+    if (count != 1) {
+        throw GisError("--gauges " + Label(path) + " holds " + std::to_string(dataset.GetLayerCount()) + " layers (" +
+                       LayerNames(dataset) + "), but not exactly one layer of points");
+    }
+    return *points;
+}
+
 struct GaugeSource {
     std::vector<ImportedGauge> Gauges;  // target system; z NaN where the table gives no height
     long Mended = 0;                    // names or numbers whose blanks became underscores
@@ -321,8 +339,7 @@ GaugeSource ReadGauges(const ImportOptions& options, const OGRSpatialReference* 
                        const OGRSpatialReference& target) {
     GDALDatasetUniquePtr dataset = OpenVector(options.Gauges, "--gauges");
     const std::string file = Label(options.Gauges);
-    OGRLayer& layer =
-        IsTextTable(options.Gauges) ? *dataset->GetLayer(0) : PickLayer(*dataset, "", options.Gauges, "--gauges");
+    OGRLayer& layer = GaugeLayer(*dataset, options.Gauges);
     const std::optional<int> name = FindField(layer, options.NameField, {"name"}, "--name-field", options.Gauges);
     const std::optional<int> number =
         FindField(layer, options.NumberField, {"number"}, "--number-field", options.Gauges);
@@ -492,16 +509,20 @@ class Terrain {
     std::vector<double> cells_;  // rows_ x columns_, NaN for no-data
 };
 
-// the vertex-block name of the basin: its layer name without blanks and brackets
+// the vertex-block name of the basin: its layer name without blanks and brackets, and
+// never the name of another section of the scene file
 std::string BlockName(const std::string& layer) {
     std::string name;
     for (char c : layer) name += (c == ' ' || c == '\t' || c == '[' || c == ']' || c == '=') ? '_' : c;
-    return name.empty() ? "Basin" : name;
+    if (name.empty()) return "Basin";
+    const std::string lower = Lower(name);
+    if (lower == "rainstation" || lower == "centerpoint" || lower.rfind("polygon", 0) == 0) return "Basin_" + name;
+    return name;
 }
 
 // the shortest decimal text that reads back as the same double
 std::string Exact(double value) {
-    char text[64];
+    char text[400];  // the longest fixed-point double has some 330 digits
     const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
     return std::string(text, result.ptr);
 }
