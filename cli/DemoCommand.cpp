@@ -1,6 +1,8 @@
 // kelvarin-cli demo: the demonstration cycle itself, run unpaced for a given number
 // of cycles, leaving frames, a poster of the finished constructions and a weights table.
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -24,20 +26,6 @@ namespace kelvarin {
 namespace {
 
 constexpr long kMaxCycles = 1000;  // a poster of more tiles would be unreadable anyway
-
-// The scripted window system, told when the cycle holds a finished construction: the
-// cycle waits for its hold time right after the lesson's result is on the surface (and
-// once in a cycle that constructed nothing).
-class DemoWindowSystem final : public ScriptedWindowSystem {
-  public:
-    using ScriptedWindowSystem::ScriptedWindowSystem;
-    std::function<void()> OnHold;
-
-    void Wait(double seconds) override {
-        ScriptedWindowSystem::Wait(seconds);
-        if (OnHold) OnHold();
-    }
-};
 
 // one selected gauge's result in one cycle
 struct WeightRow {
@@ -82,7 +70,7 @@ DemoResult RunDemo(const DemoOptions& options, std::ostream& log) {
 
     CairoSurface surface(size.Width, size.Height);
     surface.SetAutoRedraw(true);  // the window keeps what is drawn on it
-    DemoWindowSystem windowSystem(options.Seed);
+    ScriptedWindowSystem windowSystem(options.Seed);
     windowSystem.SetClock(0.0);  // the seed alone decides the run
     windowSystem.EndAfterCycles(options.Cycles);
     picGIS gis(surface, windowSystem);
@@ -105,17 +93,17 @@ DemoResult RunDemo(const DemoOptions& options, std::ostream& log) {
 
     PosterSheet poster(size.Width, size.Height, options.Cycles);
     std::vector<WeightRow> rows;
-    windowSystem.OnHold = [&] {
+    gis.OnCycleShown = [&](const CycleReport& report) {
         const long cycle = windowSystem.Cycles() + 1;
         std::string method = "none", title = "none selected";
-        long selected = 0;
-        for (const auto& entry : gis.Stations) selected += entry->pSelect ? 1 : 0;
+        const long selected = report.Stations;
         if (selected > 0) {
-            const bool hb = gis.labMarkTarvo.Caption.starts_with(kHeightBalanceCaption);
+            const bool hb = report.Method == ShowSetting::HeightBalance;
             method = hb ? "heightbalance" : "thiessen";
             title = std::string(hb ? kHeightBalanceCaption : kThiessenCaption) + " · " + std::to_string(selected) +
                     " / " + std::to_string(gis.Stations.Count());
         }
+        if (options.Progress) *options.Progress << "\rdemo: cycle " << cycle << " of " << options.Cycles << std::flush;
         poster.Add(surface, std::to_string(cycle) + "  " + title);
         if (selected == 0) rows.push_back({cycle, method, "", "", 0.0, 0.0});
         for (const auto& entry : gis.Stations) {
@@ -127,7 +115,8 @@ DemoResult RunDemo(const DemoOptions& options, std::ostream& log) {
 
     gis.RunAnalysisAll();
     surface.SetPresentHook(nullptr);
-    windowSystem.OnHold = nullptr;
+    gis.OnCycleShown = nullptr;
+    if (options.Progress) *options.Progress << "\n";
 
     result.Cycles = windowSystem.Cycles();
     result.FramesPresented = surface.FramesPresented() - loadingFrames;
@@ -190,6 +179,8 @@ void AddDemoCommand(CLI::App& app) {
     demo->callback([options, scene, out] {
         options->Scene = scene->empty() ? DefaultScenePath() : std::filesystem::path(*scene);
         options->Out = *out;
+        // a long run shows how far it is, where someone watches the terminal
+        if (::isatty(STDERR_FILENO) != 0) options->Progress = &std::cerr;
         RunDemo(*options, std::cout);
     });
 }

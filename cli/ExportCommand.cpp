@@ -5,12 +5,12 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 #include "cli/Commands.hpp"
 #include "cli/ProgramFolder.hpp"
 #include "cli/StationList.hpp"
+#include "cli/UsageError.hpp"
 #include "engine/Construction.hpp"
 #include "gis/SceneExport.hpp"
 #include "scene/Scene.hpp"
@@ -28,11 +28,11 @@ struct ExportOptions {
 // builds the construction and writes its layers; prints the files written
 void RunExport(const ExportOptions& options, std::ostream& out) {
     if (options.Method != "thiessen" && options.Method != "heightbalance" && !options.Method.empty())
-        throw std::invalid_argument("--method: \"" + options.Method + "\" is neither thiessen nor heightbalance");
+        throw UsageError("--method: \"" + options.Method + "\" is neither thiessen nor heightbalance");
     Scene scene = LoadScene(options.Scene);
-    const std::string method = !options.Method.empty() ? options.Method
-                               : scene.ShowMethod == 1 ? "heightbalance"
-                                                       : "thiessen";
+    const std::string method = !options.Method.empty()                          ? options.Method
+                               : scene.ShowMethod == ShowSetting::HeightBalance ? "heightbalance"
+                                                                                : "thiessen";
     const long count = static_cast<long>(scene.Stations.size());
     const std::vector<long> selection = ParseStationList(options.Stations, count);
     if (method == "heightbalance" && scene.CenterPoints.empty() && count >= 2)

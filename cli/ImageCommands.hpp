@@ -12,15 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/UsageError.hpp"
+
 namespace kelvarin {
 
 class picGIS;
-
-// A command line the command cannot run with; main reports it and exits 2.
-class UsageError : public std::invalid_argument {
-  public:
-    using std::invalid_argument::invalid_argument;
-};
 
 struct ImageSize {
     int Width = 0;
@@ -56,8 +52,9 @@ struct DemoOptions {
     long Cycles = 3;
     std::uint64_t Seed = 1;
     std::string Size = "1280x720";
-    long Every = 1;             // write every K-th presented frame
-    std::filesystem::path Out;  // a folder, created when missing
+    long Every = 1;                    // write every K-th presented frame
+    std::filesystem::path Out;         // a folder, created when missing
+    std::ostream* Progress = nullptr;  // where "cycle k of N" is kept up to date; nothing when null
 };
 
 // what a demonstration run left behind

@@ -12,6 +12,7 @@
 #include "cli/ImageCommands.hpp"
 #include "cli/ProgramFolder.hpp"
 #include "cli/StationList.hpp"
+#include "engine/Construction.hpp"
 #include "render/CairoSurface.hpp"
 #include "view/ScriptedWindowSystem.hpp"
 #include "view/picGIS.hpp"
@@ -119,7 +120,8 @@ void RunRender(const RenderOptions& options, std::ostream& log) {
     LoadSceneInto(gis, options.Scene);
     SelectStations(gis, options.Stations);
 
-    const bool heightBalance = options.Method.empty() ? gis.ShowMethod == 1 : options.Method == "heightbalance";
+    const bool heightBalance =
+        options.Method.empty() ? gis.ShowMethod == ShowSetting::HeightBalance : options.Method == "heightbalance";
     if (heightBalance && gis.CenterPoints.Count() == 0) gis.ReadCenterPoint();
 
     // the selection as the cycle shows it, and the method's caption in the emptiest corner
@@ -131,7 +133,9 @@ void RunRender(const RenderOptions& options, std::ostream& log) {
     surface.SetLabel(gis.labMarkTarvo);
     PlaceCaption(gis, surface);
 
-    const std::optional<long> built = heightBalance ? gis.AutoHeightBalance() : gis.AutoThiessen();
+    const Construction construction = BuildConstruction(heightBalance ? Method::HeightBalance : Method::Thiessen,
+                                                        gis.LocalScene(), gis.SelectedStations());
+    const std::optional<long> built = gis.ShowConstruction(construction);
     if (!built) throw std::runtime_error("the construction was interrupted");
     gis.ShowStationWeights();
     surface.WritePicture(options.Out);

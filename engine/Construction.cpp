@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "geometry/modGISTools.hpp"
-#include "heightbalance/TriangleNetwork.hpp"
+#include "network/TriangleNetwork.hpp"
 #include "heightbalance/modHeightBalance.hpp"
 #include "model/BoundedArray.hpp"
 #include "scene/Scene.hpp"

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -217,9 +218,10 @@ bool JoinChain(long& n, const cPoint& startPt, PointRef& endPt, PolygonArray& ch
     return false;
 }
 
-// the region common to rings A and B as pieces 1..count (new open rings); returns count
-long ClipPolygons(PolygonArray& pieces, const PointArray& A, const PointArray& B) {
-    if (A.Empty() || B.Empty()) return 0;
+namespace {
+
+// throws unless every vertex of both rings has finite coordinates
+void CheckFinite(const PointArray& A, const PointArray& B) {
     for (const PointArray* ring : {&A, &B}) {
         for (long i = ring->LBound(); i <= ring->UBound(); ++i) {
             const cPoint& p = *(*ring)(i);
@@ -228,81 +230,93 @@ long ClipPolygons(PolygonArray& pieces, const PointArray& A, const PointArray& B
                                             (ring == &A ? "A" : "B") + " has no finite coordinates");
         }
     }
-    cPoint maxA, minA, maxB, minB;
-    BoundingBox(A, maxA, minA);
-    BoundingBox(B, maxB, minB);
-    if (maxB.X < minA.X || maxB.Y < minA.Y || maxA.X < minB.X || maxA.Y < minB.Y) return 0;
+}
 
-    // Rings that touch (a vertex on the other boundary, shared vertices, overlapping edges)
-    // make crossings that are found twice or not at all; their boundaries are cut and
-    // joined by where each stretch lies instead.
-    // An edge that leans from vertical (horizontal) by less than one part in 10^9 snaps its
-    // crossings onto the X (Y) of its first end, off the edge by up to that lean; such rings
-    // are cut and joined from their own coordinates as well.
-    // A ring that repeats a vertex would pass the repeat on to its pieces; the cut-and-join
-    // clip drops it.
-    if (RingsTouch(A, B, MeetingTolerance(A, B)) || HasLeaningEdge(A) || HasLeaningEdge(B) || HasRepeatedVertex(A) ||
-        HasRepeatedVertex(B))
-        return OverlayClip(pieces, A, B);
+// Rings the crossing walk cannot take. Rings that touch (a vertex on the other boundary,
+// shared vertices, overlapping edges) make crossings that are found twice or not at all.
+// An edge that leans from vertical (horizontal) by less than one part in 10^9 snaps its
+// crossings onto the X (Y) of its first end, off the edge by up to that lean. A ring that
+// repeats a vertex would pass the repeat on to its pieces. The cut-and-join clip takes
+// them all from where each stretch lies.
+bool NeedsOverlay(const PointArray& A, const PointArray& B) {
+    return RingsTouch(A, B, MeetingTolerance(A, B)) || HasLeaningEdge(A) || HasLeaningEdge(B) || HasRepeatedVertex(A) ||
+           HasRepeatedVertex(B);
+}
 
+// boundaries that never cross: each ring that lies inside the other is a piece
+long NestedPieces(PolygonArray& found, const PointArray& A, const PointArray& B) {
+    long count = 0;
+    if (WindingAngle(*A(A.LBound()), B) != 0.0) {
+        cPolygon& piece = NewPiece(found, count);
+        for (const auto& vertex : A) piece.AddPoint(*vertex);
+    }
+    if (WindingAngle(*B(B.LBound()), A) != 0.0) {
+        cPolygon& piece = NewPiece(found, count);
+        for (const auto& vertex : B) piece.AddPoint(*vertex);
+    }
+    return count;
+}
+
+// one piece from the seed chain of A, joined alternately with chains of B and of A until it
+// closes; false when the walk finds no continuation in either list first
+bool WalkPiece(const cPolygon& seed, long& nA, long& nB, PolygonArray& chainsA, PolygonArray& chainsB,
+               cPolygon& piece) {
+    const cPoint startPt = First(seed);
+    PointRef endPt = seed(seed.Count());
+    for (long v = 1; v <= seed.Count() - 1; ++v) piece.AddPoint(*seed(v));
+    int idleTurns = 0;
+    for (long t = 1; nA > 0 || nB > 0; ++t) {
+        const bool fromB = t % 2 == 1;
+        long& n = fromB ? nB : nA;
+        const long before = n;
+        if (JoinChain(n, startPt, endPt, fromB ? chainsB : chainsA, piece)) return piece.Count() >= 3;
+        idleTurns = n == before ? idleTurns + 1 : 0;
+        if (idleTurns >= 2) return false;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::optional<long> WalkClip(PolygonArray& pieces, const PointArray& A, const PointArray& B) {
     PointArray X;
     Array1<long> idxA, idxB;
     const long k = FindCrossings(A, B, X, idxA, idxB);
     PolygonArray found;
     long count = 0;
-
     if (k == 0) {
-        if (WindingAngle(*A(A.LBound()), B) != 0.0) {
-            cPolygon& piece = NewPiece(found, count);
-            for (const auto& vertex : A) piece.AddPoint(*vertex);
-        }
-        if (WindingAngle(*B(B.LBound()), A) != 0.0) {
-            cPolygon& piece = NewPiece(found, count);
-            for (const auto& vertex : B) piece.AddPoint(*vertex);
-        }
+        count = NestedPieces(found, A, B);
         if (count > 0) pieces = found;
         return count;
     }
     // boundaries in general position cross an even number of times; otherwise a crossing was
     // lost to rounding and the chains cannot pair up. Chains are joined where their ends are
     // the same point by IsSamePoint, so crossings it cannot tell apart would join wrongly.
-    if (k % 2 != 0 || HasCrossingsTooClose(X)) return OverlayClip(pieces, A, B);
+    if (k % 2 != 0 || HasCrossingsTooClose(X)) return std::nullopt;
 
     PolygonArray chainsA, chainsB;
     long nA = ExtractInsideChains(A, B, chainsA, X, idxA);
     long nB = ExtractInsideChains(B, A, chainsB, X, idxB);
     // every crossing starts one chain on one ring and ends one on the other
     bool consistent = nA == k / 2 && nB == k / 2;
-    for (long i = 1; consistent && i <= nA; ++i) {
-        const cPolygon& seed = *chainsA(i);
-        const cPoint startPt = First(seed);
-        PointRef endPt = seed(seed.Count());
-        cPolygon& piece = NewPiece(found, count);
-        for (long v = 1; v <= seed.Count() - 1; ++v) piece.AddPoint(*seed(v));
-        // a walk that finds no continuation in either list closes the piece with what it has
-        bool closed = false;
-        int idleTurns = 0;
-        for (long t = 1; nA > 0 || nB > 0; ++t) {
-            const bool fromB = t % 2 == 1;
-            long& n = fromB ? nB : nA;
-            const long before = n;
-            if (JoinChain(n, startPt, endPt, fromB ? chainsB : chainsA, piece)) {
-                closed = true;
-                break;
-            }
-            idleTurns = n == before ? idleTurns + 1 : 0;
-            if (idleTurns >= 2) break;
-        }
-        if (!closed || piece.Count() < 3) consistent = false;
-    }
-    for (long i = 1; i <= nB; ++i) {
-        cPolygon& piece = NewPiece(found, count);
-        for (const auto& vertex : *chainsB(i)) piece.AddPoint(*vertex);
-    }
+    for (long i = 1; consistent && i <= nA; ++i)
+        consistent = WalkPiece(*chainsA(i), nA, nB, chainsA, chainsB, NewPiece(found, count));
     // a walk that did not close, or chains left over, mean the crossings did not pair up
-    if (!consistent || nB > 0) return OverlayClip(pieces, A, B);
+    if (!consistent || nB > 0) return std::nullopt;
     if (count > 0) pieces = found;
     return count;
+}
+
+long ClipPolygons(PolygonArray& pieces, const PointArray& A, const PointArray& B) {
+    if (A.Empty() || B.Empty()) return 0;
+    CheckFinite(A, B);
+    cPoint maxA, minA, maxB, minB;
+    BoundingBox(A, maxA, minA);
+    BoundingBox(B, maxB, minB);
+    if (maxB.X < minA.X || maxB.Y < minA.Y || maxA.X < minB.X || maxA.Y < minB.Y) return 0;
+    if (NeedsOverlay(A, B)) return OverlayClip(pieces, A, B);
+    if (const std::optional<long> walked = WalkClip(pieces, A, B)) return *walked;
+    return OverlayClip(pieces, A, B);
 }
 
 }  // namespace kelvarin

@@ -5,6 +5,7 @@
 // Points are read through cPoint (X, Y; z where noted). Arrays of points are
 // read as closed rings: the last vertex is followed by the first.
 
+#include <optional>
 #include <string_view>
 
 #include "model/BoundedArray.hpp"
@@ -79,5 +80,9 @@ long ExtractInsideChains(const PointArray& A, const PointArray& B, PolygonArray&
 bool JoinChain(long& n, const cPoint& startPt, PointRef& endPt, PolygonArray& chains, cPolygon& ring);
 // the region common to rings A and B as pieces 1..count (new open rings); returns count
 long ClipPolygons(PolygonArray& pieces, const PointArray& A, const PointArray& B);
+// ClipPolygons' crossing walk alone, for rings in general position: the boundaries' crossings
+// cut both rings into chains that are joined into pieces. Empty (pieces untouched) when the
+// crossings do not pair up; ClipPolygons then cuts and joins by where each stretch lies.
+std::optional<long> WalkClip(PolygonArray& pieces, const PointArray& A, const PointArray& B);
 
 }  // namespace kelvarin

@@ -165,6 +165,106 @@ void Add(OGRLayer& layer, OGRFeature& feature) {
         throw GisError("cannot write a feature of layer " + Quoted(layer.GetName()) + " (" + LastGdalError() + ")");
 }
 
+// what every layer is written from
+struct ExportSource {
+    const Scene& SceneFile;
+    const EngineScene& Local;
+    const Construction& Built;
+    const SceneStation& Station(long index) const { return SceneFile.Stations.at(static_cast<std::size_t>(index - 1)); }
+};
+
+// the basin, with its area
+void WriteBasin(const ExportSource& source, LayerWriter& writer) {
+    OGRLayer& layer = writer.Create("basin", wkbPolygon, {{"name", OFTString}, {"area", OFTReal}});
+    OGRFeature feature(layer.GetLayerDefn());
+    feature.SetField("name", source.SceneFile.BasinName.c_str());
+    feature.SetField("area", source.Local.BasinArea);
+    OGRPolygon polygon = ScenePolygon(RingOf(source.Local.Basin), source.Local.ReferancePoint);
+    feature.SetGeometry(&polygon);
+    Add(layer, feature);
+}
+
+// every gauge, as the scene file places it
+void WriteGauges(const ExportSource& source, LayerWriter& writer) {
+    std::set<long> selected;
+    for (const StationPart& part : source.Built.Stations) selected.insert(part.Station);
+    OGRLayer& layer = writer.Create("gauges", wkbPoint,
+                                    {{"index", OFTInteger},
+                                     {"name", OFTString},
+                                     {"number", OFTString},
+                                     {"height", OFTReal},
+                                     {"selected", OFTInteger}});
+    for (long i = 1; i <= static_cast<long>(source.SceneFile.Stations.size()); ++i) {
+        const SceneStation& station = source.Station(i);
+        OGRFeature feature(layer.GetLayerDefn());
+        feature.SetField("index", static_cast<int>(i));
+        feature.SetField("name", station.Name.c_str());
+        feature.SetField("number", station.Number.c_str());
+        feature.SetField("height", station.Point.z);
+        feature.SetField("selected", selected.count(i) ? 1 : 0);
+        OGRPoint point(station.Point.X, station.Point.Y);
+        feature.SetGeometry(&point);
+        Add(layer, feature);
+    }
+}
+
+// the network: the station triangles (Thiessen) or the centre-point triangles, as closed lines
+void WriteNetwork(const ExportSource& source, LayerWriter& writer) {
+    const Construction& built = source.Built;
+    const cPoint& origin = source.Local.ReferancePoint;
+    OGRLayer& layer = writer.Create("network", wkbLineString, {{"triangle", OFTInteger}});
+    const bool centres = built.Used == Method::HeightBalance;
+    const std::size_t count = centres ? built.CenterNetwork.size() : built.Triangles.size();
+    for (std::size_t t = 0; t < count; ++t) {
+        const std::array<cPoint, 3>& corners = centres ? built.CenterNetwork[t] : built.Triangles[t].Corners;
+        OGRLineString line;
+        for (std::size_t k = 0; k <= 3; ++k) line.addPoint(corners[k % 3].X + origin.X, corners[k % 3].Y + origin.Y);
+        OGRFeature feature(layer.GetLayerDefn());
+        feature.SetField("triangle", static_cast<int>(t + 1));
+        feature.SetGeometry(&line);
+        Add(layer, feature);
+    }
+}
+
+// each selected gauge's polygon in the frame
+void WritePolygons(const ExportSource& source, LayerWriter& writer) {
+    OGRLayer& layer =
+        writer.Create("polygons", wkbPolygon, {{"index", OFTInteger}, {"name", OFTString}, {"number", OFTString}});
+    for (const StationPart& part : source.Built.Stations) {
+        if (part.Ring.Count() < 3) continue;  // a ring that controls nothing
+        OGRFeature feature(layer.GetLayerDefn());
+        feature.SetField("index", static_cast<int>(part.Station));
+        feature.SetField("name", source.Station(part.Station).Name.c_str());
+        feature.SetField("number", source.Station(part.Station).Number.c_str());
+        OGRPolygon polygon = ScenePolygon(part.Ring, source.Local.ReferancePoint);
+        feature.SetGeometry(&polygon);
+        Add(layer, feature);
+    }
+}
+
+// each selected gauge's pieces inside the basin, with its area and weight
+void WritePieces(const ExportSource& source, LayerWriter& writer) {
+    OGRLayer& layer = writer.Create(
+        "pieces", wkbMultiPolygon,
+        {{"index", OFTInteger}, {"name", OFTString}, {"number", OFTString}, {"area", OFTReal}, {"weight", OFTReal}});
+    for (const StationPart& part : source.Built.Stations) {
+        OGRFeature feature(layer.GetLayerDefn());
+        feature.SetField("index", static_cast<int>(part.Station));
+        feature.SetField("name", source.Station(part.Station).Name.c_str());
+        feature.SetField("number", source.Station(part.Station).Number.c_str());
+        feature.SetField("area", part.Area);
+        feature.SetField("weight", part.Weight);
+        OGRMultiPolygon pieces;
+        for (const cPolygon& piece : part.Pieces) {
+            if (piece.Count() < 3) continue;
+            OGRPolygon polygon = ScenePolygon(piece, source.Local.ReferancePoint);
+            pieces.addGeometry(&polygon);
+        }
+        feature.SetGeometry(&pieces);
+        Add(layer, feature);
+    }
+}
+
 }  // namespace
 
 // writes the construction's layers
@@ -178,105 +278,16 @@ std::vector<std::filesystem::path> ExportConstruction(const Scene& scene, const 
         system = SpatialReferenceFrom(scene.CRS);
         if (!system) throw GisError(GdalPath(scene.Path) + ": CRS " + Quoted(scene.CRS) + " is not one PROJ knows");
     }
-    const cPoint& origin = engineScene.ReferancePoint;
     const StagingFolder staging(out);
     LayerWriter writer(staging.Path() / out.filename(), format, system.get());
-
-    {  // the basin
-        OGRLayer& layer = writer.Create("basin", wkbPolygon, {{"name", OFTString}, {"area", OFTReal}});
-        OGRFeature feature(layer.GetLayerDefn());
-        feature.SetField("name", scene.BasinName.c_str());
-        feature.SetField("area", engineScene.BasinArea);
-        OGRPolygon polygon = ScenePolygon(RingOf(engineScene.Basin), origin);
-        feature.SetGeometry(&polygon);
-        Add(layer, feature);
-    }
-
-    std::set<long> selected;
-    for (const StationPart& part : construction.Stations) selected.insert(part.Station);
-    auto stationOf = [&scene](long index) -> const SceneStation& {
-        return scene.Stations.at(static_cast<std::size_t>(index - 1));
-    };
-
-    {  // every gauge, as the scene file places it
-        OGRLayer& layer = writer.Create("gauges", wkbPoint,
-                                        {{"index", OFTInteger},
-                                         {"name", OFTString},
-                                         {"number", OFTString},
-                                         {"height", OFTReal},
-                                         {"selected", OFTInteger}});
-        for (long i = 1; i <= static_cast<long>(scene.Stations.size()); ++i) {
-            const SceneStation& station = stationOf(i);
-            OGRFeature feature(layer.GetLayerDefn());
-            feature.SetField("index", static_cast<int>(i));
-            feature.SetField("name", station.Name.c_str());
-            feature.SetField("number", station.Number.c_str());
-            feature.SetField("height", station.Point.z);
-            feature.SetField("selected", selected.count(i) ? 1 : 0);
-            OGRPoint point(station.Point.X, station.Point.Y);
-            feature.SetGeometry(&point);
-            Add(layer, feature);
-        }
-    }
-
-    {  // the network: the station triangles (Thiessen) or the centre-point triangles, as closed lines
-        OGRLayer& layer = writer.Create("network", wkbLineString, {{"triangle", OFTInteger}});
-        const bool centres = construction.Used == Method::HeightBalance;
-        const std::size_t count = centres ? construction.CenterNetwork.size() : construction.Triangles.size();
-        for (std::size_t t = 0; t < count; ++t) {
-            const std::array<cPoint, 3>& corners =
-                centres ? construction.CenterNetwork[t] : construction.Triangles[t].Corners;
-            OGRLineString line;
-            for (std::size_t k = 0; k <= 3; ++k)
-                line.addPoint(corners[k % 3].X + origin.X, corners[k % 3].Y + origin.Y);
-            OGRFeature feature(layer.GetLayerDefn());
-            feature.SetField("triangle", static_cast<int>(t + 1));
-            feature.SetGeometry(&line);
-            Add(layer, feature);
-        }
-    }
-
-    {  // each selected gauge's polygon in the frame
-        OGRLayer& layer =
-            writer.Create("polygons", wkbPolygon, {{"index", OFTInteger}, {"name", OFTString}, {"number", OFTString}});
-        for (const StationPart& part : construction.Stations) {
-            if (part.Ring.Count() < 3) continue;  // a ring that controls nothing
-            OGRFeature feature(layer.GetLayerDefn());
-            feature.SetField("index", static_cast<int>(part.Station));
-            feature.SetField("name", stationOf(part.Station).Name.c_str());
-            feature.SetField("number", stationOf(part.Station).Number.c_str());
-            OGRPolygon polygon = ScenePolygon(part.Ring, origin);
-            feature.SetGeometry(&polygon);
-            Add(layer, feature);
-        }
-    }
-
-    {  // each selected gauge's pieces inside the basin, with its area and weight
-        OGRLayer& layer = writer.Create("pieces", wkbMultiPolygon,
-                                        {{"index", OFTInteger},
-                                         {"name", OFTString},
-                                         {"number", OFTString},
-                                         {"area", OFTReal},
-                                         {"weight", OFTReal}});
-        for (const StationPart& part : construction.Stations) {
-            OGRFeature feature(layer.GetLayerDefn());
-            feature.SetField("index", static_cast<int>(part.Station));
-            feature.SetField("name", stationOf(part.Station).Name.c_str());
-            feature.SetField("number", stationOf(part.Station).Number.c_str());
-            feature.SetField("area", part.Area);
-            feature.SetField("weight", part.Weight);
-            OGRMultiPolygon pieces;
-            for (const cPolygon& piece : part.Pieces) {
-                if (piece.Count() < 3) continue;
-                OGRPolygon polygon = ScenePolygon(piece, origin);
-                pieces.addGeometry(&polygon);
-            }
-            feature.SetGeometry(&pieces);
-            Add(layer, feature);
-        }
-    }
-
+    const ExportSource source{scene, engineScene, construction};
+    WriteBasin(source, writer);
+    WriteGauges(source, writer);
+    WriteNetwork(source, writer);
+    WritePolygons(source, writer);
+    WritePieces(source, writer);
     writer.Close();
+
     const std::filesystem::path destination = out.parent_path().empty() ? "." : out.parent_path();
     staging.Publish(destination);
     std::vector<std::filesystem::path> written;

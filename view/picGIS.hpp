@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +22,9 @@
 #include "view/WindowSystem.hpp"
 
 namespace kelvarin {
+
+struct Construction;
+struct EngineScene;
 
 // Layer numbers of lyrLayer.
 namespace LayerIndex {
@@ -55,6 +59,13 @@ inline constexpr const char* kHeightBalanceCaption = "高度平衡多邊形法 -
 // Kelvarin's version, as the build gives it.
 const char* KelvarinVersion();
 
+// What one cycle of the demonstration shows, told to picGIS::OnCycleShown while its
+// result is on the surface, right before the cycle holds it.
+struct CycleReport {
+    ShowSetting Method = ShowSetting::Thiessen;  // the method built: Thiessen or HeightBalance
+    long Stations = 0;                           // gauges in the construction; 0 when none was selected
+};
+
 class picGIS final : public WindowEventSink {
   public:
     // window initialisation: the seven layers and their colours; registers itself as
@@ -69,7 +80,7 @@ class picGIS final : public WindowEventSink {
     // window loading: GISFile = programFolder / "Kelvarin.ini", the scene, the credits.
     // A scene that cannot be used leaves the window empty with LoadError() set and shown.
     void Load(const std::filesystem::path& programFolder);
-    // reads the scene into layer 1, Stations and, for ShowMethod 1 or -1, CenterPoints;
+    // reads the scene into layer 1, Stations and, when ShowMethod can show height-balance, CenterPoints;
     // throws SceneError (or std::runtime_error) when the scene cannot be used
     std::string OpenThiessenFile(const std::string& file);
     // fills CenterPoints from GISFile in map-local coordinates; throws SceneError
@@ -103,6 +114,8 @@ class picGIS final : public WindowEventSink {
 
     // the endless cycle; returns when the run must end
     void RunAnalysisAll();
+    // told once per cycle when its finished construction (or its empty selection) is shown
+    std::function<void(const CycleReport&)> OnCycleShown;
     // the cycle as a saver runs it: a failure inside it is shown on the window, which
     // then stays until the exit rules end the run
     void RunUntilExit();
@@ -115,6 +128,15 @@ class picGIS final : public WindowEventSink {
     // 0 when none is selected, empty when an exit request interrupted it
     std::optional<long> AutoThiessen();
     std::optional<long> AutoHeightBalance();
+    // shows a finished construction of the selected stations as the drivers do: the
+    // networks, the rings, then each station's pieces, storing its area and weight once
+    // they are shown; the number of stations, empty when an exit request interrupted it
+    std::optional<long> ShowConstruction(const Construction& construction);
+    // the scene as the engine takes it: the window's own map-local basin, stations and
+    // centre points
+    EngineScene LocalScene() const;
+    // the selected stations' numbers in station order
+    std::vector<long> SelectedStations() const;
     // prints every selected station's name and weight (percent) beside its mark
     void ShowStationWeights();
 
@@ -142,7 +164,7 @@ class picGIS final : public WindowEventSink {
     int ExitCount = 0;
     std::string GISFile;
     std::string CreditText;
-    int ShowMethod = 0;  // 0 Thiessen, 1 height-balance, -1 either
+    ShowSetting ShowMethod = ShowSetting::Thiessen;
     CreditLabel labMarkTarvo;
     ColorRef StationSelectedColor = MapColor::Red;
     ColorRef StationColor = MapColor::Green;
@@ -153,19 +175,22 @@ class picGIS final : public WindowEventSink {
 
   private:
     void ClearScene();
+    // the steps of one cycle: a random selection (true when any station is selected), the
+    // method of this cycle, its caption and its driver
+    bool SelectRandomStations();
+    ShowSetting ChooseMethod();
+    std::optional<long> RunMethod(ShowSetting method);
     void DrawFailureText();
     // draws a ring, repaints and asks IsExitAll; true when the run must end
     bool Show(const cPolygon& ring, ColorRef color);
-    // the steps both drivers share, each ring shown as it is added; true when the run must end
-    bool ShowTriangles(const Array2<PointRef>& tri, long T);                          // layer 2
-    bool ShowStationSegment(const Array1<PointRef>& stationPts);                      // layer 2, two stations
-    bool ShowFrameRing(const Array1<PointRef>& frame, Array1<PolygonRef>& polygons);  // layer 4, one station
-    bool ShowPolygonNetwork(const Array1<PolygonRef>& polygons);                      // layer 4
-    // cuts every station's ring by the basin, draws the pieces and stores Area and Weight;
-    // false when an exit request interrupted it
-    bool ClipAndWeigh(const Array1<PolygonRef>& polygons, const std::vector<StationRef>& selection);
-    // the selected station entries in station order
-    std::vector<StationRef> Selection() const;
+    // the steps of showing a construction, each ring shown as it is added; true when the run must end
+    bool ShowTriangles(const Construction& construction);       // layer 2
+    bool ShowCenterNetwork(const Construction& construction);   // layer 3
+    bool ShowStationSegment(const Construction& construction);  // layer 2, two stations
+    bool ShowPolygonNetwork(const Construction& construction);  // layer 4
+    // draws every station's pieces and stores its Area and Weight; false when an exit
+    // request interrupted it
+    bool ShowPiecesAndWeights(const Construction& construction);
 
     Surface& surface_;
     WindowSystem& windowSystem_;
