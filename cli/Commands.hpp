@@ -27,5 +27,14 @@ void AddWeightsCommand(CLI::App& app);
 // `areal [--scene FILE] [--method M] --rain FILE [--missing V]... [--min-gauges N] [--out FILE]
 // [--weights-out FILE] [--stats]`: the basin's rainfall per time step from gauge records
 void AddArealCommand(CLI::App& app);
+#ifdef KELVARIN_WITH_GIS
+// `import --basin FILE [--layer L] [--where EXPR] --gauges FILE [--dem FILE] [--crs CRS] ... --out FILE`:
+// a scene file from GIS data
+void AddImportCommand(CLI::App& app);
+
+// `export [--scene FILE] [--method M] [--stations all|LIST] --out FILE.geojson|FILE.gpkg|FILE.shp`:
+// one construction's basin, gauges, network, polygons and pieces as GIS layers
+void AddExportCommand(CLI::App& app);
+#endif
 
 }  // namespace kelvarin

@@ -38,6 +38,10 @@ int Run(int argc, char** argv) {
     kelvarin::AddRenderCommand(app);
     kelvarin::AddDemoCommand(app);
     kelvarin::AddArealCommand(app);
+#ifdef KELVARIN_WITH_GIS
+    kelvarin::AddImportCommand(app);
+    kelvarin::AddExportCommand(app);
+#endif
     if (ReportMissingCommand(app, argc, argv)) return 2;
     try {
         app.parse(argc, argv);

@@ -207,6 +207,7 @@ void ReadPolygons(const ProfileFile& profile, Scene& scene, ProblemList& problem
             continue;  // a later polygon replaces this one
         }
         scene.BasinName = name;
+        scene.CRS = ReadProfileString(section, "CRS", "", profile);
         if (!polygon.Complete) return;
         const long numberLine = profile.FindKey(section, "Number").value_or(polygon.SectionLine);
         if (number < 3) {

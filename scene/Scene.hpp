@@ -23,6 +23,7 @@ enum class ShowSetting : int { Thiessen = 0, HeightBalance = 1, Both = -1 };
 struct Scene {
     std::filesystem::path Path;
     std::string BasinName;      // the vertex block that became the basin boundary
+    std::string CRS;            // the basin polygon section's "CRS" key: the coordinate system, or empty
     std::vector<cPoint> Basin;  // its vertices in file order
     std::vector<SceneStation> Stations;
     ShowSetting ShowMethod = ShowSetting::Thiessen;

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "geometry/BalanceCrossing.hpp"
+
 namespace kelvarin::sample {
 
 namespace {
@@ -202,40 +204,8 @@ double TerrainHeight(double x, double y) { return HeightAt(ToUnit(x, y)); }
 
 // the balance point of two gauges
 cPoint BalancePoint(const cPoint& a, const cPoint& b) {
-    const double target = (a.z + b.z) / 2;
-    auto gap = [&](double t) { return TerrainHeight(a.X + t * (b.X - a.X), a.Y + t * (b.Y - a.Y)) - target; };
-    // a crossing closer than this to 10% or 90% could leave that range once rounded to centimetres
-    constexpr double kMargin = 1e-4;
-    constexpr int kSteps = 2000;
-    const double first = 0.1 + kMargin, last = 0.9 - kMargin;
-    double best = 0.5;
-    double bestDistance = std::numeric_limits<double>::max();
-    double t0 = first, g0 = gap(t0);
-    for (int i = 1; i <= kSteps; ++i) {
-        const double t1 = first + (last - first) * i / kSteps;
-        const double g1 = gap(t1);
-        if ((g0 <= 0) != (g1 <= 0)) {
-            double lo = t0, hi = t1, glo = g0;
-            for (int k = 0; k < 60; ++k) {
-                const double mid = (lo + hi) / 2;
-                const double gm = gap(mid);
-                if ((gm <= 0) == (glo <= 0)) {
-                    lo = mid;
-                    glo = gm;
-                } else {
-                    hi = mid;
-                }
-            }
-            const double t = (lo + hi) / 2;
-            if (std::abs(t - 0.5) < bestDistance) {
-                bestDistance = std::abs(t - 0.5);
-                best = t;
-            }
-        }
-        t0 = t1;
-        g0 = g1;
-    }
-    return cPoint{Round(a.X + best * (b.X - a.X), 2), Round(a.Y + best * (b.Y - a.Y), 2), Round(target, 2)};
+    const double best = BalanceCrossing(a, b, TerrainHeight).value_or(0.5);
+    return cPoint{Round(a.X + best * (b.X - a.X), 2), Round(a.Y + best * (b.Y - a.Y), 2), Round((a.z + b.z) / 2, 2)};
 }
 
 // the whole sample scene

@@ -10,6 +10,7 @@ packages=(
     libcairo2-dev libpango1.0-dev fonts-wqy-zenhei
     libcli11-dev nlohmann-json3-dev
     libxml2-dev poppler-utils
+    libgdal-dev
 )
 
 missing=()

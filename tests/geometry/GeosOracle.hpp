@@ -78,6 +78,28 @@ class GeosOracle {
         return Make(GEOSUnaryUnion_r(context_, owned.get()));
     }
 
+    // the Voronoi cells of the sites, together covering at least the envelope of `extent`;
+    // cell k is the one that holds site k
+    std::vector<Geometry> VoronoiCells(const std::vector<cPoint>& sites, const GEOSGeometry* extent) const {
+        std::vector<GEOSGeometry*> points;
+        for (const cPoint& p : sites) points.push_back(GEOSGeom_createPointFromXY_r(context_, p.X, p.Y));
+        const Geometry all = Make(GEOSGeom_createCollection_r(context_, GEOS_MULTIPOINT, points.data(),
+                                                              static_cast<unsigned>(points.size())));
+        const Geometry diagram = Make(GEOSVoronoiDiagram_r(context_, all.get(), extent, 0.0, 0));
+        std::vector<Geometry> cells(sites.size());
+        for (int i = 0; i < GEOSGetNumGeometries_r(context_, diagram.get()); ++i) {
+            const GEOSGeometry* cell = GEOSGetGeometryN_r(context_, diagram.get(), i);
+            for (std::size_t k = 0; k < sites.size(); ++k) {
+                const Geometry site = Make(GEOSGeom_createPointFromXY_r(context_, sites[k].X, sites[k].Y));
+                if (!cells[k] && GEOSContains_r(context_, cell, site.get()) == 1)
+                    cells[k] = Make(GEOSGeom_clone_r(context_, cell));
+            }
+        }
+        for (std::size_t k = 0; k < sites.size(); ++k)
+            if (!cells[k]) throw std::runtime_error("GEOS gave site " + std::to_string(k + 1) + " no Voronoi cell");
+        return cells;
+    }
+
     static std::vector<cPoint> Points(const PointArray& ring) {
         std::vector<cPoint> points;
         for (const auto& p : ring) points.push_back(*p);

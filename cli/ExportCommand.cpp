@@ -1,0 +1,70 @@
+// kelvarin-cli export: one construction of a selection of gauges written as GIS layers
+// (GeoPackage, GeoJSON or Shapefile), with each gauge's area and weight exactly as
+// `weights` prints them.
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "cli/Commands.hpp"
+#include "cli/ProgramFolder.hpp"
+#include "cli/StationList.hpp"
+#include "cli/UsageError.hpp"
+#include "engine/Construction.hpp"
+#include "gis/SceneExport.hpp"
+#include "scene/Scene.hpp"
+
+namespace kelvarin {
+namespace {
+
+struct ExportOptions {
+    std::filesystem::path Scene;
+    std::string Method;  // thiessen, heightbalance, or empty: the scene's own
+    std::string Stations = "all";
+    std::filesystem::path Out;
+};
+
+// builds the construction and writes its layers; prints the files written
+void RunExport(const ExportOptions& options, std::ostream& out) {
+    if (options.Method != "thiessen" && options.Method != "heightbalance" && !options.Method.empty())
+        throw UsageError("--method: \"" + options.Method + "\" is neither thiessen nor heightbalance");
+    Scene scene = LoadScene(options.Scene);
+    const std::string method = !options.Method.empty()                          ? options.Method
+                               : scene.ShowMethod == ShowSetting::HeightBalance ? "heightbalance"
+                                                                                : "thiessen";
+    const long count = static_cast<long>(scene.Stations.size());
+    const std::vector<long> selection = ParseStationList(options.Stations, count);
+    if (method == "heightbalance" && scene.CenterPoints.empty() && count >= 2)
+        scene.CenterPoints = ReadCenterPoints(options.Scene, count);
+    const EngineScene engineScene = MakeEngineScene(scene);
+    const Construction construction =
+        BuildConstruction(method == "heightbalance" ? Method::HeightBalance : Method::Thiessen, engineScene, selection);
+    for (const std::filesystem::path& file : gis::ExportConstruction(scene, engineScene, construction, options.Out))
+        out << file.string() << '\n';
+}
+
+}  // namespace
+
+// adds `export [--scene FILE] [--method M] [--stations LIST] --out FILE`
+void AddExportCommand(CLI::App& app) {
+    auto options = std::make_shared<ExportOptions>();
+    CLI::App* exporter =
+        app.add_subcommand("export",
+                           "Write one construction's basin, gauges, network, polygons and pieces as GIS "
+                           "layers");
+    exporter->add_option("--scene", options->Scene, "Scene file (default: Kelvarin.ini beside kelvarin-cli)");
+    exporter->add_option("--method", options->Method,
+                         "thiessen or heightbalance (default: the scene's own; thiessen when it shows both)");
+    exporter->add_option("--stations", options->Stations,
+                         "all, or station numbers in file order from 1 with ranges, such as 1,3,5-8 (default: all)");
+    exporter->add_option("--out", options->Out, "FILE.gpkg (one file), FILE.geojson or FILE.shp (one file per layer)")
+        ->required();
+    exporter->callback([options] {
+        ExportOptions run = *options;
+        if (run.Scene.empty()) run.Scene = DefaultScenePath();
+        RunExport(run, std::cout);
+    });
+}
+
+}  // namespace kelvarin
