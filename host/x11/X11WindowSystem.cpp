@@ -1,0 +1,254 @@
+#include "host/x11/X11WindowSystem.hpp"
+
+#include <X11/Xatom.h>
+#include <X11/Xproto.h>
+#include <cairo-xlib.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+
+namespace kelvarin {
+namespace {
+
+// The stop signals reach the event loop through these; a signal handler may only
+// touch a flag and write to a pipe.
+volatile std::sig_atomic_t gStopSignalled = 0;
+int gStopPipe[2] = {-1, -1};
+
+// The one window system whose X errors are being watched (X error handlers are process-wide).
+X11WindowSystem* gWatched = nullptr;
+
+extern "C" void OnStopSignal(int /*signal*/) {
+    gStopSignalled = 1;
+    const int saved = errno;
+    const char byte = 1;
+    // a full pipe already wakes the loop; nothing is lost when this write fails
+    [[maybe_unused]] const ssize_t written = ::write(gStopPipe[1], &byte, 1);
+    errno = saved;
+}
+
+// empties the self-pipe after a wake-up
+void DrainStopPipe() {
+    char buffer[64];
+    while (gStopPipe[0] >= 0 && ::read(gStopPipe[0], buffer, sizeof buffer) > 0) {
+    }
+}
+
+// seconds on a clock that never jumps
+double Monotonic() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+void X11WindowSystem::InstallStopSignals() {
+    if (gStopPipe[0] < 0) {
+        if (::pipe2(gStopPipe, O_NONBLOCK | O_CLOEXEC) != 0) gStopPipe[0] = gStopPipe[1] = -1;
+    }
+    struct sigaction action = {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+bool X11WindowSystem::StopSignalled() { return gStopSignalled != 0; }
+
+X11WindowSystem::X11WindowSystem(Display* display, Window window, Rules rules, CairoSurface& surface,
+                                 cairo_surface_t* target)
+    : display_(display),
+      window_(window),
+      rules_(rules),
+      surface_(surface),
+      target_(target),
+      wmProtocols_(XInternAtom(display, "WM_PROTOCOLS", False)),
+      wmDeleteWindow_(XInternAtom(display, "WM_DELETE_WINDOW", False)),
+      random_(std::random_device{}()) {
+    gWatched = this;
+    XSetErrorHandler(OnXError);
+    long mask = ExposureMask | StructureNotifyMask;
+    if (rules_.CountInput) mask |= KeyPressMask | PointerMotionMask;
+    if (rules_.EndOnFocusLoss) mask |= FocusChangeMask;
+    XSelectInput(display_, window_, mask);
+    width_ = static_cast<int>(surface_.DeviceWidth());
+    height_ = static_cast<int>(surface_.DeviceHeight());
+}
+
+X11WindowSystem::~X11WindowSystem() {
+    // errors of the teardown that follows are the errors of a window that is going away
+    if (gWatched == this) gWatched = nullptr;
+}
+
+// Records an X error; they are reported (or dropped) at the next DoEvents, since the
+// handler runs inside Xlib and may not draw or print through it.
+int X11WindowSystem::OnXError(Display* display, XErrorEvent* error) {
+    X11WindowSystem* self = gWatched;
+    if (self == nullptr || self->gone_) return 0;
+    const bool ourWindow = error->resourceid == self->window_;
+    if (ourWindow && (error->error_code == BadWindow || error->error_code == BadDrawable)) {
+        self->gone_ = true;  // destroyed under us: the run ends quietly
+        return 0;
+    }
+    // the window was unmapped again before the focus could reach it
+    if (error->request_code == X_SetInputFocus) return 0;
+    char text[256] = {};
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    self->errors_.push_back(std::string(text) + " (request " + std::to_string(error->request_code) + "." +
+                            std::to_string(error->minor_code) + ")");
+    return 0;
+}
+
+// prints the X errors of a window that still exists; a gone window's last errors say nothing new
+void X11WindowSystem::ReportErrors() {
+    if (!gone_)
+        for (const std::string& error : errors_) std::fprintf(stderr, "kelvarin: X error: %s\n", error.c_str());
+    errors_.clear();
+}
+
+void X11WindowSystem::DoEvents() {
+    int width = width_, height = height_;
+    while (!gone_ && XPending(display_) > 0) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        if (event.type == ConfigureNotify && event.xconfigure.window == window_) {
+            // only the last size of a burst of resizes is worth a redraw
+            width = event.xconfigure.width;
+            height = event.xconfigure.height;
+            continue;
+        }
+        Handle(event);
+    }
+    ReportErrors();
+    if (gone_ && !stopDelivered_) {
+        surface_.SetTarget(nullptr);
+        stopDelivered_ = true;
+        Deliver(WindowEvent::CloseRequested);
+        return;
+    }
+    if (StopSignalled() && !stopDelivered_) {
+        DrainStopPipe();
+        stopDelivered_ = true;
+        Deliver(WindowEvent::CloseRequested);
+        return;
+    }
+    if (width != width_ || height != height_) ApplySize(width, height);
+}
+
+void X11WindowSystem::Handle(XEvent& event) {
+    switch (event.type) {
+        case KeyPress:
+            if (rules_.CountInput) Deliver(WindowEvent::KeyPressed);
+            break;
+        case MotionNotify:
+            if (rules_.CountInput && jitter_.Moved(event.xmotion.x_root, event.xmotion.y_root))
+                Deliver(WindowEvent::MouseMoved);
+            break;
+        case FocusIn:
+            if (event.xfocus.detail != NotifyInferior && event.xfocus.detail != NotifyPointer) focused_ = true;
+            break;
+        case FocusOut:
+            // a grab (a window manager's key binding, say) borrows the focus without taking it
+            if (rules_.EndOnFocusLoss && focused_ && event.xfocus.mode != NotifyGrab &&
+                event.xfocus.detail != NotifyInferior && event.xfocus.detail != NotifyPointer) {
+                focused_ = false;
+                Deliver(WindowEvent::FocusLost);
+            }
+            break;
+        case ClientMessage:
+            if (event.xclient.message_type == wmProtocols_ && event.xclient.format == 32 &&
+                static_cast<Atom>(event.xclient.data.l[0]) == wmDeleteWindow_)
+                Deliver(WindowEvent::CloseRequested);
+            break;
+        case DestroyNotify:
+            if (event.xdestroywindow.window == window_) gone_ = true;
+            break;
+        case Expose:
+            if (event.xexpose.count == 0) CopyFrame();
+            break;
+        case MapNotify:
+            if (event.xmap.window == window_ && rules_.EndOnFocusLoss) {
+                // a saver takes the keyboard, and the pointer's place is where motion is measured from
+                XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+                Window root = 0, child = 0;
+                int rootX = 0, rootY = 0, x = 0, y = 0;
+                unsigned int buttons = 0;
+                if (XQueryPointer(display_, window_, &root, &child, &rootX, &rootY, &x, &y, &buttons))
+                    jitter_.Moved(rootX, rootY);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+// gives the surface the window's new size and lets the map window refit and redraw
+void X11WindowSystem::ApplySize(int width, int height) {
+    width_ = width;
+    height_ = height;
+    width = std::clamp(width, 1, CairoSurface::kMaxSide);
+    height = std::clamp(height, 1, CairoSurface::kMaxSide);
+    cairo_xlib_surface_set_size(target_, width, height);
+    surface_.Resize(width, height);
+    jitter_.Reset();
+    Deliver(WindowEvent::Resized);
+}
+
+// shows the kept frame again; nothing of the construction is drawn anew
+void X11WindowSystem::CopyFrame() {
+    if (gone_) return;
+    cairo_t* cr = cairo_create(target_);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr, surface_.Image(), 0, 0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(target_);
+}
+
+void X11WindowSystem::Wait(double seconds) {
+    const double deadline = Monotonic() + seconds;
+    DoEvents();
+    while (!ExitRequested() && !gone_) {
+        const double remaining = deadline - Monotonic();
+        if (remaining <= 0.0) break;
+        XFlush(display_);
+        if (XPending(display_) == 0) {
+            pollfd waits[2] = {{ConnectionNumber(display_), POLLIN, 0}, {gStopPipe[0], POLLIN, 0}};
+            const int milliseconds = static_cast<int>(std::ceil(remaining * 1000.0));
+            ::poll(waits, gStopPipe[0] >= 0 ? 2 : 1, milliseconds);
+        }
+        DoEvents();
+    }
+    XFlush(display_);
+}
+
+double X11WindowSystem::Timer() {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    std::tm local = {};
+    localtime_r(&seconds, &local);
+    const double fraction =
+        std::chrono::duration<double>(now - std::chrono::system_clock::from_time_t(seconds)).count();
+    return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + fraction;
+}
+
+void X11WindowSystem::Randomize(double seed) { random_.seed(std::bit_cast<std::uint64_t>(seed)); }
+
+// 53 random bits scaled into [0, 1): never 1
+double X11WindowSystem::Rnd() { return static_cast<double>(random_() >> 11) * 0x1.0p-53; }
+
+void X11WindowSystem::MessageBox(std::string_view text, std::string_view title, MessageIcon /*icon*/) {
+    std::fprintf(stderr, "kelvarin: %.*s: %.*s\n", static_cast<int>(title.size()), title.data(),
+                 static_cast<int>(text.size()), text.data());
+}
+
+}  // namespace kelvarin
