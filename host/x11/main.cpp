@@ -99,10 +99,11 @@ Window CreateOwnWindow(Display* display, bool fullScreen) {
 // method of the command line in place of the scene's own. A scene that cannot be
 // used is shown on the window as its error text, and the run goes on.
 void LoadScene(picGIS& map, const std::vector<std::filesystem::path>& candidates, std::optional<int> method) {
-    std::filesystem::path file;
+    // a single candidate (the scene of the command line) is read even when missing, so its own error shows
+    std::filesystem::path file = candidates.size() == 1 ? candidates.front() : std::filesystem::path();
     std::error_code error;
     for (const auto& candidate : candidates) {
-        if (std::filesystem::exists(candidate, error)) {
+        if (file.empty() && std::filesystem::exists(candidate, error)) {
             file = candidate;
             break;
         }
