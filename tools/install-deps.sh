@@ -10,6 +10,7 @@ packages=(
     libcairo2-dev libpango1.0-dev fonts-wqy-zenhei
     libcli11-dev nlohmann-json3-dev
     libxml2-dev poppler-utils
+    libx11-dev xvfb xdotool x11-apps x11-utils libxml2-utils groff-base
 )
 
 missing=()

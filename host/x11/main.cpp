@@ -23,8 +23,9 @@
 #include "view/PacedSurface.hpp"
 #include "view/picGIS.hpp"
 
+// the bundled scene of an installation, relative to the installed program's folder
 #ifndef KELVARIN_INSTALLED_SCENE
-#define KELVARIN_INSTALLED_SCENE ""
+#define KELVARIN_INSTALLED_SCENE "../../share/kelvarin/Kelvarin.ini"
 #endif
 
 namespace kelvarin {
@@ -168,10 +169,12 @@ int Run(const SaverOptions& options) {
         picGIS map(paced, windowSystem);
         // in the daemon's window and in a preview, input is not ours to count
         map.HasParent = options.Target == SaverTarget::OwnWindow ? 0 : static_cast<std::int64_t>(window);
+        const std::filesystem::path folder = ProgramFolder();
+        const std::filesystem::path installed =
+            folder.empty() ? std::filesystem::path() : (folder / KELVARIN_INSTALLED_SCENE).lexically_normal();
         const std::vector<std::filesystem::path> candidates =
             options.Scene ? std::vector<std::filesystem::path>{*options.Scene}
-                          : SceneCandidates(ProgramFolder(), std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"),
-                                            KELVARIN_INSTALLED_SCENE);
+                          : SceneCandidates(folder, std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"), installed);
         LoadScene(map, candidates, options.Method);
         map.RunUntilExit();
         surface.SetTarget(nullptr);

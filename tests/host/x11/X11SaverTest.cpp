@@ -6,6 +6,7 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -315,6 +316,133 @@ TEST(X11Saver, PacedRunUsesLittleProcessor) {
     EXPECT_LT(share, 0.10);
     ::kill(saver.Pid(), SIGTERM);
     EXPECT_TRUE(ExitedWith(saver.WaitExit(5.0), 0));
+}
+
+TEST(X11Saver, ResizeRefitsTheMapAndExposedPartsShowTheKeptFrame) {
+    XvfbServer server(1024, 768);
+    // a long pause between repaints, so what shows after an Expose is the copied frame
+    SaverProcess saver(server, {"-window", "-delay", "3"});
+    const Window window = SaverWindowWithFocus(server);
+    ASSERT_NE(window, 0u);
+    XResizeWindow(server.Connection(), window, 600, 700);
+    XSync(server.Connection(), False);
+    const Reference tall(kBundledFolder, 600, 700);
+    ASSERT_TRUE(ShowsMap(server, window, tall, 30.0)) << "the map was not refitted to the new size";
+
+    const Window cover = server.MakeWindow(0, 0, 600, 700, 0xFFFFFF);
+    XRaiseWindow(server.Connection(), cover);
+    XSync(server.Connection(), False);
+    XDestroyWindow(server.Connection(), cover);
+    XSync(server.Connection(), False);
+    EXPECT_TRUE(WaitFor(0.5, [&] {
+        const Picture shot = server.Shot(window);
+        return Match(shot, tall.BasinEdge) > kShownShare && Match(shot, tall.GaugeMarks) > kShownShare;
+    })) << "the uncovered window was not repainted from the kept frame";
+    ::kill(saver.Pid(), SIGTERM);
+    EXPECT_TRUE(ExitedWith(saver.WaitExit(5.0), 0));
+    EXPECT_EQ(saver.Err(), "");
+}
+
+TEST(X11Saver, BadCommandLinesGetOneUsageLineAndStatus2) {
+    XvfbServer server(320, 240);
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"-help"}, {"-bogus"}, {"-delay", "soon"}, {"-window-id", "0"}, {"-root", "-window"}}) {
+        SaverProcess saver(server, arguments);
+        EXPECT_TRUE(ExitedWith(saver.WaitExit(10.0), 2)) << arguments.front();
+        const std::string err = saver.Err();
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_NE(err.find("usage: kelvarin"), std::string::npos) << err;
+        EXPECT_EQ(server.FindWindow("Kelvarin"), 0u);
+    }
+}
+
+TEST(X11Saver, InstallGivesTheSaverItsSettingsManPagesAndScene) {
+    const std::filesystem::path destdir =
+        std::filesystem::temp_directory_path() / ("kelvarin-install-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(destdir);
+    const std::string install =
+        "DESTDIR='" + destdir.string() + "' cmake --install '" KELVARIN_BUILD_DIR "' --prefix /usr >/dev/null 2>&1";
+    ASSERT_EQ(std::system(install.c_str()), 0) << install;
+    const std::filesystem::path usr = destdir / "usr";
+    for (const char* file :
+         {"libexec/xscreensaver/kelvarin", "bin/kelvarin-cli", "share/xscreensaver/config/kelvarin.xml",
+          "share/kelvarin/Kelvarin.ini", "share/man/man6/kelvarin.6", "share/man/man1/kelvarin-cli.1"})
+        EXPECT_TRUE(std::filesystem::is_regular_file(usr / file)) << file;
+    const std::string lint = "xmllint --noout '" + (usr / "share/xscreensaver/config/kelvarin.xml").string() + "' 2>&1";
+    EXPECT_EQ(std::system(lint.c_str()), 0);
+    for (const char* page : {"share/man/man6/kelvarin.6", "share/man/man1/kelvarin-cli.1"}) {
+        // groff prints a warning for every malformed request
+        const std::string check = "groff -man -ww -z '" + (usr / page).string() + "' 2>&1";
+        FILE* output = ::popen(check.c_str(), "r");
+        ASSERT_NE(output, nullptr);
+        char line[256];
+        EXPECT_EQ(std::fgets(line, sizeof line, output), nullptr) << page << ": " << line;
+        ::pclose(output);
+    }
+
+    // the installed saver, with no scene beside it and none of the user's, shows the installed one
+    const std::filesystem::path home = destdir / "home";
+    std::filesystem::create_directories(home);
+    XvfbServer server(640, 400);
+    {
+        const std::string installedSaver = (usr / "libexec/xscreensaver/kelvarin").string();
+        const std::string command = "env -u XDG_CONFIG_HOME HOME='" + home.string() + "' DISPLAY=" + server.Name() +
+                                    " '" + installedSaver + "' -root 2>/dev/null & echo $! ";
+        FILE* started = ::popen(command.c_str(), "r");
+        ASSERT_NE(started, nullptr);
+        long pid = 0;
+        ASSERT_EQ(std::fscanf(started, "%ld", &pid), 1);
+        ::pclose(started);
+        const bool shown = ShowsMap(server, server.Root(), Reference(kBundledFolder, 640, 400), 20.0);
+        ::kill(static_cast<pid_t>(pid), SIGTERM);
+        EXPECT_TRUE(shown) << "the installed saver did not find the installed scene";
+    }
+    std::filesystem::remove_all(destdir);
+}
+
+// Not a test: the figures of the report (first frame, exit latency, processor and
+// memory at full-HD and 4K). Run with --gtest_also_run_disabled_tests.
+TEST(X11SaverFigures, DISABLED_Measure) {
+    const double seconds =
+        std::getenv("KELVARIN_MEASURE_SECONDS") ? std::atof(std::getenv("KELVARIN_MEASURE_SECONDS")) : 60.0;
+    for (const auto& [width, height] : std::vector<std::pair<int, int>>{{1920, 1080}, {3840, 2160}}) {
+        XvfbServer server(width, height);
+        const Reference reference(kBundledFolder, width, height);
+        // start to the first frame with the map, SIGTERM to exit, five times
+        for (int run = 0; run < 5; ++run) {
+            SaverProcess saver(server, {"-root"});
+            ShowsMap(server, server.Root(), reference, 30.0);
+            const double first = SecondsSince(saver.Started);
+            std::this_thread::sleep_for(std::chrono::milliseconds(700 + 300 * run));
+            const auto stop = Clock::now();
+            ::kill(saver.Pid(), SIGTERM);
+            saver.WaitExit(5.0);
+            std::printf(
+                "%dx%d run %d: first map frame seen after %.0f ms (screenshots every 10 ms at most); "
+                "SIGTERM to exit %.1f ms\n",
+                width, height, run, first * 1000.0, SecondsSince(stop) * 1000.0);
+        }
+        SaverProcess saver(server, {"-root"});
+        ShowsMap(server, server.Root(), reference, 30.0);
+        const double cpu = saver.CpuSeconds();
+        const auto start = Clock::now();
+        double peakShare = 0.0, last = cpu;
+        auto lastAt = start;
+        while (SecondsSince(start) < seconds) {
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            const double now = saver.CpuSeconds();
+            peakShare = std::max(peakShare, (now - last) / SecondsSince(lastAt));
+            last = now;
+            lastAt = Clock::now();
+        }
+        std::printf(
+            "%dx%d paced for %.0f s: processor %.2f %% of one core on average, %.1f %% in the busiest second; "
+            "peak resident memory %ld kB\n",
+            width, height, seconds, (saver.CpuSeconds() - cpu) / SecondsSince(start) * 100.0, peakShare * 100.0,
+            saver.StatusKilobytes("VmHWM"));
+        ::kill(saver.Pid(), SIGTERM);
+        saver.WaitExit(5.0);
+    }
 }
 
 }  // namespace
