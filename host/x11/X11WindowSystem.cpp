@@ -129,14 +129,10 @@ void X11WindowSystem::DoEvents() {
         Handle(event);
     }
     ReportErrors();
-    if (gone_ && !stopDelivered_) {
-        surface_.SetTarget(nullptr);
-        stopDelivered_ = true;
-        Deliver(WindowEvent::CloseRequested);
-        return;
-    }
-    if (StopSignalled() && !stopDelivered_) {
-        DrainStopPipe();
+    if (gone_) surface_.SetTarget(nullptr);
+    if (StopSignalled()) DrainStopPipe();
+    // the end is told once, and only to a map window that can hear it
+    if ((gone_ || StopSignalled()) && !stopDelivered_ && EventSink() != nullptr) {
         stopDelivered_ = true;
         Deliver(WindowEvent::CloseRequested);
         return;

@@ -133,6 +133,8 @@ void LoadScene(picGIS& map, const std::vector<std::filesystem::path>& candidates
 }
 
 int Run(const SaverOptions& options) {
+    // from the start, a stop signal ends the run cleanly instead of killing it
+    X11WindowSystem::InstallStopSignals();
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
         const char* name = std::getenv("DISPLAY");
@@ -140,7 +142,6 @@ int Run(const SaverOptions& options) {
         return 1;
     }
     XSetIOErrorHandler(OnXConnectionLost);
-    X11WindowSystem::InstallStopSignals();
 
     Window window = options.WindowId;
     if (options.Target == SaverTarget::OwnWindow) window = CreateOwnWindow(display, options.FullScreen);
@@ -162,7 +163,6 @@ int Run(const SaverOptions& options) {
         X11WindowSystem windowSystem(display, window, rules, surface, target);
         Pacing pacing = Pacing::Presenting();
         if (options.Delay) pacing.StepSeconds = *options.Delay;
-        windowSystem.SetPacing(pacing);
         if (options.Target == SaverTarget::OwnWindow) XMapRaised(display, window);
 
         PacedSurface paced(surface, windowSystem);
@@ -175,7 +175,10 @@ int Run(const SaverOptions& options) {
         const std::vector<std::filesystem::path> candidates =
             options.Scene ? std::vector<std::filesystem::path>{*options.Scene}
                           : SceneCandidates(folder, std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"), installed);
+        // loading is not animated: the basin (or the failure) shows at once
         LoadScene(map, candidates, options.Method);
+        surface.Refresh();
+        windowSystem.SetPacing(pacing);
         map.RunUntilExit();
         surface.SetTarget(nullptr);
         cairo_surface_destroy(target);
