@@ -64,6 +64,8 @@ void X11WindowSystem::InstallStopSignals() {
 
 bool X11WindowSystem::StopSignalled() { return gStopSignalled != 0; }
 
+void X11WindowSystem::InstallErrorHandler() { XSetErrorHandler(OnXError); }
+
 X11WindowSystem::X11WindowSystem(Display* display, Window window, Rules rules, CairoSurface& surface,
                                  cairo_surface_t* target)
     : display_(display),
@@ -75,7 +77,7 @@ X11WindowSystem::X11WindowSystem(Display* display, Window window, Rules rules, C
       wmDeleteWindow_(XInternAtom(display, "WM_DELETE_WINDOW", False)),
       random_(std::random_device{}()) {
     gWatched = this;
-    XSetErrorHandler(OnXError);
+    InstallErrorHandler();
     long mask = ExposureMask | StructureNotifyMask;
     if (rules_.CountInput) mask |= KeyPressMask | PointerMotionMask;
     if (rules_.EndOnFocusLoss) mask |= FocusChangeMask;

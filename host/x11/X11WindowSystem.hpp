@@ -35,6 +35,9 @@ class X11WindowSystem final : public WindowSystem {
     static void InstallStopSignals();
     // true once SIGTERM or SIGINT arrived
     static bool StopSignalled();
+    // X errors no longer end the process: they are reported (or, for a window that has
+    // gone, dropped) by the window system that watches them
+    static void InstallErrorHandler();
 
     void DoEvents() override;
     void Wait(double seconds) override;

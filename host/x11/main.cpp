@@ -142,6 +142,7 @@ int Run(const SaverOptions& options) {
         return 1;
     }
     XSetIOErrorHandler(OnXConnectionLost);
+    X11WindowSystem::InstallErrorHandler();  // a wrong window id is told below, not by Xlib's exit
 
     Window window = options.WindowId;
     if (options.Target == SaverTarget::OwnWindow) window = CreateOwnWindow(display, options.FullScreen);

@@ -343,7 +343,7 @@ TEST(X11Saver, ResizeRefitsTheMapAndExposedPartsShowTheKeptFrame) {
     EXPECT_EQ(saver.Err(), "");
 }
 
-TEST(X11Saver, BadCommandLinesGetOneUsageLineAndStatus2) {
+TEST(X11Saver, BadCommandLinesAndWindowIdsGetOneLineAndAStatus) {
     XvfbServer server(320, 240);
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
              {"-help"}, {"-bogus"}, {"-delay", "soon"}, {"-window-id", "0"}, {"-root", "-window"}}) {
@@ -354,6 +354,12 @@ TEST(X11Saver, BadCommandLinesGetOneUsageLineAndStatus2) {
         EXPECT_NE(err.find("usage: kelvarin"), std::string::npos) << err;
         EXPECT_EQ(server.FindWindow("Kelvarin"), 0u);
     }
+    // a window id that names no window: one line and status 1, not Xlib's own report
+    SaverProcess saver(server, {"-window-id", "0x7fffff0"});
+    EXPECT_TRUE(ExitedWith(saver.WaitExit(10.0), 1));
+    const std::string err = saver.Err();
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("no window 0x7fffff0"), std::string::npos) << err;
 }
 
 TEST(X11Saver, InstallGivesTheSaverItsSettingsManPagesAndScene) {
