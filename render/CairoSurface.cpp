@@ -543,33 +543,33 @@ void CairoSurface::Refresh() {
     Check(cairo_status(impl_->frameCr), "the frame stopped drawing");
     frameStale_ = true;  // a repaint shows the persistent image: unkept drawing is gone
     ++frames_;
-    if (impl_->target && !presentDamage_.Empty()) {
+    Frame frame{frames_, *this};
+    if (!presentDamage_.Empty()) {
         ComposeIfStale();
-        // the damaged rectangle of the frame, as an image of its own over the same pixels, so
-        // that a window system's surface is sent those pixels only
+        // the changed pixels on whole pixels, inside the picture
         int x0 = 0, y0 = 0, x1 = width_, y1 = height_;
         if (!presentDamage_.All) {
-            x0 = static_cast<int>(std::floor(presentDamage_.Left));
-            y0 = static_cast<int>(std::floor(presentDamage_.Top));
-            x1 = static_cast<int>(std::ceil(presentDamage_.Right));
-            y1 = static_cast<int>(std::ceil(presentDamage_.Bottom));
+            x0 = std::clamp(static_cast<int>(std::floor(presentDamage_.Left)), 0, width_);
+            y0 = std::clamp(static_cast<int>(std::floor(presentDamage_.Top)), 0, height_);
+            x1 = std::clamp(static_cast<int>(std::ceil(presentDamage_.Right)), x0, width_);
+            y1 = std::clamp(static_cast<int>(std::ceil(presentDamage_.Bottom)), y0, height_);
         }
-        const int stride = cairo_image_surface_get_stride(impl_->frame);
-        unsigned char* pixels = cairo_image_surface_get_data(impl_->frame) + static_cast<std::ptrdiff_t>(y0) * stride +
-                                static_cast<std::ptrdiff_t>(x0) * 4;
-        cairo_surface_t* part =
-            cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_RGB24, x1 - x0, y1 - y0, stride);
-        cairo_t* cr = cairo_create(impl_->target);
-        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-        cairo_set_source_surface(cr, part, x0, y0);
-        cairo_rectangle(cr, x0, y0, x1 - x0, y1 - y0);
-        cairo_fill(cr);
-        cairo_destroy(cr);
-        cairo_surface_destroy(part);
-        cairo_surface_flush(impl_->target);
+        frame.ChangedLeft = x0;
+        frame.ChangedTop = y0;
+        frame.ChangedWidth = x1 - x0;
+        frame.ChangedHeight = y1 - y0;
+        if (impl_->target) {
+            cairo_t* cr = cairo_create(impl_->target);
+            cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+            cairo_set_source_surface(cr, impl_->frame, 0, 0);
+            cairo_rectangle(cr, x0, y0, x1 - x0, y1 - y0);
+            cairo_fill(cr);
+            cairo_destroy(cr);
+            cairo_surface_flush(impl_->target);
+        }
     }
     presentDamage_.Reset();
-    if (hook_) hook_(Frame{frames_, *this});
+    if (hook_) hook_(frame);
 }
 
 cairo_surface_t* CairoSurface::Image() const {

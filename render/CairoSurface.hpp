@@ -56,6 +56,9 @@ class CairoSurface : public Surface {
     struct Frame {
         long Number;                // 1 for the first Refresh
         const CairoSurface& Owner;  // Image(), WritePicture() and friends give this frame
+        // the pixels that changed since the previous Refresh (all of them after a clear or
+        // a resize): a window needs only these copied
+        int ChangedLeft = 0, ChangedTop = 0, ChangedWidth = 0, ChangedHeight = 0;
     };
     using PresentHook = std::function<void(const Frame&)>;
 

@@ -2,6 +2,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xproto.h>
+#include <X11/Xutil.h>
 #include <cairo-xlib.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -66,13 +67,32 @@ bool X11WindowSystem::StopSignalled() { return gStopSignalled != 0; }
 
 void X11WindowSystem::InstallErrorHandler() { XSetErrorHandler(OnXError); }
 
-X11WindowSystem::X11WindowSystem(Display* display, Window window, Rules rules, CairoSurface& surface,
-                                 cairo_surface_t* target)
+// Whether the frame's pixels (cairo's RGB24: 32 bits, 0x00RRGGBB in the machine's byte
+// order) can be sent to a window of this visual as they are.
+bool SameLayout(Display* display, const Visual* visual, int depth) {
+    if (visual->c_class != TrueColor || visual->red_mask != 0xFF0000 || visual->green_mask != 0xFF00 ||
+        visual->blue_mask != 0xFF || (depth != 24 && depth != 32))
+        return false;
+    const int order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+    if (ImageByteOrder(display) != order) return false;
+    int count = 0;
+    XPixmapFormatValues* formats = XListPixmapFormats(display, &count);
+    bool thirtyTwoBits = false;
+    for (int i = 0; i < count; ++i)
+        if (formats[i].depth == depth) thirtyTwoBits = formats[i].bits_per_pixel == 32;
+    if (formats != nullptr) XFree(formats);
+    return thirtyTwoBits;
+}
+
+X11WindowSystem::X11WindowSystem(Display* display, Window window, const XWindowAttributes& attributes, Rules rules,
+                                 CairoSurface& surface)
     : display_(display),
       window_(window),
       rules_(rules),
       surface_(surface),
-      target_(target),
+      visual_(attributes.visual),
+      depth_(attributes.depth),
+      gc_(XCreateGC(display, window, 0, nullptr)),
       wmProtocols_(XInternAtom(display, "WM_PROTOCOLS", False)),
       wmDeleteWindow_(XInternAtom(display, "WM_DELETE_WINDOW", False)),
       random_(std::random_device{}()) {
@@ -84,9 +104,22 @@ X11WindowSystem::X11WindowSystem(Display* display, Window window, Rules rules, C
     XSelectInput(display_, window_, mask);
     width_ = static_cast<int>(surface_.DeviceWidth());
     height_ = static_cast<int>(surface_.DeviceHeight());
+    putImage_ = SameLayout(display_, visual_, depth_);
+    if (!putImage_) fallback_ = cairo_xlib_surface_create(display_, window_, visual_, width_, height_);
+    surface_.SetPresentHook([this](const CairoSurface::Frame& frame) {
+        Present(frame.ChangedLeft, frame.ChangedTop, frame.ChangedWidth, frame.ChangedHeight);
+    });
 }
 
 X11WindowSystem::~X11WindowSystem() {
+    surface_.SetPresentHook(nullptr);
+    if (fallback_ != nullptr) {
+        cairo_device_t* device = cairo_device_reference(cairo_surface_get_device(fallback_));
+        cairo_surface_destroy(fallback_);
+        cairo_device_finish(device);
+        cairo_device_destroy(device);
+    }
+    XFreeGC(display_, gc_);
     // errors of the teardown that follows are the errors of a window that is going away
     if (gWatched == this) gWatched = nullptr;
 }
@@ -131,7 +164,6 @@ void X11WindowSystem::DoEvents() {
         Handle(event);
     }
     ReportErrors();
-    if (gone_) surface_.SetTarget(nullptr);
     if (StopSignalled()) DrainStopPipe();
     // the end is told once, and only to a map window that can hear it
     if ((gone_ || StopSignalled()) && !stopDelivered_ && EventSink() != nullptr) {
@@ -171,7 +203,7 @@ void X11WindowSystem::Handle(XEvent& event) {
             if (event.xdestroywindow.window == window_) gone_ = true;
             break;
         case Expose:
-            if (event.xexpose.count == 0) CopyFrame();
+            if (event.xexpose.count == 0) Present(0, 0, width_, height_);
             break;
         case MapNotify:
             if (event.xmap.window == window_ && rules_.EndOnFocusLoss) {
@@ -195,21 +227,38 @@ void X11WindowSystem::ApplySize(int width, int height) {
     height_ = height;
     width = std::clamp(width, 1, CairoSurface::kMaxSide);
     height = std::clamp(height, 1, CairoSurface::kMaxSide);
-    cairo_xlib_surface_set_size(target_, width, height);
+    if (fallback_ != nullptr) cairo_xlib_surface_set_size(fallback_, width, height);
     surface_.Resize(width, height);
     jitter_.Reset();
     Deliver(WindowEvent::Resized);
 }
 
-// shows the kept frame again; nothing of the construction is drawn anew
-void X11WindowSystem::CopyFrame() {
-    if (gone_) return;
-    cairo_t* cr = cairo_create(target_);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(cr, surface_.Image(), 0, 0);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    cairo_surface_flush(target_);
+// Copies the kept frame to the window; nothing of the construction is drawn anew.
+// Cairo's own Xlib surface is not used for parts of a frame: it keeps a small record
+// of every partial upload it makes (cairo 1.16), which an endless run cannot afford.
+void X11WindowSystem::Present(int x, int y, int width, int height) {
+    if (gone_ || width <= 0 || height <= 0) return;
+    cairo_surface_t* image = surface_.Image();
+    if (!putImage_) {
+        cairo_t* cr = cairo_create(fallback_);
+        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+        cairo_set_source_surface(cr, image, 0, 0);
+        cairo_paint(cr);
+        cairo_destroy(cr);
+        cairo_surface_flush(fallback_);
+        return;
+    }
+    cairo_surface_flush(image);
+    const int imageWidth = cairo_image_surface_get_width(image), imageHeight = cairo_image_surface_get_height(image);
+    XImage* picture =
+        XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0,
+                     reinterpret_cast<char*>(cairo_image_surface_get_data(image)), static_cast<unsigned>(imageWidth),
+                     static_cast<unsigned>(imageHeight), 32, cairo_image_surface_get_stride(image));
+    if (picture == nullptr) return;
+    XPutImage(display_, window_, gc_, picture, x, y, x, y, static_cast<unsigned>(std::min(width, imageWidth - x)),
+              static_cast<unsigned>(std::min(height, imageHeight - y)));
+    picture->data = nullptr;  // the pixels are cairo's
+    XDestroyImage(picture);
 }
 
 void X11WindowSystem::Wait(double seconds) {

@@ -2,8 +2,9 @@
 // The window system of the X11 saver: X events become the map window's events,
 // waits sleep in poll() on the X connection and on a self-pipe that SIGTERM and
 // SIGINT write to, so a key press or a stop signal is answered at once and an idle
-// saver uses no processor. Expose is answered by copying the kept frame; a new
-// window size resizes the surface and is handed on as Resized.
+// saver uses no processor. Each presented frame is copied to the window, only the
+// rectangle that changed; Expose is answered by copying the kept frame; a new window
+// size resizes the surface and is handed on as Resized.
 
 #include <X11/Xlib.h>
 
@@ -25,8 +26,9 @@ class X11WindowSystem final : public WindowSystem {
         bool EndOnFocusLoss = false;  // losing the keyboard focus ends the run
     };
 
-    // the window must exist; surface presents on it (its target is this window's cairo surface)
-    X11WindowSystem(Display* display, Window window, Rules rules, CairoSurface& surface, cairo_surface_t* target);
+    // the window must exist, with these attributes; every frame the surface presents is copied to it
+    X11WindowSystem(Display* display, Window window, const XWindowAttributes& attributes, Rules rules,
+                    CairoSurface& surface);
     ~X11WindowSystem() override;
     X11WindowSystem(const X11WindowSystem&) = delete;
     X11WindowSystem& operator=(const X11WindowSystem&) = delete;
@@ -51,10 +53,12 @@ class X11WindowSystem final : public WindowSystem {
     // the window has gone (destroyed, or X refused to draw on it)
     bool WindowGone() const { return gone_; }
 
+    // copies a rectangle of the surface's presented frame to the window
+    void Present(int x, int y, int width, int height);
+
   private:
     void Handle(XEvent& event);
     void ApplySize(int width, int height);
-    void CopyFrame();
     void ReportErrors();
     static int OnXError(Display* display, XErrorEvent* error);
 
@@ -62,7 +66,11 @@ class X11WindowSystem final : public WindowSystem {
     Window window_;
     Rules rules_;
     CairoSurface& surface_;
-    cairo_surface_t* target_;
+    Visual* visual_;
+    int depth_;
+    GC gc_;
+    bool putImage_ = false;                // the frame's pixels are the window's: sent as they are
+    cairo_surface_t* fallback_ = nullptr;  // else cairo converts them, a whole frame at a time
     Atom wmProtocols_, wmDeleteWindow_;
     PointerJitter jitter_;
     bool focused_ = false;

@@ -5,7 +5,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <cairo-xlib.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -155,13 +154,12 @@ int Run(const SaverOptions& options) {
     }
     const int width = std::clamp(attributes.width, 1, CairoSurface::kMaxSide);
     const int height = std::clamp(attributes.height, 1, CairoSurface::kMaxSide);
-    cairo_surface_t* target = cairo_xlib_surface_create(display, window, attributes.visual, width, height);
     {
-        CairoSurface surface(width, height, target);
+        CairoSurface surface(width, height);
         X11WindowSystem::Rules rules;
         rules.CountInput = options.Target != SaverTarget::SaverWindow;
         rules.EndOnFocusLoss = options.Target == SaverTarget::OwnWindow;
-        X11WindowSystem windowSystem(display, window, rules, surface, target);
+        X11WindowSystem windowSystem(display, window, attributes, rules, surface);
         Pacing pacing = Pacing::Presenting();
         if (options.Delay) pacing.StepSeconds = *options.Delay;
         if (options.Target == SaverTarget::OwnWindow) XMapRaised(display, window);
@@ -181,8 +179,6 @@ int Run(const SaverOptions& options) {
         surface.Refresh();
         windowSystem.SetPacing(pacing);
         map.RunUntilExit();
-        surface.SetTarget(nullptr);
-        cairo_surface_destroy(target);
         if (options.Target == SaverTarget::OwnWindow && !windowSystem.WindowGone()) XDestroyWindow(display, window);
         XSync(display, False);  // the last errors of a vanished window land in the handler above
     }

@@ -1,6 +1,7 @@
 // A repaint composes and presents only the pixels that changed. Judged against the
 // whole picture composed anew: after any sequence of drawing, clearing, label moves and
-// repaints, the target a window would show equals the full composition, pixel for pixel.
+// repaints, the target a window would show, and a copy kept up to date from the changed
+// rectangles the presented frames name, equal the full composition, pixel for pixel.
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -38,6 +39,16 @@ TEST(CairoDamage, PresentedTargetEqualsTheWholeFrameComposedAnew) {
         };
         cairo_surface_t* target = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight);
         CairoSurface surface(kWidth, kHeight, target);
+        // a window that copies only what each presented frame says has changed
+        cairo_surface_t* mirror = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight);
+        surface.SetPresentHook([&](const CairoSurface::Frame& frame) {
+            cairo_t* cr = cairo_create(mirror);
+            cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+            cairo_set_source_surface(cr, frame.Owner.Image(), 0, 0);
+            cairo_rectangle(cr, frame.ChangedLeft, frame.ChangedTop, frame.ChangedWidth, frame.ChangedHeight);
+            cairo_fill(cr);
+            cairo_destroy(cr);
+        });
         // map units: 0..1000 east, 0..600 north, so lines also leave the picture
         surface.SetScale(ScaleRect{0.0, 600.0, 1000.0, 0.0});
         CreditLabel label;
@@ -70,10 +81,12 @@ TEST(CairoDamage, PresentedTargetEqualsTheWholeFrameComposedAnew) {
                 // what the window shows must be the frame, and the frame what a full composition gives
                 const std::vector<std::uint32_t> shown = Pixels(target);
                 ASSERT_EQ(shown, Pixels(surface.Image())) << "step " << step;
+                ASSERT_EQ(shown, Pixels(mirror)) << "step " << step;
                 surface.Resize(kWidth, kHeight);  // the same size: everything is composed again
                 ASSERT_EQ(shown, Pixels(surface.Image())) << "step " << step;
             }
         }
+        cairo_surface_destroy(mirror);
         cairo_surface_destroy(target);
     }
 }
