@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs Kelvarin's main job on the bundled scene:
-# the demonstration cycle, unpaced, into out/ (numbered frames, a poster of every
-# cycle's finished construction, and every cycle's weights).
+# Installs what is missing, builds, checks the bundled scene and runs Kelvarin on it: with
+# a display (DISPLAY set) the screen saver in a window; without one the demonstration
+# cycle, unpaced, into out/ (numbered frames, a poster of every cycle's finished
+# construction, and every cycle's weights).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -12,4 +13,9 @@ cmake --build --preset default
 bin=build/default/bin
 "$bin/kelvarin-cli" check
 echo
+if [ -n "${DISPLAY:-}" ]; then
+    # a display is there: the screen saver itself, in a window (two key presses or closing it end it)
+    echo "Starting the screen saver in a window: press two keys or close the window to end it."
+    exec "$bin/kelvarin" -window
+fi
 "$bin/kelvarin-cli" demo --cycles 4 --seed 1 --every 5 --out out

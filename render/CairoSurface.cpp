@@ -59,6 +59,16 @@ void Check(cairo_status_t status, const std::string& what) {
     if (status != CAIRO_STATUS_SUCCESS) throw std::runtime_error(what + ": " + cairo_status_to_string(status));
 }
 
+// Room around a drawing call's geometry for antialiasing and rounded caps, in pixels.
+constexpr double kDamageMargin = 2.0;
+
+// limits a context's drawing to the damaged rectangle, on whole pixels
+void ClipTo(cairo_t* cr, double left, double top, double right, double bottom) {
+    const double x0 = std::floor(left), y0 = std::floor(top);
+    cairo_rectangle(cr, x0, y0, std::ceil(right) - x0, std::ceil(bottom) - y0);
+    cairo_clip(cr);
+}
+
 // relative perceived brightness of a colour, 0..1
 double Luminance(ColorRef c) { return (0.299 * RedOf(c) + 0.587 * GreenOf(c) + 0.114 * BlueOf(c)) / 255.0; }
 
@@ -242,6 +252,7 @@ void CairoSurface::Build(int width, int height) {
     impl_->vector.clear();
     impl_->vectorComplete = false;
     frameStale_ = true;
+    DamageAll();
 }
 
 void CairoSurface::Resize(int width, int height) { Build(width, height); }
@@ -249,6 +260,54 @@ void CairoSurface::Resize(int width, int height) { Build(width, height); }
 void CairoSurface::SetTarget(cairo_surface_t* target) {
     if (impl_->target) cairo_surface_destroy(impl_->target);
     impl_->target = target ? cairo_surface_reference(target) : nullptr;
+    presentDamage_.All = true;  // a new target has seen nothing
+}
+
+void CairoSurface::Damage::Add(double left, double top, double right, double bottom) {
+    if (All) return;
+    if (Empty()) {
+        *this = Damage{left, top, right, bottom, false};
+        return;
+    }
+    Left = std::min(Left, left);
+    Top = std::min(Top, top);
+    Right = std::max(Right, right);
+    Bottom = std::max(Bottom, bottom);
+}
+
+// the rectangle must be composed again and presented, both
+void CairoSurface::Damaged(double left, double top, double right, double bottom) {
+    left = std::max(left - kDamageMargin, 0.0);
+    top = std::max(top - kDamageMargin, 0.0);
+    right = std::min(right + kDamageMargin, static_cast<double>(width_));
+    bottom = std::min(bottom + kDamageMargin, static_cast<double>(height_));
+    if (right <= left || bottom <= top) return;
+    composeDamage_.Add(left, top, right, bottom);
+    presentDamage_.Add(left, top, right, bottom);
+}
+
+void CairoSurface::DamageAll() {
+    composeDamage_.All = true;
+    presentDamage_.All = true;
+}
+
+// the pixels the credit label covers now
+void CairoSurface::DamageLabel() {
+    if (!label_.Visible || label_.Caption.empty()) return;
+    const auto [w, h] = LabelExtent();
+    const double x = DeviceX(label_.Left), y = DeviceY(label_.Top);
+    if (!std::isfinite(x) || !std::isfinite(y)) {
+        DamageAll();
+        return;
+    }
+    Damaged(x, y, x + w, y + h);
+}
+
+void CairoSurface::SetLabel(const CreditLabel& label) {
+    DamageLabel();  // where it was
+    label_ = label;
+    DamageLabel();  // where it is now
+    frameStale_ = true;
 }
 
 void CairoSurface::SetKeepVector(bool on) {
@@ -265,6 +324,12 @@ void CairoSurface::SetScale(const ScaleRect& scale) {
     if (!std::isfinite(scale.Left) || !std::isfinite(scale.Top) || !std::isfinite(scale.Right) ||
         !std::isfinite(scale.Bottom) || scale.Width() == 0.0 || scale.Height() == 0.0)
         throw std::invalid_argument("surface scale needs a finite rectangle of non-zero width and height");
+    // the label is placed in map units: a new scale moves it
+    if (scale.Left != scale_.Left || scale.Top != scale_.Top || scale.Right != scale_.Right ||
+        scale.Bottom != scale_.Bottom) {
+        DamageAll();
+        frameStale_ = true;
+    }
     scale_ = scale;
 }
 
@@ -282,6 +347,32 @@ void CairoSurface::Draw(const CairoDrawOp& op) {
                                     std::to_string(op.y2) + " in pixels)");
     }
     const double halo = textSize_ * kHaloPerText;
+    // the pixels the call may touch
+    double left = 0.0, top = 0.0, right = 0.0, bottom = 0.0;
+    switch (op.kind) {
+        case CairoDrawOp::Kind::Line:
+            left = std::min(op.x1, op.x2) - penWidth_;
+            top = std::min(op.y1, op.y2) - penWidth_;
+            right = std::max(op.x1, op.x2) + penWidth_;
+            bottom = std::max(op.y1, op.y2) + penWidth_;
+            break;
+        case CairoDrawOp::Kind::Circle:
+        case CairoDrawOp::Kind::Dot:
+            left = op.x1 - op.x2 - penWidth_;
+            top = op.y1 - op.x2 - penWidth_;
+            right = op.x1 + op.x2 + penWidth_;
+            bottom = op.y1 + op.x2 + penWidth_;
+            break;
+        case CairoDrawOp::Kind::Text: {
+            // glyphs may reach beyond their logical box (accents, overhangs): half a line more
+            const double room = halo + textSize_ / 2.0;
+            left = op.x1 - room;
+            top = op.y1 - room;
+            right = op.x1 + op.x2 + room;
+            bottom = op.y1 + op.y2 + room;
+            break;
+        }
+    }
     if (autoRedraw_) {
         DrawOp(impl_->persistentCr, impl_->persistentText, op, halo);
         if (keepVector_) impl_->vector.push_back(op);
@@ -290,6 +381,8 @@ void CairoSurface::Draw(const CairoDrawOp& op) {
         ComposeIfStale();
         DrawOp(impl_->frameCr, impl_->frameText, op, halo);
     }
+    // after the drawing: unkept drawing on the frame must be composed away at the next repaint
+    Damaged(left, top, right, bottom);
 }
 
 void CairoSurface::Line(double x1, double y1, double x2, double y2, ColorRef color) {
@@ -316,6 +409,7 @@ void CairoSurface::MoveTo(double x, double y) {
 void CairoSurface::SetTextAlign(int flags) { textAlign_ = flags; }
 
 void CairoSurface::Print(std::string_view text) {
+    // a text call keeps its logical width and height in x2, y2
     CairoDrawOp op{CairoDrawOp::Kind::Text, 0.0, 0.0, 0.0, 0.0, foreColor_, Lines(text)};
     // measure on the persistent image's layout; every layout has the same font and options
     PangoLayout* measure = impl_->persistentText;
@@ -325,6 +419,8 @@ void CairoSurface::Print(std::string_view text) {
     const double w = static_cast<double>(logical.width) / PANGO_SCALE;
     const double h = static_cast<double>(logical.height) / PANGO_SCALE;
     const double baseline = static_cast<double>(pango_layout_get_baseline(measure)) / PANGO_SCALE;
+    op.x2 = w;
+    op.y2 = h;
 
     const double x0 = DeviceX(currentX_), y0 = DeviceY(currentY_);
     op.x1 = x0;
@@ -375,6 +471,7 @@ void CairoSurface::Clear() {
     currentX_ = 0.0;
     currentY_ = 0.0;
     frameStale_ = autoRedraw_;
+    DamageAll();
 }
 // draws the credit label on a context, over whatever is there
 void CairoSurface::DrawLabel(void* context) const {
@@ -423,15 +520,21 @@ std::pair<double, double> CairoSurface::LabelExtent() const {
 // the shown frame, from the persistent image and the label, when drawing has changed them
 void CairoSurface::ComposeIfStale() const {
     if (!frameStale_) return;
+    frameStale_ = false;
+    if (composeDamage_.Empty()) return;  // nothing changed since the last composition
     cairo_t* cr = impl_->frameCr;
+    cairo_save(cr);
+    if (!composeDamage_.All)
+        ClipTo(cr, composeDamage_.Left, composeDamage_.Top, composeDamage_.Right, composeDamage_.Bottom);
     cairo_save(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
     cairo_set_source_surface(cr, impl_->persistent, 0, 0);
     cairo_paint(cr);
     cairo_restore(cr);
     DrawLabel(cr);
+    cairo_restore(cr);
     cairo_surface_flush(impl_->frame);
-    frameStale_ = false;
+    composeDamage_.Reset();
 }
 
 void CairoSurface::Refresh() {
@@ -440,16 +543,33 @@ void CairoSurface::Refresh() {
     Check(cairo_status(impl_->frameCr), "the frame stopped drawing");
     frameStale_ = true;  // a repaint shows the persistent image: unkept drawing is gone
     ++frames_;
-    if (impl_->target) {
+    Frame frame{frames_, *this};
+    if (!presentDamage_.Empty()) {
         ComposeIfStale();
-        cairo_t* cr = cairo_create(impl_->target);
-        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-        cairo_set_source_surface(cr, impl_->frame, 0, 0);
-        cairo_paint(cr);
-        cairo_destroy(cr);
-        cairo_surface_flush(impl_->target);
+        // the changed pixels on whole pixels, inside the picture
+        int x0 = 0, y0 = 0, x1 = width_, y1 = height_;
+        if (!presentDamage_.All) {
+            x0 = std::clamp(static_cast<int>(std::floor(presentDamage_.Left)), 0, width_);
+            y0 = std::clamp(static_cast<int>(std::floor(presentDamage_.Top)), 0, height_);
+            x1 = std::clamp(static_cast<int>(std::ceil(presentDamage_.Right)), x0, width_);
+            y1 = std::clamp(static_cast<int>(std::ceil(presentDamage_.Bottom)), y0, height_);
+        }
+        frame.ChangedLeft = x0;
+        frame.ChangedTop = y0;
+        frame.ChangedWidth = x1 - x0;
+        frame.ChangedHeight = y1 - y0;
+        if (impl_->target) {
+            cairo_t* cr = cairo_create(impl_->target);
+            cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+            cairo_set_source_surface(cr, impl_->frame, 0, 0);
+            cairo_rectangle(cr, x0, y0, x1 - x0, y1 - y0);
+            cairo_fill(cr);
+            cairo_destroy(cr);
+            cairo_surface_flush(impl_->target);
+        }
     }
-    if (hook_) hook_(Frame{frames_, *this});
+    presentDamage_.Reset();
+    if (hook_) hook_(frame);
 }
 
 cairo_surface_t* CairoSurface::Image() const {

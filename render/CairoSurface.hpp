@@ -56,6 +56,9 @@ class CairoSurface : public Surface {
     struct Frame {
         long Number;                // 1 for the first Refresh
         const CairoSurface& Owner;  // Image(), WritePicture() and friends give this frame
+        // the pixels that changed since the previous Refresh (all of them after a clear or
+        // a resize): a window needs only these copied
+        int ChangedLeft = 0, ChangedTop = 0, ChangedWidth = 0, ChangedHeight = 0;
     };
     using PresentHook = std::function<void(const Frame&)>;
 
@@ -82,10 +85,7 @@ class CairoSurface : public Surface {
     ScaleRect Scale() const override { return scale_; }
     double DeviceWidth() const override { return width_; }
     double DeviceHeight() const override { return height_; }
-    void SetLabel(const CreditLabel& label) override {
-        label_ = label;
-        frameStale_ = true;
-    }
+    void SetLabel(const CreditLabel& label) override;
 
     // the colour Print uses
     void SetForeColor(ColorRef color) { foreColor_ = color; }
@@ -133,6 +133,19 @@ class CairoSurface : public Surface {
   private:
     struct Impl;
 
+    // The device pixels that changed since they were last composed or presented, as one
+    // rectangle: a repaint composes and presents only that part, not the whole picture.
+    struct Damage {
+        double Left = 0.0, Top = 0.0, Right = 0.0, Bottom = 0.0;
+        bool All = false;
+        bool Empty() const { return !All && (Right <= Left || Bottom <= Top); }
+        void Add(double left, double top, double right, double bottom);
+        void Reset() { *this = Damage{}; }
+    };
+    void Damaged(double left, double top, double right, double bottom);
+    void DamageAll();
+    void DamageLabel();
+
     void Build(int width, int height);
     void Draw(const CairoDrawOp& op);
     void WriteVector(const std::filesystem::path& file, bool pdf) const;
@@ -151,6 +164,8 @@ class CairoSurface : public Surface {
     long frames_ = 0;
     double penWidth_ = 1.0, textSize_ = 10.0, labelTextSize_ = 10.0;
     mutable bool frameStale_ = true;  // the frame must be composed again before it is read
+    mutable Damage composeDamage_;    // where the frame must be composed again
+    Damage presentDamage_;            // where the target has not seen the frame yet
     std::unique_ptr<Impl> impl_;
 };
 

@@ -11,6 +11,7 @@ packages=(
     libcli11-dev nlohmann-json3-dev
     libxml2-dev poppler-utils
     libgdal-dev
+    libx11-dev xvfb xdotool x11-apps x11-utils libxml2-utils groff-base
 )
 
 missing=()
