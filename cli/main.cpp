@@ -14,8 +14,10 @@ int Run(int argc, char** argv) {
     app.require_subcommand(1);
     kelvarin::AddCheckCommand(app);
     kelvarin::AddWeightsCommand(app);
+#if defined(KELVARIN_WITH_CAIRO)  // the picture commands draw with Cairo
     kelvarin::AddRenderCommand(app);
     kelvarin::AddDemoCommand(app);
+#endif
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
