@@ -62,6 +62,8 @@ int Run(HINSTANCE instance, HWND parent) {
         throw;
     }
     if (!parent) window.LeaveSaverMode();
+    // the screen is the user's again at once; taking the drawing down may take longer
+    ShowWindow(window.Handle(), SW_HIDE);
     window.SetSurface(nullptr);
     return 0;
 }
