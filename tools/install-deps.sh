@@ -10,7 +10,7 @@ packages=(
     libcairo2-dev libpango1.0-dev fonts-wqy-zenhei
     libcli11-dev nlohmann-json3-dev
     libxml2-dev poppler-utils
-    g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix mingw-w64 googletest wine wine64 xvfb xdotool imagemagick zip unzip
+    g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix mingw-w64 googletest wine wine64 xvfb x11-utils xdotool imagemagick zip unzip
 )
 
 missing=()
