@@ -20,6 +20,15 @@ for preset in default asan windows; do
         git ls-files '*.cpp' | grep -vE '^(tests|bench|host/win32)/' |
             xargs -P2 -n4 clang-tidy -p build/default --quiet 2>/dev/null
     fi
+    if [ "$preset" = windows ]; then
+        echo "== clang-tidy (Windows host, with the mingw-w64 headers)"
+        mingw=/usr/lib/gcc/x86_64-w64-mingw32/$(x86_64-w64-mingw32-g++-posix -dumpversion)/include/c++
+        git ls-files 'host/win32/*.cpp' |
+            xargs -P2 -n3 clang-tidy -p build/windows --quiet --extra-arg=--target=x86_64-w64-mingw32 \
+                --extra-arg=-Wno-unknown-warning-option --extra-arg=-isystem"$mingw" \
+                --extra-arg=-isystem"$mingw/x86_64-w64-mingw32" --extra-arg=-isystem/usr/share/mingw-w64/include \
+                2>/dev/null
+    fi
     echo "== $preset: test"
     ctest --preset "$preset"
 done

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <exception>
 #include <stdexcept>
+#include <utility>
 
 #include "host/win32/WindowSurface.hpp"
 
@@ -79,7 +81,14 @@ LRESULT CALLBACK SaverWindow::Procedure(HWND window, UINT message, WPARAM wParam
     // NOLINTNEXTLINE(performance-no-int-to-ptr): the window keeps its object's address
     auto* self = reinterpret_cast<SaverWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self) return DefWindowProcW(window, message, wParam, lParam);
-    return self->Handle(message, wParam, lParam);
+    // an exception must not unwind through the system's frames: it is raised again
+    // once the message has been dispatched
+    try {
+        return self->Handle(message, wParam, lParam);
+    } catch (...) {
+        if (!self->failure_) self->failure_ = std::current_exception();
+        return 0;
+    }
 }
 
 LRESULT SaverWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -105,7 +114,11 @@ LRESULT SaverWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_SIZE:
             if (surface_ && wParam != SIZE_MINIMIZED) {
-                surface_->Resize(LOWORD(lParam), HIWORD(lParam));
+                try {
+                    surface_->Resize(LOWORD(lParam), HIWORD(lParam));
+                } catch (const std::exception&) {
+                    return 0;  // no pictures of the new size: the old ones stay, and so does the map
+                }
                 pointer_.Reset();
                 Deliver(WindowEvent::Resized);
             }
@@ -144,6 +157,7 @@ void SaverWindow::Pump() {
         }
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
+        if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
     }
     if (IsPreview() && !closed_ && !IsWindow(parent_)) Deliver(WindowEvent::CloseRequested);
 }

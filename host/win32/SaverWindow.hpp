@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <exception>
 #include <random>
 
 #include "host/PointerJitter.hpp"
@@ -56,7 +57,8 @@ class SaverWindow final : public WindowSystem {
     HWND parent_ = nullptr;
     WindowSurface* surface_ = nullptr;
     PointerJitter pointer_;
-    bool closed_ = false;  // the window was destroyed from outside (its parent went away)
+    bool closed_ = false;         // the window was destroyed from outside (its parent went away)
+    std::exception_ptr failure_;  // raised while a message was handled, passed on by Pump
     std::mt19937_64 random_{1};
 };
 

@@ -46,10 +46,25 @@ std::unique_ptr<kelvarin::win32::Painter> MakePainter() {
     return kelvarin::win32::MakeGdiPainter();
 }
 
+// the window the command text names, or nullptr when it names none that exists
+HWND ParentOf(const std::string& commandText) {
+    // window handles are 32-bit values, sign-extended in a 64-bit process
+    const auto handle = static_cast<std::intptr_t>(kelvarin::ParseParentWindow(commandText));
+    HWND window = reinterpret_cast<HWND>(handle);  // NOLINT(performance-no-int-to-ptr): a handle from text
+    return handle != 0 && IsWindow(window) ? window : nullptr;
+}
+
 // a full-screen run or a preview inside parent, until the exit rules end it
 int Run(HINSTANCE instance, HWND parent) {
     kelvarin::win32::SaverWindow window(instance, parent);
-    kelvarin::win32::WindowSurface surface(window.Handle(), MakePainter());
+    std::unique_ptr<kelvarin::win32::WindowSurface> drawing;
+    try {
+        drawing = std::make_unique<kelvarin::win32::WindowSurface>(window.Handle(), MakePainter());
+    } catch (const std::exception&) {
+        // Direct2D started but cannot hold pictures of this size: GDI can
+        drawing = std::make_unique<kelvarin::win32::WindowSurface>(window.Handle(), kelvarin::win32::MakeGdiPainter());
+    }
+    kelvarin::win32::WindowSurface& surface = *drawing;
     window.SetSurface(&surface);
     window.SetPacing(kelvarin::Pacing::Presenting());
     ShowWindow(window.Handle(), parent ? SW_SHOWNA : SW_SHOW);
@@ -71,10 +86,13 @@ int Run(HINSTANCE instance, HWND parent) {
 int Main(HINSTANCE instance) {
     const std::string commandText = kelvarin::CommandText(kelvarin::ArgumentsOf(Narrow(GetCommandLineW())));
     switch (kelvarin::SelectMode(commandText)) {
-        case kelvarin::SaverMode::Configure:
-            MessageBoxW(nullptr, Widen(kelvarin::kConfigureText).c_str(), Widen(kelvarin::kConfigureTitle).c_str(),
+        case kelvarin::SaverMode::Configure: {
+            // "/c:HWND" names the settings dialog: the message belongs to it
+            HWND owner = ParentOf(commandText);
+            MessageBoxW(owner, Widen(kelvarin::kConfigureText).c_str(), Widen(kelvarin::kConfigureTitle).c_str(),
                         MB_OK | MB_ICONSTOP);
             return 0;
+        }
         case kelvarin::SaverMode::None:
             return 0;
         case kelvarin::SaverMode::Preview: {
@@ -83,10 +101,8 @@ int Main(HINSTANCE instance) {
                 CloseHandle(running);
                 return 0;
             }
-            // window handles are 32-bit values, sign-extended in a 64-bit process
-            const auto handle = static_cast<std::intptr_t>(kelvarin::ParseParentWindow(commandText));
-            HWND parent = reinterpret_cast<HWND>(handle);    // NOLINT(performance-no-int-to-ptr): a handle from text
-            if (handle == 0 || !IsWindow(parent)) return 0;  // nothing to show the preview in
+            HWND parent = ParentOf(commandText);
+            if (!parent) return 0;  // nothing to show the preview in
             return Run(instance, parent);
         }
         case kelvarin::SaverMode::FullScreen: {
