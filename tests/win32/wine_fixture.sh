@@ -43,7 +43,10 @@ setup)
     [ -s "$run/display.fd" ] || { echo "Xvfb did not start" >&2; exit 1; }
     echo ":$(tr -d '[:space:]' <"$run/display.fd")" >"$run/display"
 
-    export WINEPREFIX="$run/prefix"
+    # the prefix's desktop process starts here and must know the screen: a desktop
+    # started without one leaves the next window without a display driver
+    export WINEPREFIX="$run/prefix" DISPLAY
+    DISPLAY=$(cat "$run/display")
     timeout 180 wineboot -i >/dev/null 2>&1 || { echo "wineboot failed" >&2; exit 1; }
     timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     echo "Wine prefix $tmp/prefix, display $(cat "$run/display")"
