@@ -1,6 +1,7 @@
 // A stand-in for the display-settings dialog: a small window at a known place that
 // starts "Kelvarin.scr /p <its handle>" and reports what happened, for the preview
-// test script. Usage: preview_parent SCR STATE
+// test script. Usage: preview_parent SCR STATE [hidden]
+//   hidden       the window is never shown, so it takes the focus from nobody
 //   STATE.ready  written once the saver's window is a child of ours: "x y width height"
 //                of our client area on the screen, and the child's client size
 //   STATE.close  when the script creates it, the parent window goes away
@@ -50,7 +51,8 @@ void Pump() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 3) return 2;
+    if (argc != 3 && argc != 4) return 2;
+    const bool hidden = argc == 4 && std::wstring(argv[3]) == L"hidden";
     const std::filesystem::path scr = argv[1], state = argv[2];
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSW wc{};
@@ -58,8 +60,9 @@ int wmain(int argc, wchar_t** argv) {
     wc.hInstance = instance;
     wc.lpszClassName = L"KelvarinPreviewParent";
     RegisterClassW(&wc);
-    HWND parent = CreateWindowExW(0, wc.lpszClassName, L"Kelvarin preview parent", WS_POPUP | WS_VISIBLE, kLeft, kTop,
-                                  kWidth, kHeight, nullptr, nullptr, instance, nullptr);
+    HWND parent =
+        CreateWindowExW(0, wc.lpszClassName, L"Kelvarin preview parent", hidden ? WS_POPUP : WS_POPUP | WS_VISIBLE,
+                        kLeft, kTop, kWidth, kHeight, nullptr, nullptr, instance, nullptr);
     if (!parent) return 2;
     Pump();
 

@@ -179,8 +179,9 @@ single)
     timeout 60 wine "$work/saver/Kelvarin.scr" /s >/dev/null 2>&1 || fail "a second full-screen start failed"
     echo "second full-screen start ended after $(($(now_ms) - start)) ms"
     [ "$(xdotool search --name '^Kelvarin$' | wc -l)" -eq 1 ] || fail "a second saver window appeared"
-    # a preview start while the full-screen run goes on ends at once too
-    timeout 60 wine "$bin/preview_parent.exe" "$work/saver/Kelvarin.scr" "$work/state" >/dev/null 2>&1 || true
+    # a preview start while the full-screen run goes on ends at once too (its parent
+    # stays hidden: a window that takes the focus would end the full-screen run)
+    timeout 60 wine "$bin/preview_parent.exe" "$work/saver/Kelvarin.scr" "$work/state" hidden >/dev/null 2>&1 || true
     [ ! -e "$work/state.ready" ] || fail "a preview started while a full-screen run was going on"
     running "$first" || fail "the first saver ended"
     xdotool key space
