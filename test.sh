@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds, runs clang-tidy over the
 # sources, and runs every test: first in the normal build, then with AddressSanitizer
-# and UndefinedBehaviorSanitizer.
+# and UndefinedBehaviorSanitizer, then the Windows build (mingw-w64) under Wine, whose
+# tests drive Kelvarin.scr on an Xvfb screen and build the Windows package.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -10,14 +11,23 @@ tools/install-deps.sh
 echo "== format"
 git ls-files '*.cpp' '*.hpp' | xargs clang-format --dry-run --Werror
 
-for preset in default asan; do
+for preset in default asan windows; do
     echo "== $preset: configure and build"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
     if [ "$preset" = default ]; then
         echo "== clang-tidy"
-        git ls-files '*.cpp' | grep -vE '^(tests|bench)/' |
+        git ls-files '*.cpp' | grep -vE '^(tests|bench|host/win32)/' |
             xargs -P2 -n4 clang-tidy -p build/default --quiet 2>/dev/null
+    fi
+    if [ "$preset" = windows ]; then
+        echo "== clang-tidy (Windows host, with the mingw-w64 headers)"
+        mingw=/usr/lib/gcc/x86_64-w64-mingw32/$(x86_64-w64-mingw32-g++-posix -dumpversion)/include/c++
+        git ls-files 'host/win32/*.cpp' |
+            xargs -P2 -n3 clang-tidy -p build/windows --quiet --extra-arg=--target=x86_64-w64-mingw32 \
+                --extra-arg=-Wno-unknown-warning-option --extra-arg=-isystem"$mingw" \
+                --extra-arg=-isystem"$mingw/x86_64-w64-mingw32" --extra-arg=-isystem/usr/share/mingw-w64/include \
+                2>/dev/null
     fi
     echo "== $preset: test"
     ctest --preset "$preset"

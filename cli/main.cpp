@@ -35,8 +35,10 @@ int Run(int argc, char** argv) {
     app.require_subcommand(1);
     kelvarin::AddCheckCommand(app);
     kelvarin::AddWeightsCommand(app);
+#if defined(KELVARIN_WITH_CAIRO)  // the picture commands draw with Cairo
     kelvarin::AddRenderCommand(app);
     kelvarin::AddDemoCommand(app);
+#endif
     kelvarin::AddArealCommand(app);
 #ifdef KELVARIN_WITH_GIS
     kelvarin::AddImportCommand(app);

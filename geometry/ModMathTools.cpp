@@ -67,6 +67,17 @@ double Log10(double x) {
 }
 
 // 10 ^ floor(Log10(x)); viaText rounds the exponent to 15 significant digits first
+double TenToThe(double wholeExponent) {
+    // 10^0 .. 10^22 are exact doubles; their quotients of 1 are correctly rounded
+    constexpr double kExact = 22.0;
+    if (std::abs(wholeExponent) <= kExact) {
+        double power = 1.0;
+        for (int i = 0; i < static_cast<int>(std::abs(wholeExponent)); ++i) power *= 10.0;
+        return wholeExponent < 0.0 ? 1.0 / power : power;
+    }
+    return std::pow(10.0, wholeExponent);
+}
+
 double PowerOfTen(double x, bool viaText) {
     double e = Log10(x);
     if (viaText) {
@@ -75,7 +86,7 @@ double PowerOfTen(double x, bool viaText) {
         std::snprintf(text, sizeof text, "%.15g", e);
         e = std::strtod(text, nullptr);
     }
-    const double result = std::pow(10.0, std::floor(e));
+    const double result = TenToThe(std::floor(e));
     if (!std::isfinite(result))
         throw std::overflow_error("PowerOfTen: 10 ^ Int(Log10(" + NumberText(x) + ")) overflows");
     return result;

@@ -25,6 +25,9 @@ int SolveLinearSystem(Array2<double>& m);
 
 // base-10 logarithm; throws std::domain_error for x <= 0
 double Log10(double x);
+// 10 to a whole power, exact as far as a double holds it: the C library's pow is not
+// correctly rounded everywhere (10^-2 comes out one unit too large on Windows)
+double TenToThe(double wholeExponent);
 // 10 ^ floor(Log10(x)); viaText rounds the exponent through its shortest decimal text first
 double PowerOfTen(double x, bool viaText);
 

@@ -52,11 +52,11 @@ bool LineEquation(const cPoint& P1, const cPoint& P2, LineCoefficients& coef) {
     double s = 0.0;
     bool scaled = true;
     if (a != 0.0 && b != 0.0) {
-        s = std::pow(10.0, std::floor((Log10(std::fabs(a)) + Log10(std::fabs(b))) / 2.0));
+        s = TenToThe(std::floor((Log10(std::fabs(a)) + Log10(std::fabs(b))) / 2.0));
     } else if (a != 0.0) {
-        s = std::pow(10.0, std::floor(Log10(std::fabs(a))));
+        s = TenToThe(std::floor(Log10(std::fabs(a))));
     } else if (b != 0.0) {
-        s = std::pow(10.0, std::floor(Log10(std::fabs(b))));
+        s = TenToThe(std::floor(Log10(std::fabs(b))));
     } else {
         scaled = false;  // same X and Y, different z: no direction to scale
     }

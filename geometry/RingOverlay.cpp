@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <numbers>
 #include <set>
 #include <unordered_map>
 #include <utility>
@@ -344,8 +345,8 @@ class Overlay {
                 for (std::size_t k : outgoing[static_cast<std::size_t>(at)]) {
                     if (used[k]) continue;
                     double turn = Direction(kept_[k]) - in;
-                    while (turn <= -M_PI) turn += 2.0 * M_PI;
-                    while (turn > M_PI) turn -= 2.0 * M_PI;
+                    while (turn <= -std::numbers::pi) turn += 2.0 * std::numbers::pi;
+                    while (turn > std::numbers::pi) turn -= 2.0 * std::numbers::pi;
                     if (turn > bestTurn) {
                         bestTurn = turn;
                         best = k;

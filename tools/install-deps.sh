@@ -12,6 +12,7 @@ packages=(
     libxml2-dev poppler-utils
     libgdal-dev
     libx11-dev xvfb xdotool x11-apps x11-utils libxml2-utils groff-base
+    g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix mingw-w64 googletest wine wine64 imagemagick zip unzip
 )
 
 missing=()

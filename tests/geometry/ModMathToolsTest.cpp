@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <stdexcept>
+#include <string>
 
 #include "geometry/ModMathTools.hpp"
 
@@ -64,6 +66,13 @@ TEST(Log10, RatioOfNaturalLogarithmsAndItsDomain) {
     EXPECT_NEAR(Log10(1000.0), 3.0, 1e-15);
     EXPECT_THROW(Log10(0.0), std::domain_error);
     EXPECT_THROW(Log10(-5.0), std::domain_error);
+}
+
+TEST(PowerOfTen, WholePowersAreTheNearestDoubles) {
+    // the decimal reader rounds correctly: "1e-7" is the double nearest to 10^-7
+    for (int n = -22; n <= 22; ++n) {
+        EXPECT_EQ(TenToThe(n), std::strtod(("1e" + std::to_string(n)).c_str(), nullptr)) << n;
+    }
 }
 
 TEST(PowerOfTen, RoundsTheExponentThroughText) {
