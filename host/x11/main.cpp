@@ -116,7 +116,7 @@ void LoadScene(picGIS& map, const std::vector<std::filesystem::path>& candidates
         }
         map.OpenThiessenFile(file.string());
         if (method) {
-            map.ShowMethod = *method;
+            map.ShowMethod = static_cast<ShowSetting>(*method);
             const long n = map.Stations.Count();
             if (*method != 0 && map.CenterPoints.Count() != n * (n - 1) / 2) map.ReadCenterPoint();
         }
