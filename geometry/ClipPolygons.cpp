@@ -16,37 +16,19 @@
 namespace kelvarin {
 namespace {
 
-// the box of one edge, widened by a margin
-struct EdgeBox {
-    double minX, maxX, minY, maxY;
-
-    static EdgeBox Of(const cPoint& p, const cPoint& q, double margin) {
-        return EdgeBox{std::min(p.X, q.X) - margin, std::max(p.X, q.X) + margin, std::min(p.Y, q.Y) - margin,
-                       std::max(p.Y, q.Y) + margin};
-    }
-    bool Meets(const EdgeBox& other) const {
-        return !(maxX < other.minX || other.maxX < minX || maxY < other.minY || other.maxY < minY);
-    }
-};
-
-// the widened box of every edge of a ring, in edge order
-std::vector<EdgeBox> EdgeBoxes(const PointArray& pts, double margin) {
-    std::vector<EdgeBox> boxes;
+// the box of every edge of a ring, widened by a margin, in edge order
+std::vector<Box> EdgeBoxes(const PointArray& pts, double margin) {
+    std::vector<Box> boxes;
     boxes.reserve(static_cast<std::size_t>(pts.Count()));
     for (long j = pts.LBound(); j <= pts.UBound(); ++j)
-        boxes.push_back(EdgeBox::Of(*pts(j), *pts(RingSuccessor(pts, j)), margin));
+        boxes.push_back(Box::Of(*pts(j), *pts(RingSuccessor(pts, j))).Widened(margin));
     return boxes;
 }
 
 // the box around all boxes
-EdgeBox Enclosing(const std::vector<EdgeBox>& boxes) {
-    EdgeBox all{HUGE_VAL, -HUGE_VAL, HUGE_VAL, -HUGE_VAL};
-    for (const EdgeBox& b : boxes) {
-        all.minX = std::min(all.minX, b.minX);
-        all.maxX = std::max(all.maxX, b.maxX);
-        all.minY = std::min(all.minY, b.minY);
-        all.maxY = std::max(all.maxY, b.maxY);
-    }
+Box Enclosing(const std::vector<Box>& boxes) {
+    Box all;
+    for (const Box& b : boxes) all.Add(b);
     return all;
 }
 
@@ -107,9 +89,9 @@ long FindCrossings(const PointArray& A, const PointArray& B, PointArray& X, Arra
         for (const auto& p : *ring) scale = std::max({scale, std::fabs(p->X), std::fabs(p->Y)});
     }
     const double margin = 2.0 * kRelativeTolerance * scale;
-    const std::vector<EdgeBox> boxesB = EdgeBoxes(B, margin);
-    const EdgeBox allB = Enclosing(boxesB);
-    const EdgeBox allA = Enclosing(EdgeBoxes(A, 0.0));
+    const std::vector<Box> boxesB = EdgeBoxes(B, margin);
+    const Box allB = Enclosing(boxesB);
+    const Box allA = Enclosing(EdgeBoxes(A, 0.0));
     // B's edges that can meet A at all, in B's order
     std::vector<long> nearB;
     for (long j = B.LBound(); j <= B.UBound(); ++j) {
@@ -117,7 +99,7 @@ long FindCrossings(const PointArray& A, const PointArray& B, PointArray& X, Arra
     }
     for (long i = A.LBound(); i <= A.UBound(); ++i) {
         const long si = RingSuccessor(A, i);
-        const EdgeBox boxA = EdgeBox::Of(*A(i), *A(si), 0.0);
+        const Box boxA = Box::Of(*A(i), *A(si));
         if (!boxA.Meets(allB)) continue;
         for (const long j : nearB) {
             if (!boxA.Meets(boxesB[static_cast<std::size_t>(j - B.LBound())])) continue;

@@ -5,6 +5,8 @@
 // Points are read through cPoint (X, Y; z where noted). Arrays of points are
 // read as closed rings: the last vertex is followed by the first.
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <optional>
 #include <string_view>
@@ -60,6 +62,47 @@ double SweepAngle(const cPoint& P, const cPoint& A, const cPoint& B);
 long QuadrantCode(const cPoint& P, const cPoint& V);
 // 0 outside, +-2*PI inside (sign = ring orientation), another sum on the boundary
 double WindingAngle(const cPoint& P, const PointArray& pts);
+
+// An axis-parallel box around points: empty (inverted) until a point is added. Sides count
+// as inside.
+struct Box {
+    double minX = HUGE_VAL, maxX = -HUGE_VAL, minY = HUGE_VAL, maxY = -HUGE_VAL;
+
+    void Add(double x, double y) {
+        minX = std::min(minX, x);
+        maxX = std::max(maxX, x);
+        minY = std::min(minY, y);
+        maxY = std::max(maxY, y);
+    }
+    template <class P>
+    void Add(const P& p) {
+        Add(p.X, p.Y);
+    }
+    void Add(const Box& other) {
+        minX = std::min(minX, other.minX);
+        maxX = std::max(maxX, other.maxX);
+        minY = std::min(minY, other.minY);
+        maxY = std::max(maxY, other.maxY);
+    }
+    // the box of the segment p-q
+    template <class P>
+    static Box Of(const P& p, const P& q) {
+        Box box;
+        box.Add(p);
+        box.Add(q);
+        return box;
+    }
+    Box Widened(double margin) const { return Box{minX - margin, maxX + margin, minY - margin, maxY + margin}; }
+    template <class P>
+    bool Holds(const P& p) const {
+        return p.X >= minX && p.X <= maxX && p.Y >= minY && p.Y <= maxY;
+    }
+    bool Meets(const Box& other) const {
+        return !(maxX < other.minX || other.maxX < minX || maxY < other.minY || other.maxY < minY);
+    }
+    double Width() const { return maxX - minX; }
+    double Height() const { return maxY - minY; }
+};
 
 // ---- ring operations ----
 

@@ -105,15 +105,10 @@ double ReadCoordinate(const std::string& field, long line, std::string_view what
 
 // true when the ring encloses no area worth the name
 bool HasZeroArea(const std::vector<cPoint>& ring) {
-    double minX = ring.front().X, maxX = minX, minY = ring.front().Y, maxY = minY;
-    for (const cPoint& p : ring) {
-        minX = std::min(minX, p.X);
-        maxX = std::max(maxX, p.X);
-        minY = std::min(minY, p.Y);
-        maxY = std::max(maxY, p.Y);
-    }
-    const double box = (maxX - minX) * (maxY - minY);
-    return box <= 0.0 || std::abs(TwiceSignedArea(ring)) / 2.0 <= kZeroAreaShare * box;
+    Box box;
+    for (const cPoint& p : ring) box.Add(p);
+    const double boxArea = box.Width() * box.Height();
+    return boxArea <= 0.0 || std::abs(TwiceSignedArea(ring)) / 2.0 <= kZeroAreaShare * boxArea;
 }
 
 // One polygon section as read from the file.

@@ -1,6 +1,7 @@
-// The engine against the map window: for random selections of every usable test scene
-// and of the bundled scene, both methods give the window's own rings, pieces, areas and
-// weights, bit for bit.
+// The engine and the map window: for random selections of every usable test scene and of
+// the bundled scene, the window loads the scene into the engine's coordinates, shows
+// exactly the engine's rings and pieces, and stores its areas and weights; the weights of
+// every construction sum to one.
 
 #include <gtest/gtest.h>
 
@@ -40,11 +41,6 @@ std::vector<long> RandomSelection(std::mt19937_64& random, long n) {
     return selection;
 }
 
-// the pieces the window drew for its k-th selected station (layer 5, set k)
-const Polygon& WindowPieces(picGIS& window, std::size_t k) {
-    return *window.lyrLayer(LayerIndex::Intersection)->MutiPolygon().Item(static_cast<long>(k + 1));
-}
-
 void ExpectSameRing(const cPolygon& engine, const cPolygon& window, const std::string& where) {
     ASSERT_EQ(engine.Count(), window.Count()) << where;
     for (long v = 1; v <= engine.Count(); ++v) {
@@ -77,6 +73,9 @@ void CompareWithWindow(const std::filesystem::path& file, std::uint64_t seed) {
 
         const Construction c = BuildConstruction(method, local, selection);
         ASSERT_EQ(c.Stations.size(), selection.size()) << where;
+        double weightSum = 0.0;
+        for (const StationPart& part : c.Stations) weightSum += part.Weight;
+        EXPECT_NEAR(weightSum, 1.0, 1e-9) << where;
         const auto& network = window.lyrLayer(LayerIndex::PolygonNetwork)->Polygon();
         for (std::size_t k = 0; k < selection.size(); ++k) {
             const StationPart& part = c.Stations[k];
@@ -85,20 +84,17 @@ void CompareWithWindow(const std::filesystem::path& file, std::uint64_t seed) {
             EXPECT_EQ(part.Area, station.Area.value()) << where << " station " << part.Station;
             EXPECT_EQ(part.Weight, station.Weight.value()) << where << " station " << part.Station;
             ExpectSameRing(part.Ring, *network.Item(static_cast<long>(k + 1)), where + " ring");
-            const Polygon& pieces = WindowPieces(window, k);
+            const Polygon& pieces =
+                *window.lyrLayer(LayerIndex::Intersection)->MutiPolygon().Item(static_cast<long>(k + 1));
             ASSERT_EQ(part.Pieces.size(), static_cast<std::size_t>(pieces.Count())) << where;
             for (std::size_t p = 0; p < part.Pieces.size(); ++p)
                 ExpectSameRing(part.Pieces[p], *pieces.Item(static_cast<long>(p + 1)), where + " piece");
         }
-        EXPECT_EQ(c.Triangles.size(),
-                  static_cast<std::size_t>(window.lyrLayer(LayerIndex::TriangleNetwork)->Polygon().Count()) -
-                      (selection.size() == 2 ? 1 : 0))
-            << where;
         if (::testing::Test::HasFailure()) return;
     }
 }
 
-TEST(Construction, GivesTheWindowsRingsPiecesAndWeightsForEveryUsableScene) {
+TEST(Construction, TheWindowShowsItAndItsWeightsSumToOneForEveryUsableScene) {
     std::vector<std::filesystem::path> files = {std::filesystem::path(KELVARIN_BINARY_DIR) / kSceneFileName};
     for (const auto& entry : std::filesystem::directory_iterator(KELVARIN_TEST_DATA))
         if (entry.path().extension() == ".ini" && entry.path().filename().string().rfind("scene_", 0) == 0)
