@@ -94,13 +94,14 @@ TEST(CheckCommand, MissingFileAndBadUsageExitTwo) {
 }
 
 TEST(CommandLine, AnUnknownOrMissingCommandIsNamedAndTheCommandsListed) {
-    for (const std::string& line : {std::string("areal --scene x.ini"), std::string("")}) {
+    for (const std::string& line : {std::string("rainfall --scene x.ini"), std::string("")}) {
         const CliRun run = RunCli(line);
         EXPECT_EQ(run.Status, 2) << line;
         EXPECT_EQ(run.Out, "") << line;
-        EXPECT_NE(run.Err.find(line.empty() ? "a command is required" : "unknown command 'areal'"), std::string::npos)
+        EXPECT_NE(run.Err.find(line.empty() ? "a command is required" : "unknown command 'rainfall'"),
+                  std::string::npos)
             << run.Err;
-        for (const char* command : {"check", "weights", "render", "demo"})
+        for (const char* command : {"check", "weights", "render", "demo", "areal"})
             EXPECT_NE(run.Err.find(command), std::string::npos) << run.Err;
     }
 }
