@@ -108,12 +108,18 @@ fullscreen)
     [ "$white" -ge 300 ] || fail "the basin did not appear ($white white pixels)"
     echo "the basin was on screen $(($(now_ms) - shown)) ms after the window"
     sleep 3  # the stations and the first constructions
-    import -window root "$work/shot.png"
-    white=$(count_near "$work/shot.png" 'rgb(255,255,255)')
-    green=$(count_near "$work/shot.png" 'rgb(0,128,0)')
-    red=$(count_near "$work/shot.png" 'rgb(255,0,0)')
-    background=$(count_near "$work/shot.png" 'rgb(14,18,28)')
-    echo "pixels: basin white $white, gauge green $green, gauge red $red, background $background"
+    # a screenshot may fall on the moment a finished construction is wiped, or when
+    # its pieces cover the boundary: look a few times for the whole picture
+    for _ in $(seq 1 12); do
+        import -window root "$work/shot.png"
+        white=$(count_near "$work/shot.png" 'rgb(255,255,255)')
+        green=$(count_near "$work/shot.png" 'rgb(0,128,0)')
+        red=$(count_near "$work/shot.png" 'rgb(255,0,0)')
+        background=$(count_near "$work/shot.png" 'rgb(14,18,28)')
+        echo "pixels: basin white $white, gauge green $green, gauge red $red, background $background"
+        if [ "$white" -gt 150 ] && { [ "$green" -gt 20 ] || [ "$red" -gt 20 ]; }; then break; fi
+        sleep 0.5
+    done
     # constructions cover parts of the boundary as the cycle goes on
     [ "$white" -gt 150 ] || fail "the basin boundary is not on screen ($white white pixels)"
     [ "$green" -gt 20 ] || [ "$red" -gt 20 ] || fail "no gauge marks on screen (green $green, red $red)"
