@@ -1,6 +1,9 @@
 #include "scene/Scene.hpp"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -8,15 +11,12 @@
 
 #include "geometry/modStrTools.hpp"
 #include "scene/INIProFile.hpp"
+#include "scene/SceneChecks.hpp"
+#include "scene/SceneRules.hpp"
 
 namespace kelvarin {
 
 namespace {
-
-// A basin whose area is below this share of its bounding box's area is taken as
-// having no area: vertices that are collinear up to rounding give such a sliver,
-// while any real basin fills well over a tenth of its box.
-constexpr double kZeroAreaShare = 1e-9;
 
 // Problems of one scene file, gathered so that all of them are reported at once.
 class ProblemList {
@@ -43,6 +43,18 @@ std::string Count(long long n, std::string_view singular, std::string_view plura
     return std::to_string(n) + " " + std::string(n == 1 ? singular : plural);
 }
 
+// reads the whole stream into bytes unless it holds more than limit bytes (a device such
+// as /dev/zero never ends, so the size is not asked of the file system)
+bool ReadAtMost(std::istream& stream, std::uintmax_t limit, std::string& bytes) {
+    bytes.clear();
+    std::array<char, 65536> chunk{};
+    while (stream.read(chunk.data(), chunk.size()) || stream.gcount() > 0) {
+        bytes.append(chunk.data(), static_cast<std::size_t>(stream.gcount()));
+        if (bytes.size() > limit) return false;
+    }
+    return true;
+}
+
 // the profile of a scene file; problems when it cannot be read
 std::optional<ProfileFile> OpenScene(const std::filesystem::path& file, ProblemList& problems) {
     std::error_code error;
@@ -60,7 +72,12 @@ std::optional<ProfileFile> OpenScene(const std::filesystem::path& file, ProblemL
         problems.Add(0, "cannot read the scene file: it cannot be opened (check its permissions)");
         return std::nullopt;
     }
-    std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    if (!ReadAtMost(stream, scene_rules::kMaxFileBytes, bytes)) {
+        problems.Add(0, "the scene file is larger than " + Count(scene_rules::kMaxFileBytes / (1024 * 1024), "MB", "MB") +
+                            ", the most a scene may hold");
+        return std::nullopt;
+    }
     if (stream.bad()) {
         problems.Add(0, "cannot read the scene file: reading it failed");
         return std::nullopt;
@@ -104,31 +121,6 @@ double ReadCoordinate(const std::string& field, long line, std::string_view what
         return 0.0;
     }
     return value;
-}
-
-// twice the signed area of a ring (shoelace), relative to its first vertex to keep digits
-double TwiceArea(const std::vector<cPoint>& ring) {
-    double sum = 0.0;
-    const cPoint& o = ring.front();
-    for (std::size_t i = 0; i < ring.size(); ++i) {
-        const cPoint& a = ring[i];
-        const cPoint& b = ring[(i + 1) % ring.size()];
-        sum += (a.X - o.X) * (b.Y - o.Y) - (b.X - o.X) * (a.Y - o.Y);
-    }
-    return sum;
-}
-
-// true when the ring encloses no area worth the name
-bool HasZeroArea(const std::vector<cPoint>& ring) {
-    double minX = ring.front().X, maxX = minX, minY = ring.front().Y, maxY = minY;
-    for (const cPoint& p : ring) {
-        minX = std::min(minX, p.X);
-        maxX = std::max(maxX, p.X);
-        minY = std::min(minY, p.Y);
-        maxY = std::max(maxY, p.Y);
-    }
-    const double box = (maxX - minX) * (maxY - minY);
-    return box <= 0.0 || std::abs(TwiceArea(ring)) / 2.0 <= kZeroAreaShare * box;
 }
 
 // One polygon section as read from the file.
@@ -181,6 +173,15 @@ PolygonRead ReadVertexBlock(const ProfileFile& profile, long i, const std::strin
     return polygon;
 }
 
+// false, with a problem, when a polygon's Number is above the vertex limit
+bool VertexCountAllowed(const ProfileFile& profile, const std::string& section, int number, ProblemList& problems) {
+    if (number <= scene_rules::kMaxBasinVertices) return true;
+    problems.Add(profile.FindKey(section, "Number").value_or(profile.FindSection(section).value_or(0)),
+                 "[" + section + "] gives " + std::to_string(number) + " vertices; a scene may hold at most " +
+                     std::to_string(scene_rules::kMaxBasinVertices));
+    return false;
+}
+
 // reads the polygon list; the last polygon becomes the basin boundary
 void ReadPolygons(const ProfileFile& profile, Scene& scene, ProblemList& problems) {
     for (long i = 1;; ++i) {
@@ -196,6 +197,7 @@ void ReadPolygons(const ProfileFile& profile, Scene& scene, ProblemList& problem
         }
         const int number = ReadProfileInt(section, "Number", 0, profile);
         scene.ShowMethod = ApplyShow(ReadProfileString(section, "Show", "", profile), scene.ShowMethod);
+        if (!VertexCountAllowed(profile, section, number, problems)) return;
         PolygonRead polygon = ReadVertexBlock(profile, i, name, number, problems);
 
         const std::string next = PolygonSection(i + 1);
@@ -216,12 +218,14 @@ void ReadPolygons(const ProfileFile& profile, Scene& scene, ProblemList& problem
             return;
         }
         scene.Basin = std::move(polygon.Vertices);
-        if (HasZeroArea(scene.Basin)) {
-            problems.Add(FindLine(profile, "[" + name + "]").value_or(0),
-                         "the basin " + Quoted(name) + " has zero area (its vertices lie on one line)");
-        }
         return;
     }
+}
+
+// a station line with every tab turned into a blank: tabs separate the fields as blanks do
+std::string TabsAsBlanks(std::string line) {
+    std::replace(line.begin(), line.end(), '\t', ' ');
+    return line;
 }
 
 // reads the station table under the one "[rainstation]" line
@@ -255,8 +259,13 @@ void ReadStations(const ProfileFile& profile, Scene& scene, ProblemList& problem
                      "the [rainstation] section holds no station lines (its first line is the column heading)");
         return;
     }
+    if (count > scene_rules::kMaxStations) {
+        problems.Add(*header, "the [rainstation] section holds " + std::to_string(count) +
+                                  " stations; a scene may hold at most " + std::to_string(scene_rules::kMaxStations));
+        return;
+    }
     for (long n = *header + 2; n < end; ++n) {
-        const std::string& line = profile.Line(n);
+        const std::string line = TabsAsBlanks(profile.Line(n));
         SceneStation station;
         station.Name = GetToken(line, " ", 1, false);
         station.Number = GetToken(line, " ", 2, true);
@@ -343,6 +352,9 @@ Scene LoadScene(const std::filesystem::path& file) {
     ReadStations(*profile, scene, problems);
     if (scene.ShowMethod != 0 && !scene.Stations.empty()) {
         scene.CenterPoints = ReadCenterPointLines(*profile, static_cast<long>(scene.Stations.size()), problems);
+    }
+    if (problems.Empty()) {
+        for (SceneProblem& p : CheckSceneGeometry(*profile, scene)) problems.Add(p.Line, std::move(p.Message));
     }
     problems.ThrowIfAny();
     return scene;

@@ -1,0 +1,52 @@
+#pragma once
+// What a scene may hold: the limits the loader enforces before any work that grows
+// with them, and the rules under which double arithmetic keeps every weight within
+// one part in 10^9 of the truth. A scene outside them is refused with one line per
+// problem; none is ever computed into numbers that cannot be trusted.
+
+#include <cstdint>
+
+namespace kelvarin::scene_rules {
+
+// A scene file is text of a few hundred kilobytes; even the largest allowed station
+// table with every centre point stays below this size.
+constexpr std::uintmax_t kMaxFileBytes = 64u * 1024u * 1024u;
+
+// Stations in the table. Height-balance scenes need one centre point per pair
+// (n(n-1)/2 lines, about 30 MB at this count), and the station network's search
+// grows faster than linearly.
+constexpr long kMaxStations = 1500;
+
+// Vertices of the basin boundary (a basin traced from a 10 m elevation model of a
+// large catchment has tens of thousands).
+constexpr long kMaxBasinVertices = 200000;
+
+// Every coordinate, height and centre-point value must be finite and at most this in
+// magnitude: map coordinates in metres, or even millimetres, stay far below it, and
+// squares and products of differences then stay far inside the range of doubles.
+constexpr double kMaxCoordinate = 1e12;
+
+// The basin's extent (the larger side of its bounding box) must be at least this share of
+// the largest basin coordinate magnitude (and of one map unit): coordinates carry
+// rounding of about 1e-16 of their magnitude, which then stays below 1e-10 of the basin.
+constexpr double kMinBasinExtentShare = 1e-5;
+
+// A gauge (and so every ring built from it) must lie within this many basin extents of
+// the basin's bounding box; a gauge farther out is almost always a typing error, and
+// crossings computed with it would lose the digits the weights need.
+constexpr double kMaxGaugeDistance = 1e6;
+
+// Gauges closer together than this share of the basin's extent are one site that
+// they share, as coincident gauges do: at a few millimetres for a basin of kilometres,
+// they are the same gauge listed twice, and the line between their cells could not be
+// placed to one part in 10^9 of the basin from so short a base.
+constexpr double kSameSiteShare = 1e-6;
+
+// A centre point must lie strictly inside its pair's segment: its position along the
+// segment at least this share of the pair's distance from either station...
+constexpr double kCentreFromStation = 1e-6;
+// ...and at most this share of the pair's distance off the line joining them (files give
+// centre points rounded to centimetres, a few parts in 10^6 of a pair's distance).
+constexpr double kCentreOffLine = 1e-3;
+
+}  // namespace kelvarin::scene_rules
