@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "geometry/Predicates.hpp"
 #include "geometry/SimpleRing.hpp"
 #include "scene/SceneRules.hpp"
 
@@ -79,10 +80,7 @@ class Checker {
 
     std::vector<SceneProblem> Run() {
         if (scene_.Basin.size() < 3) return problems_;
-        if (CheckBasin()) {
-            CheckStations();
-            if (!scene_.CenterPoints.empty()) CheckCentrePoints();
-        }
+        if (CheckBasin() && CheckStations() && !scene_.CenterPoints.empty()) CheckCentrePoints();
         return std::move(problems_);
     }
 
@@ -114,18 +112,20 @@ class Checker {
         const Box box = BoundingBox(basin);
         extent_ = std::max(box.MaxX - box.MinX, box.MaxY - box.MinY);
         box_ = box;
-        double magnitude = 1.0;
-        for (const cPoint& p : basin) magnitude = std::max({magnitude, std::abs(p.X), std::abs(p.Y)});
-        const double area = std::abs(TwiceArea(basin)) / 2.0;
-        if (extent_ == 0.0 || area <= kZeroAreaShare * (box.MaxX - box.MinX) * (box.MaxY - box.MinY)) {
+        if (OnOneLine(basin)) {
             Add(BasinLine(), name + " has zero area (its vertices lie on one line)");
             return false;
         }
-        if (extent_ < kMinBasinExtentShare * magnitude) {
-            Add(BasinLine(), name + " is " + Num(extent_) + " map units across, too small for coordinates of " +
-                                 Num(magnitude) + ": a basin must span at least " + Num(kMinBasinExtentShare) +
-                                 " of its largest coordinate (and of one map unit), here " +
-                                 Num(kMinBasinExtentShare * magnitude));
+        double magnitude = 1.0;
+        for (const cPoint& p : basin) magnitude = std::max({magnitude, std::abs(p.X), std::abs(p.Y)});
+        const double area = std::abs(TwiceArea(basin)) / 2.0;
+        const double width = area / extent_;  // the basin's mean width across its extent
+        if (!FindRingCrossing(basin) && width < kMinBasinWidthShare * magnitude) {
+            Add(BasinLine(), name + " is on average " + Num(width) +
+                                 " map units wide (area / extent), too narrow for coordinates of " + Num(magnitude) +
+                                 ": a basin must be at least " + Num(kMinBasinWidthShare) +
+                                 " of its largest coordinate (and of one map unit) wide, here " +
+                                 Num(kMinBasinWidthShare * magnitude));
             return false;
         }
         if (const std::optional<RingCrossing> c = FindRingCrossing(basin)) {
@@ -133,6 +133,25 @@ class Checker {
                                  std::to_string(c->FirstEnd) + " meets its edge " + std::to_string(c->Second) + "-" +
                                  std::to_string(c->SecondEnd) + " (edges named by their vertices, 1 = first)");
             return false;
+        }
+        if (area <= kZeroAreaShare * (box.MaxX - box.MinX) * (box.MaxY - box.MinY)) {
+            Add(BasinLine(), name + " has zero area (below " + Num(kZeroAreaShare) + " of its bounding box)");
+            return false;
+        }
+        return true;
+    }
+
+    // every vertex on the line through the first two distinct ones (or all the same)
+    static bool OnOneLine(const std::vector<cPoint>& ring) {
+        const cPoint& a = ring.front();
+        const cPoint* b = nullptr;
+        for (const cPoint& p : ring) {
+            if (p.X == a.X && p.Y == a.Y) continue;
+            if (!b) {
+                b = &p;
+            } else if (Orient2D(a, *b, p) != 0) {
+                return false;
+            }
         }
         return true;
     }
@@ -144,7 +163,9 @@ class Checker {
         return std::max(dx, dy);
     }
 
-    void CheckStations() {
+    // false when a station is refused (its centre points cannot be judged then)
+    bool CheckStations() {
+        const std::size_t before = problems_.size();
         for (std::size_t i = 0; i < scene_.Stations.size(); ++i) {
             const cPoint& p = scene_.Stations[i].Point;
             const long line = StationLine(profile_, i);
@@ -162,6 +183,7 @@ class Checker {
                               "); is a coordinate mistyped?");
             }
         }
+        return problems_.size() == before;
     }
 
     void CheckCentrePoints() {

@@ -12,10 +12,10 @@ namespace kelvarin::scene_rules {
 // table with every centre point stays below this size.
 constexpr std::uintmax_t kMaxFileBytes = 64u * 1024u * 1024u;
 
-// Stations in the table. Height-balance scenes need one centre point per pair
-// (n(n-1)/2 lines, about 30 MB at this count), and the station network's search
-// grows faster than linearly.
-constexpr long kMaxStations = 1500;
+// Stations in the table. One construction over 5,000 gauges takes seconds and a few
+// hundred megabytes; a height-balance scene of that size would need 12.5 million
+// centre-point lines, far beyond the file-size limit.
+constexpr long kMaxStations = 5000;
 
 // Vertices of the basin boundary (a basin traced from a 10 m elevation model of a
 // large catchment has tens of thousands).
@@ -26,10 +26,12 @@ constexpr long kMaxBasinVertices = 200000;
 // squares and products of differences then stay far inside the range of doubles.
 constexpr double kMaxCoordinate = 1e12;
 
-// The basin's extent (the larger side of its bounding box) must be at least this share of
-// the largest basin coordinate magnitude (and of one map unit): coordinates carry
-// rounding of about 1e-16 of their magnitude, which then stays below 1e-10 of the basin.
-constexpr double kMinBasinExtentShare = 1e-5;
+// The basin's mean width (its area over its extent, the larger side of its bounding box)
+// must be at least this share of its largest coordinate magnitude (and of one map unit):
+// coordinates carry rounding of about 1e-16 of their magnitude, which then stays below
+// 1e-11 of the basin's width. At map coordinates of millions of metres a basin must be
+// some tens of metres wide.
+constexpr double kMinBasinWidthShare = 1e-5;
 
 // A gauge (and so every ring built from it) must lie within this many basin extents of
 // the basin's bounding box; a gauge farther out is almost always a typing error, and
