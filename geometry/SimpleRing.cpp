@@ -57,7 +57,8 @@ std::optional<RingCrossing> FindRingCrossing(const std::vector<cPoint>& ring) {
         if (!kept.empty() && ring[i].X == ring[kept.back()].X && ring[i].Y == ring[kept.back()].Y) continue;
         kept.push_back(i);
     }
-    while (kept.size() > 1 && ring[kept.back()].X == ring[kept.front()].X && ring[kept.back()].Y == ring[kept.front()].Y)
+    while (kept.size() > 1 && ring[kept.back()].X == ring[kept.front()].X &&
+           ring[kept.back()].Y == ring[kept.front()].Y)
         kept.pop_back();
     const std::size_t n = kept.size();
     if (n < 3) return std::nullopt;  // no area at all: the zero-area rule speaks for such rings
@@ -67,8 +68,8 @@ std::optional<RingCrossing> FindRingCrossing(const std::vector<cPoint>& ring) {
     for (std::size_t k = 0; k < n; ++k) {
         const cPoint& a = ring[kept[k]];
         const cPoint& b = ring[kept[(k + 1) % n]];
-        edges.push_back(Edge{&a, &b, kept[k], kept[(k + 1) % n], std::min(a.X, b.X), std::max(a.X, b.X), std::min(a.Y, b.Y),
-                             std::max(a.Y, b.Y)});
+        edges.push_back(Edge{&a, &b, kept[k], kept[(k + 1) % n], std::min(a.X, b.X), std::max(a.X, b.X),
+                             std::min(a.Y, b.Y), std::max(a.Y, b.Y)});
     }
     // neighbours fold back
     for (std::size_t k = 0; k < n; ++k) {

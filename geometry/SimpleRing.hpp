@@ -12,8 +12,8 @@ namespace kelvarin {
 // Two edges of a ring that meet where they must not. Edge k runs from vertex k to
 // vertex k + 1 (the last edge back to vertex 1); numbers are 1-based, as in the file.
 struct RingCrossing {
-    std::size_t First = 0;   // the edge with the lower number
-    std::size_t Second = 0;  // the other edge
+    std::size_t First = 0;                    // the edge with the lower number
+    std::size_t Second = 0;                   // the other edge
     std::size_t FirstEnd = 0, SecondEnd = 0;  // the vertex each edge runs to
 };
 

@@ -178,9 +178,8 @@ class Checker {
             const double distance = DistanceFromBasin(p);
             if (distance > kMaxGaugeDistance * extent_) {
                 Add(line, StationText(scene_, i) + " at " + PointText(p) + " lies " + Num(distance) +
-                              " map units from the basin, more than " + Num(kMaxGaugeDistance) +
-                              " basin extents (" + Num(kMaxGaugeDistance * extent_) +
-                              "); is a coordinate mistyped?");
+                              " map units from the basin, more than " + Num(kMaxGaugeDistance) + " basin extents (" +
+                              Num(kMaxGaugeDistance * extent_) + "); is a coordinate mistyped?");
             }
         }
         return problems_.size() == before;
@@ -197,8 +196,8 @@ class Checker {
                 const std::optional<std::string> fault = CentrePointFault(a, b, scene_.CenterPoints[k]);
                 if (!fault) continue;
                 if (++reported > kMostCentreProblems) {
-                    Add(section, "more centre points are wrong; only the first " +
-                                     std::to_string(kMostCentreProblems) + " are listed");
+                    Add(section, "more centre points are wrong; only the first " + std::to_string(kMostCentreProblems) +
+                                     " are listed");
                     return;
                 }
                 Add(section, "centre point " + std::to_string(k + 1) + " " + PointText(scene_.CenterPoints[k]) +

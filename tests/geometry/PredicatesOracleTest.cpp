@@ -56,11 +56,8 @@ struct Place {
     double x, y, size;
 };
 constexpr Place kPlaces[] = {
-    {"origin", 0.0, 0.0, 10.0},
-    {"map", 255000.0, 2655000.0, 12000.0},
-    {"map-small", 255000.0, 2655000.0, 1e-3},
-    {"huge", 3e200, -2e200, 1e199},
-    {"tiny", 1e-200, 3e-200, 1e-201},
+    {"origin", 0.0, 0.0, 10.0},     {"map", 255000.0, 2655000.0, 12000.0}, {"map-small", 255000.0, 2655000.0, 1e-3},
+    {"huge", 3e200, -2e200, 1e199}, {"tiny", 1e-200, 3e-200, 1e-201},
 };
 
 struct Tally {
@@ -86,8 +83,8 @@ TEST(PredicatesOracle, OrientationMatchesRationalArithmeticOnNearCollinearPoints
             for (const auto& [p, q, r] : {std::array{a, b, c}, std::array{b, c, a}, std::array{c, b, a}}) {
                 const int expected = OracleOrient(p, q, r);
                 ASSERT_EQ(Orient2D(p, q, r), expected)
-                    << place.name << " case " << i << ": (" << p.X << "," << p.Y << ") (" << q.X << "," << q.Y
-                    << ") (" << r.X << "," << r.Y << ")";
+                    << place.name << " case " << i << ": (" << p.X << "," << p.Y << ") (" << q.X << "," << q.Y << ") ("
+                    << r.X << "," << r.Y << ")";
                 ++tally.cases;
                 tally.zeros += expected == 0;
                 tally.naiveWrong += NaiveOrient(p, q, r) != expected;
@@ -125,7 +122,8 @@ TEST(PredicatesOracle, InCircleMatchesRationalArithmeticOnNearCocircularPoints) 
                 const double r = radius(random);
                 for (cPoint& q : p) {
                     const double phi = angle(random);
-                    q = {Ulps(place.x + r * std::cos(phi), ulps(random)), Ulps(place.y + r * std::sin(phi), ulps(random))};
+                    q = {Ulps(place.x + r * std::cos(phi), ulps(random)),
+                         Ulps(place.y + r * std::sin(phi), ulps(random))};
                 }
             }
             if (OracleOrient(p[0], p[1], p[2]) == 0) {

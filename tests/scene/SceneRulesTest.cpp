@@ -21,20 +21,20 @@ using testing::TempFile;
 // A 12 km square basin at map coordinates with three gauges and their centre points;
 // each line is one entry so that an edit can replace it.
 std::vector<std::string> GoodScene() {
-    return {"[Polygon1]",          // 1
-            "Name=Basin",          // 2
-            "Number=4",            // 3
-            "Show=all",            // 4
-            "[Basin]",             // 5
-            "250000,2650000",      // 6
-            "262000,2650000",      // 7
-            "262000,2661000",      // 8
-            "250000,2661000",      // 9
-            "",                    // 10
-            "[rainstation]",       // 11
-            "name number (X,Y,Z)",  // 12
-            "Alpha A001 (252000, 2652000, 120)",  // 13
-            "Beta A002 (259000, 2653000, 640)",   // 14
+    return {"[Polygon1]",                          // 1
+            "Name=Basin",                          // 2
+            "Number=4",                            // 3
+            "Show=all",                            // 4
+            "[Basin]",                             // 5
+            "250000,2650000",                      // 6
+            "262000,2650000",                      // 7
+            "262000,2661000",                      // 8
+            "250000,2661000",                      // 9
+            "",                                    // 10
+            "[rainstation]",                       // 11
+            "name number (X,Y,Z)",                 // 12
+            "Alpha A001 (252000, 2652000, 120)",   // 13
+            "Beta A002 (259000, 2653000, 640)",    // 14
             "Gamma A003 (255000, 2659000, 1480)",  // 15
             "",                                    // 16
             "[CenterPoint]",                       // 17
@@ -65,20 +65,28 @@ TEST(SceneRules, EachRefusalNamesItsLineAndCause) {
          {"crosses itself"}},
         {"basin folding back on an edge", {{9, "256000,2650000"}}, 5, {"crosses itself", "edge 1-2", "edge 4-1"}},
         {"basin beyond the coordinate range", {{7, "2e300,2650000"}}, 5, {"vertex 2", "beyond 1e+12"}},
-        {"basin at 1e154", {{6, "1e154,1e154"}, {7, "1.0000001e154,1e154"}, {8, "1e154,1.0000001e154"}, {9, "0,0"}},
-         5, {"beyond 1e+12"}},
+        {"basin at 1e154",
+         {{6, "1e154,1e154"}, {7, "1.0000001e154,1e154"}, {8, "1e154,1.0000001e154"}, {9, "0,0"}},
+         5,
+         {"beyond 1e+12"}},
         {"basin 1.2e-8 wide",
          {{7, "250000.000000012,2650000"}, {8, "250000.000000012,2661000"}},
          5,
          {"map units wide", "too narrow"}},
         {"basin on one line", {{8, "274000,2650000"}, {9, "256000,2650000"}}, 5, {"zero area"}},
         {"gauge far away", {{14, "Beta A002 (2.5e16, 2653000, 640)"}}, 14, {"station 2 \"Beta\"", "beyond 1e+12"}},
-        {"gauge beyond a million basin widths", {{14, "Beta A002 (1.3e10, 2653000, 640)"}}, 14,
+        {"gauge beyond a million basin widths",
+         {{14, "Beta A002 (1.3e10, 2653000, 640)"}},
+         14,
          {"station 2 \"Beta\"", "basin extents"}},
         {"height beyond the range", {{15, "Gamma A003 (255000, 2659000, 1e14)"}}, 15, {"station 3 \"Gamma\""}},
-        {"centre point on a station", {{18, "(252000,2652000,380)"}}, 17,
+        {"centre point on a station",
+         {{18, "(252000,2652000,380)"}},
+         17,
          {"centre point 1", "station 1 \"Alpha\"", "station 2 \"Beta\"", "strictly inside"}},
-        {"centre point beyond the segment", {{19, "(258000,2666000,800)"}}, 17,
+        {"centre point beyond the segment",
+         {{19, "(258000,2666000,800)"}},
+         17,
          {"centre point 2", "station 1 \"Alpha\"", "station 3 \"Gamma\""}},
         {"centre point off the line", {{20, "(257000,2656500,1060)"}}, 17, {"centre point 3"}},
         {"unreadable centre point", {{18, "(hello)"}}, 17, {"centre point 1", "(0, 0)"}},
@@ -155,8 +163,7 @@ TEST(SceneRules, LimitsAreEnforcedBeforeTheWork) {
     lines.resize(12);
     for (long i = 0; i <= kMaxStations; ++i)
         lines.push_back("S" + std::to_string(i) + " N (" + std::to_string(251000 + i) + ", 2655000)");
-    EXPECT_NE(refusal(TempFile(Join(lines)).Path()).find("at most " + std::to_string(kMaxStations)),
-              std::string::npos);
+    EXPECT_NE(refusal(TempFile(Join(lines)).Path()).find("at most " + std::to_string(kMaxStations)), std::string::npos);
     lines.resize(static_cast<std::size_t>(12 + kMaxStations));
     EXPECT_EQ(refusal(TempFile(Join(lines)).Path()), "loaded");
     // a vertex count above the limit is refused without reading the block

@@ -83,7 +83,7 @@ TEST(LoadScene, CentrePointsKeepTheirPairOrder) {
     ASSERT_EQ(scene.CenterPoints.size(), 6u);
     ExpectPoint(scene.CenterPoints[0], 1025.25, 2025, 35);  // (1,2)
     ExpectPoint(scene.CenterPoints[1], 1045, 2005, 77.6);   // (1,3)
-    ExpectPoint(scene.CenterPoints[2], 1010.25, 2045, 21);     // (1,4)
+    ExpectPoint(scene.CenterPoints[2], 1010.25, 2045, 21);  // (1,4)
     ExpectPoint(scene.CenterPoints[3], 1070, 2030, 60.1);   // (2,3)
     ExpectPoint(scene.CenterPoints[4], 1035, 2070, 3.5);    // (2,4)
     ExpectPoint(scene.CenterPoints[5], 1055, 2050, 63.6);   // (3,4)
