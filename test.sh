@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds, runs clang-tidy over the
 # sources, and runs every test: first in the normal build, then with AddressSanitizer
-# and UndefinedBehaviorSanitizer.
+# and UndefinedBehaviorSanitizer; then each libFuzzer target for about 15 seconds.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -22,3 +22,16 @@ for preset in default asan; do
     echo "== $preset: test"
     ctest --preset "$preset"
 done
+
+if command -v clang++ >/dev/null; then
+    mkdir -p build/fuzz
+    for target in scene clip; do
+        echo "== fuzz: $target"
+        log=build/fuzz/$target.log
+        if ! tools/fuzz.sh "$target" 15 >"$log" 2>&1; then
+            tail -40 "$log"
+            exit 1
+        fi
+        grep -E 'DONE|number_of_executed_units' "$log"
+    done
+fi

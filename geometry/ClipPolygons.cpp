@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "geometry/BesideBoundary.hpp"
 #include "geometry/ModMathTools.hpp"
 #include "geometry/RingOverlay.hpp"
 #include "geometry/Tolerances.hpp"
@@ -241,8 +242,9 @@ long ClipPolygons(PolygonArray& pieces, const PointArray& A, const PointArray& B
     // are cut and joined from their own coordinates as well.
     // A ring that repeats a vertex would pass the repeat on to its pieces; the cut-and-join
     // clip drops it.
+    // So are rings with a vertex so near the other's boundary that angle sums cannot place it.
     if (RingsTouch(A, B, MeetingTolerance(A, B)) || HasLeaningEdge(A) || HasLeaningEdge(B) || HasRepeatedVertex(A) ||
-        HasRepeatedVertex(B))
+        HasRepeatedVertex(B) || VertexBesideBoundary(A, B))
         return OverlayClip(pieces, A, B);
 
     PointArray X;
