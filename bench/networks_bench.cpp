@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "geometry/modGISTools.hpp"
-#include "heightbalance/TriangleNetwork.hpp"
+#include "network/TriangleNetwork.hpp"
 #include "heightbalance/modHeightBalance.hpp"
 #include "thiessen/modThiessen.hpp"
 

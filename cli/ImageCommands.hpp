@@ -12,15 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/UsageError.hpp"
+
 namespace kelvarin {
 
 class picGIS;
-
-// A command line the command cannot run with; main reports it and exits 2.
-class UsageError : public std::invalid_argument {
-  public:
-    using std::invalid_argument::invalid_argument;
-};
 
 struct ImageSize {
     int Width = 0;

@@ -12,6 +12,7 @@
 #include "cli/ImageCommands.hpp"
 #include "cli/ProgramFolder.hpp"
 #include "cli/StationList.hpp"
+#include "engine/Construction.hpp"
 #include "render/CairoSurface.hpp"
 #include "view/ScriptedWindowSystem.hpp"
 #include "view/picGIS.hpp"
@@ -131,7 +132,9 @@ void RunRender(const RenderOptions& options, std::ostream& log) {
     surface.SetLabel(gis.labMarkTarvo);
     PlaceCaption(gis, surface);
 
-    const std::optional<long> built = heightBalance ? gis.AutoHeightBalance() : gis.AutoThiessen();
+    const Construction construction = BuildConstruction(heightBalance ? Method::HeightBalance : Method::Thiessen,
+                                                        gis.LocalScene(), gis.SelectedStations());
+    const std::optional<long> built = gis.ShowConstruction(construction);
     if (!built) throw std::runtime_error("the construction was interrupted");
     gis.ShowStationWeights();
     surface.WritePicture(options.Out);

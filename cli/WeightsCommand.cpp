@@ -1,6 +1,6 @@
 // kelvarin-cli weights: every station's area and weight for a chosen selection of
-// gauges, computed by the saver's own loading and method drivers on a surface that
-// draws nothing, printed as an aligned table, CSV or JSON.
+// gauges, computed by the construction engine the saver draws from, printed as an
+// aligned table, CSV or JSON.
 
 #include <algorithm>
 #include <cerrno>
@@ -22,19 +22,12 @@
 #include "cli/ProgramFolder.hpp"
 #include "cli/StationList.hpp"
 #include "cli/TextColumns.hpp"
-#include "geometry/modGISTools.hpp"
-#include "render/RecordingSurface.hpp"
-#include "view/ScriptedWindowSystem.hpp"
-#include "view/picGIS.hpp"
+#include "cli/UsageError.hpp"
+#include "engine/Construction.hpp"
+#include "scene/Scene.hpp"
 
 namespace kelvarin {
 namespace {
-
-// A command line the command cannot run with.
-class WeightsUsageError : public std::invalid_argument {
-  public:
-    using std::invalid_argument::invalid_argument;
-};
 
 struct WeightsOptions {
     std::filesystem::path Scene;
@@ -59,25 +52,26 @@ struct Row {
     std::optional<double> Area, Weight;
 };
 
-std::vector<Row> Rows(const picGIS& window) {
+// every station in file order, with the construction's area and weight for the selected ones
+std::vector<Row> Rows(const Scene& scene, const Construction& construction) {
     std::vector<Row> rows;
-    const Scene& scene = window.LoadedScene();
-    for (long i = 1; i <= window.Stations.Count(); ++i) {
-        const auto& entry = *window.Stations(i);
-        const SceneStation& source = scene.Stations.at(static_cast<std::size_t>(i - 1));
+    rows.reserve(scene.Stations.size());
+    for (std::size_t i = 0; i < scene.Stations.size(); ++i) {
+        const SceneStation& source = scene.Stations[i];
         Row row;
-        row.Index = i;
-        row.Name = entry.GageStation->Name;
-        row.Number = entry.GageStation->Number;
+        row.Index = static_cast<long>(i + 1);
+        row.Name = source.Name;
+        row.Number = source.Number;
         row.X = source.Point.X;
         row.Y = source.Point.Y;
         row.z = source.Point.z;
-        row.Selected = entry.pSelect;
-        if (row.Selected) {
-            row.Area = entry.GageStation->Area;
-            row.Weight = entry.GageStation->Weight;
-        }
         rows.push_back(std::move(row));
+    }
+    for (const StationPart& part : construction.Stations) {
+        Row& row = rows[static_cast<std::size_t>(part.Station - 1)];
+        row.Selected = true;
+        row.Area = part.Area;
+        row.Weight = part.Weight;
     }
     return rows;
 }
@@ -152,32 +146,28 @@ void WriteTable(const std::vector<Row>& rows, const std::string& method, double 
     out << "sum of weights: " << fixed(weightSum, 12) << '\n';
 }
 
-// loads the scene as the saver does, runs the chosen driver on the selection and prints every station
+// loads the scene as the saver does, builds the chosen method's construction of the selection and prints every station
 void RunWeights(const WeightsOptions& options, std::ostream& out) {
     if (options.Method != "thiessen" && options.Method != "heightbalance" && !options.Method.empty())
-        throw WeightsUsageError("--method: \"" + options.Method + "\" is neither thiessen nor heightbalance");
+        throw UsageError("--method: \"" + options.Method + "\" is neither thiessen nor heightbalance");
     if (options.Format != "table" && options.Format != "csv" && options.Format != "json")
-        throw WeightsUsageError("--format: \"" + options.Format + "\" is none of table, csv, json");
+        throw UsageError("--format: \"" + options.Format + "\" is none of table, csv, json");
 
-    RecordingSurface surface(1920.0, 1080.0, false);
-    ScriptedWindowSystem windowSystem;
-    picGIS window(surface, windowSystem);
-    window.OpenThiessenFile(options.Scene.string());
-
-    const std::vector<long> selection = ParseStationList(options.Stations, window.Stations.Count());
+    Scene scene = LoadScene(options.Scene);
+    const long stationCount = static_cast<long>(scene.Stations.size());
+    const std::vector<long> selection = ParseStationList(options.Stations, stationCount);
     std::string method = options.Method;
-    if (method.empty()) method = window.ShowMethod == 1 ? "heightbalance" : "thiessen";
-    if (method == "heightbalance" && window.CenterPoints.Empty() && window.Stations.Count() >= 2)
-        window.ReadCenterPoint();
+    if (method.empty()) method = scene.ShowMethod == 1 ? "heightbalance" : "thiessen";
+    // a scene that shows only Thiessen carries no centre points until they are asked for
+    if (method == "heightbalance" && scene.CenterPoints.empty() && stationCount >= 2)
+        scene.CenterPoints = ReadCenterPoints(options.Scene, stationCount);
 
-    window.DisableStationSelect();
-    for (long i : selection) window.Stations(i)->pSelect = true;
-    const std::optional<long> result = method == "thiessen" ? window.AutoThiessen() : window.AutoHeightBalance();
-    if (!result || *result != static_cast<long>(selection.size()))
-        throw std::runtime_error("the " + method + " construction did not finish");
+    const EngineScene local = MakeEngineScene(scene);
+    const Construction construction =
+        BuildConstruction(method == "thiessen" ? Method::Thiessen : Method::HeightBalance, local, selection);
 
-    const std::vector<Row> rows = Rows(window);
-    const double basinArea = PolygonArea(*window.lyrLayer(LayerIndex::Basin)->Polygon().Item(1));
+    const std::vector<Row> rows = Rows(scene, construction);
+    const double basinArea = local.BasinArea;
     double weightSum = 0.0;
     for (const Row& r : rows)
         if (r.Weight) weightSum += *r.Weight;

@@ -3,11 +3,32 @@
 // turns failures into messages on stderr and exit status 2.
 
 #include <iostream>
+#include <string>
 
 #include "cli/Commands.hpp"
 #include "scene/Scene.hpp"
 
 namespace {
+
+// the commands' names in the order of --help: "check, weights, ..."
+std::string CommandNames(CLI::App& app) {
+    std::string names;
+    for (const CLI::App* command : app.get_subcommands({})) names += (names.empty() ? "" : ", ") + command->get_name();
+    return names;
+}
+
+// Says what is wrong when the first argument names no command (or there is none);
+// options such as --help are left to the parser. False when the line starts well.
+bool ReportMissingCommand(CLI::App& app, int argc, char** argv) {
+    if (argc >= 2 && std::string(argv[1]).starts_with("-")) return false;
+    if (argc >= 2)
+        for (const CLI::App* command : app.get_subcommands({}))
+            if (command->check_name(argv[1])) return false;
+    std::cerr << "kelvarin-cli: "
+              << (argc < 2 ? "a command is required" : "unknown command '" + std::string(argv[1]) + "'")
+              << "; the commands are: " << CommandNames(app) << " (kelvarin-cli --help tells more)\n";
+    return true;
+}
 
 int Run(int argc, char** argv) {
     CLI::App app("Kelvarin: Thiessen and height-balance polygons of rain-gauge networks", "kelvarin-cli");
@@ -16,6 +37,7 @@ int Run(int argc, char** argv) {
     kelvarin::AddWeightsCommand(app);
     kelvarin::AddRenderCommand(app);
     kelvarin::AddDemoCommand(app);
+    if (ReportMissingCommand(app, argc, argv)) return 2;
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "geometry/ModMathTools.hpp"
-#include "heightbalance/FrameSplit.hpp"
-#include "heightbalance/StationFan.hpp"
-#include "heightbalance/TriangleNetwork.hpp"
 #include "heightbalance/modHeightBalance.hpp"
+#include "network/FrameSplit.hpp"
+#include "network/StationFan.hpp"
+#include "network/TriangleNetwork.hpp"
 
 namespace kelvarin {
 

@@ -10,20 +10,13 @@
 #include <string>
 
 #include "geometry/ModMathTools.hpp"
-#include "heightbalance/FrameSplit.hpp"
-#include "heightbalance/StationFan.hpp"
-#include "heightbalance/TriangleNetwork.hpp"
+#include "network/FrameSplit.hpp"
+#include "network/StationFan.hpp"
+#include "network/TriangleNetwork.hpp"
 
 namespace kelvarin {
 
 namespace {
-
-// a new ring with copies of the corners
-PolygonRef RingOf(const PointArray& corners) {
-    auto ring = std::make_shared<cPolygon>();
-    for (const PointRef& P : corners) ring->Add(P->X, P->Y, P->z);
-    return ring;
-}
 
 // position of the first station equal (X, Y and z) to P, or 0
 long StationNumber(const cPoint& P, const PointArray& allStations) {
@@ -166,29 +159,8 @@ void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& statio
 // the frame split by the line through the pair's centre point, perpendicular to the pair
 void HeightBalanceTwoStations(PolygonArray& polygons, const PointArray& stations, const PointArray& frame,
                               const PointArray& allStations, const PointArray& CenterPoints) {
-    const long lo = stations.LBound();
-    const long hi = stations.UBound();
-    const cPoint& S1 = *stations(lo);
-    const cPoint& S2 = *stations(hi);
-    if (S1.X == S2.X && S1.Y == S2.Y) {
-        // one site: both stations get the whole frame, to share between them
-        polygons(lo) = RingOf(frame);
-        polygons(hi) = RingOf(frame);
-        return;
-    }
-    const PointRef P = GetCenterPoint(S1, S2, allStations, CenterPoints);
-    LineCoefficients line(1, 3);
-    line(1) = S1.X - S2.X;
-    line(2) = S1.Y - S2.Y;
-    line(3) = line(1) * P->X + line(2) * P->Y;
-    auto first = std::make_shared<cPolygon>();
-    auto second = std::make_shared<cPolygon>();
-    if (!SplitFrameByLine(frame, S1, line, *first, *second)) {
-        first = std::make_shared<cPolygon>();
-        second = std::make_shared<cPolygon>();
-    }
-    polygons(lo) = first;
-    polygons(hi) = second;
+    TwoStationSplit(polygons, stations, frame,
+                    [&](const cPoint& A, const cPoint& B) { return *GetCenterPoint(A, B, allStations, CenterPoints); });
 }
 
 }  // namespace kelvarin

@@ -6,20 +6,13 @@
 #include <memory>
 
 #include "geometry/ModMathTools.hpp"
-#include "heightbalance/FrameSplit.hpp"
-#include "heightbalance/StationFan.hpp"
-#include "heightbalance/TriangleNetwork.hpp"
+#include "network/FrameSplit.hpp"
+#include "network/StationFan.hpp"
+#include "network/TriangleNetwork.hpp"
 
 namespace kelvarin {
 
 namespace {
-
-// a new ring with copies of the corners
-PolygonRef RingOf(const PointArray& corners) {
-    auto ring = std::make_shared<cPolygon>();
-    for (const PointRef& P : corners) ring->Add(P->X, P->Y, P->z);
-    return ring;
-}
 
 // appends a copy of P unless it repeats the ring's last vertex up to rounding (triangles of
 // stations on one circle share their circumcentre)
@@ -32,28 +25,9 @@ void AddVertex(cPolygon& ring, const cPoint& P) {
 
 // the frame halves on either side of the two stations' perpendicular bisector
 void ThiessenTwoStations(PolygonArray& polygons, const PointArray& stations, const PointArray& frame) {
-    const long lo = stations.LBound();
-    const long hi = stations.UBound();
-    const cPoint& S1 = *stations(lo);
-    const cPoint& S2 = *stations(hi);
-    if (S1.X == S2.X && S1.Y == S2.Y) {
-        // one site: both stations get the whole frame, to share between them
-        polygons(lo) = RingOf(frame);
-        polygons(hi) = RingOf(frame);
-        return;
-    }
-    LineCoefficients line(1, 3);
-    line(1) = S1.X - S2.X;
-    line(2) = S1.Y - S2.Y;
-    line(3) = line(1) * (S1.X + S2.X) / 2 + line(2) * (S1.Y + S2.Y) / 2;
-    auto first = std::make_shared<cPolygon>();
-    auto second = std::make_shared<cPolygon>();
-    if (!SplitFrameByLine(frame, S1, line, *first, *second)) {
-        first = std::make_shared<cPolygon>();
-        second = std::make_shared<cPolygon>();
-    }
-    polygons(lo) = first;
-    polygons(hi) = second;
+    TwoStationSplit(polygons, stations, frame, [](const cPoint& A, const cPoint& B) {
+        return cPoint{(A.X + B.X) / 2, (A.Y + B.Y) / 2, 0.0};
+    });
 }
 
 // the ring of a station with an open fan, closed along the outer frame

@@ -124,9 +124,6 @@ std::string picGIS::OpenThiessenFile(const std::string& file) {
         cPolygon basin;
         basin.Name = scene_.BasinName;
         for (const cPoint& p : scene_.Basin) basin.Add(p.X, p.Y, p.z);
-        if (PolygonArea(basin) == 0.0)
-            throw SceneError(
-                {SceneProblem{file, 0, "the basin boundary \"" + scene_.BasinName + "\" encloses no area"}});
         lyrLayer(LayerIndex::Basin)->Polygon().Add(basin);
         ShowMethod = scene_.ShowMethod;
         Stations.ReDim(1, static_cast<long>(scene_.Stations.size()));
@@ -151,7 +148,8 @@ std::string picGIS::OpenThiessenFile(const std::string& file) {
 
 void picGIS::ReadCenterPoint() {
     const long n = Stations.Count();
-    const std::vector<cPoint> points = ReadCenterPoints(GISFile, n);
+    // the loader has read them already when the scene can show the height-balance method
+    const std::vector<cPoint> points = scene_.ShowMethod != 0 ? scene_.CenterPoints : ReadCenterPoints(GISFile, n);
     const long count = n * (n - 1) / 2;
     CenterPoints.ReDim(1, count);
     for (long i = 1; i <= count; ++i) {

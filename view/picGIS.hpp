@@ -22,6 +22,9 @@
 
 namespace kelvarin {
 
+struct Construction;
+struct EngineScene;
+
 // Layer numbers of lyrLayer.
 namespace LayerIndex {
 constexpr long Basin = 1;
@@ -115,6 +118,15 @@ class picGIS final : public WindowEventSink {
     // 0 when none is selected, empty when an exit request interrupted it
     std::optional<long> AutoThiessen();
     std::optional<long> AutoHeightBalance();
+    // shows a finished construction of the selected stations as the drivers do: the
+    // networks, the rings, then each station's pieces, storing its area and weight once
+    // they are shown; the number of stations, empty when an exit request interrupted it
+    std::optional<long> ShowConstruction(const Construction& construction);
+    // the scene as the engine takes it: the window's own map-local basin, stations and
+    // centre points
+    EngineScene LocalScene() const;
+    // the selected stations' numbers in station order
+    std::vector<long> SelectedStations() const;
     // prints every selected station's name and weight (percent) beside its mark
     void ShowStationWeights();
 
@@ -156,16 +168,14 @@ class picGIS final : public WindowEventSink {
     void DrawFailureText();
     // draws a ring, repaints and asks IsExitAll; true when the run must end
     bool Show(const cPolygon& ring, ColorRef color);
-    // the steps both drivers share, each ring shown as it is added; true when the run must end
-    bool ShowTriangles(const Array2<PointRef>& tri, long T);                          // layer 2
-    bool ShowStationSegment(const Array1<PointRef>& stationPts);                      // layer 2, two stations
-    bool ShowFrameRing(const Array1<PointRef>& frame, Array1<PolygonRef>& polygons);  // layer 4, one station
-    bool ShowPolygonNetwork(const Array1<PolygonRef>& polygons);                      // layer 4
-    // cuts every station's ring by the basin, draws the pieces and stores Area and Weight;
-    // false when an exit request interrupted it
-    bool ClipAndWeigh(const Array1<PolygonRef>& polygons, const std::vector<StationRef>& selection);
-    // the selected station entries in station order
-    std::vector<StationRef> Selection() const;
+    // the steps of showing a construction, each ring shown as it is added; true when the run must end
+    bool ShowTriangles(const Construction& construction);       // layer 2
+    bool ShowCenterNetwork(const Construction& construction);   // layer 3
+    bool ShowStationSegment(const Construction& construction);  // layer 2, two stations
+    bool ShowPolygonNetwork(const Construction& construction);  // layer 4
+    // draws every station's pieces and stores its Area and Weight; false when an exit
+    // request interrupted it
+    bool ShowPiecesAndWeights(const Construction& construction);
 
     Surface& surface_;
     WindowSystem& windowSystem_;

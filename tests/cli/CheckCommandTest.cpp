@@ -93,5 +93,17 @@ TEST(CheckCommand, MissingFileAndBadUsageExitTwo) {
     EXPECT_EQ(RunCli("--help").Status, 0);
 }
 
+TEST(CommandLine, AnUnknownOrMissingCommandIsNamedAndTheCommandsListed) {
+    for (const std::string& line : {std::string("areal --scene x.ini"), std::string("")}) {
+        const CliRun run = RunCli(line);
+        EXPECT_EQ(run.Status, 2) << line;
+        EXPECT_EQ(run.Out, "") << line;
+        EXPECT_NE(run.Err.find(line.empty() ? "a command is required" : "unknown command 'areal'"), std::string::npos)
+            << run.Err;
+        for (const char* command : {"check", "weights", "render", "demo"})
+            EXPECT_NE(run.Err.find(command), std::string::npos) << run.Err;
+    }
+}
+
 }  // namespace
 }  // namespace kelvarin

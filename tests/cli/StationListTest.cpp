@@ -16,7 +16,7 @@ TEST(StationList, AnythingElseIsRefusedWithTheItemNamed) {
         try {
             ParseStationList(bad, 9);
             ADD_FAILURE() << "accepted \"" << bad << "\"";
-        } catch (const StationListError& e) {
+        } catch (const UsageError& e) {
             EXPECT_NE(std::string(e.what()).find("--stations"), std::string::npos) << e.what();
         }
     }

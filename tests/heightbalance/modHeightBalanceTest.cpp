@@ -10,10 +10,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "heightbalance/StationFan.hpp"
-#include "heightbalance/TriangleNetwork.hpp"
+#include "network/StationFan.hpp"
+#include "network/TriangleNetwork.hpp"
 #include "heightbalance/modHeightBalance.hpp"
-#include "tests/heightbalance/StationSets.hpp"
+#include "tests/network/StationSets.hpp"
 #include "thiessen/modThiessen.hpp"
 
 namespace kelvarin {

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <random>
 
-#include "heightbalance/TriangleNetwork.hpp"
-#include "tests/heightbalance/StationSets.hpp"
+#include "network/TriangleNetwork.hpp"
+#include "tests/network/StationSets.hpp"
 #include "thiessen/modThiessen.hpp"
 
 namespace kelvarin {

@@ -6,7 +6,7 @@
 #include <numeric>
 
 #include "geometry/modGISTools.hpp"
-#include "heightbalance/TriangleNetwork.hpp"
+#include "network/TriangleNetwork.hpp"
 #include "tests/view/ViewTestSupport.hpp"
 
 namespace kelvarin {

@@ -1,6 +1,6 @@
 // The fan of triangles around one station.
 
-#include "heightbalance/StationFan.hpp"
+#include "network/StationFan.hpp"
 
 #include "geometry/ModMathTools.hpp"
 #include "geometry/modGISTools.hpp"

@@ -56,6 +56,17 @@ void AppendOuterStretch(cPolygon& ring, const cPoint& S, const cPoint& O1, const
 // the point the split line between two neighbouring stations passes through
 using SplitPointFunction = std::function<cPoint(const cPoint& A, const cPoint& B)>;
 
+// Two stations: the frame split by the line through splitPoint(S1, S2), perpendicular to the
+// pair; polygons(lo) gets the half on the first station's side, polygons(hi) the other half
+// (both empty rings when the line misses the frame). Two stations at one place are one site:
+// each gets a copy of the whole frame (the caller shares the area between them), and
+// splitPoint is not asked.
+void TwoStationSplit(PolygonArray& polygons, const PointArray& stations, const PointArray& frame,
+                     const SplitPointFunction& splitPoint);
+
+// a new ring with copies of the corners
+PolygonRef RingOf(const PointArray& corners);
+
 // Stations whose distinct sites all lie on one straight line (or are fewer than three):
 // polygons(i) (same bounds as stations) receives station i's strip of the frame, bounded by
 // the split lines (perpendicular to the stations' line, through splitPoint of each pair of

@@ -1,15 +1,16 @@
 // Splitting the frame by straight lines: one line for two stations, a row of parallel
 // lines for stations on one straight line.
 
-#include "heightbalance/FrameSplit.hpp"
+#include "network/FrameSplit.hpp"
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "geometry/ModMathTools.hpp"
-#include "heightbalance/NetworkTolerances.hpp"
-#include "heightbalance/TriangleNetwork.hpp"
+#include "network/NetworkTolerances.hpp"
+#include "network/TriangleNetwork.hpp"
 
 namespace kelvarin {
 
@@ -274,6 +275,40 @@ void CopySiteRings(PolygonArray& polygons, const Array1<long>& site) {
         for (const PointRef& P : *polygons(site(i))) copy->AddPoint(*P);
         polygons(i) = copy;
     }
+}
+
+// a new ring with copies of the corners
+PolygonRef RingOf(const PointArray& corners) {
+    auto ring = std::make_shared<cPolygon>();
+    for (const PointRef& P : corners) ring->Add(P->X, P->Y, P->z);
+    return ring;
+}
+
+// the frame halves on either side of the split line through the pair's split point
+void TwoStationSplit(PolygonArray& polygons, const PointArray& stations, const PointArray& frame,
+                     const SplitPointFunction& splitPoint) {
+    const long lo = stations.LBound();
+    const long hi = stations.UBound();
+    const cPoint& S1 = *stations(lo);
+    const cPoint& S2 = *stations(hi);
+    if (S1.X == S2.X && S1.Y == S2.Y) {
+        polygons(lo) = RingOf(frame);
+        polygons(hi) = RingOf(frame);
+        return;
+    }
+    const cPoint P = splitPoint(S1, S2);
+    LineCoefficients line(1, 3);
+    line(1) = S1.X - S2.X;
+    line(2) = S1.Y - S2.Y;
+    line(3) = line(1) * P.X + line(2) * P.Y;
+    auto first = std::make_shared<cPolygon>();
+    auto second = std::make_shared<cPolygon>();
+    if (!SplitFrameByLine(frame, S1, line, *first, *second)) {
+        first = std::make_shared<cPolygon>();
+        second = std::make_shared<cPolygon>();
+    }
+    polygons(lo) = first;
+    polygons(hi) = second;
 }
 
 }  // namespace kelvarin

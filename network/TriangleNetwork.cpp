@@ -1,14 +1,14 @@
 // The station triangle network: exhaustive empty-circumcircle search over the stations'
 // distinct sites, accepting no triangle that overlaps one accepted before it.
 
-#include "heightbalance/TriangleNetwork.hpp"
+#include "network/TriangleNetwork.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "geometry/ModMathTools.hpp"
-#include "heightbalance/NetworkTolerances.hpp"
+#include "network/NetworkTolerances.hpp"
 
 namespace kelvarin {
 

@@ -1,0 +1,244 @@
+// One construction of a selection of gauges as a value: the same steps, in the same
+// order, as the map window takes them, with no surface in between.
+
+#include "engine/Construction.hpp"
+
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "geometry/modGISTools.hpp"
+#include "network/TriangleNetwork.hpp"
+#include "heightbalance/modHeightBalance.hpp"
+#include "model/BoundedArray.hpp"
+#include "scene/Scene.hpp"
+#include "thiessen/modThiessen.hpp"
+
+namespace kelvarin {
+namespace {
+
+// Every frame around basin and stations is this much larger than their extent.
+constexpr double kFrameFactor = 1.05;
+
+// new points 1..count with the coordinates of the given ones
+PointArray NewPoints(const std::vector<cPoint>& points) {
+    PointArray array(1, static_cast<long>(points.size()));
+    for (long k = 1; k <= array.UBound(); ++k) {
+        const cPoint& p = points[static_cast<std::size_t>(k - 1)];
+        array(k) = NewPoint(p.X, p.Y, p.z);
+    }
+    return array;
+}
+
+// the frame: enclosing rectangle of the basin vertices followed by the station points
+PointArray MakeFrame(const PointArray& basinPts, const PointArray& stationPts) {
+    PointArray joined;
+    for (const auto& p : basinPts) joined.Append(p);
+    for (const auto& p : stationPts) joined.Append(p);
+    PointArray frame;
+    EnclosingRectangle(joined, frame, kFrameFactor);
+    return frame;
+}
+
+// a ring of copies of the frame corners
+cPolygon FrameRing(const PointArray& frame) {
+    cPolygon ring;
+    for (long k = 1; k <= 4; ++k) ring.Add(frame(k)->X, frame(k)->Y, frame(k)->z);
+    return ring;
+}
+
+// a ring of new points with the same coordinates and name
+cPolygon CopyRing(const cPolygon& ring) {
+    cPolygon copy;
+    copy.Name = ring.Name;
+    for (const auto& p : ring) copy.Add(p->X, p->Y, p->z);
+    return copy;
+}
+
+// throws unless the selection is ascending 1-based station numbers without repeats
+void CheckSelection(const std::vector<long>& selection, std::size_t stationCount) {
+    long previous = 0;
+    for (long s : selection) {
+        if (s < 1 || s > static_cast<long>(stationCount))
+            throw std::invalid_argument("station " + std::to_string(s) + " is not one of the scene's " +
+                                        std::to_string(stationCount) + " stations");
+        if (s <= previous)
+            throw std::invalid_argument("the selection must name stations in ascending order without repeats (" +
+                                        std::to_string(s) + " after " + std::to_string(previous) + ")");
+        previous = s;
+    }
+}
+
+// throws unless the scene carries a centre point for every pair of its stations
+void CheckCenterPoints(const EngineScene& scene) {
+    const std::size_t n = scene.Stations.size();
+    const std::size_t need = n * (n - 1) / 2;
+    if (scene.CenterPoints.size() < need)
+        throw std::invalid_argument("the height-balance method needs " + std::to_string(need) + " centre points for " +
+                                    std::to_string(n) + " stations, the scene carries " +
+                                    std::to_string(scene.CenterPoints.size()));
+}
+
+// the table's triangles: circumcentre, then the corners
+std::vector<NetworkTriangle> Triangles(const Array2<PointRef>& tri, long T) {
+    std::vector<NetworkTriangle> triangles;
+    triangles.reserve(static_cast<std::size_t>(T));
+    for (long t = 1; t <= T; ++t) {
+        NetworkTriangle triangle;
+        triangle.Circumcentre = *tri(0, t);
+        for (long r = 1; r <= 3; ++r) triangle.Corners[static_cast<std::size_t>(r - 1)] = *tri(r, t);
+        triangles.push_back(triangle);
+    }
+    return triangles;
+}
+
+// the station rings of one method, the selection's points given
+struct Rings {
+    PolygonArray polygons;
+    Array2<PointRef> tri;
+    Array2<PointRef> hbTri;
+    long T = 0;
+};
+
+Rings ThiessenRings(const PointArray& stationPts, const PointArray& frame) {
+    Rings rings;
+    const long n = stationPts.Count();
+    rings.polygons.ReDim(1, n);
+    if (n >= 3) {
+        rings.T = BuildTriangleNetwork(stationPts, rings.tri);
+        BuildThiessenPolygons(rings.polygons, stationPts, rings.tri, frame);
+    } else if (n == 2) {
+        ThiessenTwoStations(rings.polygons, stationPts, frame);
+    } else if (n == 1) {
+        rings.polygons(1) = std::make_shared<cPolygon>(FrameRing(frame));
+    }
+    return rings;
+}
+
+Rings HeightBalanceRings(const PointArray& stationPts, const PointArray& frame, const PointArray& allPts,
+                         const PointArray& centerPts) {
+    Rings rings;
+    const long n = stationPts.Count();
+    rings.polygons.ReDim(1, n);
+    if (n >= 3) {
+        rings.T = BuildTriangleNetwork(stationPts, rings.tri);
+        rings.hbTri.ReDim(0, 3, 1, rings.T);
+        if (rings.T > 0) BuildCenterPointNetwork(rings.tri, allPts, centerPts, rings.hbTri);
+        BuildHeightBalancePolygons(rings.polygons, stationPts, rings.tri, rings.hbTri, frame, allPts, centerPts);
+    } else if (n == 2) {
+        HeightBalanceTwoStations(rings.polygons, stationPts, frame, allPts, centerPts);
+    } else if (n == 1) {
+        rings.polygons(1) = std::make_shared<cPolygon>(FrameRing(frame));
+    }
+    return rings;
+}
+
+// each station's ring cut by the basin, its area (shared equally by gauges at one place) and weight
+void ClipAndWeigh(Construction& result, const PolygonArray& polygons, const PointArray& stationPts,
+                  const EngineScene& scene) {
+    cPolygon basin;
+    for (const cPoint& p : scene.Basin) basin.Add(p.X, p.Y, p.z);
+    const PointArray basinPts = RingToArray(basin);
+
+    std::map<std::pair<double, double>, long> atSite;
+    for (const auto& p : stationPts) ++atSite[{p->X, p->Y}];
+
+    // the rings as they stand before any of them is cut
+    for (long i = 1; i <= polygons.UBound(); ++i)
+        if (polygons(i)) result.Stations[static_cast<std::size_t>(i - 1)].Ring = CopyRing(*polygons(i));
+
+    for (long i = 1; i <= polygons.UBound(); ++i) {
+        StationPart& part = result.Stations[static_cast<std::size_t>(i - 1)];
+        const PolygonRef& ring = polygons(i);
+        PolygonArray pieces;
+        long m = 0;
+        // a station left without a ring (fewer than three vertices) controls nothing
+        if (ring && ring->Count() >= 3) m = ClipPolygons(pieces, RingToArray(*ring), basinPts);
+        double area = 0.0;
+        part.Pieces.reserve(static_cast<std::size_t>(m));
+        for (long k = 1; k <= m; ++k) {
+            part.Pieces.push_back(pieces(k) ? CopyRing(*pieces(k)) : cPolygon{});
+            area += PolygonArea(part.Pieces.back());
+        }
+        part.Area = area / static_cast<double>(atSite[{stationPts(i)->X, stationPts(i)->Y}]);
+        part.Weight = part.Area / scene.BasinArea;
+    }
+}
+
+}  // namespace
+
+EngineScene MakeEngineScene(const Scene& scene) {
+    cPolygon basin;
+    for (const cPoint& p : scene.Basin) basin.Add(p.X, p.Y, p.z);
+    if (basin.Count() < 3 || PolygonArea(basin) == 0.0)
+        throw SceneError(
+            {SceneProblem{scene.Path, 0, "the basin boundary \"" + scene.BasinName + "\" encloses no area"}});
+    cPoint inner;
+    if (InteriorPoint(basin, inner) < 0.0) ReverseRing(basin);
+
+    // the map's origin: a round point below the lower-left corner of the twice-enlarged extent
+    PointArray gathered = RingToArray(basin);
+    const PointArray stations = NewPoints([&] {
+        std::vector<cPoint> points;
+        points.reserve(scene.Stations.size());
+        for (const SceneStation& s : scene.Stations) points.push_back(s.Point);
+        return points;
+    }());
+    for (const auto& p : stations) gathered.Append(p);
+    ExpandRectangleTwice(gathered);
+    const PointRef origin = GridOrigin(gathered);
+
+    EngineScene local;
+    local.ReferancePoint = *origin;
+    auto toLocal = [&origin](const cPoint& p) { return cPoint{p.X - origin->X, p.Y - origin->Y, p.z}; };
+    local.Basin.reserve(static_cast<std::size_t>(basin.Count()));
+    for (const auto& vertex : basin) local.Basin.push_back(toLocal(*vertex));
+    local.Stations.reserve(scene.Stations.size());
+    for (const auto& p : stations) local.Stations.push_back(toLocal(*p));
+    local.CenterPoints.reserve(scene.CenterPoints.size());
+    for (const cPoint& p : scene.CenterPoints) local.CenterPoints.push_back(toLocal(p));
+
+    cPolygon localBasin;
+    for (const cPoint& p : local.Basin) localBasin.Add(p.X, p.Y, p.z);
+    local.BasinArea = PolygonArea(localBasin);
+    return local;
+}
+
+Construction BuildConstruction(Method method, const EngineScene& scene, const std::vector<long>& selection) {
+    CheckSelection(selection, scene.Stations.size());
+    const long n = static_cast<long>(selection.size());
+    if (method == Method::HeightBalance && n >= 2) CheckCenterPoints(scene);
+
+    PointArray stationPts(1, n);
+    for (long k = 1; k <= n; ++k) {
+        const cPoint& p = scene.Stations[static_cast<std::size_t>(selection[static_cast<std::size_t>(k - 1)] - 1)];
+        stationPts(k) = NewPoint(p.X, p.Y, p.z);
+    }
+    const PointArray frame = MakeFrame(NewPoints(scene.Basin), stationPts);
+
+    Construction result;
+    result.Used = method;
+    for (std::size_t k = 0; k < 4; ++k) result.Frame[k] = *frame(static_cast<long>(k + 1));
+    result.Stations.resize(selection.size());
+    for (std::size_t k = 0; k < selection.size(); ++k) result.Stations[k].Station = selection[k];
+    if (n == 0) return result;
+
+    Rings rings;
+    if (method == Method::Thiessen) {
+        rings = ThiessenRings(stationPts, frame);
+    } else {
+        rings = HeightBalanceRings(stationPts, frame, NewPoints(scene.Stations), NewPoints(scene.CenterPoints));
+        for (long t = 1; t <= rings.T; ++t) {
+            std::array<cPoint, 3> centres;
+            for (long r = 1; r <= 3; ++r) centres[static_cast<std::size_t>(r - 1)] = *rings.hbTri(r, t);
+            result.CenterNetwork.push_back(centres);
+        }
+    }
+    result.Triangles = Triangles(rings.tri, rings.T);
+    ClipAndWeigh(result, rings.polygons, stationPts, scene);
+    return result;
+}
+
+}  // namespace kelvarin
