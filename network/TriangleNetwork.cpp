@@ -4,11 +4,15 @@
 #include "network/TriangleNetwork.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <map>
 #include <vector>
 
 #include "geometry/ModMathTools.hpp"
+#include "geometry/Predicates.hpp"
 #include "network/NetworkTolerances.hpp"
+#include "network/StationFan.hpp"
 
 namespace kelvarin {
 
@@ -21,30 +25,20 @@ double PlaneDistance(const cPoint& P, const cPoint& Q) {
     return std::sqrt(dx * dx + dy * dy);
 }
 
-// cross product of A->B and A->P, and whether it is zero within rounding
-double Orientation(const cPoint& A, const cPoint& B, const cPoint& P, bool& nearZero) {
-    const double abx = B.X - A.X, aby = B.Y - A.Y, apx = P.X - A.X, apy = P.Y - A.Y;
-    const double cross = abx * apy - aby * apx;
-    const double scale2 = (abx * abx + aby * aby) * (apx * apx + apy * apy);
-    nearZero = cross * cross <= network_tolerance::kOrientation * network_tolerance::kOrientation * scale2;
-    return cross;
-}
-
 struct Corners {
     cPoint P[3];
 };
 
-// true when some edge line of t separates u from t's interior (u on the outer side or on it)
+// true when some edge line of t separates u from t's interior (u on the outer side or on it);
+// decided exactly, so triangles of tied or almost tied groups are told apart correctly
 bool SeparatedByEdgeOf(const Corners& t, const Corners& u) {
-    bool zero = false;
-    const double sign = Orientation(t.P[0], t.P[1], t.P[2], zero) > 0 ? 1.0 : -1.0;
+    const int sign = Orient2D(t.P[0], t.P[1], t.P[2]);
     for (int e = 0; e < 3; ++e) {
         const cPoint& A = t.P[e];
         const cPoint& B = t.P[(e + 1) % 3];
         bool outside = true;
         for (int v = 0; v < 3 && outside; ++v) {
-            const double o = sign * Orientation(A, B, u.P[v], zero);
-            if (o > 0 && !zero) outside = false;
+            if (sign * Orient2D(A, B, u.P[v]) > 0) outside = false;
         }
         if (outside) return true;
     }
@@ -89,6 +83,11 @@ bool ClearlyInside(const QuickCircle& q, const cPoint& P) {
     return dx * dx + dy * dy < q.r2 * shrink * shrink;
 }
 
+// a site clearly inside the quick circle and, decided exactly, inside the triangle's circumcircle
+bool RejectsTriple(const QuickCircle& q, const cPoint& A, const cPoint& B, const cPoint& C, const cPoint& P) {
+    return ClearlyInside(q, P) && InCircle(A, B, C, P) > 0;
+}
+
 // False only when no circle through sites i and j can be empty: a site on the left of i->j
 // and one on its right bound the centres of empty circles from both sides, and the bounds
 // cross by a clear margin. Circles through i and j have centres mid + t * (left normal of
@@ -123,20 +122,29 @@ bool MayBeDelaunayEdge(long i, long j, const std::vector<const cPoint*>& P, cons
 
 }  // namespace
 
+// b1 * c2 - b2 * c1 to within about one unit of its last bit, whatever the cancellation:
+// the rounding error of one product is recovered exactly with a fused multiply-add
+double AccurateCross(double b1, double c2, double b2, double c1) {
+    const double w = b2 * c1;
+    const double error = std::fma(b2, c1, -w);
+    return std::fma(b1, c2, -w) - error;
+}
+
 // circumcentre of three points and the mean distance of the points from it
 double GetCircumCircle(cPoint& centre, const cPoint& P1, const cPoint& P2, const cPoint& P3) {
     if (P2.X == P1.X && P2.Y == P1.Y && P3.X == P1.X && P3.Y == P1.Y) return -2;
-    Array2<double> m(1, 2, 1, 3);
-    const cPoint* others[2] = {&P2, &P3};
-    for (long row = 1; row <= 2; ++row) {
-        const cPoint& Pi = *others[row - 1];
-        m(row, 1) = Pi.X - P1.X;
-        m(row, 2) = Pi.Y - P1.Y;
-        m(row, 3) = (P1.X + Pi.X) * (Pi.X - P1.X) / 2 + (P1.Y + Pi.Y) * (Pi.Y - P1.Y) / 2;
-    }
-    if (SolveLinearSystem(m) != SolveCode::Unique) return -1;
-    centre.X = m(1, 3);
-    centre.Y = m(2, 3);
+    if (Orient2D(P1, P2, P3) == 0) return -1;
+    // measured from P1; the differences of nearby coordinates are exact, and the cross
+    // product of a nearly flat triangle keeps its digits, so even a centre very far away
+    // lies on the right bisectors
+    const double bx = P2.X - P1.X, by = P2.Y - P1.Y, cx = P3.X - P1.X, cy = P3.Y - P1.Y;
+    const double d = 2.0 * AccurateCross(bx, cy, by, cx);
+    const double b2 = bx * bx + by * by, c2 = cx * cx + cy * cy;
+    const double ux = AccurateCross(cy, b2, by, c2) / d;
+    const double uy = AccurateCross(bx, c2, cx, b2) / d;
+    if (!std::isfinite(ux) || !std::isfinite(uy)) return -1;
+    centre.X = P1.X + ux;
+    centre.Y = P1.Y + uy;
     return (PlaneDistance(P1, centre) + PlaneDistance(P2, centre) + PlaneDistance(P3, centre)) / 3;
 }
 
@@ -153,6 +161,63 @@ Array1<long> SiteIndex(const PointArray& stations) {
         }
     }
     return site;
+}
+
+// the outer frame and the table without hull triangles whose circumcentre lies beyond it
+long DropFarHullTriangles(Array2<PointRef>& triangles, const PointArray& frame, PointArray& outer) {
+    const long T = TriangleCount(triangles);
+    cPoint hi, lo;
+    BoundingBox(frame, hi, lo);
+    const double reach = network_tolerance::kFarCentre * std::max(hi.X - lo.X, hi.Y - lo.Y);
+    auto near = [&](const cPoint& c) {
+        return c.X >= lo.X - reach && c.X <= hi.X + reach && c.Y >= lo.Y - reach && c.Y <= hi.Y + reach;
+    };
+    PointArray corners(1, 0);
+    for (const PointRef& P : frame) corners.Append(P);
+    for (long t = 1; t <= T; ++t)
+        if (near(*triangles(0, t))) corners.Append(triangles(0, t));
+    EnclosingRectangle(corners, outer, 1.05);
+    cPoint outerHi, outerLo;
+    BoundingBox(outer, outerHi, outerLo);
+    auto inside = [&](const cPoint& c) {
+        return c.X >= outerLo.X && c.X <= outerHi.X && c.Y >= outerLo.Y && c.Y <= outerHi.Y;
+    };
+
+    std::vector<bool> kept(static_cast<std::size_t>(T), true);
+    // an edge by its two corners' coordinates, in a fixed order
+    using Key = std::array<double, 4>;
+    auto key = [](const cPoint& a, const cPoint& b) {
+        return (a.X < b.X || (a.X == b.X && a.Y < b.Y)) ? Key{a.X, a.Y, b.X, b.Y} : Key{b.X, b.Y, a.X, a.Y};
+    };
+    for (bool dropped = true; dropped;) {
+        dropped = false;
+        std::map<Key, int> uses;
+        for (long t = 1; t <= T; ++t) {
+            if (!kept[static_cast<std::size_t>(t - 1)]) continue;
+            for (long r = 1; r <= 3; ++r) ++uses[key(*triangles(r, t), *triangles(1 + r % 3, t))];
+        }
+        for (long t = 1; t <= T; ++t) {
+            if (!kept[static_cast<std::size_t>(t - 1)] || inside(*triangles(0, t))) continue;
+            bool onHull = false;
+            for (long r = 1; r <= 3; ++r) onHull = onHull || uses[key(*triangles(r, t), *triangles(1 + r % 3, t))] == 1;
+            if (!onHull) continue;
+            kept[static_cast<std::size_t>(t - 1)] = false;
+            dropped = true;
+        }
+    }
+    long count = 0;
+    for (long t = 1; t <= T; ++t) {
+        if (!kept[static_cast<std::size_t>(t - 1)]) continue;
+        ++count;
+        for (long r = 0; r <= 3; ++r) triangles(r, count) = triangles(r, t);
+    }
+    if (count == T) return T;
+    if (count == 0) {
+        triangles.ReDim(0, 3, 1, 1);
+        return 0;
+    }
+    triangles.ReDimPreserve(count);
+    return count;
 }
 
 // Delaunay triangle table of the stations' distinct sites
@@ -207,34 +272,29 @@ long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangle
                 if (quick.usable) {
                     bool rejected = false;
                     if (lastInside >= 0 && lastInside != i && lastInside != j && lastInside != k) {
-                        rejected = ClearlyInside(quick, *P[lastInside]);
+                        rejected = RejectsTriple(quick, *P[i], *P[j], *P[k], *P[lastInside]);
                     }
                     for (std::size_t q = 0; q < nearest[static_cast<std::size_t>(i)].size() && !rejected; ++q) {
                         const long m = nearest[static_cast<std::size_t>(i)][q];
                         if (m == j || m == k) continue;
-                        if (ClearlyInside(quick, *P[m])) {
+                        if (RejectsTriple(quick, *P[i], *P[j], *P[k], *P[m])) {
                             rejected = true;
                             lastInside = m;
                         }
                     }
                     if (rejected) continue;
                 }
-                double r = GetCircumCircle(centre, *P[i], *P[j], *P[k]);
-                if (r <= 0) continue;
-                const double inside = r * (1 - network_tolerance::kInCircle);
-                for (long m = 0; m < n; ++m) {
+                // three sites exactly on one line have no circle; any other triple has one,
+                // however far away, and a site counts as inside it only when it is, exactly
+                if (Orient2D(*P[i], *P[j], *P[k]) == 0) continue;
+                bool empty = true;
+                for (long m = 0; m < n && empty; ++m) {
                     if (m == i || m == j || m == k) continue;
-                    if (PlaneDistance(*P[m], centre) < inside) {
-                        r = -r;
-                        break;
-                    }
+                    if (InCircle(*P[i], *P[j], *P[k], *P[m]) > 0) empty = false;
                 }
-                if (r <= 0) continue;
+                if (!empty) continue;
+                if (GetCircumCircle(centre, *P[i], *P[j], *P[k]) <= 0) continue;
                 const Corners candidate{{*P[i], *P[j], *P[k]}};
-                // three stations on one line up to rounding have only an artefact of a circle
-                bool flat = false;
-                Orientation(*P[i], *P[j], *P[k], flat);
-                if (flat) continue;
                 bool overlaps = false;
                 for (const Corners& t : accepted) {
                     if (TrianglesOverlap(t, candidate)) {
@@ -251,7 +311,7 @@ long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangle
                 CopyPoint(*triangles(1, T), *P[i]);
                 CopyPoint(*triangles(2, T), *P[j]);
                 CopyPoint(*triangles(3, T), *P[k]);
-                if (SweepAngle(*triangles(1, T), *triangles(2, T), *triangles(3, T)) < 0) {
+                if (Orient2D(*triangles(1, T), *triangles(2, T), *triangles(3, T)) < 0) {
                     SwapObjects(triangles(2, T), triangles(3, T));
                 }
             }

@@ -33,10 +33,12 @@ constexpr double kMaxCoordinate = 1e12;
 // some tens of metres wide.
 constexpr double kMinBasinWidthShare = 1e-5;
 
-// A gauge (and so every ring built from it) must lie within this many basin extents of
-// the basin's bounding box; a gauge farther out is almost always a typing error, and
-// crossings computed with it would lose the digits the weights need.
-constexpr double kMaxGaugeDistance = 1e6;
+// A gauge must lie within this many basin extents of the basin's bounding box. The frame
+// every ring is built in spans all gauges, and crossings in it are found to about 1e-12 of
+// its extent: a gauge a million extents away already moves the weights by 1e-8, ten
+// thousand keep them within 1e-10. A gauge farther out is almost always a typing error
+// (and a real one that far has no part in the basin's weights).
+constexpr double kMaxGaugeDistance = 1e4;
 
 // Gauges closer together than this share of the basin's extent are one site that
 // they share, as coincident gauges do: at a few millimetres for a basin of kilometres,

@@ -112,7 +112,7 @@ TEST(SceneRules, EachRefusalNamesItsLineAndCause) {
     std::vector<std::string> lines = GoodScene();
     EXPECT_NO_THROW(LoadScene(TempFile(Join(lines)).Path()));
     lines[3] = "Show=thiessen";
-    lines[13] = "Beta A002 (11.9e9, 2653000, 640)";
+    lines[13] = "Beta A002 (1.19e8, 2653000, 640)";
     EXPECT_NO_THROW(LoadScene(TempFile(Join(lines)).Path()));
 }
 
