@@ -25,7 +25,7 @@ done
 
 if command -v clang++ >/dev/null; then
     mkdir -p build/fuzz
-    for target in scene clip; do
+    for target in scene clip weights; do
         echo "== fuzz: $target"
         log=build/fuzz/$target.log
         if ! tools/fuzz.sh "$target" 15 >"$log" 2>&1; then

@@ -231,13 +231,15 @@ void BuildCollinearStrips(PolygonArray& polygons, const PointArray& stations, co
         // to the pair itself: nx(p)*x + ny(p)*y = c(p). Sites exactly on one line give
         // parallel lines; sites almost on one line (whose triangles' circumcentres lie far
         // beyond the frame) give lines that meet only out there, each the pair's own.
+        bool onOneLine = true;
+        for (long s : sites) onOneLine = onOneLine && Orient2D(origin, far, *stations(s)) == 0;
         std::vector<double> nx, ny, c;
         for (std::size_t p = 0; p + 1 < sites.size(); ++p) {
             const cPoint& A = *stations(sites[p]);
             const cPoint& B = *stations(sites[p + 1]);
             const cPoint Q = splitPoint(A, B);
-            nx.push_back(B.X - A.X);
-            ny.push_back(B.Y - A.Y);
+            nx.push_back(onOneLine ? ux : B.X - A.X);
+            ny.push_back(onOneLine ? uy : B.Y - A.Y);
             c.push_back(nx.back() * Q.X + ny.back() * Q.Y);
         }
         for (std::size_t p = 0; p < sites.size(); ++p) {
