@@ -314,8 +314,16 @@ void TwoStationSplit(PolygonArray& polygons, const PointArray& stations, const P
     auto first = std::make_shared<cPolygon>();
     auto second = std::make_shared<cPolygon>();
     if (!SplitFrameByLine(frame, S1, line, *first, *second)) {
+        // the line's crossings with the frame edges were not both found (a line almost
+        // parallel to an edge, crossing near a corner): cut the frame by the two half-planes
+        std::vector<cPoint> whole;
+        for (const PointRef& corner : frame) whole.push_back(*corner);
         first = std::make_shared<cPolygon>();
         second = std::make_shared<cPolygon>();
+        for (const cPoint& P : CutConvex(whole, -line(1), -line(2), -line(3))) AppendDistinct(*first, P);
+        for (const cPoint& P : CutConvex(whole, line(1), line(2), line(3))) AppendDistinct(*second, P);
+        if (first->Count() < 3) first = std::make_shared<cPolygon>();
+        if (second->Count() < 3) second = std::make_shared<cPolygon>();
     }
     polygons(lo) = first;
     polygons(hi) = second;

@@ -75,7 +75,7 @@ std::optional<ProfileFile> OpenScene(const std::filesystem::path& file, ProblemL
     std::string bytes;
     if (!ReadAtMost(stream, scene_rules::kMaxFileBytes, bytes)) {
         problems.Add(0, "the scene file is larger than " +
-                            Count(scene_rules::kMaxFileBytes / (1024 * 1024), "MB", "MB") +
+                            Count(static_cast<long long>(scene_rules::kMaxFileBytes >> 20), "MB", "MB") +
                             ", the most a scene may hold");
         return std::nullopt;
     }

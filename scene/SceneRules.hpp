@@ -10,7 +10,7 @@ namespace kelvarin::scene_rules {
 
 // A scene file is text of a few hundred kilobytes; even the largest allowed station
 // table with every centre point stays below this size.
-constexpr std::uintmax_t kMaxFileBytes = 64u * 1024u * 1024u;
+constexpr std::uintmax_t kMaxFileBytes = std::uintmax_t{64} << 20;
 
 // Stations in the table. One construction over 5,000 gauges takes seconds and a few
 // hundred megabytes; a height-balance scene of that size would need 12.5 million
