@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "geometry/modGISTools.hpp"
-#include "network/TriangleNetwork.hpp"
 #include "heightbalance/modHeightBalance.hpp"
+#include "network/TriangleNetwork.hpp"
 #include "thiessen/modThiessen.hpp"
 
 namespace {
@@ -29,7 +29,7 @@ PointArray RandomStations(long n) {
 
 PointArray FrameOf(const PointArray& stations) {
     PointArray frame;
-    EnclosingRectangle(stations, frame, 1.05);
+    EnclosingRectangle(stations, frame, kFrameFactor);
     return frame;
 }
 

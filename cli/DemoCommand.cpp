@@ -1,6 +1,8 @@
 // kelvarin-cli demo: the demonstration cycle itself, run unpaced for a given number
 // of cycles, leaving frames, a poster of the finished constructions and a weights table.
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -24,20 +26,6 @@ namespace kelvarin {
 namespace {
 
 constexpr long kMaxCycles = 1000;  // a poster of more tiles would be unreadable anyway
-
-// The scripted window system, told when the cycle holds a finished construction: the
-// cycle waits for its hold time right after the lesson's result is on the surface (and
-// once in a cycle that constructed nothing).
-class DemoWindowSystem final : public ScriptedWindowSystem {
-  public:
-    using ScriptedWindowSystem::ScriptedWindowSystem;
-    std::function<void()> OnHold;
-
-    void Wait(double seconds) override {
-        ScriptedWindowSystem::Wait(seconds);
-        if (OnHold) OnHold();
-    }
-};
 
 // one selected gauge's result in one cycle
 struct WeightRow {
@@ -69,7 +57,10 @@ void RemoveOldFrames(const std::filesystem::path& dir) {
 
 }  // namespace
 
-DemoResult RunDemo(const DemoOptions& options, std::ostream& log) {
+namespace {
+
+// the options a run cannot start with throw UsageError
+ImageSize CheckDemoOptions(const DemoOptions& options) {
     if (options.Out.empty()) throw UsageError("--out DIR is required");
     if (options.Cycles < 1 || options.Cycles > kMaxCycles)
         throw UsageError("--cycles must be from 1 to " + std::to_string(kMaxCycles) + ", not " +
@@ -78,11 +69,75 @@ DemoResult RunDemo(const DemoOptions& options, std::ostream& log) {
     const ImageSize size = ParseImageSize(options.Size);
     if (std::filesystem::exists(options.Out) && !std::filesystem::is_directory(options.Out))
         throw UsageError("--out '" + options.Out.string() + "' is a file, not a folder");
+    return size;
+}
+
+// one cycle's tile on the poster and its rows of the weights table
+void RecordCycle(const CycleReport& report, long cycle, const picGIS& gis, CairoSurface& surface, PosterSheet& poster,
+                 std::vector<WeightRow>& rows) {
+    std::string method = "none", title = "none selected";
+    const long selected = report.Stations;
+    if (selected > 0) {
+        const bool hb = report.Method == ShowSetting::HeightBalance;
+        method = hb ? "heightbalance" : "thiessen";
+        title = std::string(hb ? kHeightBalanceCaption : kThiessenCaption) + " · " + std::to_string(selected) + " / " +
+                std::to_string(gis.Stations.Count());
+    }
+    poster.Add(surface, std::to_string(cycle) + "  " + title);
+    if (selected == 0) rows.push_back({cycle, method, "", "", 0.0, 0.0});
+    for (const auto& entry : gis.Stations) {
+        if (!entry->pSelect) continue;
+        const cGagingStation& s = *entry->GageStation;
+        rows.push_back({cycle, method, s.Number, s.Name, s.Area.value_or(0.0), s.Weight.value_or(0.0)});
+    }
+}
+
+void WriteWeightsCsv(const std::vector<WeightRow>& rows, const std::filesystem::path& file) {
+    std::ofstream csv(file, std::ios::binary);
+    csv << "cycle,method,number,name,area,weight\n";
+    for (const WeightRow& r : rows) {
+        csv << r.Cycle << ',' << r.Method << ',' << CsvField(r.Number) << ',' << CsvField(r.Name) << ',';
+        if (r.Method != "none")
+            csv << Fixed(r.Area, 3) << ',' << Fixed(r.Weight, 6);
+        else
+            csv << ',';
+        csv << '\n';
+    }
+    csv.close();
+    if (!csv) throw std::runtime_error("cannot write '" + file.string() + "'");
+}
+
+// the first cycle that constructed something, as a table
+void LogFirstConstruction(const std::vector<WeightRow>& rows, std::ostream& log) {
+    for (const WeightRow& first : rows) {
+        if (first.Method == "none") continue;
+        log << "\ncycle " << first.Cycle << ", "
+            << (first.Method == "thiessen" ? kThiessenCaption : kHeightBalanceCaption) << ":\n";
+        log << "  " << std::left << std::setw(10) << "number" << std::setw(16) << "name" << std::right << std::setw(16)
+            << "area" << std::setw(10) << "weight"
+            << "\n";
+        double sum = 0.0;
+        for (const WeightRow& r : rows) {
+            if (r.Cycle != first.Cycle) continue;
+            log << "  " << PadRight(r.Number, 10) << PadRight(r.Name, 16) << std::right << std::setw(16)
+                << Fixed(r.Area, 1) << std::setw(10) << Fixed(r.Weight, 4) << "\n";
+            sum += r.Weight;
+        }
+        log << "  " << std::left << std::setw(42) << "sum of weights" << std::right << std::setw(10) << Fixed(sum, 4)
+            << "\n";
+        return;
+    }
+}
+
+}  // namespace
+
+DemoResult RunDemo(const DemoOptions& options, std::ostream& log) {
+    const ImageSize size = CheckDemoOptions(options);
     WarnWithoutCjkFont(std::cerr);
 
     CairoSurface surface(size.Width, size.Height);
     surface.SetAutoRedraw(true);  // the window keeps what is drawn on it
-    DemoWindowSystem windowSystem(options.Seed);
+    ScriptedWindowSystem windowSystem(options.Seed);
     windowSystem.SetClock(0.0);  // the seed alone decides the run
     windowSystem.EndAfterCycles(options.Cycles);
     picGIS gis(surface, windowSystem);
@@ -105,72 +160,28 @@ DemoResult RunDemo(const DemoOptions& options, std::ostream& log) {
 
     PosterSheet poster(size.Width, size.Height, options.Cycles);
     std::vector<WeightRow> rows;
-    windowSystem.OnHold = [&] {
+    gis.OnCycleShown = [&](const CycleReport& report) {
         const long cycle = windowSystem.Cycles() + 1;
-        std::string method = "none", title = "none selected";
-        long selected = 0;
-        for (const auto& entry : gis.Stations) selected += entry->pSelect ? 1 : 0;
-        if (selected > 0) {
-            const bool hb = gis.labMarkTarvo.Caption.starts_with(kHeightBalanceCaption);
-            method = hb ? "heightbalance" : "thiessen";
-            title = std::string(hb ? kHeightBalanceCaption : kThiessenCaption) + " · " + std::to_string(selected) +
-                    " / " + std::to_string(gis.Stations.Count());
-        }
-        poster.Add(surface, std::to_string(cycle) + "  " + title);
-        if (selected == 0) rows.push_back({cycle, method, "", "", 0.0, 0.0});
-        for (const auto& entry : gis.Stations) {
-            if (!entry->pSelect) continue;
-            const cGagingStation& s = *entry->GageStation;
-            rows.push_back({cycle, method, s.Number, s.Name, s.Area.value_or(0.0), s.Weight.value_or(0.0)});
-        }
+        if (options.Progress) *options.Progress << "\rdemo: cycle " << cycle << " of " << options.Cycles << std::flush;
+        RecordCycle(report, cycle, gis, surface, poster, rows);
     };
-
     gis.RunAnalysisAll();
     surface.SetPresentHook(nullptr);
-    windowSystem.OnHold = nullptr;
+    gis.OnCycleShown = nullptr;
+    if (options.Progress) *options.Progress << "\n";
 
     result.Cycles = windowSystem.Cycles();
     result.FramesPresented = surface.FramesPresented() - loadingFrames;
     result.Poster = options.Out / "poster.png";
     result.Weights = options.Out / "weights.csv";
     poster.WritePng(result.Poster);
-
-    std::ofstream csv(result.Weights, std::ios::binary);
-    csv << "cycle,method,number,name,area,weight\n";
-    for (const WeightRow& r : rows) {
-        csv << r.Cycle << ',' << r.Method << ',' << CsvField(r.Number) << ',' << CsvField(r.Name) << ',';
-        if (r.Method != "none")
-            csv << Fixed(r.Area, 3) << ',' << Fixed(r.Weight, 6);
-        else
-            csv << ',';
-        csv << '\n';
-    }
-    csv.close();
-    if (!csv) throw std::runtime_error("cannot write '" + result.Weights.string() + "'");
+    WriteWeightsCsv(rows, result.Weights);
 
     log << "demo: " << result.Cycles << " cycles, " << result.FramesPresented << " frames presented, "
         << result.FramesWritten << " written (every " << options.Every << ") to " << options.Out.string() << "\n"
         << "poster:  " << result.Poster.string() << "\n"
         << "weights: " << result.Weights.string() << "\n";
-    // the first cycle that constructed something, as a table
-    for (const WeightRow& first : rows) {
-        if (first.Method == "none") continue;
-        log << "\ncycle " << first.Cycle << ", "
-            << (first.Method == "thiessen" ? kThiessenCaption : kHeightBalanceCaption) << ":\n";
-        log << "  " << std::left << std::setw(10) << "number" << std::setw(16) << "name" << std::right << std::setw(16)
-            << "area" << std::setw(10) << "weight"
-            << "\n";
-        double sum = 0.0;
-        for (const WeightRow& r : rows) {
-            if (r.Cycle != first.Cycle) continue;
-            log << "  " << PadRight(r.Number, 10) << PadRight(r.Name, 16) << std::right << std::setw(16)
-                << Fixed(r.Area, 1) << std::setw(10) << Fixed(r.Weight, 4) << "\n";
-            sum += r.Weight;
-        }
-        log << "  " << std::left << std::setw(42) << "sum of weights" << std::right << std::setw(10) << Fixed(sum, 4)
-            << "\n";
-        break;
-    }
+    LogFirstConstruction(rows, log);
     return result;
 }
 
@@ -190,6 +201,8 @@ void AddDemoCommand(CLI::App& app) {
     demo->callback([options, scene, out] {
         options->Scene = scene->empty() ? DefaultScenePath() : std::filesystem::path(*scene);
         options->Out = *out;
+        // a long run shows how far it is, where someone watches the terminal
+        if (::isatty(STDERR_FILENO) != 0) options->Progress = &std::cerr;
         RunDemo(*options, std::cout);
     });
 }

@@ -52,8 +52,9 @@ struct DemoOptions {
     long Cycles = 3;
     std::uint64_t Seed = 1;
     std::string Size = "1280x720";
-    long Every = 1;             // write every K-th presented frame
-    std::filesystem::path Out;  // a folder, created when missing
+    long Every = 1;                    // write every K-th presented frame
+    std::filesystem::path Out;         // a folder, created when missing
+    std::ostream* Progress = nullptr;  // where "cycle k of N" is kept up to date; nothing when null
 };
 
 // what a demonstration run left behind

@@ -120,7 +120,8 @@ void RunRender(const RenderOptions& options, std::ostream& log) {
     LoadSceneInto(gis, options.Scene);
     SelectStations(gis, options.Stations);
 
-    const bool heightBalance = options.Method.empty() ? gis.ShowMethod == 1 : options.Method == "heightbalance";
+    const bool heightBalance =
+        options.Method.empty() ? gis.ShowMethod == ShowSetting::HeightBalance : options.Method == "heightbalance";
     if (heightBalance && gis.CenterPoints.Count() == 0) gis.ReadCenterPoint();
 
     // the selection as the cycle shows it, and the method's caption in the emptiest corner

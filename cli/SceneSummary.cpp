@@ -35,15 +35,16 @@ SceneSummary SummariseScene(const Scene& scene) {
 }
 
 // the show setting with its meaning
-std::string ShowText(int showMethod) {
+std::string ShowText(ShowSetting showMethod) {
     switch (showMethod) {
-        case 0:
+        case ShowSetting::Thiessen:
             return "thiessen (Thiessen polygons only)";
-        case 1:
+        case ShowSetting::HeightBalance:
             return "heightbalance (height-balance polygons only)";
-        default:
-            return "all (either method, chosen at random each cycle)";
+        case ShowSetting::Both:
+            break;
     }
+    return "all (either method, chosen at random each cycle)";
 }
 
 // the summary, one line per figure
@@ -58,7 +59,7 @@ void PrintSceneSummary(const SceneSummary& s, std::ostream& out) {
     out << ")\n";
     out << "show:           " << ShowText(s.ShowMethod) << "\n";
     out << "centre points:  ";
-    if (s.ShowMethod == 0) {
+    if (s.ShowMethod == ShowSetting::Thiessen) {
         out << "not read (the Thiessen method needs none)\n";
     } else {
         out << s.CenterPoints << " read, one per station pair\n";

@@ -17,7 +17,7 @@ struct SceneSummary {
     long Inside = 0;      // stations inside the basin boundary
     long OnBoundary = 0;  // stations on it
     long Outside = 0;
-    int ShowMethod = 0;
+    ShowSetting ShowMethod = ShowSetting::Thiessen;
     long CenterPoints = 0;
 };
 

@@ -157,7 +157,7 @@ void RunWeights(const WeightsOptions& options, std::ostream& out) {
     const long stationCount = static_cast<long>(scene.Stations.size());
     const std::vector<long> selection = ParseStationList(options.Stations, stationCount);
     std::string method = options.Method;
-    if (method.empty()) method = scene.ShowMethod == 1 ? "heightbalance" : "thiessen";
+    if (method.empty()) method = scene.ShowMethod == ShowSetting::HeightBalance ? "heightbalance" : "thiessen";
     // a scene that shows only Thiessen carries no centre points until they are asked for
     if (method == "heightbalance" && scene.CenterPoints.empty() && stationCount >= 2)
         scene.CenterPoints = ReadCenterPoints(options.Scene, stationCount);

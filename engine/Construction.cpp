@@ -23,9 +23,6 @@
 namespace kelvarin {
 namespace {
 
-// Every frame around basin and stations is this much larger than their extent.
-constexpr double kFrameFactor = 1.05;
-
 // new points 1..count with the coordinates of the given ones
 PointArray NewPoints(const std::vector<cPoint>& points) {
     PointArray array(1, static_cast<long>(points.size()));

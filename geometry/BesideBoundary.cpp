@@ -7,30 +7,19 @@ namespace kelvarin {
 
 namespace {
 
-struct Box {
-    double MinX = HUGE_VAL, MaxX = -HUGE_VAL, MinY = HUGE_VAL, MaxY = -HUGE_VAL;
-    void Add(const cPoint& p) {
-        MinX = std::min(MinX, p.X), MaxX = std::max(MaxX, p.X);
-        MinY = std::min(MinY, p.Y), MaxY = std::max(MaxY, p.Y);
-    }
-};
-
 // a vertex of self beside an edge of other
 bool AnyVertexBeside(const PointArray& self, const PointArray& other, double reach) {
     Box otherBox;
     for (const auto& p : other) otherBox.Add(*p);
+    otherBox = otherBox.Widened(reach);
     const long lo = other.LBound(), n = other.Count();
     for (const auto& v : self) {
         const cPoint& P = *v;
-        if (P.X < otherBox.MinX - reach || P.X > otherBox.MaxX + reach || P.Y < otherBox.MinY - reach ||
-            P.Y > otherBox.MaxY + reach)
-            continue;
+        if (!otherBox.Holds(P)) continue;
         for (long j = lo; j <= other.UBound(); ++j) {
             const cPoint& a = *other(j);
             const cPoint& b = *other(lo + ((j - lo + 1) % n));
-            if (P.X < std::min(a.X, b.X) - reach || P.X > std::max(a.X, b.X) + reach ||
-                P.Y < std::min(a.Y, b.Y) - reach || P.Y > std::max(a.Y, b.Y) + reach)
-                continue;
+            if (!Box::Of(a, b).Widened(reach).Holds(P)) continue;
             // measured from P, so that map coordinates lose no digits
             const double ax = a.X - P.X, ay = a.Y - P.Y, bx = b.X - P.X, by = b.Y - P.Y;
             const double ra = std::hypot(ax, ay), rb = std::hypot(bx, by);
@@ -51,7 +40,7 @@ bool VertexBesideBoundary(const PointArray& A, const PointArray& B) {
     for (const PointArray* ring : {&A, &B})
         for (const auto& p : *ring) both.Add(*p);
     // a vertex beside an edge lies within this distance of the edge's box
-    const double reach = kBesideBoundaryAngle * std::max(both.MaxX - both.MinX, both.MaxY - both.MinY);
+    const double reach = kBesideBoundaryAngle * std::max(both.maxX - both.minX, both.maxY - both.minY);
     return AnyVertexBeside(A, B, reach) || AnyVertexBeside(B, A, reach);
 }
 

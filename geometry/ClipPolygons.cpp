@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -16,40 +17,19 @@
 namespace kelvarin {
 namespace {
 
-// index after i in a ring stored as lo..hi
-long Successor(const PointArray& pts, long i) { return pts.LBound() + ((i - pts.LBound() + 1) % pts.Count()); }
-
-// the box of one edge, widened by a margin
-struct EdgeBox {
-    double minX, maxX, minY, maxY;
-
-    static EdgeBox Of(const cPoint& p, const cPoint& q, double margin) {
-        return EdgeBox{std::min(p.X, q.X) - margin, std::max(p.X, q.X) + margin, std::min(p.Y, q.Y) - margin,
-                       std::max(p.Y, q.Y) + margin};
-    }
-    bool Meets(const EdgeBox& other) const {
-        return !(maxX < other.minX || other.maxX < minX || maxY < other.minY || other.maxY < minY);
-    }
-};
-
-// the widened box of every edge of a ring, in edge order
-std::vector<EdgeBox> EdgeBoxes(const PointArray& pts, double margin) {
-    std::vector<EdgeBox> boxes;
+// the box of every edge of a ring, widened by a margin, in edge order
+std::vector<Box> EdgeBoxes(const PointArray& pts, double margin) {
+    std::vector<Box> boxes;
     boxes.reserve(static_cast<std::size_t>(pts.Count()));
     for (long j = pts.LBound(); j <= pts.UBound(); ++j)
-        boxes.push_back(EdgeBox::Of(*pts(j), *pts(Successor(pts, j)), margin));
+        boxes.push_back(Box::Of(*pts(j), *pts(RingSuccessor(pts, j))).Widened(margin));
     return boxes;
 }
 
 // the box around all boxes
-EdgeBox Enclosing(const std::vector<EdgeBox>& boxes) {
-    EdgeBox all{HUGE_VAL, -HUGE_VAL, HUGE_VAL, -HUGE_VAL};
-    for (const EdgeBox& b : boxes) {
-        all.minX = std::min(all.minX, b.minX);
-        all.maxX = std::max(all.maxX, b.maxX);
-        all.minY = std::min(all.minY, b.minY);
-        all.maxY = std::max(all.maxY, b.maxY);
-    }
+Box Enclosing(const std::vector<Box>& boxes) {
+    Box all;
+    for (const Box& b : boxes) all.Add(b);
     return all;
 }
 
@@ -57,7 +37,7 @@ EdgeBox Enclosing(const std::vector<EdgeBox>& boxes) {
 bool HasLeaningEdge(const PointArray& pts) {
     for (long i = pts.LBound(); i <= pts.UBound(); ++i) {
         const cPoint& p = *pts(i);
-        const cPoint& q = *pts(Successor(pts, i));
+        const cPoint& q = *pts(RingSuccessor(pts, i));
         if ((p.X != q.X && IsAlmostEqual(p.X, q.X)) || (p.Y != q.Y && IsAlmostEqual(p.Y, q.Y))) return true;
     }
     return false;
@@ -67,7 +47,7 @@ bool HasLeaningEdge(const PointArray& pts) {
 bool HasRepeatedVertex(const PointArray& pts) {
     for (long i = pts.LBound(); i <= pts.UBound(); ++i) {
         const cPoint& p = *pts(i);
-        const cPoint& q = *pts(Successor(pts, i));
+        const cPoint& q = *pts(RingSuccessor(pts, i));
         if (p.X == q.X && p.Y == q.Y) return true;
     }
     return false;
@@ -110,21 +90,21 @@ long FindCrossings(const PointArray& A, const PointArray& B, PointArray& X, Arra
         for (const auto& p : *ring) scale = std::max({scale, std::fabs(p->X), std::fabs(p->Y)});
     }
     const double margin = 2.0 * kRelativeTolerance * scale;
-    const std::vector<EdgeBox> boxesB = EdgeBoxes(B, margin);
-    const EdgeBox allB = Enclosing(boxesB);
-    const EdgeBox allA = Enclosing(EdgeBoxes(A, 0.0));
+    const std::vector<Box> boxesB = EdgeBoxes(B, margin);
+    const Box allB = Enclosing(boxesB);
+    const Box allA = Enclosing(EdgeBoxes(A, 0.0));
     // B's edges that can meet A at all, in B's order
     std::vector<long> nearB;
     for (long j = B.LBound(); j <= B.UBound(); ++j) {
         if (boxesB[static_cast<std::size_t>(j - B.LBound())].Meets(allA)) nearB.push_back(j);
     }
     for (long i = A.LBound(); i <= A.UBound(); ++i) {
-        const long si = Successor(A, i);
-        const EdgeBox boxA = EdgeBox::Of(*A(i), *A(si), 0.0);
+        const long si = RingSuccessor(A, i);
+        const Box boxA = Box::Of(*A(i), *A(si));
         if (!boxA.Meets(allB)) continue;
         for (const long j : nearB) {
             if (!boxA.Meets(boxesB[static_cast<std::size_t>(j - B.LBound())])) continue;
-            const long sj = Successor(B, j);
+            const long sj = RingSuccessor(B, j);
             PointRef pt;
             if (SegmentIntersection(*A(i), *A(si), *B(j), *B(sj), pt) != Verdict::In) continue;
             count += 1;
@@ -180,7 +160,7 @@ long ExtractInsideChains(const PointArray& A, const PointArray& B, PolygonArray&
             // A's vertices after this crossing's edge up to the start of the next crossing's edge
             long v = from;
             do {
-                v = Successor(A, v);
+                v = RingSuccessor(A, v);
                 const cPoint& vertex = *A(v);
                 chain->Add(vertex.X, vertex.Y, vertex.z);
             } while (v != to);
@@ -218,9 +198,10 @@ bool JoinChain(long& n, const cPoint& startPt, PointRef& endPt, PolygonArray& ch
     return false;
 }
 
-// the region common to rings A and B as pieces 1..count (new open rings); returns count
-long ClipPolygons(PolygonArray& pieces, const PointArray& A, const PointArray& B) {
-    if (A.Empty() || B.Empty()) return 0;
+namespace {
+
+// throws unless every vertex of both rings has finite coordinates
+void CheckFinite(const PointArray& A, const PointArray& B) {
     for (const PointArray* ring : {&A, &B}) {
         for (long i = ring->LBound(); i <= ring->UBound(); ++i) {
             const cPoint& p = *(*ring)(i);
@@ -229,82 +210,94 @@ long ClipPolygons(PolygonArray& pieces, const PointArray& A, const PointArray& B
                                             (ring == &A ? "A" : "B") + " has no finite coordinates");
         }
     }
-    cPoint maxA, minA, maxB, minB;
-    BoundingBox(A, maxA, minA);
-    BoundingBox(B, maxB, minB);
-    if (maxB.X < minA.X || maxB.Y < minA.Y || maxA.X < minB.X || maxA.Y < minB.Y) return 0;
+}
 
-    // Rings that touch (a vertex on the other boundary, shared vertices, overlapping edges)
-    // make crossings that are found twice or not at all; their boundaries are cut and
-    // joined by where each stretch lies instead.
-    // An edge that leans from vertical (horizontal) by less than one part in 10^9 snaps its
-    // crossings onto the X (Y) of its first end, off the edge by up to that lean; such rings
-    // are cut and joined from their own coordinates as well.
-    // A ring that repeats a vertex would pass the repeat on to its pieces; the cut-and-join
-    // clip drops it.
-    // So are rings with a vertex so near the other's boundary that angle sums cannot place it.
-    if (RingsTouch(A, B, MeetingTolerance(A, B)) || HasLeaningEdge(A) || HasLeaningEdge(B) || HasRepeatedVertex(A) ||
-        HasRepeatedVertex(B) || VertexBesideBoundary(A, B))
-        return OverlayClip(pieces, A, B);
+// Rings the crossing walk cannot take. Rings that touch (a vertex on the other boundary,
+// shared vertices, overlapping edges) make crossings that are found twice or not at all.
+// An edge that leans from vertical (horizontal) by less than one part in 10^9 snaps its
+// crossings onto the X (Y) of its first end, off the edge by up to that lean. A ring that
+// repeats a vertex would pass the repeat on to its pieces. The cut-and-join clip takes
+// them all from where each stretch lies, and so rings with a vertex so near the other's
+// boundary that angle sums cannot place it.
+bool NeedsOverlay(const PointArray& A, const PointArray& B) {
+    return RingsTouch(A, B, MeetingTolerance(A, B)) || HasLeaningEdge(A) || HasLeaningEdge(B) || HasRepeatedVertex(A) ||
+           HasRepeatedVertex(B) || VertexBesideBoundary(A, B);
+}
 
+// boundaries that never cross: each ring that lies inside the other is a piece
+long NestedPieces(PolygonArray& found, const PointArray& A, const PointArray& B) {
+    long count = 0;
+    if (WindingAngle(*A(A.LBound()), B) != 0.0) {
+        cPolygon& piece = NewPiece(found, count);
+        for (const auto& vertex : A) piece.AddPoint(*vertex);
+    }
+    if (WindingAngle(*B(B.LBound()), A) != 0.0) {
+        cPolygon& piece = NewPiece(found, count);
+        for (const auto& vertex : B) piece.AddPoint(*vertex);
+    }
+    return count;
+}
+
+// one piece from the seed chain of A, joined alternately with chains of B and of A until it
+// closes; false when the walk finds no continuation in either list first
+bool WalkPiece(const cPolygon& seed, long& nA, long& nB, PolygonArray& chainsA, PolygonArray& chainsB,
+               cPolygon& piece) {
+    const cPoint startPt = First(seed);
+    PointRef endPt = seed(seed.Count());
+    for (long v = 1; v <= seed.Count() - 1; ++v) piece.AddPoint(*seed(v));
+    int idleTurns = 0;
+    for (long t = 1; nA > 0 || nB > 0; ++t) {
+        const bool fromB = t % 2 == 1;
+        long& n = fromB ? nB : nA;
+        const long before = n;
+        if (JoinChain(n, startPt, endPt, fromB ? chainsB : chainsA, piece)) return piece.Count() >= 3;
+        idleTurns = n == before ? idleTurns + 1 : 0;
+        if (idleTurns >= 2) return false;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::optional<long> WalkClip(PolygonArray& pieces, const PointArray& A, const PointArray& B) {
     PointArray X;
     Array1<long> idxA, idxB;
     const long k = FindCrossings(A, B, X, idxA, idxB);
     PolygonArray found;
     long count = 0;
-
     if (k == 0) {
-        if (WindingAngle(*A(A.LBound()), B) != 0.0) {
-            cPolygon& piece = NewPiece(found, count);
-            for (const auto& vertex : A) piece.AddPoint(*vertex);
-        }
-        if (WindingAngle(*B(B.LBound()), A) != 0.0) {
-            cPolygon& piece = NewPiece(found, count);
-            for (const auto& vertex : B) piece.AddPoint(*vertex);
-        }
+        count = NestedPieces(found, A, B);
         if (count > 0) pieces = found;
         return count;
     }
     // boundaries in general position cross an even number of times; otherwise a crossing was
     // lost to rounding and the chains cannot pair up. Chains are joined where their ends are
     // the same point by IsSamePoint, so crossings it cannot tell apart would join wrongly.
-    if (k % 2 != 0 || HasCrossingsTooClose(X)) return OverlayClip(pieces, A, B);
+    if (k % 2 != 0 || HasCrossingsTooClose(X)) return std::nullopt;
 
     PolygonArray chainsA, chainsB;
     long nA = ExtractInsideChains(A, B, chainsA, X, idxA);
     long nB = ExtractInsideChains(B, A, chainsB, X, idxB);
     // every crossing starts one chain on one ring and ends one on the other
     bool consistent = nA == k / 2 && nB == k / 2;
-    for (long i = 1; consistent && i <= nA; ++i) {
-        const cPolygon& seed = *chainsA(i);
-        const cPoint startPt = First(seed);
-        PointRef endPt = seed(seed.Count());
-        cPolygon& piece = NewPiece(found, count);
-        for (long v = 1; v <= seed.Count() - 1; ++v) piece.AddPoint(*seed(v));
-        // a walk that finds no continuation in either list closes the piece with what it has
-        bool closed = false;
-        int idleTurns = 0;
-        for (long t = 1; nA > 0 || nB > 0; ++t) {
-            const bool fromB = t % 2 == 1;
-            long& n = fromB ? nB : nA;
-            const long before = n;
-            if (JoinChain(n, startPt, endPt, fromB ? chainsB : chainsA, piece)) {
-                closed = true;
-                break;
-            }
-            idleTurns = n == before ? idleTurns + 1 : 0;
-            if (idleTurns >= 2) break;
-        }
-        if (!closed || piece.Count() < 3) consistent = false;
-    }
-    for (long i = 1; i <= nB; ++i) {
-        cPolygon& piece = NewPiece(found, count);
-        for (const auto& vertex : *chainsB(i)) piece.AddPoint(*vertex);
-    }
+    for (long i = 1; consistent && i <= nA; ++i)
+        consistent = WalkPiece(*chainsA(i), nA, nB, chainsA, chainsB, NewPiece(found, count));
     // a walk that did not close, or chains left over, mean the crossings did not pair up
-    if (!consistent || nB > 0) return OverlayClip(pieces, A, B);
+    if (!consistent || nB > 0) return std::nullopt;
     if (count > 0) pieces = found;
     return count;
+}
+
+long ClipPolygons(PolygonArray& pieces, const PointArray& A, const PointArray& B) {
+    if (A.Empty() || B.Empty()) return 0;
+    CheckFinite(A, B);
+    cPoint maxA, minA, maxB, minB;
+    BoundingBox(A, maxA, minA);
+    BoundingBox(B, maxB, minB);
+    if (maxB.X < minA.X || maxB.Y < minA.Y || maxA.X < minB.X || maxA.Y < minB.Y) return 0;
+    if (NeedsOverlay(A, B)) return OverlayClip(pieces, A, B);
+    if (const std::optional<long> walked = WalkClip(pieces, A, B)) return *walked;
+    return OverlayClip(pieces, A, B);
 }
 
 }  // namespace kelvarin

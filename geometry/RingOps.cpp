@@ -33,7 +33,7 @@ double PolygonArea(const cPolygon& ring) {
     const long n = ring.Count();
     double sum = 0.0;
     for (long i = 1; i <= n; ++i) {
-        const long j = (i % n) + 1;
+        const long j = RingSuccessor(i, 1, n);
         const cPoint& pi = *ring(i);
         const cPoint& pj = *ring(j);
         sum += Determinant2(pi.X, pj.X, pi.Y, pj.Y);
@@ -140,11 +140,11 @@ void EnclosingRectangle(const PointArray& ptsIn, PointArray& rectOut, double fac
     rectOut(4) = NewPoint(maxPt.X, minPt.Y);
 }
 
-// the enclosing rectangle of the enclosing rectangle, both with factor 1.05
+// the enclosing rectangle of the enclosing rectangle, both with the frame factor
 void ExpandRectangleTwice(PointArray& pts) {
     PointArray once;
-    EnclosingRectangle(pts, once, 1.05);
-    EnclosingRectangle(once, pts, 1.05);
+    EnclosingRectangle(pts, once, kFrameFactor);
+    EnclosingRectangle(once, pts, kFrameFactor);
 }
 
 // a round-number point at or below the lower-left corner (3) of the rectangle

@@ -59,17 +59,6 @@ double SegmentDistance(const Place& p, const Place& a, const Place& b, double& t
     return std::hypot(a.X + t * dx - p.X, a.Y + t * dy - p.Y);
 }
 
-// twice the signed area, measured from the first vertex to keep map coordinates small
-double SignedArea2(const std::vector<Place>& ring) {
-    double sum = 0.0;
-    const std::size_t n = ring.size();
-    for (std::size_t i = 1; i + 1 < n; ++i) {
-        sum += (ring[i].X - ring[0].X) * (ring[i + 1].Y - ring[0].Y) -
-               (ring[i + 1].X - ring[0].X) * (ring[i].Y - ring[0].Y);
-    }
-    return sum;
-}
-
 // the ring's vertices with repeated neighbours (within tolerance) dropped
 std::vector<Place> Places(const PointArray& pts, double tolerance, const Origin& origin) {
     std::vector<Place> ring;
@@ -168,73 +157,67 @@ class Overlay {
 
     // every place where an edge of one ring meets the other ring becomes a cut on both edges
     void CutEdges() {
-        const auto& a = rings_[0];
-        const auto& b = rings_[1];
-        const std::size_t n = a.size(), m = b.size();
+        CutAtVertices();
+        CutAtCrossings();
+        SplitAtCuts();
+    }
+
+    // a vertex of one ring lying on an edge of the other cuts that edge
+    void CutAtVertices() {
         const double e = tolerance_;
         for (int r = 0; r < 2; ++r) {
             const auto& self = rings_[r];
             const auto& other = rings_[1 - r];
             // only the other ring's vertices within this ring's box can lie on its edges
-            double minX = HUGE_VAL, maxX = -HUGE_VAL, minY = HUGE_VAL, maxY = -HUGE_VAL;
-            for (const Place& p : self) {
-                minX = std::min(minX, p.X), maxX = std::max(maxX, p.X);
-                minY = std::min(minY, p.Y), maxY = std::max(maxY, p.Y);
-            }
+            Box selfBox;
+            for (const Place& p : self) selfBox.Add(p);
+            selfBox = selfBox.Widened(e);
             std::vector<std::size_t> near;
-            double nMinX = HUGE_VAL, nMaxX = -HUGE_VAL, nMinY = HUGE_VAL, nMaxY = -HUGE_VAL;
+            Box nearBox;
             for (std::size_t v = 0; v < other.size(); ++v) {
-                const Place& o = other[v];
-                if (o.X >= minX - e && o.X <= maxX + e && o.Y >= minY - e && o.Y <= maxY + e) {
-                    near.push_back(v);
-                    nMinX = std::min(nMinX, o.X), nMaxX = std::max(nMaxX, o.X);
-                    nMinY = std::min(nMinY, o.Y), nMaxY = std::max(nMaxY, o.Y);
-                }
+                if (!selfBox.Holds(other[v])) continue;
+                near.push_back(v);
+                nearBox.Add(other[v]);
             }
             for (std::size_t i = 0; i < self.size() && !near.empty(); ++i) {
-                const Place& p = self[i];
-                const Place& q = self[(i + 1) % self.size()];
-                const double loX = std::min(p.X, q.X) - e, hiX = std::max(p.X, q.X) + e;
-                const double loY = std::min(p.Y, q.Y) - e, hiY = std::max(p.Y, q.Y) + e;
-                if (hiX < nMinX || loX > nMaxX || hiY < nMinY || loY > nMaxY) continue;
+                const Box edge = Box::Of(self[i], self[(i + 1) % self.size()]).Widened(e);
+                if (!edge.Meets(nearBox)) continue;
                 for (const std::size_t v : near) {
                     const Place& o = other[v];
-                    if (o.X < loX || o.X > hiX || o.Y < loY || o.Y > hiY) continue;
+                    if (!edge.Holds(o)) continue;
                     double t = 0.0;
-                    if (SegmentDistance(o, p, q, t) <= tolerance_) cuts_[r][i].push_back(Cut{t, vertexNode_[1 - r][v]});
+                    if (SegmentDistance(o, self[i], self[(i + 1) % self.size()], t) <= tolerance_)
+                        cuts_[r][i].push_back(Cut{t, vertexNode_[1 - r][v]});
                 }
             }
         }
+    }
+
+    // edges of A and B that cross each other away from their ends are cut at the crossing
+    void CutAtCrossings() {
+        const auto& a = rings_[0];
+        const auto& b = rings_[1];
+        const std::size_t n = a.size(), m = b.size();
         // B's edges that reach into A's box, and the box around them
-        double aMinX = HUGE_VAL, aMaxX = -HUGE_VAL, aMinY = HUGE_VAL, aMaxY = -HUGE_VAL;
-        for (const Place& p : a) {
-            aMinX = std::min(aMinX, p.X), aMaxX = std::max(aMaxX, p.X);
-            aMinY = std::min(aMinY, p.Y), aMaxY = std::max(aMaxY, p.Y);
-        }
+        Box aBox;
+        for (const Place& p : a) aBox.Add(p);
         std::vector<std::size_t> nearB;
-        double bMinX = HUGE_VAL, bMaxX = -HUGE_VAL, bMinY = HUGE_VAL, bMaxY = -HUGE_VAL;
+        Box nearBox;
         for (std::size_t j = 0; j < m; ++j) {
-            const Place& p3 = b[j];
-            const Place& p4 = b[(j + 1) % m];
-            if (std::max(p3.X, p4.X) < aMinX || std::min(p3.X, p4.X) > aMaxX || std::max(p3.Y, p4.Y) < aMinY ||
-                std::min(p3.Y, p4.Y) > aMaxY)
-                continue;
+            const Box edge = Box::Of(b[j], b[(j + 1) % m]);
+            if (!edge.Meets(aBox)) continue;
             nearB.push_back(j);
-            bMinX = std::min({bMinX, p3.X, p4.X}), bMaxX = std::max({bMaxX, p3.X, p4.X});
-            bMinY = std::min({bMinY, p3.Y, p4.Y}), bMaxY = std::max({bMaxY, p3.Y, p4.Y});
+            nearBox.Add(edge);
         }
         for (std::size_t i = 0; i < n && !nearB.empty(); ++i) {
             const Place& p1 = a[i];
             const Place& p2 = a[(i + 1) % n];
-            if (std::max(p1.X, p2.X) < bMinX || std::min(p1.X, p2.X) > bMaxX || std::max(p1.Y, p2.Y) < bMinY ||
-                std::min(p1.Y, p2.Y) > bMaxY)
-                continue;
+            const Box edgeA = Box::Of(p1, p2);
+            if (!edgeA.Meets(nearBox)) continue;
             for (const std::size_t j : nearB) {
                 const Place& p3 = b[j];
                 const Place& p4 = b[(j + 1) % m];
-                if (std::max(p1.X, p2.X) < std::min(p3.X, p4.X) || std::max(p3.X, p4.X) < std::min(p1.X, p2.X) ||
-                    std::max(p1.Y, p2.Y) < std::min(p3.Y, p4.Y) || std::max(p3.Y, p4.Y) < std::min(p1.Y, p2.Y))
-                    continue;
+                if (!edgeA.Meets(Box::Of(p3, p4))) continue;
                 double t = 0.0;
                 // an end lying on the other segment was cut above
                 if (SegmentDistance(p1, p3, p4, t) <= tolerance_ || SegmentDistance(p2, p3, p4, t) <= tolerance_ ||
@@ -252,6 +235,10 @@ class Overlay {
                 cuts_[1][j].push_back(Cut{tB, node});
             }
         }
+    }
+
+    // every edge becomes the stretches between its cuts, in order along it
+    void SplitAtCuts() {
         for (int r = 0; r < 2; ++r) {
             const std::size_t size = rings_[r].size();
             for (std::size_t i = 0; i < size; ++i) {
@@ -354,7 +341,7 @@ class Overlay {
                 if (best == kept_.size()) break;
                 current = best;
             }
-            if (closed && ring.size() >= 3 && SignedArea2(ring) > 0.0) result.push_back(std::move(ring));
+            if (closed && ring.size() >= 3 && TwiceSignedArea(ring) > 0.0) result.push_back(std::move(ring));
         }
         return result;
     }
@@ -428,9 +415,9 @@ long OverlayClip(PolygonArray& pieces, const PointArray& A, const PointArray& B)
     auto a = Places(A, tolerance, origin);
     auto b = Places(B, tolerance, origin);
     if (a.size() < 3 || b.size() < 3) return 0;
-    const bool clockwise = SignedArea2(a) < 0.0;
+    const bool clockwise = TwiceSignedArea(a) < 0.0;
     if (clockwise) std::reverse(a.begin(), a.end());
-    if (SignedArea2(b) < 0.0) std::reverse(b.begin(), b.end());
+    if (TwiceSignedArea(b) < 0.0) std::reverse(b.begin(), b.end());
 
     Overlay overlay(std::move(a), std::move(b), tolerance, origin);
     auto rings = overlay.Intersection();

@@ -9,6 +9,11 @@ namespace kelvarin {
 // merging points that are a millimetre apart.
 constexpr double kRelativeTolerance = 1e-9;
 
+// A basin whose area is below this share of its bounding box's area is taken as
+// having no area: vertices that are collinear up to rounding give such a sliver,
+// while any real basin fills well over a tenth of its box.
+constexpr double kZeroAreaShare = 1e-9;
+
 // A winding-angle sum below this (radians) means the point is outside; angle sums are
 // built from atan of rounded ratios, so a closed walk around an outside point leaves
 // a residue far below 0.01.

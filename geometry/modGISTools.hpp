@@ -5,6 +5,10 @@
 // Points are read through cPoint (X, Y; z where noted). Arrays of points are
 // read as closed rings: the last vertex is followed by the first.
 
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <optional>
 #include <string_view>
 
 #include "model/BoundedArray.hpp"
@@ -17,6 +21,11 @@ namespace kelvarin {
 constexpr double PI = 3.14159265358979;
 constexpr double HALF_PI = 1.570796326794895;
 constexpr double TWO_PI = 6.28318530717958;
+
+// Every frame is this much larger than what it encloses: the frame around the basin and the
+// selected stations, the outer frame around it where open fans are closed, and the map's extent
+// (enlarged twice). Five percent keeps every ring and crossing clear of the frame's edges.
+constexpr double kFrameFactor = 1.05;
 
 using PointArray = Array1<PointRef>;
 using PolygonArray = Array1<PolygonRef>;
@@ -54,7 +63,65 @@ long QuadrantCode(const cPoint& P, const cPoint& V);
 // 0 outside, +-2*PI inside (sign = ring orientation), another sum on the boundary
 double WindingAngle(const cPoint& P, const PointArray& pts);
 
+// An axis-parallel box around points: empty (inverted) until a point is added. Sides count
+// as inside.
+struct Box {
+    double minX = HUGE_VAL, maxX = -HUGE_VAL, minY = HUGE_VAL, maxY = -HUGE_VAL;
+
+    void Add(double x, double y) {
+        minX = std::min(minX, x);
+        maxX = std::max(maxX, x);
+        minY = std::min(minY, y);
+        maxY = std::max(maxY, y);
+    }
+    template <class P>
+    void Add(const P& p) {
+        Add(p.X, p.Y);
+    }
+    void Add(const Box& other) {
+        minX = std::min(minX, other.minX);
+        maxX = std::max(maxX, other.maxX);
+        minY = std::min(minY, other.minY);
+        maxY = std::max(maxY, other.maxY);
+    }
+    // the box of the segment p-q
+    template <class P>
+    static Box Of(const P& p, const P& q) {
+        Box box;
+        box.Add(p);
+        box.Add(q);
+        return box;
+    }
+    Box Widened(double margin) const { return Box{minX - margin, maxX + margin, minY - margin, maxY + margin}; }
+    template <class P>
+    bool Holds(const P& p) const {
+        return p.X >= minX && p.X <= maxX && p.Y >= minY && p.Y <= maxY;
+    }
+    bool Meets(const Box& other) const {
+        return !(maxX < other.minX || other.maxX < minX || maxY < other.minY || other.maxY < minY);
+    }
+    double Width() const { return maxX - minX; }
+    double Height() const { return maxY - minY; }
+};
+
 // ---- ring operations ----
+
+// the index after i in a ring whose indices run lo..lo+count-1: the last is followed by lo
+inline long RingSuccessor(long i, long lo, long count) { return lo + ((i - lo + 1) % count); }
+inline long RingSuccessor(const PointArray& pts, long i) { return RingSuccessor(i, pts.LBound(), pts.Count()); }
+
+// twice the signed area of a ring given as a sequence of points with X and Y (positive when
+// it runs counter-clockwise), measured from the first vertex to keep map coordinates small
+template <class Points>
+double TwiceSignedArea(const Points& ring) {
+    double sum = 0.0;
+    const std::size_t n = ring.size();
+    for (std::size_t i = 1; i + 1 < n; ++i) {
+        sum += (ring[i].X - ring[0].X) * (ring[i + 1].Y - ring[0].Y) -
+               (ring[i + 1].X - ring[0].X) * (ring[i].Y - ring[0].Y);
+    }
+    return sum;
+}
 
 // vertex references of a ring as an array 1..Count (the same point objects)
 PointArray RingToArray(const cPolygon& ring);
@@ -79,5 +146,9 @@ long ExtractInsideChains(const PointArray& A, const PointArray& B, PolygonArray&
 bool JoinChain(long& n, const cPoint& startPt, PointRef& endPt, PolygonArray& chains, cPolygon& ring);
 // the region common to rings A and B as pieces 1..count (new open rings); returns count
 long ClipPolygons(PolygonArray& pieces, const PointArray& A, const PointArray& B);
+// ClipPolygons' crossing walk alone, for rings in general position: the boundaries' crossings
+// cut both rings into chains that are joined into pieces. Empty (pieces untouched) when the
+// crossings do not pair up; ClipPolygons then cuts and joins by where each stretch lies.
+std::optional<long> WalkClip(PolygonArray& pieces, const PointArray& A, const PointArray& B);
 
 }  // namespace kelvarin

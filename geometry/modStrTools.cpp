@@ -40,11 +40,11 @@ bool IsNumberBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '
 }  // namespace
 
 // field n of a delimited list
-std::string GetToken(std::string_view text, std::string_view delimiter, long n, bool collapse) {
-    if (n < 1) return {};
+Token GetToken(std::string_view text, std::string_view delimiter, long n, bool collapse) {
+    if (n < 1) return Token(GetTokens(text, delimiter, collapse));
     std::vector<std::string> fields = ScanFields(text, delimiter, collapse, n);
-    if (static_cast<long>(fields.size()) < n) return {};
-    return fields[static_cast<std::size_t>(n - 1)];
+    if (static_cast<long>(fields.size()) < n) return Token(std::string());
+    return Token(std::move(fields[static_cast<std::size_t>(n - 1)]));
 }
 
 // all fields of a delimited list

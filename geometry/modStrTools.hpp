@@ -4,13 +4,38 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kelvarin {
 
+// What GetToken gives: one field as text, or (field number below 1) the whole list of
+// fields. It reads as its text wherever text is expected; a list reads as empty text.
+class Token {
+  public:
+    explicit Token(std::string field) : text_(std::move(field)) {}
+    explicit Token(std::vector<std::string> fields) : fields_(std::move(fields)), isList_(true) {}
+
+    bool IsList() const { return isList_; }
+    const std::string& Text() const { return text_; }
+    const std::vector<std::string>& Fields() const { return fields_; }
+    operator const std::string&() const { return text_; }  // NOLINT(google-explicit-constructor): reads as text
+
+    friend bool operator==(const Token& token, std::string_view text) { return !token.isList_ && token.text_ == text; }
+    friend bool operator==(const Token& token, const std::vector<std::string>& fields) {
+        return token.isList_ && token.fields_ == fields;
+    }
+
+  private:
+    std::string text_;
+    std::vector<std::string> fields_;
+    bool isList_ = false;
+};
+
 // field n (1-based) of text cut at delimiter; with collapse a run of delimiters is one
-// separator; empty text when the text has fewer than n fields or n < 1
-std::string GetToken(std::string_view text, std::string_view delimiter, long n, bool collapse);
+// separator; empty text when the text has fewer than n fields. With n below 1 the whole
+// list of fields, a trailing empty field dropped (as GetTokens gives it).
+Token GetToken(std::string_view text, std::string_view delimiter, long n, bool collapse);
 
 // every field of text cut at delimiter, a trailing empty field dropped
 std::vector<std::string> GetTokens(std::string_view text, std::string_view delimiter, bool collapse);

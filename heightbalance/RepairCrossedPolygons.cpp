@@ -17,16 +17,13 @@
 #include "geometry/ModMathTools.hpp"
 #include "heightbalance/modHeightBalance.hpp"
 #include "network/FrameSplit.hpp"
+#include "network/NetworkTolerances.hpp"
 #include "network/StationFan.hpp"
 #include "network/TriangleNetwork.hpp"
 
 namespace kelvarin {
 
 namespace {
-
-// A ray parameter counts as ahead of the ray's origin only beyond this fraction of the
-// frame's size: meetings closer than that are rounding noise at a shared origin.
-constexpr double kAhead = 1e-12;
 
 struct Ray {
     cPoint origin;
@@ -56,7 +53,7 @@ bool Normalise(double& x, double& y) {
 // parameters s, u with a.origin + s*a.dir = b.origin + u*b.dir; false when parallel
 bool RayMeeting(const Ray& a, const Ray& b, double& s, double& u) {
     const double cross = a.dx * b.dy - a.dy * b.dx;
-    if (std::fabs(cross) < 1e-14) return false;
+    if (std::fabs(cross) < network_tolerance::kParallel) return false;
     const double wx = b.origin.X - a.origin.X;
     const double wy = b.origin.Y - a.origin.Y;
     s = (wx * b.dy - wy * b.dx) / cross;
@@ -113,12 +110,12 @@ PolygonRef RebuildRegion(const HullRegion& r, const Ray* before, const Ray* afte
     }
     for (std::size_t q = r.chain2.size() - skip; q > 0; --q) polygon->AddPoint(r.chain2[q - 1]);
     const StationFan& f = r.fan;
-    const long j1 = 1 + (f.j0 % f.count);
+    const long j1 = RingSuccessor(f.j0, 1, f.count);
     long t = j1;
     do {
         polygon->AddPoint(*hbTri(f.vtx(t), f.fan(t)));
         polygon->AddPoint(*hbTri(0, f.fan(t)));
-        t = 1 + (t % f.count);
+        t = RingSuccessor(t, 1, f.count);
     } while (t != j1);
     return polygon;
 }
@@ -133,7 +130,8 @@ bool FindSelfCrossing(const cPolygon& ring, long& a, long& b) {
             if (a == 1 && b == count) continue;
             PointRef X;
             const long a1 = a + 1 > count ? 1 : a + 1;
-            if (SegmentIntersection(*ring(a), *ring(a1), *ring(b), *ring((b % count) + 1), X) == Verdict::In) {
+            if (SegmentIntersection(*ring(a), *ring(a1), *ring(b), *ring(RingSuccessor(b, 1, count)), X) ==
+                Verdict::In) {
                 return true;
             }
         }
@@ -142,18 +140,12 @@ bool FindSelfCrossing(const cPolygon& ring, long& a, long& b) {
     return false;
 }
 
-// merges crossing outer boundary lines and rebuilds the polygons they bound
-void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
-                           const Array2<PointRef>& hbTri, const PointArray& frame) {
-    if (TriangleCount(tri) == 0) return;
-    PointArray outer;
-    EnclosingRectangle(frame, outer, 1.05);
-    cPoint maxPt, minPt;
-    BoundingBox(outer, maxPt, minPt);
-    const double size = std::hypot(maxPt.X - minPt.X, maxPt.Y - minPt.Y);
-    const Array1<long> site = SiteIndex(stations);
+namespace {
 
-    // the hull stations, in counter-clockwise order
+// the stations on the network's hull (first of each site) with their open fans
+std::vector<HullRegion> HullRegions(const PointArray& stations, const Array2<PointRef>& tri,
+                                    const Array2<PointRef>& hbTri) {
+    const Array1<long> site = SiteIndex(stations);
     std::vector<HullRegion> hull;
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
         if (site(i) != i) continue;
@@ -161,15 +153,19 @@ void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, c
         if (f.count == 0 || f.j0 == 0) continue;
         HullRegion r;
         r.station = i;
-        const long j1 = 1 + (f.j0 % f.count);
+        const long j1 = RingSuccessor(f.j0, 1, f.count);
         r.M1 = *hbTri(((f.vtx(f.j0) + 1) % 3) + 1, f.fan(f.j0));
         r.M2 = *hbTri(f.vtx(j1), f.fan(j1));
         r.fan = std::move(f);
         hull.push_back(std::move(r));
     }
+    return hull;
+}
+
+// the hull regions in counter-clockwise order: the region after r is the one whose M1 is
+// r's M2 (the same hull edge); false when the hull does not close
+bool OrderAroundHull(std::vector<HullRegion>& hull) {
     const std::size_t h = hull.size();
-    if (h < 3) return;
-    // order: the region after r is the one whose M1 is r's M2 (the same hull edge)
     std::vector<std::size_t> order{0};
     std::vector<bool> used(h, false);
     used[0] = true;
@@ -179,120 +175,186 @@ void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, c
         for (std::size_t q = 0; q < h && found == h; ++q) {
             if (!used[q] && hull[q].M1.X == last.M2.X && hull[q].M1.Y == last.M2.Y) found = q;
         }
-        if (found == h) return;  // a hull that does not close: leave the polygons as built
+        if (found == h) return false;
         used[found] = true;
         order.push_back(found);
     }
-    std::vector<HullRegion> region;
-    region.reserve(order.size());
-    for (std::size_t q : order) region.push_back(std::move(hull[q]));
-    std::vector<cPoint> hullPoints;
-    hullPoints.reserve(region.size());
-    for (const HullRegion& r : region) hullPoints.push_back(*stations(r.station));
+    std::vector<HullRegion> ordered;
+    ordered.reserve(h);
+    for (std::size_t q : order) ordered.push_back(std::move(hull[q]));
+    hull = std::move(ordered);
+    return true;
+}
 
-    // ray[q]: the boundary between region q and the next open region
-    std::vector<Ray> ray(h);
-    for (std::size_t q = 0; q < h; ++q) {
+// ray[q]: the boundary line between region q and the next one, from M2 away from the inner
+// vertex of its triangle; false when a line has no direction
+bool BoundaryRays(const std::vector<HullRegion>& region, const Array2<PointRef>& hbTri, std::vector<Ray>& ray) {
+    ray.assign(region.size(), Ray{});
+    for (std::size_t q = 0; q < region.size(); ++q) {
         const HullRegion& r = region[q];
         const StationFan& f = r.fan;
-        const long j1 = 1 + (f.j0 % f.count);
+        const long j1 = RingSuccessor(f.j0, 1, f.count);
         const cPoint& inner = *hbTri(0, f.fan(j1));
         Ray& b = ray[q];
         b.origin = r.M2;
         b.dx = r.M2.X - inner.X;
         b.dy = r.M2.Y - inner.Y;
-        if (!Normalise(b.dx, b.dy)) return;
+        if (!Normalise(b.dx, b.dy)) return false;
     }
-    std::vector<std::size_t> openList(h);
-    for (std::size_t q = 0; q < h; ++q) openList[q] = q;
+    return true;
+}
 
-    // meet the lines one meeting at a time
-    for (std::size_t guard = 0; guard < h && openList.size() > 2; ++guard) {
-        const std::size_t m = openList.size();
-        // meeting of ray[openList[p-1]] (before region p) and ray[openList[p]] (after it)
-        std::vector<double> sBefore(m, -1), sAfter(m, -1);
-        std::vector<bool> meets(m, false);
-        for (std::size_t p = 0; p < m; ++p) {
-            const Ray& a = ray[openList[(p + m - 1) % m]];
-            const Ray& b = ray[openList[p]];
-            double s = 0, u = 0;
-            if (!RayMeeting(a, b, s, u) || s <= kAhead * size || u <= kAhead * size) continue;
-            const cPoint X{a.origin.X + s * a.dx, a.origin.Y + s * a.dy, 0.0};
-            if (!InsideRectangle(X, outer)) continue;
-            meets[p] = true;
-            sBefore[p] = s;
-            sAfter[p] = u;
-        }
-        // a meeting counts when it is the nearest on both of its lines
-        std::size_t best = m;
-        double bestDistance = 0;
-        for (std::size_t p = 0; p < m; ++p) {
-            if (!meets[p]) continue;
-            const std::size_t prev = (p + m - 1) % m;
-            const std::size_t next = (p + 1) % m;
-            // the ray before p is also the ray after prev: its meeting there is at sAfter[prev]
-            if (meets[prev] && sAfter[prev] < sBefore[p]) continue;
-            if (meets[next] && sBefore[next] < sAfter[p]) continue;
-            const Ray& a = ray[openList[(p + m - 1) % m]];
-            const double distance =
-                HullDistance(cPoint{a.origin.X + sBefore[p] * a.dx, a.origin.Y + sBefore[p] * a.dy, 0.0}, hullPoints);
-            if (best == m || distance < bestDistance) {
-                best = p;
-                bestDistance = distance;
-            }
-        }
-        if (best == m) break;
-        const std::size_t prevQ = openList[(best + m - 1) % m];
-        const std::size_t q = openList[best];
-        const std::size_t nextQ = openList[(best + 1) % m];
-        const Ray a = ray[prevQ];
-        const Ray b = ray[q];
-        const cPoint X{a.origin.X + sBefore[best] * a.dx, a.origin.Y + sBefore[best] * a.dy, 0.0};
-        region[q].chain1.push_back(X);
-        region[q].chain2.push_back(X);
-        region[q].open = false;
-        region[q].changed = true;
-        region[prevQ].chain2.push_back(X);
-        region[prevQ].changed = true;
-        region[nextQ].chain1.push_back(X);
-        region[nextQ].changed = true;
-        // beyond X the two neighbours meet along the bisector of the lines' continuations
-        const cPoint U{X.X + a.dx, X.Y + a.dy, 0.0};
-        const cPoint W{X.X + b.dx, X.Y + b.dy, 0.0};
-        cPoint V;
-        Ray merged;
-        merged.origin = X;
-        if (GetIncentre(V, X, U, W) == 0) {
-            merged.dx = V.X - X.X;
-            merged.dy = V.Y - X.Y;
-        } else {
-            merged.dx = a.dx + b.dx;
-            merged.dy = a.dy + b.dy;
-        }
-        if (!Normalise(merged.dx, merged.dy)) {
-            merged.dx = a.dx;
-            merged.dy = a.dy;
-        }
-        ray[prevQ] = merged;
-        openList.erase(openList.begin() + static_cast<long>(best));
+// where the boundary lines around the open regions still meet, and the meeting to take
+struct Meetings {
+    const std::vector<Ray>& ray;
+    const std::vector<std::size_t>& openList;
+    std::vector<double> sBefore, sAfter;  // ray parameters of the meeting before region p on both lines
+    std::vector<bool> meets;
+
+    const Ray& Before(std::size_t p) const { return ray[openList[(p + openList.size() - 1) % openList.size()]]; }
+    const Ray& After(std::size_t p) const { return ray[openList[p]]; }
+    cPoint Point(std::size_t p) const {
+        const Ray& a = Before(p);
+        return cPoint{a.origin.X + sBefore[p] * a.dx, a.origin.Y + sBefore[p] * a.dy, 0.0};
     }
+};
 
-    // rebuild the changed regions
+// the meeting of the line before and the line after each open region, inside the outer frame
+// and ahead of both origins
+Meetings FindMeetings(const std::vector<Ray>& ray, const std::vector<std::size_t>& openList, const PointArray& outer,
+                      double size) {
     const std::size_t m = openList.size();
-    std::vector<const Ray*> before(h, nullptr), after(h, nullptr);
+    Meetings found{ray, openList, std::vector<double>(m, -1), std::vector<double>(m, -1), std::vector<bool>(m, false)};
+    for (std::size_t p = 0; p < m; ++p) {
+        double s = 0, u = 0;
+        if (!RayMeeting(found.Before(p), found.After(p), s, u) || s <= network_tolerance::kAhead * size ||
+            u <= network_tolerance::kAhead * size)
+            continue;
+        found.sBefore[p] = s;
+        found.sAfter[p] = u;
+        if (!InsideRectangle(found.Point(p), outer)) continue;
+        found.meets[p] = true;
+    }
+    return found;
+}
+
+// the meeting nearest the hull among those that are the nearest on both of their lines;
+// openList.size() when there is none
+std::size_t MeetingToTake(const Meetings& found, const std::vector<cPoint>& hullPoints) {
+    const std::size_t m = found.openList.size();
+    std::size_t best = m;
+    double bestDistance = 0;
+    for (std::size_t p = 0; p < m; ++p) {
+        if (!found.meets[p]) continue;
+        const std::size_t prev = (p + m - 1) % m;
+        const std::size_t next = (p + 1) % m;
+        // the ray before p is also the ray after prev: its meeting there is at sAfter[prev]
+        if (found.meets[prev] && found.sAfter[prev] < found.sBefore[p]) continue;
+        if (found.meets[next] && found.sBefore[next] < found.sAfter[p]) continue;
+        const double distance = HullDistance(found.Point(p), hullPoints);
+        if (best == m || distance < bestDistance) {
+            best = p;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+// the line beyond the meeting X of rays a and b: the bisector of their continuations
+Ray MergedRay(const cPoint& X, const Ray& a, const Ray& b) {
+    const cPoint U{X.X + a.dx, X.Y + a.dy, 0.0};
+    const cPoint W{X.X + b.dx, X.Y + b.dy, 0.0};
+    cPoint V;
+    Ray merged;
+    merged.origin = X;
+    if (GetIncentre(V, X, U, W) == 0) {
+        merged.dx = V.X - X.X;
+        merged.dy = V.Y - X.Y;
+    } else {
+        merged.dx = a.dx + b.dx;
+        merged.dy = a.dy + b.dy;
+    }
+    if (!Normalise(merged.dx, merged.dy)) {
+        merged.dx = a.dx;
+        merged.dy = a.dy;
+    }
+    return merged;
+}
+
+// closes the open region p at its meeting: its neighbours' chains end there too, and the
+// line before it continues as the merged line
+void CloseRegion(std::size_t p, const Meetings& found, std::vector<HullRegion>& region, std::vector<Ray>& ray,
+                 std::vector<std::size_t>& openList) {
+    const std::size_t m = openList.size();
+    const std::size_t prevQ = openList[(p + m - 1) % m];
+    const std::size_t q = openList[p];
+    const std::size_t nextQ = openList[(p + 1) % m];
+    const Ray a = ray[prevQ];
+    const Ray b = ray[q];
+    const cPoint X = found.Point(p);
+    region[q].chain1.push_back(X);
+    region[q].chain2.push_back(X);
+    region[q].open = false;
+    region[q].changed = true;
+    region[prevQ].chain2.push_back(X);
+    region[prevQ].changed = true;
+    region[nextQ].chain1.push_back(X);
+    region[nextQ].changed = true;
+    ray[prevQ] = MergedRay(X, a, b);
+    openList.erase(openList.begin() + static_cast<long>(p));
+}
+
+// the polygons of the regions whose boundary changed, cut by the frame
+void RebuildChanged(PolygonArray& polygons, const std::vector<HullRegion>& region, const std::vector<Ray>& ray,
+                    const std::vector<std::size_t>& openList, const Array2<PointRef>& hbTri, const PointArray& frame,
+                    const PointArray& outer) {
+    const std::size_t m = openList.size();
+    std::vector<const Ray*> before(region.size(), nullptr), after(region.size(), nullptr);
     for (std::size_t p = 0; p < m; ++p) {
         before[openList[p]] = &ray[openList[(p + m - 1) % m]];
         after[openList[p]] = &ray[openList[p]];
     }
-    for (const HullRegion& r : region) {
+    for (std::size_t q = 0; q < region.size(); ++q) {
+        const HullRegion& r = region[q];
         if (!r.changed) continue;
-        PolygonRef polygon = RebuildRegion(r, before[&r - region.data()], after[&r - region.data()], hbTri, outer);
+        PolygonRef polygon = RebuildRegion(r, before[q], after[q], hbTri, outer);
         PolygonArray pieces;
         if (ClipPolygons(pieces, RingToArray(*polygon), frame) == 1 && pieces(pieces.LBound())) {
             polygon = pieces(pieces.LBound());
         }
         polygons(r.station) = polygon;
     }
+}
+
+}  // namespace
+
+// merges crossing outer boundary lines and rebuilds the polygons they bound
+void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
+                           const Array2<PointRef>& hbTri, const PointArray& frame, const PointArray& outerFrame) {
+    if (TriangleCount(tri) == 0) return;
+    cPoint maxPt, minPt;
+    BoundingBox(outerFrame, maxPt, minPt);
+    const double size = std::hypot(maxPt.X - minPt.X, maxPt.Y - minPt.Y);
+
+    std::vector<HullRegion> region = HullRegions(stations, tri, hbTri);
+    // a hull that does not close leaves the polygons as built
+    if (region.size() < 3 || !OrderAroundHull(region)) return;
+    std::vector<cPoint> hullPoints;
+    hullPoints.reserve(region.size());
+    for (const HullRegion& r : region) hullPoints.push_back(*stations(r.station));
+    std::vector<Ray> ray;
+    if (!BoundaryRays(region, hbTri, ray)) return;
+    std::vector<std::size_t> openList(region.size());
+    for (std::size_t q = 0; q < region.size(); ++q) openList[q] = q;
+
+    // meet the lines one meeting at a time
+    for (std::size_t guard = 0; guard < region.size() && openList.size() > 2; ++guard) {
+        const Meetings found = FindMeetings(ray, openList, outerFrame, size);
+        const std::size_t p = MeetingToTake(found, hullPoints);
+        if (p == openList.size()) break;
+        CloseRegion(p, found, region, ray, openList);
+    }
+    RebuildChanged(polygons, region, ray, openList, hbTri, frame, outerFrame);
 }
 
 }  // namespace kelvarin

@@ -102,7 +102,7 @@ long BuildOpenHeightBalancePolygon(long j0, cPolygon& polygon, const Array1<long
                                    const PointArray& outerFrame) {
     const long lb = fan.LBound();
     const long n = fan.Count();
-    auto next = [lb, n](long t) { return lb + ((t - lb + 1) % n); };
+    auto next = [lb, n](long t) { return RingSuccessor(t, lb, n); };
     const long j1 = next(j0);
     const cPoint& S = *tri(vtx(j0), fan(j0));
     const cPoint& before = *tri(((vtx(j0) + 1) % 3) + 1, fan(j0));
@@ -133,7 +133,7 @@ void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& statio
         return;
     }
     PointArray outer;
-    EnclosingRectangle(frame, outer, 1.05);
+    EnclosingRectangle(frame, outer, kFrameFactor);
     const Array1<long> site = SiteIndex(stations);
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
         polygons(i) = std::make_shared<cPolygon>();
@@ -152,7 +152,7 @@ void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& statio
         }
         polygons(i) = ClipToFrame(polygon, frame);
     }
-    RepairCrossedPolygons(polygons, stations, tri, hbTri, frame);
+    RepairCrossedPolygons(polygons, stations, tri, hbTri, frame, outer);
     CopySiteRings(polygons, site);
 }
 

@@ -39,9 +39,10 @@ long BuildOpenHeightBalancePolygon(long j0, cPolygon& polygon, const Array1<long
                                    const Array2<PointRef>& tri, const Array2<PointRef>& hbTri,
                                    const PointArray& outerFrame);
 
-// removes self-crossings from the polygons, keeping neighbours consistent along shared edges
+// removes self-crossings from the polygons, keeping neighbours consistent along shared edges;
+// outerFrame is the frame enlarged once more, where open fans are closed
 void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
-                           const Array2<PointRef>& hbTri, const PointArray& frame);
+                           const Array2<PointRef>& hbTri, const PointArray& frame, const PointArray& outerFrame);
 
 // the first pair of non-adjacent edges a, b (edge a runs from vertex a to a + 1) of the
 // ring that cross each other (verdict "In"); false, with a = b = 0, when there is none

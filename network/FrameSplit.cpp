@@ -17,9 +17,6 @@ namespace kelvarin {
 
 namespace {
 
-// successor of a ring index (the last is followed by the first)
-long Next(long e, long lo, long n) { return lo + ((e - lo + 1) % n); }
-
 // the crossing lies on the edge from A to B, ends included (after the snap onto the edge)
 bool OnEdge(cPoint& P, const cPoint& A, const cPoint& B) {
     if (IsPointInSegmentBox(P, A, B)) return true;
@@ -71,7 +68,7 @@ bool SplitFrameByLine(const PointArray& frame, const cPoint& first, const LineCo
     Array2<double> m(1, 2, 1, 3);
     for (long e = lo; e <= hi && k < 2; ++e) {
         const cPoint& A = *frame(e);
-        const cPoint& B = *frame(Next(e, lo, n));
+        const cPoint& B = *frame(RingSuccessor(e, lo, n));
         if (LineEquation(A, B, coef)) continue;  // a corner given twice: no edge
         m(1, 1) = line(1);
         m(1, 2) = line(2);

@@ -54,4 +54,13 @@ constexpr double kEdgeMargin = 1e-6;
 // which the open fans of its corners follow.
 constexpr double kFarCentre = 100.0;
 
+// The repair of crossed height-balance polygons meets outer boundary lines. A meeting counts as
+// ahead of a line's origin only beyond this fraction of the outer frame's size: meetings closer
+// than that are rounding noise at a shared origin.
+constexpr double kAhead = 1e-12;
+
+// Two boundary lines (unit directions) whose cross product is below this are parallel: the
+// sine of their angle is then under 1e-14, where a meeting would lie beyond any frame.
+constexpr double kParallel = 1e-14;
+
 }  // namespace kelvarin::network_tolerance

@@ -35,7 +35,7 @@ StationFan FindStationFan(const cPoint& S, const Array2<PointRef>& tri) {
             if (SamePoint(*tri(v, t), S)) {
                 f.fan.Append(t);
                 f.vtx.Append(v);
-                ang.Append(DirectionAngle(*tri(v, t), *tri(1 + (v % 3), t)));
+                ang.Append(DirectionAngle(*tri(v, t), *tri(RingSuccessor(v, 1, 3), t)));
                 break;
             }
         }
@@ -52,7 +52,7 @@ StationFan FindStationFan(const cPoint& S, const Array2<PointRef>& tri) {
         }
     }
     for (long j = 1; j <= n; ++j) {
-        const long e = 1 + (j % n);
+        const long e = RingSuccessor(j, 1, n);
         const cPoint& following = *tri(1 + (f.vtx(e) % 3), f.fan(e));
         const cPoint& preceding = *tri(1 + ((f.vtx(j) + 1) % 3), f.fan(j));
         if (!SamePoint(following, preceding)) {

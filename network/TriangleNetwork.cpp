@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "geometry/ModMathTools.hpp"
@@ -81,11 +82,6 @@ bool ClearlyInside(const QuickCircle& q, const cPoint& P) {
     const double dx = P.X - q.cx, dy = P.Y - q.cy;
     const double shrink = 1 - network_tolerance::kQuickInside;
     return dx * dx + dy * dy < q.r2 * shrink * shrink;
-}
-
-// a site clearly inside the quick circle and, decided exactly, inside the triangle's circumcircle
-bool RejectsTriple(const QuickCircle& q, const cPoint& A, const cPoint& B, const cPoint& C, const cPoint& P) {
-    return ClearlyInside(q, P) && InCircle(A, B, C, P) > 0;
 }
 
 // False only when no circle through sites i and j can be empty: a site on the left of i->j
@@ -163,47 +159,62 @@ Array1<long> SiteIndex(const PointArray& stations) {
     return site;
 }
 
-// the outer frame and the table without hull triangles whose circumcentre lies beyond it
-long DropFarHullTriangles(Array2<PointRef>& triangles, const PointArray& frame, PointArray& outer) {
-    const long T = TriangleCount(triangles);
+namespace {
+
+// an edge by its two corners' coordinates, in a fixed order
+using EdgeKey = std::array<double, 4>;
+EdgeKey KeyOf(const cPoint& a, const cPoint& b) {
+    return (a.X < b.X || (a.X == b.X && a.Y < b.Y)) ? EdgeKey{a.X, a.Y, b.X, b.Y} : EdgeKey{b.X, b.Y, a.X, a.Y};
+}
+
+// the outer frame: the frame and every circumcentre within kFarCentre frame extents of it, enlarged
+void OuterFrameOf(const Array2<PointRef>& triangles, long T, const PointArray& frame, PointArray& outer) {
     cPoint hi, lo;
     BoundingBox(frame, hi, lo);
     const double reach = network_tolerance::kFarCentre * std::max(hi.X - lo.X, hi.Y - lo.Y);
-    auto near = [&](const cPoint& c) {
-        return c.X >= lo.X - reach && c.X <= hi.X + reach && c.Y >= lo.Y - reach && c.Y <= hi.Y + reach;
-    };
     PointArray corners(1, 0);
     for (const PointRef& P : frame) corners.Append(P);
-    for (long t = 1; t <= T; ++t)
-        if (near(*triangles(0, t))) corners.Append(triangles(0, t));
-    EnclosingRectangle(corners, outer, 1.05);
-    cPoint outerHi, outerLo;
-    BoundingBox(outer, outerHi, outerLo);
-    auto inside = [&](const cPoint& c) {
-        return c.X >= outerLo.X && c.X <= outerHi.X && c.Y >= outerLo.Y && c.Y <= outerHi.Y;
-    };
+    for (long t = 1; t <= T; ++t) {
+        const cPoint& c = *triangles(0, t);
+        if (c.X >= lo.X - reach && c.X <= hi.X + reach && c.Y >= lo.Y - reach && c.Y <= hi.Y + reach)
+            corners.Append(triangles(0, t));
+    }
+    EnclosingRectangle(corners, outer, kFrameFactor);
+}
 
+// marks the kept hull triangles whose circumcentre lies outside the box; true when any was marked
+bool DropHullTrianglesOutside(const Array2<PointRef>& triangles, const cPoint& hi, const cPoint& lo,
+                              std::vector<bool>& kept) {
+    std::map<EdgeKey, int> uses;
+    const long T = static_cast<long>(kept.size());
+    for (long t = 1; t <= T; ++t) {
+        if (!kept[static_cast<std::size_t>(t - 1)]) continue;
+        for (long r = 1; r <= 3; ++r) ++uses[KeyOf(*triangles(r, t), *triangles(1 + r % 3, t))];
+    }
+    bool dropped = false;
+    for (long t = 1; t <= T; ++t) {
+        const cPoint& c = *triangles(0, t);
+        if (!kept[static_cast<std::size_t>(t - 1)] || (c.X >= lo.X && c.X <= hi.X && c.Y >= lo.Y && c.Y <= hi.Y))
+            continue;
+        bool onHull = false;
+        for (long r = 1; r <= 3; ++r) onHull = onHull || uses[KeyOf(*triangles(r, t), *triangles(1 + r % 3, t))] == 1;
+        if (!onHull) continue;
+        kept[static_cast<std::size_t>(t - 1)] = false;
+        dropped = true;
+    }
+    return dropped;
+}
+
+}  // namespace
+
+// the outer frame and the table without hull triangles whose circumcentre lies beyond it
+long DropFarHullTriangles(Array2<PointRef>& triangles, const PointArray& frame, PointArray& outer) {
+    const long T = TriangleCount(triangles);
+    OuterFrameOf(triangles, T, frame, outer);
+    cPoint hi, lo;
+    BoundingBox(outer, hi, lo);
     std::vector<bool> kept(static_cast<std::size_t>(T), true);
-    // an edge by its two corners' coordinates, in a fixed order
-    using Key = std::array<double, 4>;
-    auto key = [](const cPoint& a, const cPoint& b) {
-        return (a.X < b.X || (a.X == b.X && a.Y < b.Y)) ? Key{a.X, a.Y, b.X, b.Y} : Key{b.X, b.Y, a.X, a.Y};
-    };
-    for (bool dropped = true; dropped;) {
-        dropped = false;
-        std::map<Key, int> uses;
-        for (long t = 1; t <= T; ++t) {
-            if (!kept[static_cast<std::size_t>(t - 1)]) continue;
-            for (long r = 1; r <= 3; ++r) ++uses[key(*triangles(r, t), *triangles(1 + r % 3, t))];
-        }
-        for (long t = 1; t <= T; ++t) {
-            if (!kept[static_cast<std::size_t>(t - 1)] || inside(*triangles(0, t))) continue;
-            bool onHull = false;
-            for (long r = 1; r <= 3; ++r) onHull = onHull || uses[key(*triangles(r, t), *triangles(1 + r % 3, t))] == 1;
-            if (!onHull) continue;
-            kept[static_cast<std::size_t>(t - 1)] = false;
-            dropped = true;
-        }
+    while (DropHullTrianglesOutside(triangles, hi, lo, kept)) {
     }
     long count = 0;
     for (long t = 1; t <= T; ++t) {
@@ -220,21 +231,12 @@ long DropFarHullTriangles(Array2<PointRef>& triangles, const PointArray& frame, 
     return count;
 }
 
-// Delaunay triangle table of the stations' distinct sites
-long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangles) {
-    long T = 0;
-    triangles.ReDim(0, 3, 1, 1);
-    const Array1<long> site = SiteIndex(stations);
-    std::vector<const cPoint*> P;  // one point per distinct site, in station order
-    for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
-        if (site(i) == i) P.push_back(stations(i).get());
-    }
+namespace {
+
+// the other sites of each site, nearest first: a small circle through a site holds the
+// site's near neighbours if any, and a large one holds many sites
+std::vector<std::vector<long>> NearestFirst(const std::vector<const cPoint*>& P) {
     const long n = static_cast<long>(P.size());
-    std::vector<Corners> accepted;
-    cPoint centre;
-    long lastInside = -1;  // the site that rejected the previous triple rejects many more
-    // the other sites of each site, nearest first: a small circle through a site holds the
-    // site's near neighbours if any, and a large one holds many sites
     std::vector<std::vector<long>> nearest(static_cast<std::size_t>(n));
     for (long i = 0; i < n; ++i) {
         std::vector<long>& list = nearest[static_cast<std::size_t>(i)];
@@ -249,8 +251,14 @@ long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangle
         std::sort(list.begin(), list.end(),
                   [&](long a, long b) { return d2[static_cast<std::size_t>(a)] < d2[static_cast<std::size_t>(b)]; });
     }
-    // pairs of sites that may be an edge of the triangulation; a triple with any other
-    // pair as a side has a site inside its circumcircle and is never accepted
+    return nearest;
+}
+
+// pairs of sites that may be an edge of the triangulation; a triple with any other pair as a
+// side has a site inside its circumcircle and is never accepted
+std::vector<std::vector<char>> PossibleEdges(const std::vector<const cPoint*>& P,
+                                             const std::vector<std::vector<long>>& nearest) {
+    const auto n = static_cast<long>(P.size());
     std::vector<std::vector<char>> edge(static_cast<std::size_t>(n), std::vector<char>(static_cast<std::size_t>(n), 1));
     for (long i = 0; i < n; ++i) {
         for (long j = i + 1; j < n; ++j) {
@@ -259,65 +267,111 @@ long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangle
             edge[static_cast<std::size_t>(j)][static_cast<std::size_t>(i)] = may;
         }
     }
-    for (long i = 0; i < n - 2; ++i) {
-        const std::vector<char>& fromI = edge[static_cast<std::size_t>(i)];
-        for (long j = i + 1; j < n - 1; ++j) {
-            if (!fromI[static_cast<std::size_t>(j)]) continue;
-            const std::vector<char>& fromJ = edge[static_cast<std::size_t>(j)];
-            for (long k = j + 1; k < n; ++k) {
-                if (!fromI[static_cast<std::size_t>(k)] || !fromJ[static_cast<std::size_t>(k)]) continue;
-                // A site clearly inside the quick circle rejects the triple before the full
-                // test; the full test alone decides every triple that is kept.
-                const QuickCircle quick = QuickCircumCircle(*P[i], *P[j], *P[k]);
-                if (quick.usable) {
-                    bool rejected = false;
-                    if (lastInside >= 0 && lastInside != i && lastInside != j && lastInside != k) {
-                        rejected = RejectsTriple(quick, *P[i], *P[j], *P[k], *P[lastInside]);
-                    }
-                    for (std::size_t q = 0; q < nearest[static_cast<std::size_t>(i)].size() && !rejected; ++q) {
-                        const long m = nearest[static_cast<std::size_t>(i)][q];
-                        if (m == j || m == k) continue;
-                        if (RejectsTriple(quick, *P[i], *P[j], *P[k], *P[m])) {
-                            rejected = true;
-                            lastInside = m;
-                        }
-                    }
-                    if (rejected) continue;
-                }
-                // three sites exactly on one line have no circle; any other triple has one,
-                // however far away, and a site counts as inside it only when it is, exactly
-                if (Orient2D(*P[i], *P[j], *P[k]) == 0) continue;
-                bool empty = true;
-                for (long m = 0; m < n && empty; ++m) {
-                    if (m == i || m == j || m == k) continue;
-                    if (InCircle(*P[i], *P[j], *P[k], *P[m]) > 0) empty = false;
-                }
-                if (!empty) continue;
-                if (GetCircumCircle(centre, *P[i], *P[j], *P[k]) <= 0) continue;
-                const Corners candidate{{*P[i], *P[j], *P[k]}};
-                bool overlaps = false;
-                for (const Corners& t : accepted) {
-                    if (TrianglesOverlap(t, candidate)) {
-                        overlaps = true;
-                        break;
-                    }
-                }
-                if (overlaps) continue;
-                accepted.push_back(candidate);
-                ++T;
-                triangles.ReDimPreserve(T);
-                triangles(0, T) = NewPoint(centre.X, centre.Y, 0.0);
-                for (long row = 1; row <= 3; ++row) triangles(row, T) = NewPoint();
-                CopyPoint(*triangles(1, T), *P[i]);
-                CopyPoint(*triangles(2, T), *P[j]);
-                CopyPoint(*triangles(3, T), *P[k]);
-                if (Orient2D(*triangles(1, T), *triangles(2, T), *triangles(3, T)) < 0) {
-                    SwapObjects(triangles(2, T), triangles(3, T));
+    return edge;
+}
+
+// The triangle search over the sites: every triple whose circle no other site lies in and
+// that overlaps no triangle accepted before.
+class TriangleSearch {
+  public:
+    explicit TriangleSearch(std::vector<const cPoint*> sites)
+        : P(std::move(sites)), nearest(NearestFirst(P)), edge(PossibleEdges(P, nearest)) {}
+
+    // fills the table (rows 0..3 by columns 1..T) and returns T
+    long Run(Array2<PointRef>& triangles) {
+        const long n = static_cast<long>(P.size());
+        for (long i = 0; i < n - 2; ++i) {
+            const std::vector<char>& fromI = edge[static_cast<std::size_t>(i)];
+            for (long j = i + 1; j < n - 1; ++j) {
+                if (!fromI[static_cast<std::size_t>(j)]) continue;
+                const std::vector<char>& fromJ = edge[static_cast<std::size_t>(j)];
+                for (long k = j + 1; k < n; ++k) {
+                    if (!fromI[static_cast<std::size_t>(k)] || !fromJ[static_cast<std::size_t>(k)]) continue;
+                    cPoint centre;
+                    if (QuicklyRejected(i, j, k) || !EmptyCircle(i, j, k, centre)) continue;
+                    const Corners candidate{{*P[i], *P[j], *P[k]}};
+                    if (!Acceptable(candidate)) continue;
+                    accepted.push_back(candidate);
+                    Append(triangles, centre, candidate);
                 }
             }
         }
+        return static_cast<long>(accepted.size());
     }
-    return T;
+
+  private:
+    // A site clearly inside the quick circle rejects the triple before the full test; the
+    // full test alone decides every triple that is kept.
+    bool QuicklyRejected(long i, long j, long k) {
+        const QuickCircle quick = QuickCircumCircle(*P[i], *P[j], *P[k]);
+        if (!quick.usable) return false;
+        // the site that rejected the previous triple rejects many more
+        if (lastInside >= 0 && lastInside != i && lastInside != j && lastInside != k &&
+            Rejects(quick, i, j, k, lastInside))
+            return true;
+        for (const long m : nearest[static_cast<std::size_t>(i)]) {
+            if (m == j || m == k) continue;
+            if (Rejects(quick, i, j, k, m)) {
+                lastInside = m;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // site m clearly inside the quick circle and, decided exactly, inside the triple's circle
+    bool Rejects(const QuickCircle& quick, long i, long j, long k, long m) const {
+        return ClearlyInside(quick, *P[m]) && InCircle(*P[i], *P[j], *P[k], *P[m]) > 0;
+    }
+
+    // the full test: three sites not exactly on one line (any other triple has a circle,
+    // however far away), none of the others strictly inside it (decided exactly); its centre
+    // into centre
+    bool EmptyCircle(long i, long j, long k, cPoint& centre) const {
+        if (Orient2D(*P[i], *P[j], *P[k]) == 0) return false;
+        for (long m = 0; m < static_cast<long>(P.size()); ++m) {
+            if (m == i || m == j || m == k) continue;
+            if (InCircle(*P[i], *P[j], *P[k], *P[m]) > 0) return false;
+        }
+        return GetCircumCircle(centre, *P[i], *P[j], *P[k]) > 0;
+    }
+
+    // no overlap with an accepted triangle
+    bool Acceptable(const Corners& candidate) const {
+        return std::none_of(accepted.begin(), accepted.end(),
+                            [&](const Corners& t) { return TrianglesOverlap(t, candidate); });
+    }
+
+    // a new column: the circumcentre, then copies of the corners counter-clockwise
+    void Append(Array2<PointRef>& triangles, const cPoint& centre, const Corners& corners) const {
+        const long T = static_cast<long>(accepted.size());
+        triangles.ReDimPreserve(T);
+        triangles(0, T) = NewPoint(centre.X, centre.Y, 0.0);
+        for (long row = 1; row <= 3; ++row) triangles(row, T) = NewPoint();
+        for (long row = 1; row <= 3; ++row) CopyPoint(*triangles(row, T), corners.P[row - 1]);
+        if (Orient2D(*triangles(1, T), *triangles(2, T), *triangles(3, T)) < 0) {
+            SwapObjects(triangles(2, T), triangles(3, T));
+        }
+    }
+
+    std::vector<const cPoint*> P;  // one point per distinct site, in station order
+    std::vector<std::vector<long>> nearest;
+    std::vector<std::vector<char>> edge;
+    std::vector<Corners> accepted;
+    long lastInside = -1;
+};
+
+}  // namespace
+
+// Delaunay triangle table of the stations' distinct sites
+long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangles) {
+    triangles.ReDim(0, 3, 1, 1);
+    const Array1<long> site = SiteIndex(stations);
+    std::vector<const cPoint*> P;
+    for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
+        if (site(i) == i) P.push_back(stations(i).get());
+    }
+    return TriangleSearch(std::move(P)).Run(triangles);
 }
 
 }  // namespace kelvarin

@@ -21,7 +21,7 @@ double GetCircumCircle(cPoint& centre, const cPoint& P1, const cPoint& P2, const
 long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangles);
 
 // The outer frame for closing open rings: the frame and every circumcentre within
-// kFarCentre frame extents of it, enlarged by 1.05. Hull triangles whose circumcentre lies
+// kFarCentre frame extents of it, enlarged by kFrameFactor. Hull triangles whose circumcentre lies
 // outside it are taken out of the table (repeatedly, as taking one out bares others), so
 // that every remaining circumcentre lies inside it. Returns the new triangle count.
 long DropFarHullTriangles(Array2<PointRef>& triangles, const PointArray& frame, PointArray& outer);

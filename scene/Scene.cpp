@@ -9,6 +9,8 @@
 #include <optional>
 #include <system_error>
 
+#include "geometry/Tolerances.hpp"
+#include "geometry/modGISTools.hpp"
 #include "geometry/modStrTools.hpp"
 #include "scene/INIProFile.hpp"
 #include "scene/SceneChecks.hpp"
@@ -96,12 +98,12 @@ std::optional<ProfileFile> OpenScene(const std::filesystem::path& file, ProblemL
 // the section name of polygon i
 std::string PolygonSection(long i) { return "Polygon" + std::to_string(i); }
 
-// ShowMethod after a "Show" value: empty or thiessen 0, heightbalance 1, all -1, else unchanged
-int ApplyShow(const std::string& show, int current) {
+// ShowMethod after a "Show" value: empty or thiessen, heightbalance, all; anything else leaves it unchanged
+ShowSetting ApplyShow(const std::string& show, ShowSetting current) {
     const std::string lower = LowerAscii(show);
-    if (lower.empty() || lower == "thiessen") return 0;
-    if (lower == "heightbalance") return 1;
-    if (lower == "all") return -1;
+    if (lower.empty() || lower == "thiessen") return ShowSetting::Thiessen;
+    if (lower == "heightbalance") return ShowSetting::HeightBalance;
+    if (lower == "all") return ShowSetting::Both;
     return current;
 }
 
@@ -133,7 +135,27 @@ struct PolygonRead {
     bool Complete = false;  // its vertex block was found and held all its vertices
 };
 
-// the vertices after a block header: Number non-blank lines "X,Y" before the next "[" line
+// The vertex values after a block header: a stream of numbers separated by commas (a run
+// of them counts as one) or line ends, up to `wanted` values or the next "[" line.
+std::vector<double> ReadVertexValues(const ProfileFile& profile, long headerLine, std::size_t wanted,
+                                     ProblemList& problems) {
+    std::vector<double> values;
+    for (long n = headerLine + 1; n <= profile.LineCount() && values.size() < wanted; ++n) {
+        const std::string& line = profile.Line(n);
+        const std::string_view trimmed = TrimBlanks(line);
+        if (trimmed.empty()) continue;
+        if (trimmed.front() == '[') break;
+        for (const std::string& field : GetTokens(line, ",", true)) {
+            if (TrimBlanks(field).empty()) continue;  // blanks before a line end or between commas
+            if (values.size() == wanted) break;
+            const bool isX = values.size() % 2 == 0;
+            values.push_back(ReadCoordinate(field, n, isX ? "X" : "Y", problems));
+        }
+    }
+    return values;
+}
+
+// the vertices after a block header: Number pairs X, Y before the next "[" line
 PolygonRead ReadVertexBlock(const ProfileFile& profile, long i, const std::string& name, int number,
                             ProblemList& problems) {
     PolygonRead polygon;
@@ -152,24 +174,18 @@ PolygonRead ReadVertexBlock(const ProfileFile& profile, long i, const std::strin
         problems.Add(profile.FindKey(PolygonSection(i), "Name").value_or(polygon.SectionLine), message);
         return polygon;
     }
-    long n = *headerLine + 1;
-    for (; n <= profile.LineCount() && static_cast<long>(polygon.Vertices.size()) < number; ++n) {
-        const std::string& line = profile.Line(n);
-        const std::string_view trimmed = TrimBlanks(line);
-        if (trimmed.empty()) continue;
-        if (trimmed.front() == '[') break;
-        const double x = ReadCoordinate(GetToken(line, ",", 1, true), n, "X", problems);
-        const double y = ReadCoordinate(GetToken(line, ",", 2, true), n, "Y", problems);
-        polygon.Vertices.push_back(cPoint{x, y, 0.0});
-    }
-    if (number > 0 && static_cast<long>(polygon.Vertices.size()) < number) {
+    const std::size_t wanted = number > 0 ? 2 * static_cast<std::size_t>(number) : 0;
+    const std::vector<double> values = ReadVertexValues(profile, *headerLine, wanted, problems);
+    if (values.size() < wanted) {
         problems.Add(*headerLine, "vertex block " + Quoted(header) + " should hold " + std::to_string(number) +
-                                      " vertices (Number in " + section + "), but only " +
-                                      Count(static_cast<long long>(polygon.Vertices.size()), "vertex line follows",
-                                            "vertex lines follow") +
+                                      " vertices (Number in " + section + ": " + std::to_string(wanted) +
+                                      " values X, Y), but only " +
+                                      Count(static_cast<long long>(values.size()), "value follows", "values follow") +
                                       " it");
         return polygon;
     }
+    for (std::size_t k = 0; k + 1 < values.size(); k += 2)
+        polygon.Vertices.push_back(cPoint{values[k], values[k + 1], 0.0});
     polygon.Complete = true;
     return polygon;
 }
@@ -351,7 +367,7 @@ Scene LoadScene(const std::filesystem::path& file) {
     scene.Path = file;
     ReadPolygons(*profile, scene, problems);
     ReadStations(*profile, scene, problems);
-    if (scene.ShowMethod != 0 && !scene.Stations.empty()) {
+    if (scene.ShowMethod != ShowSetting::Thiessen && !scene.Stations.empty()) {
         scene.CenterPoints = ReadCenterPointLines(*profile, static_cast<long>(scene.Stations.size()), problems);
     }
     if (problems.Empty()) {

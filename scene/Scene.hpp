@@ -17,14 +17,17 @@ struct SceneStation {
     cPoint Point;  // X, Y, and the station height z (0 when the file gives none)
 };
 
+// The scene's "Show" setting: which method the demonstration builds.
+enum class ShowSetting : int { Thiessen = 0, HeightBalance = 1, Both = -1 };
+
 struct Scene {
     std::filesystem::path Path;
     std::string BasinName;      // the vertex block that became the basin boundary
     std::vector<cPoint> Basin;  // its vertices in file order
     std::vector<SceneStation> Stations;
-    int ShowMethod = 0;  // 0 Thiessen only, 1 height-balance only, -1 either
-    std::vector<cPoint>
-        CenterPoints;  // one per station pair (1,2), (1,3), ..., (n-1,n); read only when ShowMethod != 0
+    ShowSetting ShowMethod = ShowSetting::Thiessen;
+    // one per station pair (1,2), (1,3), ..., (n-1,n); read only when the height-balance method can be shown
+    std::vector<cPoint> CenterPoints;
 };
 
 // One problem with a scene file, located where possible.

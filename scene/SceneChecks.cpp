@@ -8,6 +8,7 @@
 
 #include "geometry/Predicates.hpp"
 #include "geometry/SimpleRing.hpp"
+#include "geometry/Tolerances.hpp"
 #include "scene/SceneRules.hpp"
 
 namespace kelvarin {
@@ -15,11 +16,6 @@ namespace kelvarin {
 namespace {
 
 using namespace scene_rules;
-
-// A basin whose area is below this share of its bounding box's area is taken as
-// having no area: vertices that are collinear up to rounding give such a sliver,
-// while any real basin fills well over a tenth of its box.
-constexpr double kZeroAreaShare = 1e-9;
 
 // a number as a message shows it: up to 10 significant digits
 std::string Num(double v) {

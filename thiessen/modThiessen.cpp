@@ -34,7 +34,7 @@ void ThiessenTwoStations(PolygonArray& polygons, const PointArray& stations, con
 long BuildOpenThiessenPolygon(long j0, cPolygon& ring, const Array1<long>& vtx, const Array1<long>& fan,
                               const Array2<PointRef>& triangles, const PointArray& outerFrame) {
     const long n = fan.Count();
-    auto next = [n](long j) { return 1 + (j % n); };
+    auto next = [n](long j) { return RingSuccessor(j, 1, n); };
     const long j1 = next(j0);
     const cPoint& S = *triangles(vtx(j0), fan(j0));
     const cPoint& before = *triangles(1 + ((vtx(j0) + 1) % 3), fan(j0));

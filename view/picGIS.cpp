@@ -93,7 +93,7 @@ void picGIS::ClearScene() {
     Stations.ReDim(1, 0);
     CenterPoints.ReDim(1, 0);
     scene_ = Scene{};
-    ShowMethod = 0;
+    ShowMethod = ShowSetting::Thiessen;
 }
 
 void picGIS::Load(const std::filesystem::path& programFolder) {
@@ -138,7 +138,7 @@ std::string picGIS::OpenThiessenFile(const std::string& file) {
             Stations(i) = std::move(entry);
         }
         SetWindowMargineMap(false, false);
-        if (ShowMethod == 1 || ShowMethod == -1) ReadCenterPoint();
+        if (ShowMethod != ShowSetting::Thiessen) ReadCenterPoint();
     } catch (...) {
         ClearScene();
         throw;
@@ -149,7 +149,8 @@ std::string picGIS::OpenThiessenFile(const std::string& file) {
 void picGIS::ReadCenterPoint() {
     const long n = Stations.Count();
     // the loader has read them already when the scene can show the height-balance method
-    const std::vector<cPoint> points = scene_.ShowMethod != 0 ? scene_.CenterPoints : ReadCenterPoints(GISFile, n);
+    const std::vector<cPoint> points =
+        scene_.ShowMethod != ShowSetting::Thiessen ? scene_.CenterPoints : ReadCenterPoints(GISFile, n);
     const long count = n * (n - 1) / 2;
     CenterPoints.ReDim(1, count);
     for (long i = 1; i <= count; ++i) {
@@ -295,46 +296,24 @@ void picGIS::DrawStationMark(Surface& surface, const cPoint& point, double radiu
 // ---- demonstration ----
 
 void picGIS::RunAnalysisAll() {
-    const long n = Stations.Count();
     windowSystem_.Randomize(static_cast<float>(windowSystem_.Timer() * 1000.0));
     for (;;) {
         if (IsExitAll()) return;
 
-        bool any = false;
-        for (long i = 1; i <= n; ++i) {
-            auto& entry = *Stations(i);
-            // a random number rounded to the nearest integer (0.5 rounds to 0) is 1
-            entry.pSelect = windowSystem_.Rnd() > 0.5;
-            if (entry.pSelect) {
-                DrawStationMark(surface_, *entry.GageStation->Point, StationMarkSize / 2.0, StationSelectedColor);
-                any = true;
-            }
-        }
-
-        bool constructed = false;
-        if (any) {
-            int method = ShowMethod;
-            if (method == -1) method = static_cast<int>(windowSystem_.Rnd() * 2.0);
-            std::optional<long> result;
-            if (method == 0) {
-                labMarkTarvo.Caption = std::string(kThiessenCaption) + "\r\n" + CreditText;
-                surface_.SetLabel(labMarkTarvo);
-                result = AutoThiessen();
-                constructed = true;
-            } else if (method == 1) {
-                labMarkTarvo.Caption = std::string(kHeightBalanceCaption) + "\r\n" + CreditText;
-                surface_.SetLabel(labMarkTarvo);
-                result = AutoHeightBalance();
-                constructed = true;
-            }
+        if (SelectRandomStations()) {
+            const ShowSetting method = ChooseMethod();
+            const std::optional<long> result = RunMethod(method);
             // the lesson's result: every gauge's weight stays on screen for a while
             if (result && *result > 0) {
                 ShowStationWeights();
+                if (OnCycleShown) OnCycleShown(CycleReport{method, *result});
                 windowSystem_.Wait(windowSystem_.GetPacing().HoldSeconds);
             }
+        } else {
+            // an empty cycle still lets the label rest before it moves on
+            if (OnCycleShown) OnCycleShown(CycleReport{});
+            windowSystem_.Wait(windowSystem_.GetPacing().HoldSeconds);
         }
-        // an empty cycle still lets the label rest before it moves on
-        if (!constructed) windowSystem_.Wait(windowSystem_.GetPacing().HoldSeconds);
 
         if (IsExitAll()) return;
         UndoThiessen();
@@ -342,6 +321,31 @@ void picGIS::RunAnalysisAll() {
         windowSystem_.CycleEnded();
         windowSystem_.DoEvents();
     }
+}
+
+bool picGIS::SelectRandomStations() {
+    bool any = false;
+    for (auto& entry : Stations) {
+        // a random number rounded to the nearest integer (0.5 rounds to 0) is 1
+        entry->pSelect = windowSystem_.Rnd() > 0.5;
+        if (entry->pSelect) {
+            DrawStationMark(surface_, *entry->GageStation->Point, StationMarkSize / 2.0, StationSelectedColor);
+            any = true;
+        }
+    }
+    return any;
+}
+
+ShowSetting picGIS::ChooseMethod() {
+    if (ShowMethod != ShowSetting::Both) return ShowMethod;
+    return windowSystem_.Rnd() * 2.0 < 1.0 ? ShowSetting::Thiessen : ShowSetting::HeightBalance;
+}
+
+std::optional<long> picGIS::RunMethod(ShowSetting method) {
+    const bool heightBalance = method == ShowSetting::HeightBalance;
+    labMarkTarvo.Caption = std::string(heightBalance ? kHeightBalanceCaption : kThiessenCaption) + "\r\n" + CreditText;
+    surface_.SetLabel(labMarkTarvo);
+    return heightBalance ? AutoHeightBalance() : AutoThiessen();
 }
 
 void picGIS::RunUntilExit() {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,6 +60,13 @@ inline constexpr const char* kHeightBalanceCaption = "高度平衡多邊形法 -
 // Kelvarin's version, as the build gives it.
 const char* KelvarinVersion();
 
+// What one cycle of the demonstration shows, told to picGIS::OnCycleShown while its
+// result is on the surface, right before the cycle holds it.
+struct CycleReport {
+    ShowSetting Method = ShowSetting::Thiessen;  // the method built: Thiessen or HeightBalance
+    long Stations = 0;                           // gauges in the construction; 0 when none was selected
+};
+
 class picGIS final : public WindowEventSink {
   public:
     // window initialisation: the seven layers and their colours; registers itself as
@@ -73,7 +81,7 @@ class picGIS final : public WindowEventSink {
     // window loading: GISFile = programFolder / "Kelvarin.ini", the scene, the credits.
     // A scene that cannot be used leaves the window empty with LoadError() set and shown.
     void Load(const std::filesystem::path& programFolder);
-    // reads the scene into layer 1, Stations and, for ShowMethod 1 or -1, CenterPoints;
+    // reads the scene into layer 1, Stations and, when ShowMethod can show height-balance, CenterPoints;
     // throws SceneError (or std::runtime_error) when the scene cannot be used
     std::string OpenThiessenFile(const std::string& file);
     // fills CenterPoints from GISFile in map-local coordinates; throws SceneError
@@ -107,6 +115,8 @@ class picGIS final : public WindowEventSink {
 
     // the endless cycle; returns when the run must end
     void RunAnalysisAll();
+    // told once per cycle when its finished construction (or its empty selection) is shown
+    std::function<void(const CycleReport&)> OnCycleShown;
     // the cycle as a saver runs it: a failure inside it is shown on the window, which
     // then stays until the exit rules end the run
     void RunUntilExit();
@@ -159,7 +169,7 @@ class picGIS final : public WindowEventSink {
     int ExitCount = 0;
     std::string GISFile;
     std::string CreditText;
-    int ShowMethod = 0;  // 0 Thiessen, 1 height-balance, -1 either
+    ShowSetting ShowMethod = ShowSetting::Thiessen;
     CreditLabel labMarkTarvo;
     ColorRef StationSelectedColor = MapColor::Red;
     ColorRef StationColor = MapColor::Green;
@@ -170,6 +180,11 @@ class picGIS final : public WindowEventSink {
 
   private:
     void ClearScene();
+    // the steps of one cycle: a random selection (true when any station is selected), the
+    // method of this cycle, its caption and its driver
+    bool SelectRandomStations();
+    ShowSetting ChooseMethod();
+    std::optional<long> RunMethod(ShowSetting method);
     void DrawFailureText();
     // draws a ring, repaints and asks IsExitAll; true when the run must end
     bool Show(const cPolygon& ring, ColorRef color);

@@ -309,6 +309,26 @@ TEST(DemoCommand, TheSameSeedGivesTheSameFilesAndEveryThinsTheFrames) {
     for (const auto& dir : {a, b, c, thin}) fs::remove_all(dir);
 }
 
+TEST(DemoCommand, ShowsItsProgressOnATerminalAndNothingElsewhere) {
+    const fs::path dir = TempDir("progress");
+    const std::string demo =
+        "demo --scene '" + kBundled.string() + "' --cycles 3 --size 160x120 --every 1000 --out '" + dir.string() + "'";
+    const CliRun quiet = RunCli(demo);
+    ASSERT_EQ(quiet.Status, 0) << quiet.Err;
+    EXPECT_EQ(quiet.Err.find("cycle"), std::string::npos) << quiet.Err;
+
+    // script gives the command a terminal; its standard output is sent away, so the
+    // terminal shows standard error only
+    const fs::path seen = dir / "terminal.txt";
+    const std::string command = "script -qec \"'" + testing::kCli.string() + "' " + demo +
+                                " >/dev/null\" /dev/null >'" + seen.string() + "' 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << ReadText(seen);
+    const std::string terminal = ReadText(seen);
+    for (const char* step : {"cycle 1 of 3", "cycle 2 of 3", "cycle 3 of 3"})
+        EXPECT_NE(terminal.find(step), std::string::npos) << terminal;
+    fs::remove_all(dir);
+}
+
 TEST(ImageCommands, BadArgumentsExitTwoWithOneLine) {
     const fs::path dir = TempDir("bad");
     std::ofstream(dir / "file") << "x";

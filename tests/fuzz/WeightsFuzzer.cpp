@@ -50,7 +50,7 @@ Scene Decode(Bytes& bytes, std::vector<long>& selection) {
     const double ox = mode & 1 ? 255000.0 : 0.0, oy = mode & 1 ? 2655000.0 : 0.0;
     Scene scene;
     scene.BasinName = "Basin";
-    scene.ShowMethod = -1;
+    scene.ShowMethod = ShowSetting::Both;
     for (const auto& [x, y] : kBasins[static_cast<std::size_t>((mode >> 4) % kBasins.size())])
         scene.Basin.push_back(cPoint{ox + x * unit, oy + y * unit, 0.0});
     const int n = 3 + bytes.Next() % 38;

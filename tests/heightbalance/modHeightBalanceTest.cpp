@@ -10,9 +10,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "heightbalance/modHeightBalance.hpp"
 #include "network/StationFan.hpp"
 #include "network/TriangleNetwork.hpp"
-#include "heightbalance/modHeightBalance.hpp"
 #include "tests/network/StationSets.hpp"
 #include "thiessen/modThiessen.hpp"
 
@@ -358,7 +358,7 @@ TEST(FindSelfCrossing, FindsTheFirstCrossingPairOfABowTie) {
 PolygonArray Unrepaired(const PointArray& s, const Array2<PointRef>& tri, const Array2<PointRef>& hbTri,
                         const PointArray& frame) {
     PointArray outer;
-    EnclosingRectangle(frame, outer, 1.05);
+    EnclosingRectangle(frame, outer, kFrameFactor);
     PolygonArray polygons(s.LBound(), s.UBound());
     for (long i = s.LBound(); i <= s.UBound(); ++i) {
         const StationFan f = FindStationFan(*s(i), tri);
@@ -398,7 +398,9 @@ TEST(RepairCrossedPolygons, MeetingBoundaryLinesAreResolved) {
     EXPECT_FALSE(Tiles(Measure(Unrepaired(s, tri, hbTri, frame), s, frame, geos)));
     ExpectTiles(repaired, s, frame, geos);
     PolygonArray again = Unrepaired(s, tri, hbTri, frame);
-    RepairCrossedPolygons(again, s, tri, hbTri, frame);
+    PointArray outer;
+    EnclosingRectangle(frame, outer, kFrameFactor);
+    RepairCrossedPolygons(again, s, tri, hbTri, frame, outer);
     ExpectTiles(again, s, frame, geos);
 }
 

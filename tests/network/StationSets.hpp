@@ -46,10 +46,10 @@ inline PointArray GridStations(std::mt19937& rng, long n, double step) {
     return Stations(all);
 }
 
-// the frame of the stations: their enclosing rectangle enlarged by 1.05
+// the frame of the stations: their enclosing rectangle enlarged by the frame factor
 inline PointArray FrameOf(const PointArray& stations) {
     PointArray frame;
-    EnclosingRectangle(stations, frame, 1.05);
+    EnclosingRectangle(stations, frame, kFrameFactor);
     return frame;
 }
 

@@ -235,7 +235,7 @@ TEST(BuildOpenThiessenPolygon, OneTriangleStationReachesTheOuterFrame) {
     Array2<PointRef> tri;
     ASSERT_EQ(BuildTriangleNetwork(s, tri), 1);
     PointArray outer;
-    EnclosingRectangle(FrameOf(s), outer, 1.05);
+    EnclosingRectangle(FrameOf(s), outer, kFrameFactor);
     Array1<long> fan(1, {1}), vtx(1, {1});
     cPolygon ring;
     const long count = BuildOpenThiessenPolygon(1, ring, vtx, fan, tri, outer);

@@ -160,7 +160,7 @@ TEST_F(BundledScene, NamesAreChineseAndLatinAndNumbersUnique) {
     EXPECT_GE(latin, 3);
     EXPECT_EQ(names.size(), scene_->Stations.size());
     EXPECT_EQ(numbers.size(), scene_->Stations.size());
-    EXPECT_EQ(scene_->ShowMethod, -1);
+    EXPECT_EQ(scene_->ShowMethod, ShowSetting::Both);
 }
 
 TEST_F(BundledScene, CentrePointsBalanceTheHeightsOfTheirPair) {

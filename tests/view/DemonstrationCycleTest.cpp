@@ -31,7 +31,7 @@ std::unique_ptr<TestWindow> Window(long stations, int showMethod, std::uint64_t 
     auto w = std::make_unique<TestWindow>(800.0, 600.0, seed, paced);
     w->Place(SquareBasin(250000, 2650000, 10000), Gauges(stations));
     w->MidpointCenterPoints();
-    w->window.ShowMethod = showMethod;
+    w->window.ShowMethod = static_cast<ShowSetting>(showMethod);
     return w;
 }
 

@@ -152,7 +152,7 @@ TEST(ExitRules, AFailingCycleIsShownAndTheRunStillEndsByTheExitRules) {
     windowSystem.window = &window;
     testing::PlaceScene(window, testing::SquareBasin(0, 0, 1000),
                         {{100, 100, 0}, {900, 200, 0}, {500, 800, 0}, {300, 600, 0}});
-    window.ShowMethod = 1;  // height-balance without centre points cannot be built
+    window.ShowMethod = ShowSetting::HeightBalance;  // height-balance without centre points cannot be built
     window.RunUntilExit();
     EXPECT_NE(window.ShownFailure().find("the demonstration stopped"), std::string::npos);
     long printed = 0;

@@ -33,7 +33,7 @@ TEST(picGIS, SevenLayersWithTheirNamesAndColours) {
     EXPECT_EQ(w.window.StationSelectedColor, 0x0000FFu);
     EXPECT_EQ(w.window.StationColor, 0x008000u);
     EXPECT_EQ(w.window.ExitCount, 0);
-    EXPECT_EQ(w.window.ShowMethod, 0);
+    EXPECT_EQ(w.window.ShowMethod, ShowSetting::Thiessen);
     EXPECT_EQ(w.window.HasParent, 0);
 }
 

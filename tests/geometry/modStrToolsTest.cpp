@@ -17,7 +17,6 @@ TEST(GetToken, CollapsingMakesARunOfDelimitersOneSeparator) {
 TEST(GetToken, FieldsBeyondTheLastAreEmpty) {
     EXPECT_EQ(GetToken("1,2", ",", 3, true), "");
     EXPECT_EQ(GetToken("1,2", ",", 2, true), "2");
-    EXPECT_EQ(GetToken("1,2", ",", 0, true), "");
     EXPECT_EQ(GetToken("", ",", 1, false), "");
 }
 
@@ -45,6 +44,12 @@ TEST(GetToken, AgreesWithGetTokensForEveryField) {
         }
     }
     EXPECT_EQ(GetTokens("1,2,", ",", false), (std::vector<std::string>{"1", "2"}));
+    // a field number below 1 asks for the whole list
+    for (long n : {0L, -3L}) {
+        EXPECT_TRUE(GetToken("1,2,", ",", n, false) == (std::vector<std::string>{"1", "2"}));
+        EXPECT_TRUE(GetToken("a,,b", ",", n, true) == (std::vector<std::string>{"a", "b"}));
+        EXPECT_TRUE(GetToken("a,,b", ",", n, false) == (std::vector<std::string>{"a", "", "b"}));
+    }
 }
 
 TEST(TextBetween, FindsTheFirstPairOfMarks) {

@@ -1,0 +1,146 @@
+// The frame split as properties: the two halves and the collinear strips tile the frame,
+// every point of a station's part lies no nearer to another station, and a ray leaves
+// the frame on the edge it names.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "network/FrameSplit.hpp"
+#include "tests/network/StationSets.hpp"
+
+namespace kelvarin {
+namespace {
+
+using testing::FrameOf;
+using testing::Stations;
+
+// twice the signed area: positive counter-clockwise
+double SignedArea2(const cPolygon& ring) {
+    double sum = 0.0;
+    for (long i = 1; i <= ring.Count(); ++i) {
+        const cPoint& a = *ring(i);
+        const cPoint& b = *ring(i % ring.Count() + 1);
+        sum += a.X * b.Y - b.X * a.Y;
+    }
+    return sum;
+}
+
+double Distance2(const cPoint& a, const cPoint& b) { return (a.X - b.X) * (a.X - b.X) + (a.Y - b.Y) * (a.Y - b.Y); }
+
+// every vertex of station i's ring is no nearer to any other station than to station i
+void ExpectNearestToItsOwn(const PolygonArray& rings, const PointArray& stations, double tolerance) {
+    for (long i = stations.LBound(); i <= stations.UBound(); ++i)
+        for (const auto& v : *rings(i))
+            for (long j = stations.LBound(); j <= stations.UBound(); ++j)
+                EXPECT_LE(std::sqrt(Distance2(*v, *stations(i))), std::sqrt(Distance2(*v, *stations(j))) + tolerance)
+                    << "vertex (" << v->X << ", " << v->Y << ") of station " << i << " is nearer to " << j;
+}
+
+cPoint Midpoint(const cPoint& A, const cPoint& B) { return cPoint{(A.X + B.X) / 2, (A.Y + B.Y) / 2, 0.0}; }
+
+TEST(TwoStationSplit, HalvesTileTheFrameAndBelongToTheNearerStation) {
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<double> coordinate(-3000.0, 5000.0);
+    for (int c = 0; c < 400; ++c) {
+        const PointArray stations =
+            Stations({{coordinate(rng), coordinate(rng), 0}, {coordinate(rng), coordinate(rng), 0}});
+        const PointArray frame = FrameOf(stations);
+        PolygonArray halves(1, 2);
+        TwoStationSplit(halves, stations, frame, Midpoint);
+        const double frameArea = PolygonArea(*RingOf(frame));
+        ASSERT_GE(halves(1)->Count(), 3) << "case " << c;
+        ASSERT_GE(halves(2)->Count(), 3) << "case " << c;
+        EXPECT_GT(SignedArea2(*halves(1)), 0.0);
+        EXPECT_GT(SignedArea2(*halves(2)), 0.0);
+        EXPECT_NEAR(PolygonArea(*halves(1)) + PolygonArea(*halves(2)), frameArea, 1e-9 * frameArea) << "case " << c;
+        ExpectNearestToItsOwn(halves, stations, 1e-6);
+        if (HasFailure()) return;
+    }
+    // one site: both get the whole frame, and the split point is not asked
+    const PointArray same = Stations({{5, 5, 1}, {5, 5, 2}});
+    PolygonArray both(1, 2);
+    TwoStationSplit(both, same, FrameOf(Stations({{0, 0, 0}, {10, 10, 0}})),
+                    [](const cPoint&, const cPoint&) -> cPoint {
+                        throw std::logic_error("asked for the split point of one site");
+                    });
+    EXPECT_DOUBLE_EQ(PolygonArea(*both(1)), 11.0 * 11.0);
+    EXPECT_EQ(PolygonArea(*both(2)), PolygonArea(*both(1)));
+}
+
+TEST(BuildCollinearStrips, StripsTileTheFrameAndBelongToTheNearestSite) {
+    std::mt19937 rng(12);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (int c = 0; c < 300; ++c) {
+        // stations on a line through (x0, y0) in direction angle, some of them at one site
+        const double x0 = 1000 * unit(rng), y0 = 1000 * unit(rng), angle = 2 * M_PI * unit(rng);
+        const long n = 1 + static_cast<long>(rng() % 7);
+        std::vector<cPoint> points;
+        for (long k = 0; k < n; ++k) {
+            if (k > 0 && unit(rng) < 0.2) {
+                points.push_back(points[rng() % points.size()]);
+                continue;
+            }
+            const double t = 2000 * unit(rng);
+            points.push_back({x0 + t * std::cos(angle), y0 + t * std::sin(angle), 0});
+        }
+        const PointArray stations = Stations(points);
+        const PointArray frame = FrameOf(Stations({{x0 - 100, y0 - 100, 0}, {x0 + 2100, y0 + 2100, 0}}));
+        PolygonArray strips(1, n);
+        BuildCollinearStrips(strips, stations, frame, Midpoint);
+        double area = 0.0;
+        const Array1<long> site = [&] {
+            Array1<long> first(1, n);
+            for (long i = 1; i <= n; ++i) {
+                first(i) = i;
+                for (long j = 1; j < i; ++j)
+                    if (points[j - 1].X == points[i - 1].X && points[j - 1].Y == points[i - 1].Y) {
+                        first(i) = j;
+                        break;
+                    }
+            }
+            return first;
+        }();
+        for (long i = 1; i <= n; ++i) {
+            ASSERT_TRUE(strips(i)) << "case " << c;
+            if (site(i) == i) {
+                area += PolygonArea(*strips(i));
+            } else {
+                EXPECT_EQ(PolygonArea(*strips(i)), PolygonArea(*strips(site(i)))) << "case " << c;
+            }
+        }
+        const double frameArea = PolygonArea(*RingOf(frame));
+        EXPECT_NEAR(area, frameArea, 1e-9 * frameArea) << "case " << c << ", " << n << " stations";
+        ExpectNearestToItsOwn(strips, stations, 1e-6);
+        if (HasFailure()) return;
+    }
+}
+
+TEST(RayFrameExit, TheExitLiesOnTheRayAndOnTheEdgeItNames) {
+    std::mt19937 rng(13);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (int c = 0; c < 2000; ++c) {
+        const double w = 10 + 5000 * unit(rng), h = 10 + 5000 * unit(rng);
+        const PointArray frame = FrameOf(Stations({{250000, 2600000, 0}, {250000 + w, 2600000 + h, 0}}));
+        const cPoint origin{250000 + w * unit(rng), 2600000 + h * unit(rng), 0};
+        const double angle = 2 * M_PI * unit(rng);
+        // axis directions (exits through corners and along edges) now and then
+        const double dx = c % 10 == 0 ? 0.0 : std::cos(angle), dy = c % 10 == 1 ? 0.0 : std::sin(angle);
+        cPoint exit;
+        const long k = RayFrameExit(origin, dx, dy, frame, exit);
+        ASSERT_GE(k, 1) << "case " << c;
+        ASSERT_LE(k, 4);
+        const cPoint& a = *frame(k);
+        const cPoint& b = *frame(k % 4 + 1);
+        const double scale = w + h;
+        EXPECT_NEAR((b.X - a.X) * (exit.Y - a.Y) - (b.Y - a.Y) * (exit.X - a.X), 0.0, 1e-9 * scale * scale);
+        EXPECT_NEAR(dx * (exit.Y - origin.Y) - dy * (exit.X - origin.X), 0.0, 1e-9 * scale) << "case " << c;
+        EXPECT_GE(dx * (exit.X - origin.X) + dy * (exit.Y - origin.Y), 0.0);
+        if (HasFailure()) return;
+    }
+}
+
+}  // namespace
+}  // namespace kelvarin

@@ -1,0 +1,71 @@
+// The station fan as properties over random and grid station sets: it holds exactly the
+// triangles at the station, neighbours in the fan share an edge, and it opens once,
+// exactly where the station lies on the hull (its angles fall short of a full turn).
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "network/StationFan.hpp"
+#include "network/TriangleNetwork.hpp"
+#include "tests/network/StationSets.hpp"
+
+namespace kelvarin {
+namespace {
+
+bool Same(const cPoint& a, const cPoint& b) { return a.X == b.X && a.Y == b.Y && a.z == b.z; }
+
+// the corner of triangle t that follows (step 1) or precedes (step 2) row r counter-clockwise
+const cPoint& Corner(const Array2<PointRef>& tri, long t, long r, long step) { return *tri((r + step - 1) % 3 + 1, t); }
+
+void ExpectFansOf(const PointArray& stations, const std::string& what) {
+    Array2<PointRef> tri;
+    const long T = BuildTriangleNetwork(stations, tri);
+    for (long s = stations.LBound(); s <= stations.UBound(); ++s) {
+        const cPoint& S = *stations(s);
+        const StationFan f = FindStationFan(S, tri);
+        long expected = 0, hasS = 0;
+        for (long t = 1; t <= T; ++t) {
+            bool at = false;
+            for (long r = 1; r <= 3; ++r) at = at || Same(*tri(r, t), S);
+            expected += at ? 1 : 0;
+        }
+        for (long k = 1; k <= f.count; ++k) hasS += Same(*tri(f.vtx(k), f.fan(k)), S) ? 1 : 0;
+        ASSERT_EQ(f.count, expected) << what << " station " << s;
+        ASSERT_EQ(hasS, f.count) << what << " station " << s;
+        if (f.count == 0) continue;
+
+        // the turn the fan's angles make at S, and the places where neighbours share no edge
+        double turn = 0.0;
+        long gaps = 0, gapAt = 0;
+        for (long k = 1; k <= f.count; ++k) {
+            const long next = k % f.count + 1;
+            const cPoint& A = Corner(tri, f.fan(k), f.vtx(k), 1);
+            const cPoint& B = Corner(tri, f.fan(k), f.vtx(k), 2);
+            turn += std::abs(SweepAngle(S, A, B));
+            if (!Same(B, Corner(tri, f.fan(next), f.vtx(next), 1))) {
+                ++gaps;
+                gapAt = k;
+            }
+        }
+        const bool fullTurn = std::abs(turn - 2 * M_PI) < 1e-9;
+        EXPECT_EQ(f.j0 == 0, fullTurn) << what << " station " << s << " turns " << turn;
+        EXPECT_EQ(gaps, f.j0 == 0 ? 0 : 1) << what << " station " << s;
+        if (f.j0 != 0) {
+            EXPECT_EQ(gapAt, f.j0) << what << " station " << s;
+        }
+    }
+}
+
+TEST(FindStationFan, HoldsTheStationsTrianglesInOrderAndOpensOnlyOnTheHull) {
+    std::mt19937 rng(21);
+    for (int c = 0; c < 60; ++c) {
+        ExpectFansOf(testing::RandomStations(rng, 3 + c % 40), "random set " + std::to_string(c));
+        ExpectFansOf(testing::GridStations(rng, 4 + c % 30, 100.0), "grid set " + std::to_string(c));
+        if (HasFailure()) return;
+    }
+}
+
+}  // namespace
+}  // namespace kelvarin
