@@ -49,7 +49,7 @@ void ReadProfile(std::string_view bytes) {
         const Array1<std::string> lines = ReadProfileSectionLines(section, profile, 3);
         for (const std::string& line : lines) {
             const std::string inner = TextBetween(line, "(", ")");
-            for (long n = 1; n <= 3; ++n) (void)LeadingNumber(GetToken(inner, ",", n, true));
+            for (long n = 1; n <= 3; ++n) (void)LeadingNumber(GetToken(inner, ",", n, true).Text());
             (void)GetToken(line, " ", 2, true);
         }
         (void)ReadProfileString(section, "Name", "", profile);
