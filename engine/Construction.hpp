@@ -31,6 +31,8 @@ struct EngineScene {
 
 // Moves a loaded scene into map-local coordinates. The centre points are taken when
 // the scene carries them (they are needed for height-balance with two or more gauges).
+// Throws SceneError for a basin of fewer than three vertices or no area (a scene that
+// did not come through LoadScene, which refuses such basins itself).
 EngineScene MakeEngineScene(const Scene& scene);
 
 // one triangle of the station network: circumcentre, then the corners counter-clockwise
@@ -70,11 +72,13 @@ class InternalInconsistency : public std::runtime_error {
 constexpr double kWeightTolerance = 1e-9;
 
 // Builds the whole construction of one method for the selected stations (1-based
-// indices into scene.Stations, ascending, no repeats). Gauges closer together than the
-// same-site share of the basin's extent (scene/SceneRules.hpp) form one site, the first
-// one's, which they share as coincident gauges do. Throws std::invalid_argument for a bad
-// selection, SceneError-like errors for data the method cannot use, and
-// InternalInconsistency when the result fails its check.
+// indices into scene.Stations, ascending, no repeats), exactly as the map window's
+// drivers show it. An empty selection gives a construction without stations. Gauges
+// closer together than the same-site share of the basin's extent (scene/SceneRules.hpp)
+// form one site, the first one's, which they share as coincident gauges do. Throws
+// std::invalid_argument for a bad selection and for height-balance with two or more
+// gauges when the scene carries fewer centre points than one per pair of its stations,
+// and InternalInconsistency when the result fails its check.
 Construction BuildConstruction(Method method, const EngineScene& scene, const std::vector<long>& selection);
 
 }  // namespace kelvarin

@@ -1,6 +1,5 @@
 // The frame split as properties: the two halves and the collinear strips tile the frame,
-// every point of a station's part lies no nearer to another station, and a ray leaves
-// the frame on the edge it names.
+// and every point of a station's part lies no nearer to another station.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "network/FrameSplit.hpp"
+#include "network/TriangleNetwork.hpp"
 #include "tests/network/StationSets.hpp"
 
 namespace kelvarin {
@@ -91,18 +91,7 @@ TEST(BuildCollinearStrips, StripsTileTheFrameAndBelongToTheNearestSite) {
         PolygonArray strips(1, n);
         BuildCollinearStrips(strips, stations, frame, Midpoint);
         double area = 0.0;
-        const Array1<long> site = [&] {
-            Array1<long> first(1, n);
-            for (long i = 1; i <= n; ++i) {
-                first(i) = i;
-                for (long j = 1; j < i; ++j)
-                    if (points[j - 1].X == points[i - 1].X && points[j - 1].Y == points[i - 1].Y) {
-                        first(i) = j;
-                        break;
-                    }
-            }
-            return first;
-        }();
+        const Array1<long> site = SiteIndex(stations);
         for (long i = 1; i <= n; ++i) {
             ASSERT_TRUE(strips(i)) << "case " << c;
             if (site(i) == i) {
@@ -114,30 +103,6 @@ TEST(BuildCollinearStrips, StripsTileTheFrameAndBelongToTheNearestSite) {
         const double frameArea = PolygonArea(*RingOf(frame));
         EXPECT_NEAR(area, frameArea, 1e-9 * frameArea) << "case " << c << ", " << n << " stations";
         ExpectNearestToItsOwn(strips, stations, 1e-6);
-        if (HasFailure()) return;
-    }
-}
-
-TEST(RayFrameExit, TheExitLiesOnTheRayAndOnTheEdgeItNames) {
-    std::mt19937 rng(13);
-    std::uniform_real_distribution<double> unit(0.0, 1.0);
-    for (int c = 0; c < 2000; ++c) {
-        const double w = 10 + 5000 * unit(rng), h = 10 + 5000 * unit(rng);
-        const PointArray frame = FrameOf(Stations({{250000, 2600000, 0}, {250000 + w, 2600000 + h, 0}}));
-        const cPoint origin{250000 + w * unit(rng), 2600000 + h * unit(rng), 0};
-        const double angle = 2 * M_PI * unit(rng);
-        // axis directions (exits through corners and along edges) now and then
-        const double dx = c % 10 == 0 ? 0.0 : std::cos(angle), dy = c % 10 == 1 ? 0.0 : std::sin(angle);
-        cPoint exit;
-        const long k = RayFrameExit(origin, dx, dy, frame, exit);
-        ASSERT_GE(k, 1) << "case " << c;
-        ASSERT_LE(k, 4);
-        const cPoint& a = *frame(k);
-        const cPoint& b = *frame(k % 4 + 1);
-        const double scale = w + h;
-        EXPECT_NEAR((b.X - a.X) * (exit.Y - a.Y) - (b.Y - a.Y) * (exit.X - a.X), 0.0, 1e-9 * scale * scale);
-        EXPECT_NEAR(dx * (exit.Y - origin.Y) - dy * (exit.X - origin.X), 0.0, 1e-9 * scale) << "case " << c;
-        EXPECT_GE(dx * (exit.X - origin.X) + dy * (exit.Y - origin.Y), 0.0);
         if (HasFailure()) return;
     }
 }
