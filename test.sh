@@ -2,7 +2,8 @@
 # Installs what is missing, checks the formatting, builds, runs clang-tidy over the
 # sources, and runs every test: first in the normal build, then with AddressSanitizer
 # and UndefinedBehaviorSanitizer, then the Windows build (mingw-w64) under Wine, whose
-# tests drive Kelvarin.scr on an Xvfb screen and build the Windows package.
+# tests drive Kelvarin.scr on an Xvfb screen and build the Windows package; then each
+# libFuzzer target for a short run.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -32,3 +33,16 @@ for preset in default asan windows; do
     echo "== $preset: test"
     ctest --preset "$preset"
 done
+
+if command -v clang++ >/dev/null; then
+    mkdir -p build/fuzz
+    for target in scene clip weights; do
+        echo "== fuzz: $target"
+        log=build/fuzz/$target.log
+        if ! tools/fuzz.sh "$target" 15 >"$log" 2>&1; then
+            tail -40 "$log"
+            exit 1
+        fi
+        grep -E 'DONE|number_of_executed_units' "$log"
+    done
+fi

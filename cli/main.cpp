@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/Commands.hpp"
+#include "engine/Construction.hpp"
 #include "scene/Scene.hpp"
 
 namespace {
@@ -51,6 +52,10 @@ int Run(int argc, char** argv) {
         if (e.get_exit_code() == 0) return app.exit(e);  // --help
         std::cerr << "kelvarin-cli: " << e.what() << "\n";
         return 2;
+    } catch (const kelvarin::InternalInconsistency& e) {
+        // a fault of the program, never of the data: no numbers, a status of its own
+        std::cerr << "kelvarin-cli: " << e.what() << "\n";
+        return 3;
     } catch (const kelvarin::SceneError& e) {
         for (const kelvarin::SceneProblem& problem : e.Problems()) std::cerr << problem.ToString() << "\n";
         return 2;

@@ -3,6 +3,9 @@
 
 #include "engine/Construction.hpp"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -14,6 +17,7 @@
 #include "model/BoundedArray.hpp"
 #include "network/TriangleNetwork.hpp"
 #include "scene/Scene.hpp"
+#include "scene/SceneRules.hpp"
 #include "thiessen/modThiessen.hpp"
 
 namespace kelvarin {
@@ -78,6 +82,71 @@ void CheckCenterPoints(const EngineScene& scene) {
                                     std::to_string(scene.CenterPoints.size()));
 }
 
+// The stations as the construction uses them: a station closer than the same-site share
+// of the basin's extent to an earlier site takes that site's coordinates, so that the pair
+// is one site everywhere (network, centre points, shared areas).
+std::vector<cPoint> SiteCoordinates(const EngineScene& scene) {
+    double minX = HUGE_VAL, maxX = -HUGE_VAL, minY = HUGE_VAL, maxY = -HUGE_VAL;
+    for (const cPoint& p : scene.Basin) {
+        minX = std::min(minX, p.X), maxX = std::max(maxX, p.X);
+        minY = std::min(minY, p.Y), maxY = std::max(maxY, p.Y);
+    }
+    const double tolerance = scene_rules::kSameSiteShare * std::max(maxX - minX, maxY - minY);
+    std::vector<cPoint> sites = scene.Stations;
+    std::vector<std::size_t> firsts;  // stations that are sites of their own
+    for (std::size_t i = 0; i < sites.size(); ++i) {
+        bool shared = false;
+        for (const std::size_t s : firsts) {
+            if (std::hypot(sites[i].X - sites[s].X, sites[i].Y - sites[s].Y) < tolerance) {
+                sites[i].X = sites[s].X;
+                sites[i].Y = sites[s].Y;
+                shared = true;
+                break;
+            }
+        }
+        if (!shared) firsts.push_back(i);
+    }
+    return sites;
+}
+
+// the selection as text: "1,3,5-8"
+std::string SelectionText(const std::vector<long>& selection) {
+    std::string text;
+    for (std::size_t k = 0; k < selection.size();) {
+        std::size_t end = k;
+        while (end + 1 < selection.size() && selection[end + 1] == selection[end] + 1) ++end;
+        if (!text.empty()) text += ',';
+        text += std::to_string(selection[k]);
+        if (end > k) text += (end == k + 1 ? "," : "-") + std::to_string(selection[end]);
+        k = end + 1;
+    }
+    return text.empty() ? "none" : text;
+}
+
+// throws InternalInconsistency unless every weight is finite and within [0, 1] and they add up to 1
+void CheckWeights(const Construction& result, const std::vector<long>& selection) {
+    if (result.Stations.empty()) return;
+    double sum = 0.0;
+    std::string fault;
+    for (const StationPart& part : result.Stations) {
+        if (!std::isfinite(part.Weight) || part.Weight < -kWeightTolerance || part.Weight > 1.0 + kWeightTolerance) {
+            fault = "station " + std::to_string(part.Station) + " got the weight " + std::to_string(part.Weight);
+            break;
+        }
+        sum += part.Weight;
+    }
+    if (fault.empty() && !(std::abs(sum - 1.0) <= kWeightTolerance)) {
+        char text[64];
+        std::snprintf(text, sizeof text, "the weights add up to %.12g, not 1", sum);
+        fault = text;
+    }
+    if (fault.empty()) return;
+    throw InternalInconsistency(std::string("internal inconsistency: the ") +
+                                (result.Used == Method::Thiessen ? "Thiessen" : "height-balance") +
+                                " construction of stations " + SelectionText(selection) + " failed its check (" +
+                                fault + "); no weights are given");
+}
+
 // the table's triangles: circumcentre, then the corners
 std::vector<NetworkTriangle> Triangles(const Array2<PointRef>& tri, long T) {
     std::vector<NetworkTriangle> triangles;
@@ -99,12 +168,21 @@ struct Rings {
     long T = 0;
 };
 
+// The station triangle network both methods build on, without the hull triangles of sites
+// almost on one line whose circumcentres lie far beyond the frame: their cells meet only
+// out there, and both methods close the rings of such sites along the outer frame instead.
+long NetworkWithoutFarHullTriangles(const PointArray& stationPts, const PointArray& frame, Array2<PointRef>& tri) {
+    if (BuildTriangleNetwork(stationPts, tri) == 0) return 0;
+    PointArray outer;
+    return DropFarHullTriangles(tri, frame, outer);
+}
+
 Rings ThiessenRings(const PointArray& stationPts, const PointArray& frame) {
     Rings rings;
     const long n = stationPts.Count();
     rings.polygons.ReDim(1, n);
     if (n >= 3) {
-        rings.T = BuildTriangleNetwork(stationPts, rings.tri);
+        rings.T = NetworkWithoutFarHullTriangles(stationPts, frame, rings.tri);
         BuildThiessenPolygons(rings.polygons, stationPts, rings.tri, frame);
     } else if (n == 2) {
         ThiessenTwoStations(rings.polygons, stationPts, frame);
@@ -120,7 +198,7 @@ Rings HeightBalanceRings(const PointArray& stationPts, const PointArray& frame, 
     const long n = stationPts.Count();
     rings.polygons.ReDim(1, n);
     if (n >= 3) {
-        rings.T = BuildTriangleNetwork(stationPts, rings.tri);
+        rings.T = NetworkWithoutFarHullTriangles(stationPts, frame, rings.tri);
         rings.hbTri.ReDim(0, 3, 1, rings.T);
         if (rings.T > 0) BuildCenterPointNetwork(rings.tri, allPts, centerPts, rings.hbTri);
         BuildHeightBalancePolygons(rings.polygons, stationPts, rings.tri, rings.hbTri, frame, allPts, centerPts);
@@ -208,9 +286,10 @@ Construction BuildConstruction(Method method, const EngineScene& scene, const st
     const long n = static_cast<long>(selection.size());
     if (method == Method::HeightBalance && n >= 2) CheckCenterPoints(scene);
 
+    const std::vector<cPoint> sites = SiteCoordinates(scene);
     PointArray stationPts(1, n);
     for (long k = 1; k <= n; ++k) {
-        const cPoint& p = scene.Stations[static_cast<std::size_t>(selection[static_cast<std::size_t>(k - 1)] - 1)];
+        const cPoint& p = sites[static_cast<std::size_t>(selection[static_cast<std::size_t>(k - 1)] - 1)];
         stationPts(k) = NewPoint(p.X, p.Y, p.z);
     }
     const PointArray frame = MakeFrame(NewPoints(scene.Basin), stationPts);
@@ -226,7 +305,7 @@ Construction BuildConstruction(Method method, const EngineScene& scene, const st
     if (method == Method::Thiessen) {
         rings = ThiessenRings(stationPts, frame);
     } else {
-        rings = HeightBalanceRings(stationPts, frame, NewPoints(scene.Stations), NewPoints(scene.CenterPoints));
+        rings = HeightBalanceRings(stationPts, frame, NewPoints(sites), NewPoints(scene.CenterPoints));
         for (long t = 1; t <= rings.T; ++t) {
             std::array<cPoint, 3> centres;
             for (long r = 1; r <= 3; ++r) centres[static_cast<std::size_t>(r - 1)] = *rings.hbTri(r, t);
@@ -235,6 +314,7 @@ Construction BuildConstruction(Method method, const EngineScene& scene, const st
     }
     result.Triangles = Triangles(rings.tri, rings.T);
     ClipAndWeigh(result, rings.polygons, stationPts, scene);
+    CheckWeights(result, selection);
     return result;
 }
 

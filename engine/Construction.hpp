@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <stdexcept>
 #include <vector>
 
 #include "model/cPoint.hpp"
@@ -57,11 +58,27 @@ struct Construction {
     std::vector<StationPart> Stations;                 // in selection order (ascending station index)
 };
 
+// Thrown when a finished construction fails the check every construction must pass:
+// each selected gauge's weight finite and within [0, 1], the weights adding up to 1 (the
+// pieces tile the basin). It means a fault of the program, never of the data; what()
+// is one line naming the method and the selection, beginning "internal inconsistency".
+class InternalInconsistency : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// How far the weights may stray: each may lie this much outside [0, 1], and their sum this
+// much from 1. Areas of a few dozen pieces add rounding of about 1e-15 of the basin.
+constexpr double kWeightTolerance = 1e-9;
+
 // Builds the whole construction of one method for the selected stations (1-based
 // indices into scene.Stations, ascending, no repeats), exactly as the map window's
-// drivers show it. An empty selection gives a construction without stations. Throws
+// drivers show it. An empty selection gives a construction without stations. Gauges
+// closer together than the same-site share of the basin's extent (scene/SceneRules.hpp)
+// form one site, the first one's, which they share as coincident gauges do. Throws
 // std::invalid_argument for a bad selection and for height-balance with two or more
-// gauges when the scene carries fewer centre points than one per pair of its stations.
+// gauges when the scene carries fewer centre points than one per pair of its stations,
+// and InternalInconsistency when the result fails its check.
 Construction BuildConstruction(Method method, const EngineScene& scene, const std::vector<long>& selection);
 
 }  // namespace kelvarin

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "geometry/BesideBoundary.hpp"
 #include "geometry/ModMathTools.hpp"
 #include "geometry/RingOverlay.hpp"
 #include "geometry/Tolerances.hpp"
@@ -216,10 +217,11 @@ void CheckFinite(const PointArray& A, const PointArray& B) {
 // An edge that leans from vertical (horizontal) by less than one part in 10^9 snaps its
 // crossings onto the X (Y) of its first end, off the edge by up to that lean. A ring that
 // repeats a vertex would pass the repeat on to its pieces. The cut-and-join clip takes
-// them all from where each stretch lies.
+// them all from where each stretch lies, and so rings with a vertex so near the other's
+// boundary that angle sums cannot place it.
 bool NeedsOverlay(const PointArray& A, const PointArray& B) {
     return RingsTouch(A, B, MeetingTolerance(A, B)) || HasLeaningEdge(A) || HasLeaningEdge(B) || HasRepeatedVertex(A) ||
-           HasRepeatedVertex(B);
+           HasRepeatedVertex(B) || VertexBesideBoundary(A, B);
 }
 
 // boundaries that never cross: each ring that lies inside the other is a piece

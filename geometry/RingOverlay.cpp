@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "geometry/Predicates.hpp"
 #include "geometry/Tolerances.hpp"
 
 namespace kelvarin {
@@ -72,16 +73,19 @@ std::vector<Place> Places(const PointArray& pts, double tolerance, const Origin&
     return ring;
 }
 
-// even-odd test of a point against a ring; the point is not on the boundary
+// even-odd test of a point against a ring; the point is not on the boundary. Whether the
+// edge crosses the ray to the right of the point is decided exactly: the point lies left
+// of an upward edge (right of a downward one)
 bool Inside(const Place& p, const std::vector<Place>& ring) {
     bool inside = false;
     const std::size_t n = ring.size();
+    const cPoint P{p.X, p.Y, 0.0};
     for (std::size_t i = 0, j = n - 1; i < n; j = i++) {
         const Place& a = ring[i];
         const Place& b = ring[j];
         if ((a.Y > p.Y) != (b.Y > p.Y)) {
-            const double x = a.X + (p.Y - a.Y) / (b.Y - a.Y) * (b.X - a.X);
-            if (p.X < x) inside = !inside;
+            const int side = Orient2D(cPoint{a.X, a.Y, 0.0}, cPoint{b.X, b.Y, 0.0}, P);
+            if (b.Y > a.Y ? side > 0 : side < 0) inside = !inside;
         }
     }
     return inside;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "geometry/ModMathTools.hpp"
+#include "geometry/Predicates.hpp"
 #include "network/NetworkTolerances.hpp"
 #include "network/TriangleNetwork.hpp"
 
@@ -85,7 +86,7 @@ bool SplitFrameByLine(const PointArray& frame, const cPoint& first, const LineCo
         ++k;
     }
     if (k < 2) return false;
-    if (SweepAngle(first, *hit[0], *hit[1]) < 0) {
+    if (Orient2D(first, *hit[0], *hit[1]) < 0) {
         SwapObjects(hit[0], hit[1]);
         SwapValues(edge[0], edge[1]);
     }
@@ -116,11 +117,11 @@ long OuterFrameCrossing(const cPoint& S, const cPoint& O, const cPoint& M, const
         const cPoint& B = *F(lo + ((k - lo + 1) % n));
         PointRef X;
         const Verdict verdict = SegmentIntersection(O, M, A, B, X);
-        if (verdict == Verdict::In && sign * SweepAngle(S, M, *X) >= 0) {
+        if (verdict == Verdict::In && sign * Orient2D(S, M, *X) >= 0) {
             Q = X;
             return k;
         }
-        if (verdict == Verdict::Out && IsPointInSegmentBox(*X, A, B) && sign * SweepAngle(S, O, *X) >= 0) {
+        if (verdict == Verdict::Out && IsPointInSegmentBox(*X, A, B) && sign * Orient2D(S, O, *X) >= 0) {
             Q = X;
             return k;
         }
@@ -223,16 +224,25 @@ void BuildCollinearStrips(PolygonArray& polygons, const PointArray& stations, co
         const double uy = far.Y - origin.Y;
         auto along = [&](long s) { return (stations(s)->X - origin.X) * ux + (stations(s)->Y - origin.Y) * uy; };
         std::stable_sort(sites.begin(), sites.end(), [&](long s, long t) { return along(s) < along(t); });
-        // split line p (between sites p and p + 1): ux*x + uy*y = c(p)
-        std::vector<double> c;
+        // split line p (between sites p and p + 1) runs through the pair's split point square
+        // to the pair itself: nx(p)*x + ny(p)*y = c(p). Sites exactly on one line give
+        // parallel lines; sites almost on one line (whose triangles' circumcentres lie far
+        // beyond the frame) give lines that meet only out there, each the pair's own.
+        bool onOneLine = true;
+        for (long s : sites) onOneLine = onOneLine && Orient2D(origin, far, *stations(s)) == 0;
+        std::vector<double> nx, ny, c;
         for (std::size_t p = 0; p + 1 < sites.size(); ++p) {
-            const cPoint Q = splitPoint(*stations(sites[p]), *stations(sites[p + 1]));
-            c.push_back(ux * Q.X + uy * Q.Y);
+            const cPoint& A = *stations(sites[p]);
+            const cPoint& B = *stations(sites[p + 1]);
+            const cPoint Q = splitPoint(A, B);
+            nx.push_back(onOneLine ? ux : B.X - A.X);
+            ny.push_back(onOneLine ? uy : B.Y - A.Y);
+            c.push_back(nx.back() * Q.X + ny.back() * Q.Y);
         }
         for (std::size_t p = 0; p < sites.size(); ++p) {
             std::vector<cPoint> part = whole;
-            if (p > 0) part = CutConvex(part, -ux, -uy, -c[p - 1]);
-            if (p + 1 < sites.size()) part = CutConvex(part, ux, uy, c[p]);
+            if (p > 0) part = CutConvex(part, -nx[p - 1], -ny[p - 1], -c[p - 1]);
+            if (p + 1 < sites.size()) part = CutConvex(part, nx[p], ny[p], c[p]);
             strip(sites[p]) = part;
         }
     }
@@ -301,8 +311,16 @@ void TwoStationSplit(PolygonArray& polygons, const PointArray& stations, const P
     auto first = std::make_shared<cPolygon>();
     auto second = std::make_shared<cPolygon>();
     if (!SplitFrameByLine(frame, S1, line, *first, *second)) {
+        // the line's crossings with the frame edges were not both found (a line almost
+        // parallel to an edge, crossing near a corner): cut the frame by the two half-planes
+        std::vector<cPoint> whole;
+        for (const PointRef& corner : frame) whole.push_back(*corner);
         first = std::make_shared<cPolygon>();
         second = std::make_shared<cPolygon>();
+        for (const cPoint& P : CutConvex(whole, -line(1), -line(2), -line(3))) AppendDistinct(*first, P);
+        for (const cPoint& P : CutConvex(whole, line(1), line(2), line(3))) AppendDistinct(*second, P);
+        if (first->Count() < 3) first = std::make_shared<cPolygon>();
+        if (second->Count() < 3) second = std::make_shared<cPolygon>();
     }
     polygons(lo) = first;
     polygons(hi) = second;

@@ -45,6 +45,15 @@ constexpr double kQuickSine = 1e-6;
 constexpr double kEdgeSide = 1e-3;
 constexpr double kEdgeMargin = 1e-6;
 
+// A triangle of three sites almost on one line has its circumcentre very far away. The
+// outer frame the open rings are closed along takes in only circumcentres within this many
+// frame extents of the frame: farther ones would stretch it so far that crossings with it
+// lose the digits the weights need. A hull triangle whose circumcentre lies beyond the
+// outer frame so found is left out of the rings: its three cells meet only out there,
+// and inside the outer frame they are bounded by the bisectors of its two short sides,
+// which the open fans of its corners follow.
+constexpr double kFarCentre = 100.0;
+
 // The repair of crossed height-balance polygons meets outer boundary lines. A meeting counts as
 // ahead of a line's origin only beyond this fraction of the outer frame's size: meetings closer
 // than that are rounding noise at a shared origin.

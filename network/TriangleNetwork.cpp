@@ -4,12 +4,16 @@
 #include "network/TriangleNetwork.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <map>
 #include <utility>
 #include <vector>
 
 #include "geometry/ModMathTools.hpp"
+#include "geometry/Predicates.hpp"
 #include "network/NetworkTolerances.hpp"
+#include "network/StationFan.hpp"
 
 namespace kelvarin {
 
@@ -22,30 +26,20 @@ double PlaneDistance(const cPoint& P, const cPoint& Q) {
     return std::sqrt(dx * dx + dy * dy);
 }
 
-// cross product of A->B and A->P, and whether it is zero within rounding
-double Orientation(const cPoint& A, const cPoint& B, const cPoint& P, bool& nearZero) {
-    const double abx = B.X - A.X, aby = B.Y - A.Y, apx = P.X - A.X, apy = P.Y - A.Y;
-    const double cross = abx * apy - aby * apx;
-    const double scale2 = (abx * abx + aby * aby) * (apx * apx + apy * apy);
-    nearZero = cross * cross <= network_tolerance::kOrientation * network_tolerance::kOrientation * scale2;
-    return cross;
-}
-
 struct Corners {
     cPoint P[3];
 };
 
-// true when some edge line of t separates u from t's interior (u on the outer side or on it)
+// true when some edge line of t separates u from t's interior (u on the outer side or on it);
+// decided exactly, so triangles of tied or almost tied groups are told apart correctly
 bool SeparatedByEdgeOf(const Corners& t, const Corners& u) {
-    bool zero = false;
-    const double sign = Orientation(t.P[0], t.P[1], t.P[2], zero) > 0 ? 1.0 : -1.0;
+    const int sign = Orient2D(t.P[0], t.P[1], t.P[2]);
     for (int e = 0; e < 3; ++e) {
         const cPoint& A = t.P[e];
         const cPoint& B = t.P[(e + 1) % 3];
         bool outside = true;
         for (int v = 0; v < 3 && outside; ++v) {
-            const double o = sign * Orientation(A, B, u.P[v], zero);
-            if (o > 0 && !zero) outside = false;
+            if (sign * Orient2D(A, B, u.P[v]) > 0) outside = false;
         }
         if (outside) return true;
     }
@@ -124,20 +118,29 @@ bool MayBeDelaunayEdge(long i, long j, const std::vector<const cPoint*>& P, cons
 
 }  // namespace
 
+// b1 * c2 - b2 * c1 to within about one unit of its last bit, whatever the cancellation:
+// the rounding error of one product is recovered exactly with a fused multiply-add
+double AccurateCross(double b1, double c2, double b2, double c1) {
+    const double w = b2 * c1;
+    const double error = std::fma(b2, c1, -w);
+    return std::fma(b1, c2, -w) - error;
+}
+
 // circumcentre of three points and the mean distance of the points from it
 double GetCircumCircle(cPoint& centre, const cPoint& P1, const cPoint& P2, const cPoint& P3) {
     if (P2.X == P1.X && P2.Y == P1.Y && P3.X == P1.X && P3.Y == P1.Y) return -2;
-    Array2<double> m(1, 2, 1, 3);
-    const cPoint* others[2] = {&P2, &P3};
-    for (long row = 1; row <= 2; ++row) {
-        const cPoint& Pi = *others[row - 1];
-        m(row, 1) = Pi.X - P1.X;
-        m(row, 2) = Pi.Y - P1.Y;
-        m(row, 3) = (P1.X + Pi.X) * (Pi.X - P1.X) / 2 + (P1.Y + Pi.Y) * (Pi.Y - P1.Y) / 2;
-    }
-    if (SolveLinearSystem(m) != SolveCode::Unique) return -1;
-    centre.X = m(1, 3);
-    centre.Y = m(2, 3);
+    if (Orient2D(P1, P2, P3) == 0) return -1;
+    // measured from P1; the differences of nearby coordinates are exact, and the cross
+    // product of a nearly flat triangle keeps its digits, so even a centre very far away
+    // lies on the right bisectors
+    const double bx = P2.X - P1.X, by = P2.Y - P1.Y, cx = P3.X - P1.X, cy = P3.Y - P1.Y;
+    const double d = 2.0 * AccurateCross(bx, cy, by, cx);
+    const double b2 = bx * bx + by * by, c2 = cx * cx + cy * cy;
+    const double ux = AccurateCross(cy, b2, by, c2) / d;
+    const double uy = AccurateCross(bx, c2, cx, b2) / d;
+    if (!std::isfinite(ux) || !std::isfinite(uy)) return -1;
+    centre.X = P1.X + ux;
+    centre.Y = P1.Y + uy;
     return (PlaneDistance(P1, centre) + PlaneDistance(P2, centre) + PlaneDistance(P3, centre)) / 3;
 }
 
@@ -154,6 +157,78 @@ Array1<long> SiteIndex(const PointArray& stations) {
         }
     }
     return site;
+}
+
+namespace {
+
+// an edge by its two corners' coordinates, in a fixed order
+using EdgeKey = std::array<double, 4>;
+EdgeKey KeyOf(const cPoint& a, const cPoint& b) {
+    return (a.X < b.X || (a.X == b.X && a.Y < b.Y)) ? EdgeKey{a.X, a.Y, b.X, b.Y} : EdgeKey{b.X, b.Y, a.X, a.Y};
+}
+
+// the outer frame: the frame and every circumcentre within kFarCentre frame extents of it, enlarged
+void OuterFrameOf(const Array2<PointRef>& triangles, long T, const PointArray& frame, PointArray& outer) {
+    cPoint hi, lo;
+    BoundingBox(frame, hi, lo);
+    const double reach = network_tolerance::kFarCentre * std::max(hi.X - lo.X, hi.Y - lo.Y);
+    PointArray corners(1, 0);
+    for (const PointRef& P : frame) corners.Append(P);
+    for (long t = 1; t <= T; ++t) {
+        const cPoint& c = *triangles(0, t);
+        if (c.X >= lo.X - reach && c.X <= hi.X + reach && c.Y >= lo.Y - reach && c.Y <= hi.Y + reach)
+            corners.Append(triangles(0, t));
+    }
+    EnclosingRectangle(corners, outer, kFrameFactor);
+}
+
+// marks the kept hull triangles whose circumcentre lies outside the box; true when any was marked
+bool DropHullTrianglesOutside(const Array2<PointRef>& triangles, const cPoint& hi, const cPoint& lo,
+                              std::vector<bool>& kept) {
+    std::map<EdgeKey, int> uses;
+    const long T = static_cast<long>(kept.size());
+    for (long t = 1; t <= T; ++t) {
+        if (!kept[static_cast<std::size_t>(t - 1)]) continue;
+        for (long r = 1; r <= 3; ++r) ++uses[KeyOf(*triangles(r, t), *triangles(1 + r % 3, t))];
+    }
+    bool dropped = false;
+    for (long t = 1; t <= T; ++t) {
+        const cPoint& c = *triangles(0, t);
+        if (!kept[static_cast<std::size_t>(t - 1)] || (c.X >= lo.X && c.X <= hi.X && c.Y >= lo.Y && c.Y <= hi.Y))
+            continue;
+        bool onHull = false;
+        for (long r = 1; r <= 3; ++r) onHull = onHull || uses[KeyOf(*triangles(r, t), *triangles(1 + r % 3, t))] == 1;
+        if (!onHull) continue;
+        kept[static_cast<std::size_t>(t - 1)] = false;
+        dropped = true;
+    }
+    return dropped;
+}
+
+}  // namespace
+
+// the outer frame and the table without hull triangles whose circumcentre lies beyond it
+long DropFarHullTriangles(Array2<PointRef>& triangles, const PointArray& frame, PointArray& outer) {
+    const long T = TriangleCount(triangles);
+    OuterFrameOf(triangles, T, frame, outer);
+    cPoint hi, lo;
+    BoundingBox(outer, hi, lo);
+    std::vector<bool> kept(static_cast<std::size_t>(T), true);
+    while (DropHullTrianglesOutside(triangles, hi, lo, kept)) {
+    }
+    long count = 0;
+    for (long t = 1; t <= T; ++t) {
+        if (!kept[static_cast<std::size_t>(t - 1)]) continue;
+        ++count;
+        for (long r = 0; r <= 3; ++r) triangles(r, count) = triangles(r, t);
+    }
+    if (count == T) return T;
+    if (count == 0) {
+        triangles.ReDim(0, 3, 1, 1);
+        return 0;
+    }
+    triangles.ReDimPreserve(count);
+    return count;
 }
 
 namespace {
@@ -232,11 +307,11 @@ class TriangleSearch {
         if (!quick.usable) return false;
         // the site that rejected the previous triple rejects many more
         if (lastInside >= 0 && lastInside != i && lastInside != j && lastInside != k &&
-            ClearlyInside(quick, *P[lastInside]))
+            Rejects(quick, i, j, k, lastInside))
             return true;
         for (const long m : nearest[static_cast<std::size_t>(i)]) {
             if (m == j || m == k) continue;
-            if (ClearlyInside(quick, *P[m])) {
+            if (Rejects(quick, i, j, k, m)) {
                 lastInside = m;
                 return true;
             }
@@ -244,24 +319,25 @@ class TriangleSearch {
         return false;
     }
 
-    // the full test: a unique circumcircle (its centre into centre) that holds no other site
-    bool EmptyCircle(long i, long j, long k, cPoint& centre) const {
-        const double r = GetCircumCircle(centre, *P[i], *P[j], *P[k]);
-        if (r <= 0) return false;
-        const double inside = r * (1 - network_tolerance::kInCircle);
-        for (long m = 0; m < static_cast<long>(P.size()); ++m) {
-            if (m == i || m == j || m == k) continue;
-            if (PlaneDistance(*P[m], centre) < inside) return false;
-        }
-        return true;
+    // site m clearly inside the quick circle and, decided exactly, inside the triple's circle
+    bool Rejects(const QuickCircle& quick, long i, long j, long k, long m) const {
+        return ClearlyInside(quick, *P[m]) && InCircle(*P[i], *P[j], *P[k], *P[m]) > 0;
     }
 
-    // not three sites on one line up to rounding (only an artefact of a circle), and no
-    // overlap with an accepted triangle
+    // the full test: three sites not exactly on one line (any other triple has a circle,
+    // however far away), none of the others strictly inside it (decided exactly); its centre
+    // into centre
+    bool EmptyCircle(long i, long j, long k, cPoint& centre) const {
+        if (Orient2D(*P[i], *P[j], *P[k]) == 0) return false;
+        for (long m = 0; m < static_cast<long>(P.size()); ++m) {
+            if (m == i || m == j || m == k) continue;
+            if (InCircle(*P[i], *P[j], *P[k], *P[m]) > 0) return false;
+        }
+        return GetCircumCircle(centre, *P[i], *P[j], *P[k]) > 0;
+    }
+
+    // no overlap with an accepted triangle
     bool Acceptable(const Corners& candidate) const {
-        bool flat = false;
-        Orientation(candidate.P[0], candidate.P[1], candidate.P[2], flat);
-        if (flat) return false;
         return std::none_of(accepted.begin(), accepted.end(),
                             [&](const Corners& t) { return TrianglesOverlap(t, candidate); });
     }
@@ -273,7 +349,7 @@ class TriangleSearch {
         triangles(0, T) = NewPoint(centre.X, centre.Y, 0.0);
         for (long row = 1; row <= 3; ++row) triangles(row, T) = NewPoint();
         for (long row = 1; row <= 3; ++row) CopyPoint(*triangles(row, T), corners.P[row - 1]);
-        if (SweepAngle(*triangles(1, T), *triangles(2, T), *triangles(3, T)) < 0) {
+        if (Orient2D(*triangles(1, T), *triangles(2, T), *triangles(3, T)) < 0) {
             SwapObjects(triangles(2, T), triangles(3, T));
         }
     }

@@ -20,6 +20,12 @@ double GetCircumCircle(cPoint& centre, const cPoint& P1, const cPoint& P2, const
 // table is always a triangulation of the sites' convex hull.
 long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangles);
 
+// The outer frame for closing open rings: the frame and every circumcentre within
+// kFarCentre frame extents of it, enlarged by kFrameFactor. Hull triangles whose circumcentre lies
+// outside it are taken out of the table (repeatedly, as taking one out bares others), so
+// that every remaining circumcentre lies inside it. Returns the new triangle count.
+long DropFarHullTriangles(Array2<PointRef>& triangles, const PointArray& frame, PointArray& outer);
+
 // for each station (same bounds) the index of the first station at the same X and Y
 Array1<long> SiteIndex(const PointArray& stations);
 

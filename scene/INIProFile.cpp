@@ -24,10 +24,14 @@ namespace kelvarin {
 
 namespace {
 
-// 1-based line of a byte offset in text
+// 1-based line of a byte offset in text; LF, CRLF and a lone CR each end a line
 int LineOfOffset(std::string_view bytes, std::size_t offset) {
     const std::size_t end = std::min(offset, bytes.size());
-    return 1 + static_cast<int>(std::count(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
+    int line = 1;
+    for (std::size_t i = 0; i < end; ++i) {
+        if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n'))) ++line;
+    }
+    return line;
 }
 
 // two-digit hexadecimal text of a byte
@@ -129,17 +133,17 @@ std::string Cp950ToUtf8(std::string_view bytes, const std::filesystem::path& fil
 }
 #endif
 
-// lines of text, "\n" or "\r\n" ending each; a final line end adds no empty line
+// lines of text, "\n", "\r\n" or a lone "\r" (old Macintosh files) ending each; a final
+// line end adds no empty line
 std::vector<std::string> SplitLines(std::string_view text) {
     std::vector<std::string> lines;
     std::size_t start = 0;
     while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+        std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.emplace_back(line);
+        lines.emplace_back(text.substr(start, end - start));
+        std::size_t next = end + 1;
+        if (end < text.size() && text[end] == '\r' && next < text.size() && text[next] == '\n') ++next;
         start = next;
     }
     return lines;

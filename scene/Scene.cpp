@@ -1,6 +1,9 @@
 #include "scene/Scene.hpp"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -10,6 +13,8 @@
 #include "geometry/modGISTools.hpp"
 #include "geometry/modStrTools.hpp"
 #include "scene/INIProFile.hpp"
+#include "scene/SceneChecks.hpp"
+#include "scene/SceneRules.hpp"
 
 namespace kelvarin {
 
@@ -40,6 +45,18 @@ std::string Count(long long n, std::string_view singular, std::string_view plura
     return std::to_string(n) + " " + std::string(n == 1 ? singular : plural);
 }
 
+// reads the whole stream into bytes unless it holds more than limit bytes (a device such
+// as /dev/zero never ends, so the size is not asked of the file system)
+bool ReadAtMost(std::istream& stream, std::uintmax_t limit, std::string& bytes) {
+    bytes.clear();
+    std::array<char, 65536> chunk{};
+    while (stream.read(chunk.data(), chunk.size()) || stream.gcount() > 0) {
+        bytes.append(chunk.data(), static_cast<std::size_t>(stream.gcount()));
+        if (bytes.size() > limit) return false;
+    }
+    return true;
+}
+
 // the profile of a scene file; problems when it cannot be read
 std::optional<ProfileFile> OpenScene(const std::filesystem::path& file, ProblemList& problems) {
     std::error_code error;
@@ -57,7 +74,13 @@ std::optional<ProfileFile> OpenScene(const std::filesystem::path& file, ProblemL
         problems.Add(0, "cannot read the scene file: it cannot be opened (check its permissions)");
         return std::nullopt;
     }
-    std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    if (!ReadAtMost(stream, scene_rules::kMaxFileBytes, bytes)) {
+        problems.Add(0, "the scene file is larger than " +
+                            Count(static_cast<long long>(scene_rules::kMaxFileBytes >> 20), "MB", "MB") +
+                            ", the most a scene may hold");
+        return std::nullopt;
+    }
     if (stream.bad()) {
         problems.Add(0, "cannot read the scene file: reading it failed");
         return std::nullopt;
@@ -101,14 +124,6 @@ double ReadCoordinate(const std::string& field, long line, std::string_view what
         return 0.0;
     }
     return value;
-}
-
-// true when the ring encloses no area worth the name
-bool HasZeroArea(const std::vector<cPoint>& ring) {
-    Box box;
-    for (const cPoint& p : ring) box.Add(p);
-    const double boxArea = box.Width() * box.Height();
-    return boxArea <= 0.0 || std::abs(TwiceSignedArea(ring)) / 2.0 <= kZeroAreaShare * boxArea;
 }
 
 // One polygon section as read from the file.
@@ -175,6 +190,15 @@ PolygonRead ReadVertexBlock(const ProfileFile& profile, long i, const std::strin
     return polygon;
 }
 
+// false, with a problem, when a polygon's Number is above the vertex limit
+bool VertexCountAllowed(const ProfileFile& profile, const std::string& section, int number, ProblemList& problems) {
+    if (number <= scene_rules::kMaxBasinVertices) return true;
+    problems.Add(profile.FindKey(section, "Number").value_or(profile.FindSection(section).value_or(0)),
+                 "[" + section + "] gives " + std::to_string(number) + " vertices; a scene may hold at most " +
+                     std::to_string(scene_rules::kMaxBasinVertices));
+    return false;
+}
+
 // reads the polygon list; the last polygon becomes the basin boundary
 void ReadPolygons(const ProfileFile& profile, Scene& scene, ProblemList& problems) {
     for (long i = 1;; ++i) {
@@ -190,6 +214,7 @@ void ReadPolygons(const ProfileFile& profile, Scene& scene, ProblemList& problem
         }
         const int number = ReadProfileInt(section, "Number", 0, profile);
         scene.ShowMethod = ApplyShow(ReadProfileString(section, "Show", "", profile), scene.ShowMethod);
+        if (!VertexCountAllowed(profile, section, number, problems)) return;
         PolygonRead polygon = ReadVertexBlock(profile, i, name, number, problems);
 
         const std::string next = PolygonSection(i + 1);
@@ -211,12 +236,14 @@ void ReadPolygons(const ProfileFile& profile, Scene& scene, ProblemList& problem
             return;
         }
         scene.Basin = std::move(polygon.Vertices);
-        if (HasZeroArea(scene.Basin)) {
-            problems.Add(FindLine(profile, "[" + name + "]").value_or(0),
-                         "the basin " + Quoted(name) + " has zero area (its vertices lie on one line)");
-        }
         return;
     }
+}
+
+// a station line with every tab turned into a blank: tabs separate the fields as blanks do
+std::string TabsAsBlanks(std::string line) {
+    std::replace(line.begin(), line.end(), '\t', ' ');
+    return line;
 }
 
 // reads the station table under the one "[rainstation]" line
@@ -250,8 +277,13 @@ void ReadStations(const ProfileFile& profile, Scene& scene, ProblemList& problem
                      "the [rainstation] section holds no station lines (its first line is the column heading)");
         return;
     }
+    if (count > scene_rules::kMaxStations) {
+        problems.Add(*header, "the [rainstation] section holds " + std::to_string(count) +
+                                  " stations; a scene may hold at most " + std::to_string(scene_rules::kMaxStations));
+        return;
+    }
     for (long n = *header + 2; n < end; ++n) {
-        const std::string& line = profile.Line(n);
+        const std::string line = TabsAsBlanks(profile.Line(n));
         SceneStation station;
         station.Name = GetToken(line, " ", 1, false);
         station.Number = GetToken(line, " ", 2, true);
@@ -338,6 +370,9 @@ Scene LoadScene(const std::filesystem::path& file) {
     ReadStations(*profile, scene, problems);
     if (scene.ShowMethod != ShowSetting::Thiessen && !scene.Stations.empty()) {
         scene.CenterPoints = ReadCenterPointLines(*profile, static_cast<long>(scene.Stations.size()), problems);
+    }
+    if (problems.Empty()) {
+        for (SceneProblem& p : CheckSceneGeometry(*profile, scene)) problems.Add(p.Line, std::move(p.Message));
     }
     problems.ThrowIfAny();
     return scene;

@@ -65,26 +65,30 @@ void BuildThiessenPolygons(PolygonArray& polygons, const PointArray& stations, c
     }
     // The outer frame encloses the frame and every circumcentre: the circumcentre of an
     // obtuse triangle on the hull can lie far outside the frame, and a ring through a vertex
-    // outside the outer frame would cross itself where it comes back in.
-    PointArray corners(1, 0);
-    for (const PointRef& P : frame) corners.Append(P);
-    for (long t = 1; t <= T; ++t) corners.Append(triangles(0, t));
+    // outside the outer frame would cross itself where it comes back in. Hull triangles of
+    // sites almost on one line, whose circumcentres lie very far out, are left out instead.
+    Array2<PointRef> table = triangles;
     PointArray outer;
-    EnclosingRectangle(corners, outer, kFrameFactor);
+    if (DropFarHullTriangles(table, frame, outer) == 0) {
+        BuildCollinearStrips(polygons, stations, frame, [](const cPoint& A, const cPoint& B) {
+            return cPoint{(A.X + B.X) / 2, (A.Y + B.Y) / 2, (A.z + B.z) / 2};
+        });
+        return;
+    }
     const Array1<long> site = SiteIndex(stations);
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
         polygons(i) = std::make_shared<cPolygon>();
         if (site(i) != i) continue;
-        const StationFan f = FindStationFan(*stations(i), triangles);
+        const StationFan f = FindStationFan(*stations(i), table);
         if (f.count == 0) continue;  // a station in no triangle keeps an empty ring
         auto ring = std::make_shared<cPolygon>();
         if (f.j0 == 0) {
-            for (long j = 1; j <= f.count; ++j) AddVertex(*ring, *triangles(0, f.fan(j)));
+            for (long j = 1; j <= f.count; ++j) AddVertex(*ring, *table(0, f.fan(j)));
             if (ring->Count() > 1 && IsSamePoint(*ring->Item(ring->Count()), *ring->Item(1), false)) {
                 ring->Remove(ring->Count());
             }
         } else {
-            BuildOpenThiessenPolygon(f.j0, *ring, f.vtx, f.fan, triangles, outer);
+            BuildOpenThiessenPolygon(f.j0, *ring, f.vtx, f.fan, table, outer);
         }
         polygons(i) = ClipToFrame(ring, frame);
     }

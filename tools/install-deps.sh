@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config clang-format clang-tidy
     libgtest-dev libgmock-dev libbenchmark-dev
-    libgeos-dev
+    libgeos-dev libboost-dev libgmp-dev
+    clang libclang-rt-14-dev
     libcairo2-dev libpango1.0-dev fonts-wqy-zenhei
     libcli11-dev nlohmann-json3-dev
     libxml2-dev poppler-utils

@@ -132,16 +132,25 @@ std::optional<long> picGIS::ShowConstruction(const Construction& construction) {
     return n;
 }
 
-std::optional<long> picGIS::AutoThiessen() {
+std::optional<long> picGIS::BuildAndShow(Method method) {
     const std::vector<long> selection = SelectedStations();
     if (selection.empty()) return 0L;
-    return ShowConstruction(BuildConstruction(Method::Thiessen, LocalScene(), selection));
+    std::optional<Construction> construction;
+    try {
+        construction = BuildConstruction(method, LocalScene(), selection);
+    } catch (const InternalInconsistency& e) {
+        failure_ = e.what();
+        ReDrawBasin();
+        surface_.Refresh();
+        windowSystem_.Wait(windowSystem_.GetPacing().HoldSeconds);
+        failure_.clear();
+        return 0L;
+    }
+    return ShowConstruction(*construction);
 }
 
-std::optional<long> picGIS::AutoHeightBalance() {
-    const std::vector<long> selection = SelectedStations();
-    if (selection.empty()) return 0L;
-    return ShowConstruction(BuildConstruction(Method::HeightBalance, LocalScene(), selection));
-}
+std::optional<long> picGIS::AutoThiessen() { return BuildAndShow(Method::Thiessen); }
+
+std::optional<long> picGIS::AutoHeightBalance() { return BuildAndShow(Method::HeightBalance); }
 
 }  // namespace kelvarin

@@ -255,7 +255,10 @@ void picGIS::DrawFailureText() {
     const double lineStep = view.Height() / kErrorLinesPerScreen;
     const double x = view.Left + view.Width() / kErrorLinesPerScreen;
     double y = view.Top + lineStep;
-    std::vector<std::string> lines = {"Kelvarin cannot show its scene:"};
+    // a construction that failed its check is one cycle's failure, not the scene's
+    const bool cycle = failure_.rfind("internal inconsistency", 0) == 0;
+    std::vector<std::string> lines = {cycle ? "Kelvarin cannot show this construction:"
+                                            : "Kelvarin cannot show its scene:"};
     for (auto& line : SplitLines(failure_)) lines.push_back("  " + line);
     for (const auto& line : lines) {
         DrawText(surface_, x, y, line, TextAlign::Left | TextAlign::Bottom);

@@ -24,6 +24,7 @@
 namespace kelvarin {
 
 struct Construction;
+enum class Method;
 struct EngineScene;
 
 // Layer numbers of lyrLayer.
@@ -132,6 +133,10 @@ class picGIS final : public WindowEventSink {
     // networks, the rings, then each station's pieces, storing its area and weight once
     // they are shown; the number of stations, empty when an exit request interrupted it
     std::optional<long> ShowConstruction(const Construction& construction);
+    // builds and shows one method's construction of the selected stations; a construction
+    // that fails its check is not shown: its message stays on the window for the cycle's
+    // hold time instead, and the demonstration carries on (0 is returned)
+    std::optional<long> BuildAndShow(Method method);
     // the scene as the engine takes it: the window's own map-local basin, stations and
     // centre points
     EngineScene LocalScene() const;

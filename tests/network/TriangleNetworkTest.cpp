@@ -1,6 +1,7 @@
 // The station triangle network: triangulation properties on random and tied station sets,
 // and the small cases worked by hand.
 
+#include <gmpxx.h>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -170,9 +171,27 @@ TEST(BuildTriangleNetwork, CornersAreCopiesAndElevationsDoNotMatter) {
     }
 }
 
-// The table of the plain exhaustive search: every triple in lexicographic order, the
-// circumcircle from GetCircumCircle, rejected by any site inside it (beyond rounding), by a
-// flat triangle, or by an overlap (GEOS) with a triangle taken before.
+// sign of the orientation of a, b, c in exact rational arithmetic
+int ExactTurn(const cPoint& a, const cPoint& b, const cPoint& c) {
+    const mpq_class ax(a.X), ay(a.Y), bx(b.X), by(b.Y), cx(c.X), cy(c.Y);
+    return sgn((bx - ax) * (cy - ay) - (by - ay) * (cx - ax));
+}
+
+// d strictly inside the circle through a, b, c, in exact rational arithmetic
+bool ExactlyInside(const cPoint& a, const cPoint& b, const cPoint& c, const cPoint& d) {
+    const mpq_class adx = mpq_class(a.X) - d.X, ady = mpq_class(a.Y) - d.Y;
+    const mpq_class bdx = mpq_class(b.X) - d.X, bdy = mpq_class(b.Y) - d.Y;
+    const mpq_class cdx = mpq_class(c.X) - d.X, cdy = mpq_class(c.Y) - d.Y;
+    const mpq_class det = (adx * adx + ady * ady) * (bdx * cdy - cdx * bdy) +
+                          (bdx * bdx + bdy * bdy) * (cdx * ady - adx * cdy) +
+                          (cdx * cdx + cdy * cdy) * (adx * bdy - bdx * ady);
+    return sgn(det) * ExactTurn(a, b, c) > 0;
+}
+
+// The table of the plain exhaustive search: every triple in lexicographic order, rejected
+// when its corners lie exactly on one line, when a site lies strictly inside its
+// circumcircle (both decided in exact rational arithmetic), or when it overlaps (GEOS) a
+// triangle taken before.
 std::vector<std::array<long, 3>> ExhaustiveTriples(const PointArray& s, const Geos& geos) {
     std::vector<std::array<long, 3>> kept;
     std::vector<Geos::Geom> taken;
@@ -180,18 +199,15 @@ std::vector<std::array<long, 3>> ExhaustiveTriples(const PointArray& s, const Ge
     for (long i = lo; i <= hi - 2; ++i) {
         for (long j = i + 1; j <= hi - 1; ++j) {
             for (long k = j + 1; k <= hi; ++k) {
-                cPoint centre;
-                const double r = GetCircumCircle(centre, *s(i), *s(j), *s(k));
-                if (r <= 0) continue;
+                if (ExactTurn(*s(i), *s(j), *s(k)) == 0) continue;
                 bool empty = true;
                 for (long m = lo; m <= hi && empty; ++m) {
                     if (m == i || m == j || m == k) continue;
-                    empty = std::hypot(s(m)->X - centre.X, s(m)->Y - centre.Y) >= r * (1 - 1e-10);
+                    empty = !ExactlyInside(*s(i), *s(j), *s(k), *s(m));
                 }
                 if (!empty) continue;
                 const Geos::Geom t = geos.Polygon(std::vector<cPoint>{*s(i), *s(j), *s(k)});
                 const double area = geos.Area(t.get());
-                if (area <= 1e-12 * r * r) continue;
                 bool overlaps = false;
                 for (const Geos::Geom& u : taken) {
                     overlaps = overlaps || geos.Area(geos.Intersection(t.get(), u.get()).get()) > 1e-9 * area;

@@ -84,7 +84,7 @@ TEST(LoadScene, CentrePointsKeepTheirPairOrder) {
     ASSERT_EQ(scene.CenterPoints.size(), 6u);
     ExpectPoint(scene.CenterPoints[0], 1025.25, 2025, 35);  // (1,2)
     ExpectPoint(scene.CenterPoints[1], 1045, 2005, 77.6);   // (1,3)
-    ExpectPoint(scene.CenterPoints[2], 1010, 2045, 21);     // (1,4)
+    ExpectPoint(scene.CenterPoints[2], 1010.25, 2045, 21);  // (1,4)
     ExpectPoint(scene.CenterPoints[3], 1070, 2030, 60.1);   // (2,3)
     ExpectPoint(scene.CenterPoints[4], 1035, 2070, 3.5);    // (2,4)
     ExpectPoint(scene.CenterPoints[5], 1055, 2050, 63.6);   // (3,4)
@@ -204,7 +204,8 @@ TEST(LoadScene, ThirtyStationsNeedAllTheirCentrePoints) {
     for (int i = 1; i <= 30; ++i) text << "S" << i << " " << i << " (" << i * 10 << "," << i * 7 << "," << i << ")\n";
     text << "\n[CenterPoint]\n";
     for (int a = 1; a <= 30; ++a) {
-        for (int b = a + 1; b <= 30; ++b) text << "(" << a * 1000 + b << ".25,2650000.125," << a + b << ".5)\n";
+        // the midpoint of the pair (a, b)
+        for (int b = a + 1; b <= 30; ++b) text << "(" << (a + b) * 5 << "," << (a + b) * 3.5 << "," << a + b << ".5)\n";
     }
     TempFile file(text.str());
     const Scene scene = LoadScene(file.Path());
@@ -212,7 +213,7 @@ TEST(LoadScene, ThirtyStationsNeedAllTheirCentrePoints) {
     std::size_t k = 0;
     for (int a = 1; a <= 30; ++a) {
         for (int b = a + 1; b <= 30; ++b, ++k)
-            ExpectPoint(scene.CenterPoints[k], a * 1000 + b + 0.25, 2650000.125, a + b + 0.5);
+            ExpectPoint(scene.CenterPoints[k], (a + b) * 5, (a + b) * 3.5, a + b + 0.5);
     }
 }
 
@@ -221,7 +222,7 @@ TEST(ReadCenterPoints, PairCountFollowsTheStationCount) {
     EXPECT_EQ(ReadCenterPoints(file, 4).size(), 6u);
     const std::vector<cPoint> three = ReadCenterPoints(file, 3);
     ASSERT_EQ(three.size(), 3u);
-    ExpectPoint(three[2], 1010, 2045, 21);
+    ExpectPoint(three[2], 1010.25, 2045, 21);
     EXPECT_TRUE(ReadCenterPoints(file, 1).empty());
     EXPECT_TRUE(ReadCenterPoints(file, 0).empty());
     EXPECT_THROW(ReadCenterPoints(file, 5), SceneError);  // 10 pairs, 6 lines
@@ -318,6 +319,7 @@ TEST(SceneErrors, EveryTruncationLoadsOrReportsNeverCrashes) {
     const std::string text = ReadBytes(Data("scene_minimal.ini"));
     const std::size_t lastLine = text.rfind("(1055,2050,63.6)");
     ASSERT_NE(lastLine, std::string::npos);
+    const std::size_t firstComplete = lastLine + std::string_view("(1055,2050,63.6)").size();
     int loneStation = 0, complete = 0;
     for (std::size_t cut = 0; cut <= text.size(); ++cut) {
         TempFile file(text.substr(0, cut));
@@ -326,11 +328,12 @@ TEST(SceneErrors, EveryTruncationLoadsOrReportsNeverCrashes) {
             EXPECT_EQ(scene.Basin.size(), 4u);
             ASSERT_FALSE(scene.Stations.empty());
             EXPECT_EQ(scene.CenterPoints.size(), scene.Stations.size() * (scene.Stations.size() - 1) / 2);
-            // one station needs no centre points; more need the sixth centre-point line
+            // one station needs no centre points; more need the whole sixth centre-point line:
+            // a cut one reads as the point (0, 0), off its pair's segment
             if (scene.Stations.size() == 1) {
                 ++loneStation;
             } else {
-                EXPECT_GT(cut, lastLine) << "cut at " << cut;
+                EXPECT_GE(cut, firstComplete) << "cut at " << cut;
                 ++complete;
             }
         } catch (const SceneError& e) {
@@ -338,7 +341,7 @@ TEST(SceneErrors, EveryTruncationLoadsOrReportsNeverCrashes) {
         }
     }
     EXPECT_GT(loneStation, 0);
-    EXPECT_EQ(static_cast<std::size_t>(complete), text.size() - lastLine);
+    EXPECT_EQ(static_cast<std::size_t>(complete), text.size() - firstComplete + 1);
 }
 
 TEST(SceneErrors, ScrambledBytesLoadOrReportNeverCrash) {

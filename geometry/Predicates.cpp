@@ -1,0 +1,178 @@
+#include "geometry/Predicates.hpp"
+
+#include <array>
+#include <boost/multiprecision/cpp_int.hpp>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+namespace kelvarin {
+
+namespace {
+
+using boost::multiprecision::cpp_int;
+
+thread_local long exactFallbacks = 0;
+
+// unit roundoff of double arithmetic
+constexpr double kEpsilon = std::numeric_limits<double>::epsilon() / 2.0;
+// relative error bounds of the double-precision determinants (Shewchuk's first-stage bounds)
+constexpr double kOrientBound = (3.0 + 16.0 * kEpsilon) * kEpsilon;
+constexpr double kInCircleBound = (10.0 + 96.0 * kEpsilon) * kEpsilon;
+constexpr double kDistanceBound = (6.0 + 64.0 * kEpsilon) * kEpsilon;
+
+// The bounds above hold only while no product overflows or loses digits to underflow.
+// Coordinate differences between these magnitudes keep every product of up to four of
+// them inside the normal range of doubles; anything else goes to exact arithmetic.
+constexpr double kSmallestDifference = 1e-60;
+constexpr double kLargestDifference = 1e60;
+
+// true when every difference is 0 or of a magnitude the error bounds hold for
+template <std::size_t N>
+bool InFilterRange(const std::array<double, N>& differences) {
+    for (const double d : differences) {
+        const double m = std::abs(d);
+        if (!(m <= kLargestDifference)) return false;  // also catches overflow to infinity
+        if (m != 0.0 && m < kSmallestDifference) return false;
+    }
+    return true;
+}
+
+void RequireFinite(const cPoint& p) {
+    if (!std::isfinite(p.X) || !std::isfinite(p.Y)) {
+        throw std::domain_error("exact predicate: a coordinate is not finite");
+    }
+}
+
+// The coordinates as integers of one common scale: each double is m * 2^e with an
+// integer m of at most 53 bits, so shifting every one by its exponent less the
+// smallest exponent makes all of them integers; signs of polynomials of the
+// differences are unchanged by a common positive scale.
+template <std::size_t N>
+std::array<cpp_int, N> ScaledIntegers(const std::array<double, N>& values) {
+    std::array<std::int64_t, N> mantissas{};
+    std::array<int, N> exponents{};
+    int lowest = std::numeric_limits<int>::max();
+    for (std::size_t i = 0; i < N; ++i) {
+        if (values[i] == 0.0) continue;
+        int e = 0;
+        const double fraction = std::frexp(values[i], &e);  // values[i] = fraction * 2^e, 0.5 <= |fraction| < 1
+        mantissas[i] = static_cast<std::int64_t>(std::ldexp(fraction, 53));
+        exponents[i] = e - 53;
+        lowest = std::min(lowest, exponents[i]);
+    }
+    std::array<cpp_int, N> out;
+    for (std::size_t i = 0; i < N; ++i) {
+        out[i] = mantissas[i];
+        if (mantissas[i] != 0) out[i] <<= static_cast<unsigned>(exponents[i] - lowest);
+    }
+    return out;
+}
+
+int Sign(const cpp_int& v) { return v.sign(); }
+int Sign(double v) { return (v > 0.0) - (v < 0.0); }
+
+int ExactOrient(const cPoint& a, const cPoint& b, const cPoint& c) {
+    ++exactFallbacks;
+    const auto v = ScaledIntegers(std::array<double, 6>{a.X, a.Y, b.X, b.Y, c.X, c.Y});
+    const cpp_int det = (v[0] - v[4]) * (v[3] - v[5]) - (v[1] - v[5]) * (v[2] - v[4]);
+    return Sign(det);
+}
+
+int ExactInCircle(const cPoint& a, const cPoint& b, const cPoint& c, const cPoint& d) {
+    ++exactFallbacks;
+    const auto v = ScaledIntegers(std::array<double, 8>{a.X, a.Y, b.X, b.Y, c.X, c.Y, d.X, d.Y});
+    const cpp_int adx = v[0] - v[6], ady = v[1] - v[7];
+    const cpp_int bdx = v[2] - v[6], bdy = v[3] - v[7];
+    const cpp_int cdx = v[4] - v[6], cdy = v[5] - v[7];
+    const cpp_int alift = adx * adx + ady * ady;
+    const cpp_int blift = bdx * bdx + bdy * bdy;
+    const cpp_int clift = cdx * cdx + cdy * cdy;
+    const cpp_int det =
+        alift * (bdx * cdy - cdx * bdy) + blift * (cdx * ady - adx * cdy) + clift * (adx * bdy - bdx * ady);
+    return Sign(det);
+}
+
+int ExactCloserTo(const cPoint& p, const cPoint& a, const cPoint& b) {
+    ++exactFallbacks;
+    const auto v = ScaledIntegers(std::array<double, 6>{p.X, p.Y, a.X, a.Y, b.X, b.Y});
+    const cpp_int ax = v[2] - v[0], ay = v[3] - v[1], bx = v[4] - v[0], by = v[5] - v[1];
+    const cpp_int difference = (bx * bx + by * by) - (ax * ax + ay * ay);
+    return Sign(difference);
+}
+
+// the determinant of the orientation test in double precision, and whether its sign is certain
+int FilteredOrient(const cPoint& a, const cPoint& b, const cPoint& c, bool& certain) {
+    const std::array<double, 4> d{a.X - c.X, b.Y - c.Y, a.Y - c.Y, b.X - c.X};
+    certain = false;
+    if (!InFilterRange(d)) return 0;
+    const double left = d[0] * d[1];
+    const double right = d[2] * d[3];
+    const double det = left - right;
+    const double bound = kOrientBound * (std::abs(left) + std::abs(right));
+    if (det > bound || -det > bound) {
+        certain = true;
+        return Sign(det);
+    }
+    if (left == 0.0 && right == 0.0) {  // no rounding at all: an exact zero
+        certain = true;
+        return 0;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int Orient2D(const cPoint& a, const cPoint& b, const cPoint& c) {
+    RequireFinite(a);
+    RequireFinite(b);
+    RequireFinite(c);
+    bool certain = false;
+    const int sign = FilteredOrient(a, b, c, certain);
+    return certain ? sign : ExactOrient(a, b, c);
+}
+
+int InCircle(const cPoint& a, const cPoint& b, const cPoint& c, const cPoint& d) {
+    const int turn = Orient2D(a, b, c);
+    if (turn == 0) throw std::invalid_argument("InCircle: the three points lie on one line and have no circle");
+    RequireFinite(d);
+    const std::array<double, 6> v{a.X - d.X, a.Y - d.Y, b.X - d.X, b.Y - d.Y, c.X - d.X, c.Y - d.Y};
+    if (InFilterRange(v)) {
+        const double adx = v[0], ady = v[1], bdx = v[2], bdy = v[3], cdx = v[4], cdy = v[5];
+        const double bdxcdy = bdx * cdy, cdxbdy = cdx * bdy;
+        const double cdxady = cdx * ady, adxcdy = adx * cdy;
+        const double adxbdy = adx * bdy, bdxady = bdx * ady;
+        const double alift = adx * adx + ady * ady;
+        const double blift = bdx * bdx + bdy * bdy;
+        const double clift = cdx * cdx + cdy * cdy;
+        const double det = alift * (bdxcdy - cdxbdy) + blift * (cdxady - adxcdy) + clift * (adxbdy - bdxady);
+        const double permanent = (std::abs(bdxcdy) + std::abs(cdxbdy)) * alift +
+                                 (std::abs(cdxady) + std::abs(adxcdy)) * blift +
+                                 (std::abs(adxbdy) + std::abs(bdxady)) * clift;
+        const double bound = kInCircleBound * permanent;
+        if (det > bound || -det > bound) return Sign(det) * turn;
+    }
+    return ExactInCircle(a, b, c, d) * turn;
+}
+
+int CloserTo(const cPoint& p, const cPoint& a, const cPoint& b) {
+    RequireFinite(p);
+    RequireFinite(a);
+    RequireFinite(b);
+    if (a.X == b.X && a.Y == b.Y) return 0;
+    const std::array<double, 4> v{a.X - p.X, a.Y - p.Y, b.X - p.X, b.Y - p.Y};
+    if (InFilterRange(v)) {
+        const double da = v[0] * v[0] + v[1] * v[1];
+        const double db = v[2] * v[2] + v[3] * v[3];
+        const double difference = db - da;
+        const double bound = kDistanceBound * (da + db);
+        if (difference > bound || -difference > bound) return Sign(difference);
+    }
+    return ExactCloserTo(p, a, b);
+}
+
+long ExactFallbackCount() { return exactFallbacks; }
+
+}  // namespace kelvarin

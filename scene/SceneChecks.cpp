@@ -1,0 +1,246 @@
+#include "scene/SceneChecks.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "geometry/Predicates.hpp"
+#include "geometry/SimpleRing.hpp"
+#include "geometry/Tolerances.hpp"
+#include "scene/SceneRules.hpp"
+
+namespace kelvarin {
+
+namespace {
+
+using namespace scene_rules;
+
+// a number as a message shows it: up to 10 significant digits
+std::string Num(double v) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.10g", v);
+    return text;
+}
+
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+std::string PointText(const cPoint& p) { return "(" + Num(p.X) + ", " + Num(p.Y) + ")"; }
+
+struct Box {
+    double MinX, MaxX, MinY, MaxY;
+};
+
+Box BoundingBox(const std::vector<cPoint>& points) {
+    Box box{points.front().X, points.front().X, points.front().Y, points.front().Y};
+    for (const cPoint& p : points) {
+        box.MinX = std::min(box.MinX, p.X);
+        box.MaxX = std::max(box.MaxX, p.X);
+        box.MinY = std::min(box.MinY, p.Y);
+        box.MaxY = std::max(box.MaxY, p.Y);
+    }
+    return box;
+}
+
+// twice the signed area of a ring (shoelace), relative to its first vertex to keep digits
+double TwiceArea(const std::vector<cPoint>& ring) {
+    double sum = 0.0;
+    const cPoint& o = ring.front();
+    for (std::size_t i = 0; i < ring.size(); ++i) {
+        const cPoint& a = ring[i];
+        const cPoint& b = ring[(i + 1) % ring.size()];
+        sum += (a.X - o.X) * (b.Y - o.Y) - (b.X - o.X) * (a.Y - o.Y);
+    }
+    return sum;
+}
+
+// a value beyond the coordinate range (or not finite)
+bool OutOfRange(double v) { return !(std::abs(v) <= kMaxCoordinate); }
+
+// the station's table line: stations stand on consecutive lines after the heading line
+long StationLine(const ProfileFile& profile, std::size_t index) {
+    for (long n = 1; n <= profile.LineCount(); ++n) {
+        if (LowerAscii(profile.Line(n)) == "[rainstation]") return n + 2 + static_cast<long>(index);
+    }
+    return 0;
+}
+
+std::string StationText(const Scene& scene, std::size_t index) {
+    return "station " + std::to_string(index + 1) + " " + Quoted(scene.Stations[index].Name);
+}
+
+class Checker {
+  public:
+    Checker(const ProfileFile& profile, const Scene& scene) : profile_(profile), scene_(scene) {}
+
+    std::vector<SceneProblem> Run() {
+        if (scene_.Basin.size() < 3) return problems_;
+        if (CheckBasin() && CheckStations() && !scene_.CenterPoints.empty()) CheckCentrePoints();
+        return std::move(problems_);
+    }
+
+  private:
+    void Add(long line, std::string message) {
+        problems_.push_back(SceneProblem{{}, static_cast<int>(line), std::move(message)});
+    }
+
+    long BasinLine() const {
+        const std::string header = LowerAscii("[" + scene_.BasinName + "]");
+        for (long n = 1; n <= profile_.LineCount(); ++n) {
+            if (LowerAscii(profile_.Line(n)) == header) return n;
+        }
+        return 0;
+    }
+
+    // range, extent, area and simplicity of the basin; false when the gauges cannot be judged against it
+    bool CheckBasin() {
+        const std::vector<cPoint>& basin = scene_.Basin;
+        const std::string name = "the basin " + Quoted(scene_.BasinName);
+        for (std::size_t i = 0; i < basin.size(); ++i) {
+            if (OutOfRange(basin[i].X) || OutOfRange(basin[i].Y)) {
+                Add(BasinLine(), name + ": vertex " + std::to_string(i + 1) + " " + PointText(basin[i]) +
+                                     " lies beyond " + Num(kMaxCoordinate) +
+                                     ", the largest coordinate a scene may hold");
+                return false;
+            }
+        }
+        const Box box = BoundingBox(basin);
+        extent_ = std::max(box.MaxX - box.MinX, box.MaxY - box.MinY);
+        box_ = box;
+        if (OnOneLine(basin)) {
+            Add(BasinLine(), name + " has zero area (its vertices lie on one line)");
+            return false;
+        }
+        double magnitude = 1.0;
+        for (const cPoint& p : basin) magnitude = std::max({magnitude, std::abs(p.X), std::abs(p.Y)});
+        const double area = std::abs(TwiceArea(basin)) / 2.0;
+        const double width = area / extent_;  // the basin's mean width across its extent
+        if (!FindRingCrossing(basin) && width < kMinBasinWidthShare * magnitude) {
+            Add(BasinLine(), name + " is on average " + Num(width) +
+                                 " map units wide (area / extent), too narrow for coordinates of " + Num(magnitude) +
+                                 ": a basin must be at least " + Num(kMinBasinWidthShare) +
+                                 " of its largest coordinate (and of one map unit) wide, here " +
+                                 Num(kMinBasinWidthShare * magnitude));
+            return false;
+        }
+        if (const std::optional<RingCrossing> c = FindRingCrossing(basin)) {
+            Add(BasinLine(), name + " crosses itself: its edge " + std::to_string(c->First) + "-" +
+                                 std::to_string(c->FirstEnd) + " meets its edge " + std::to_string(c->Second) + "-" +
+                                 std::to_string(c->SecondEnd) + " (edges named by their vertices, 1 = first)");
+            return false;
+        }
+        if (area <= kZeroAreaShare * (box.MaxX - box.MinX) * (box.MaxY - box.MinY)) {
+            Add(BasinLine(), name + " has zero area (below " + Num(kZeroAreaShare) + " of its bounding box)");
+            return false;
+        }
+        return true;
+    }
+
+    // every vertex on the line through the first two distinct ones (or all the same)
+    static bool OnOneLine(const std::vector<cPoint>& ring) {
+        const cPoint& a = ring.front();
+        const cPoint* b = nullptr;
+        for (const cPoint& p : ring) {
+            if (p.X == a.X && p.Y == a.Y) continue;
+            if (!b) {
+                b = &p;
+            } else if (Orient2D(a, *b, p) != 0) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // distance of a point from the basin's bounding box (0 inside it)
+    double DistanceFromBasin(const cPoint& p) const {
+        const double dx = std::max({box_.MinX - p.X, 0.0, p.X - box_.MaxX});
+        const double dy = std::max({box_.MinY - p.Y, 0.0, p.Y - box_.MaxY});
+        return std::max(dx, dy);
+    }
+
+    // false when a station is refused (its centre points cannot be judged then)
+    bool CheckStations() {
+        const std::size_t before = problems_.size();
+        for (std::size_t i = 0; i < scene_.Stations.size(); ++i) {
+            const cPoint& p = scene_.Stations[i].Point;
+            const long line = StationLine(profile_, i);
+            if (OutOfRange(p.X) || OutOfRange(p.Y) || OutOfRange(p.z)) {
+                Add(line, StationText(scene_, i) + " at (" + Num(p.X) + ", " + Num(p.Y) + ", " + Num(p.z) +
+                              ") has a value beyond " + Num(kMaxCoordinate) +
+                              ", the largest a scene may hold; is a number mistyped?");
+                continue;
+            }
+            const double distance = DistanceFromBasin(p);
+            if (distance > kMaxGaugeDistance * extent_) {
+                Add(line, StationText(scene_, i) + " at " + PointText(p) + " lies " + Num(distance) +
+                              " map units from the basin, more than " + Num(kMaxGaugeDistance) + " basin extents (" +
+                              Num(kMaxGaugeDistance * extent_) + "); is a coordinate mistyped?");
+            }
+        }
+        return problems_.size() == before;
+    }
+
+    void CheckCentrePoints() {
+        const long section = profile_.FindSection("CenterPoint").value_or(0);
+        const std::size_t n = scene_.Stations.size();
+        std::size_t k = 0;
+        int reported = 0;
+        for (std::size_t a = 0; a < n; ++a) {
+            for (std::size_t b = a + 1; b < n; ++b, ++k) {
+                if (k >= scene_.CenterPoints.size()) return;
+                const std::optional<std::string> fault = CentrePointFault(a, b, scene_.CenterPoints[k]);
+                if (!fault) continue;
+                if (++reported > kMostCentreProblems) {
+                    Add(section, "more centre points are wrong; only the first " + std::to_string(kMostCentreProblems) +
+                                     " are listed");
+                    return;
+                }
+                Add(section, "centre point " + std::to_string(k + 1) + " " + PointText(scene_.CenterPoints[k]) +
+                                 ", of " + StationText(scene_, a) + " and " + StationText(scene_, b) + ", " + *fault);
+            }
+        }
+    }
+
+    // why the centre point of stations a and b cannot be used, if it cannot
+    std::optional<std::string> CentrePointFault(std::size_t a, std::size_t b, const cPoint& p) const {
+        if (OutOfRange(p.X) || OutOfRange(p.Y) || OutOfRange(p.z)) {
+            return "has a value beyond " + Num(kMaxCoordinate) + ", the largest a scene may hold";
+        }
+        const cPoint& A = scene_.Stations[a].Point;
+        const cPoint& B = scene_.Stations[b].Point;
+        const double dx = B.X - A.X, dy = B.Y - A.Y;
+        const double length = std::hypot(dx, dy);
+        if (length <= kSameSiteShare * extent_) return std::nullopt;  // one site: the pair has no boundary
+        const double along = ((p.X - A.X) * dx + (p.Y - A.Y) * dy) / (length * length);
+        const double off = std::abs((p.X - A.X) * dy - (p.Y - A.Y) * dx) / length;
+        if (along < kCentreFromStation || along > 1.0 - kCentreFromStation || off > kCentreOffLine * length) {
+            return "does not lie strictly inside the segment joining them (it must lie between them, at least " +
+                   Num(kCentreFromStation) + " of their distance from each, and at most " + Num(kCentreOffLine) +
+                   " of it off the line)";
+        }
+        return std::nullopt;
+    }
+
+    static constexpr int kMostCentreProblems = 20;
+
+    const ProfileFile& profile_;
+    const Scene& scene_;
+    std::vector<SceneProblem> problems_;
+    double extent_ = 0.0;
+    Box box_{};
+};
+
+}  // namespace
+
+std::vector<SceneProblem> CheckSceneGeometry(const ProfileFile& profile, const Scene& scene) {
+    return Checker(profile, scene).Run();
+}
+
+double BasinExtent(const std::vector<cPoint>& basin) {
+    if (basin.empty()) return 0.0;
+    const Box box = BoundingBox(basin);
+    return std::max(box.MaxX - box.MinX, box.MaxY - box.MinY);
+}
+
+}  // namespace kelvarin

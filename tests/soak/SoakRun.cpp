@@ -1,0 +1,237 @@
+// kelvarin-soak: the saver's own run (RunSaver on a 1920x1080 Cairo surface, scripted
+// window system, unpaced) for many cycles, sampling resident memory every few hundred
+// cycles. It passes when every cycle completes without a failure shown on the screen
+// and, after the settling cycles, resident memory grows by no more than the allowed
+// amount.
+//
+//   kelvarin-soak [--scene bundled|gauges60] [--cycles N] [--every K] [--settle S] [--growth-mb M]
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "render/CairoSurface.hpp"
+#include "view/SaverRun.hpp"
+#include "view/ScriptedWindowSystem.hpp"
+
+namespace kelvarin {
+namespace {
+
+struct Options {
+    std::string Scene = "bundled";
+    long Cycles = 20000;
+    long Every = 500;
+    long Settle = 1000;
+    double GrowthMb = 1.0;
+};
+
+// resident memory of this process, bytes
+double ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE));
+}
+
+// Forwards to the Cairo surface and notices a failure text the saver puts on screen.
+class WatchingSurface : public Surface {
+  public:
+    explicit WatchingSurface(Surface& inner) : inner_(inner) {}
+    void Line(double x1, double y1, double x2, double y2, ColorRef color) override {
+        inner_.Line(x1, y1, x2, y2, color);
+    }
+    void Circle(double x, double y, double radius, ColorRef color) override { inner_.Circle(x, y, radius, color); }
+    void Dot(double x, double y, ColorRef color) override { inner_.Dot(x, y, color); }
+    void MoveTo(double x, double y) override { inner_.MoveTo(x, y); }
+    void SetTextAlign(int flags) override { inner_.SetTextAlign(flags); }
+    void Print(std::string_view text) override {
+        if (failure_.empty() && (text.find("cannot show") != std::string_view::npos ||
+                                 text.find("internal inconsistency") != std::string_view::npos ||
+                                 text.find("stopped") != std::string_view::npos))
+            failure_ = text;
+        if (!failure_.empty() && failureDetail_.size() < 400 && text != failure_)
+            failureDetail_ += std::string(text) + " ";
+        inner_.Print(text);
+    }
+    void Clear() override { inner_.Clear(); }
+    void Refresh() override { inner_.Refresh(); }
+    bool AutoRedraw() const override { return inner_.AutoRedraw(); }
+    void SetAutoRedraw(bool on) override { inner_.SetAutoRedraw(on); }
+    void SetScale(const ScaleRect& scale) override { inner_.SetScale(scale); }
+    ScaleRect Scale() const override { return inner_.Scale(); }
+    double DeviceWidth() const override { return inner_.DeviceWidth(); }
+    double DeviceHeight() const override { return inner_.DeviceHeight(); }
+    void SetLabel(const CreditLabel& label) override { inner_.SetLabel(label); }
+
+    const std::string& Failure() const { return failure_; }
+    const std::string& FailureDetail() const { return failureDetail_; }
+
+  private:
+    Surface& inner_;
+    std::string failure_, failureDetail_;
+};
+
+struct Sample {
+    long Cycle;
+    double Bytes;
+};
+
+// The scripted window system, ending the run after the wanted cycles (or when the run
+// stops cycling) and sampling memory as cycles end.
+class SoakWindowSystem : public ScriptedWindowSystem {
+  public:
+    SoakWindowSystem(long cycles, long every) : ScriptedWindowSystem(20240601), every_(every) {
+        EndAfterCycles(cycles);
+    }
+    void CycleEnded() override {
+        ScriptedWindowSystem::CycleEnded();
+        idleWaits_ = 0;
+        if (Cycles() % every_ == 0) {
+            samples_.push_back({Cycles(), ResidentBytes()});
+            std::printf("cycle %6ld  resident %8.2f MB\n", Cycles(), samples_.back().Bytes / 1048576.0);
+            std::fflush(stdout);
+        }
+    }
+    // a run that has stopped cycling (a failure on screen) only waits: end it
+    void Wait(double seconds) override {
+        ScriptedWindowSystem::Wait(seconds);
+        if (++idleWaits_ > kMostIdleWaits && !stalled_) {
+            stalled_ = true;
+            Deliver(WindowEvent::CloseRequested);
+        }
+    }
+    bool Stalled() const { return stalled_; }
+    const std::vector<Sample>& Samples() const { return samples_; }
+
+  private:
+    static constexpr long kMostIdleWaits = 1000;
+    long every_;
+    long idleWaits_ = 0;
+    bool stalled_ = false;
+    std::vector<Sample> samples_;
+};
+
+std::filesystem::path ProgramFolder() { return std::filesystem::read_symlink("/proc/self/exe").parent_path(); }
+
+// A 60-gauge scene: an irregular 40-vertex basin at map coordinates, gauges in and around
+// it, every pair's centre point on its segment, shown with both methods.
+std::string SixtyGaugeScene() {
+    std::mt19937_64 random(60);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    std::ostringstream text;
+    text.precision(10);
+    const int vertices = 40;
+    text << "[Polygon1]\nName=Basin\nNumber=" << vertices << "\nShow=all\n\n[Basin]\n";
+    for (int i = 0; i < vertices; ++i) {
+        const double angle = 6.283185307179586 * i / vertices;
+        const double r = 9000.0 * (0.75 + 0.25 * unit(random));
+        text << 255000.0 + r * std::cos(angle) << "," << 2655000.0 + r * std::sin(angle) << "\n";
+    }
+    text << "\n[rainstation]\nname number (X,Y,Z)\n";
+    struct G {
+        double x, y, z;
+    };
+    std::vector<G> gauges;
+    for (int i = 0; i < 60; ++i) {
+        gauges.push_back({255000.0 + 22000.0 * (unit(random) - 0.5), 2655000.0 + 22000.0 * (unit(random) - 0.5),
+                          100.0 + 1900.0 * unit(random)});
+        text << "G" << i + 1 << " N" << i + 1 << " (" << gauges.back().x << ", " << gauges.back().y << ", "
+             << gauges.back().z << ")\n";
+    }
+    text << "\n[CenterPoint]\n";
+    for (std::size_t a = 0; a < gauges.size(); ++a) {
+        for (std::size_t b = a + 1; b < gauges.size(); ++b) {
+            const double t = 0.3 + 0.4 * unit(random);
+            text << "(" << gauges[a].x + t * (gauges[b].x - gauges[a].x) << ","
+                 << gauges[a].y + t * (gauges[b].y - gauges[a].y) << ","
+                 << gauges[a].z + t * (gauges[b].z - gauges[a].z) << ")\n";
+        }
+    }
+    return text.str();
+}
+
+int Run(const Options& options) {
+    std::filesystem::path folder = ProgramFolder();
+    std::filesystem::path scratch;
+    if (options.Scene == "gauges60") {
+        scratch = std::filesystem::temp_directory_path() / ("kelvarin-soak-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(scratch);
+        std::ofstream(scratch / "Kelvarin.ini") << SixtyGaugeScene();
+        folder = scratch;
+    } else if (options.Scene != "bundled") {
+        std::fprintf(stderr, "kelvarin-soak: unknown scene %s (bundled or gauges60)\n", options.Scene.c_str());
+        return 2;
+    }
+    CairoSurface cairo(1920, 1080);
+    WatchingSurface surface(cairo);
+    SoakWindowSystem windows(options.Cycles, options.Every);
+    std::printf("soak: %s scene, %ld cycles, 1920x1080\n", options.Scene.c_str(), options.Cycles);
+    RunSaver(surface, windows, folder, 0);
+    if (!scratch.empty()) std::filesystem::remove_all(scratch);
+
+    bool pass = true;
+    if (!surface.Failure().empty()) {
+        std::printf("FAIL: the saver showed a failure: %s %s\n", surface.Failure().c_str(),
+                    surface.FailureDetail().c_str());
+        pass = false;
+    }
+    if (windows.Cycles() < options.Cycles) {
+        std::printf("FAIL: only %ld of %ld cycles ran\n", windows.Cycles(), options.Cycles);
+        pass = false;
+    }
+    const std::vector<Sample>& samples = windows.Samples();
+    double base = -1.0, top = 0.0;
+    for (const Sample& s : samples) {
+        if (s.Cycle < options.Settle) continue;
+        if (base < 0.0) base = s.Bytes;
+        top = std::max(top, s.Bytes);
+    }
+    if (base >= 0.0) {
+        const double growth = (top - base) / 1048576.0;
+        std::printf("resident after %ld cycles %.2f MB, highest later %.2f MB: growth %.3f MB (allowed %.3f)\n",
+                    options.Settle, base / 1048576.0, top / 1048576.0, growth, options.GrowthMb);
+        if (growth > options.GrowthMb) pass = false;
+    }
+    std::printf("%s\n", pass ? "PASS" : "FAIL");
+    return pass ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace kelvarin
+
+int main(int argc, char** argv) {
+    kelvarin::Options options;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string key = argv[i], value = argv[i + 1];
+        if (key == "--scene") {
+            options.Scene = value;
+        } else if (key == "--cycles") {
+            options.Cycles = std::atol(value.c_str());
+        } else if (key == "--every") {
+            options.Every = std::max(1L, std::atol(value.c_str()));
+        } else if (key == "--settle") {
+            options.Settle = std::atol(value.c_str());
+        } else if (key == "--growth-mb") {
+            options.GrowthMb = std::atof(value.c_str());
+        } else {
+            std::fprintf(stderr, "kelvarin-soak: unknown option %s\n", key.c_str());
+            return 2;
+        }
+    }
+    try {
+        return kelvarin::Run(options);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "kelvarin-soak: %s\n", e.what());
+        return 1;
+    }
+}
