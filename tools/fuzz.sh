@@ -3,7 +3,8 @@
 # TARGET is scene, clip or weights. The fuzz preset (clang) is configured and the
 # target built first; the committed seeds in tests/fuzz/corpus/TARGET are read, and
 # what the run finds is kept in build/fuzz/corpus/TARGET for the next run. A crash
-# leaves its input in build/fuzz/findings/ and makes the script fail.
+# leaves its input in build/fuzz/findings/ and makes the script fail. SECONDS 0 only
+# replays the committed seeds, each once.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,6 +27,12 @@ cmake --build --preset fuzz --target "fuzz_$target" >/dev/null
 work=build/fuzz/corpus/$target
 findings=build/fuzz/findings
 mkdir -p "$work" "$findings"
+if [ "$seconds" = 0 ]; then
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ASAN_OPTIONS=detect_leaks=1 \
+        "build/fuzz/bin/fuzz_$target" -runs=0 -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
+        -artifact_prefix="$findings/$target-" "tests/fuzz/corpus/$target"
+    exit
+fi
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ASAN_OPTIONS=detect_leaks=1 \
     "build/fuzz/bin/fuzz_$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$findings/$target-" "$work" "tests/fuzz/corpus/$target"
