@@ -317,8 +317,8 @@ void TwoStationSplit(PolygonArray& polygons, const PointArray& stations, const P
         for (const PointRef& corner : frame) whole.push_back(*corner);
         first = std::make_shared<cPolygon>();
         second = std::make_shared<cPolygon>();
-        for (const cPoint& P : CutConvex(whole, -line(1), -line(2), -line(3))) AppendDistinct(*first, P);
-        for (const cPoint& P : CutConvex(whole, line(1), line(2), line(3))) AppendDistinct(*second, P);
+        for (const cPoint& V : CutConvex(whole, -line(1), -line(2), -line(3))) AppendDistinct(*first, V);
+        for (const cPoint& V : CutConvex(whole, line(1), line(2), line(3))) AppendDistinct(*second, V);
         if (first->Count() < 3) first = std::make_shared<cPolygon>();
         if (second->Count() < 3) second = std::make_shared<cPolygon>();
     }
