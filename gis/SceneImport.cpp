@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "geometry/BalanceCrossing.hpp"
+#include "geometry/modGISTools.hpp"
 #include "gis/GdalSupport.hpp"
 
 namespace kelvarin::gis {
@@ -229,18 +230,6 @@ SpatialReference TargetSystem(const ImportOptions& options, const BasinSource& b
                    "longitude/latitude; give a projected one with --crs");
 }
 
-// twice the signed area of an open ring, relative to its first vertex
-double TwiceArea(const std::vector<cPoint>& ring) {
-    double sum = 0.0;
-    const cPoint& o = ring.front();
-    for (std::size_t i = 0; i < ring.size(); ++i) {
-        const cPoint& a = ring[i];
-        const cPoint& b = ring[(i + 1) % ring.size()];
-        sum += (a.X - o.X) * (b.Y - o.Y) - (b.X - o.X) * (a.Y - o.Y);
-    }
-    return sum;
-}
-
 // the outer ring of the basin in the target system: the largest part, holes dropped,
 // counter-clockwise, without the closing vertex or repeated vertices
 std::vector<cPoint> BasinOutline(const OGRGeometry& geometry, const std::string& file, std::ostream& notes) {
@@ -281,11 +270,11 @@ std::vector<cPoint> BasinOutline(const OGRGeometry& geometry, const std::string&
     }
     while (outline.size() > 1 && outline.front().X == outline.back().X && outline.front().Y == outline.back().Y)
         outline.pop_back();
-    if (outline.size() < 3 || TwiceArea(outline) == 0.0) {
+    if (outline.size() < 3 || TwiceSignedArea(outline) == 0.0) {
         throw GisError("--basin " + file + ": the basin is degenerate (" + std::to_string(outline.size()) +
                        " distinct vertices, no area)");
     }
-    if (TwiceArea(outline) < 0) std::reverse(outline.begin(), outline.end());
+    if (TwiceSignedArea(outline) < 0) std::reverse(outline.begin(), outline.end());
     return outline;
 }
 

@@ -9,6 +9,7 @@
 #include "geometry/Predicates.hpp"
 #include "geometry/SimpleRing.hpp"
 #include "geometry/Tolerances.hpp"
+#include "geometry/modGISTools.hpp"
 #include "scene/SceneRules.hpp"
 
 namespace kelvarin {
@@ -28,31 +29,11 @@ std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\
 
 std::string PointText(const cPoint& p) { return "(" + Num(p.X) + ", " + Num(p.Y) + ")"; }
 
-struct Box {
-    double MinX, MaxX, MinY, MaxY;
-};
-
-Box BoundingBox(const std::vector<cPoint>& points) {
-    Box box{points.front().X, points.front().X, points.front().Y, points.front().Y};
-    for (const cPoint& p : points) {
-        box.MinX = std::min(box.MinX, p.X);
-        box.MaxX = std::max(box.MaxX, p.X);
-        box.MinY = std::min(box.MinY, p.Y);
-        box.MaxY = std::max(box.MaxY, p.Y);
-    }
+// the bounding box of points
+Box BoxOf(const std::vector<cPoint>& points) {
+    Box box;
+    for (const cPoint& p : points) box.Add(p);
     return box;
-}
-
-// twice the signed area of a ring (shoelace), relative to its first vertex to keep digits
-double TwiceArea(const std::vector<cPoint>& ring) {
-    double sum = 0.0;
-    const cPoint& o = ring.front();
-    for (std::size_t i = 0; i < ring.size(); ++i) {
-        const cPoint& a = ring[i];
-        const cPoint& b = ring[(i + 1) % ring.size()];
-        sum += (a.X - o.X) * (b.Y - o.Y) - (b.X - o.X) * (a.Y - o.Y);
-    }
-    return sum;
 }
 
 // a value beyond the coordinate range (or not finite)
@@ -105,8 +86,8 @@ class Checker {
                 return false;
             }
         }
-        const Box box = BoundingBox(basin);
-        extent_ = std::max(box.MaxX - box.MinX, box.MaxY - box.MinY);
+        const Box box = BoxOf(basin);
+        extent_ = std::max(box.maxX - box.minX, box.maxY - box.minY);
         box_ = box;
         if (OnOneLine(basin)) {
             Add(BasinLine(), name + " has zero area (its vertices lie on one line)");
@@ -114,7 +95,7 @@ class Checker {
         }
         double magnitude = 1.0;
         for (const cPoint& p : basin) magnitude = std::max({magnitude, std::abs(p.X), std::abs(p.Y)});
-        const double area = std::abs(TwiceArea(basin)) / 2.0;
+        const double area = std::abs(TwiceSignedArea(basin)) / 2.0;
         const double width = area / extent_;  // the basin's mean width across its extent
         if (!FindRingCrossing(basin) && width < kMinBasinWidthShare * magnitude) {
             Add(BasinLine(), name + " is on average " + Num(width) +
@@ -130,7 +111,7 @@ class Checker {
                                  std::to_string(c->SecondEnd) + " (edges named by their vertices, 1 = first)");
             return false;
         }
-        if (area <= kZeroAreaShare * (box.MaxX - box.MinX) * (box.MaxY - box.MinY)) {
+        if (area <= kZeroAreaShare * (box.maxX - box.minX) * (box.maxY - box.minY)) {
             Add(BasinLine(), name + " has zero area (below " + Num(kZeroAreaShare) + " of its bounding box)");
             return false;
         }
@@ -154,8 +135,8 @@ class Checker {
 
     // distance of a point from the basin's bounding box (0 inside it)
     double DistanceFromBasin(const cPoint& p) const {
-        const double dx = std::max({box_.MinX - p.X, 0.0, p.X - box_.MaxX});
-        const double dy = std::max({box_.MinY - p.Y, 0.0, p.Y - box_.MaxY});
+        const double dx = std::max({box_.minX - p.X, 0.0, p.X - box_.maxX});
+        const double dy = std::max({box_.minY - p.Y, 0.0, p.Y - box_.maxY});
         return std::max(dx, dy);
     }
 
@@ -239,8 +220,8 @@ std::vector<SceneProblem> CheckSceneGeometry(const ProfileFile& profile, const S
 
 double BasinExtent(const std::vector<cPoint>& basin) {
     if (basin.empty()) return 0.0;
-    const Box box = BoundingBox(basin);
-    return std::max(box.MaxX - box.MinX, box.MaxY - box.MinY);
+    const Box box = BoxOf(basin);
+    return std::max(box.maxX - box.minX, box.maxY - box.minY);
 }
 
 }  // namespace kelvarin
