@@ -155,8 +155,10 @@ TEST(SceneRules, LimitsAreEnforcedBeforeTheWork) {
         }
         return std::string("loaded");
     };
+#ifndef _WIN32
     // a device that never ends
     EXPECT_NE(refusal("/dev/zero").find("larger than 64 MB"), std::string::npos);
+#endif
     // one station more than allowed, no centre points needed
     std::vector<std::string> lines = GoodScene();
     lines[3] = "Show=thiessen";
