@@ -516,6 +516,56 @@ std::string Exact(double value) {
     return std::string(text, result.ptr);
 }
 
+// each gauge without a height takes the terrain's; without a terrain only Thiessen can do without
+void AssignHeights(std::vector<ImportedGauge>& gaugeList, const std::optional<Terrain>& terrain,
+                   const std::string& show) {
+    for (ImportedGauge& g : gaugeList) {
+        if (!std::isnan(g.Point.z)) continue;
+        if (!terrain) {
+            if (show != "thiessen") {
+                throw GisError("gauge " + Quoted(g.Name) +
+                               " has no height: give a height column or a terrain model with --dem");
+            }
+            g.Point.z = 0.0;
+            continue;
+        }
+        g.Point.z = (*terrain)(g.Point.X, g.Point.Y);
+        if (std::isnan(g.Point.z)) {
+            throw GisError("gauge " + Quoted(g.Name) + " has no height and lies " +
+                           (terrain->Covers(g.Point.X, g.Point.Y) ? "on no-data cells of " : "outside ") + "--dem " +
+                           terrain->File());
+        }
+    }
+}
+
+// one centre point per gauge pair, in the scene's pair order, where the terrain crosses the pair's mean height
+void PlaceCenterPoints(const std::vector<ImportedGauge>& gauges, const std::optional<Terrain>& terrain,
+                       const std::string& show, std::vector<cPoint>& centres, std::ostream& notes) {
+    if (show != "thiessen") {
+        const TerrainFunction height = [&terrain](double x, double y) { return (*terrain)(x, y); };
+        long crossings = 0, pairs = 0;
+        for (std::size_t a = 0; a < gauges.size(); ++a) {
+            for (std::size_t b = a + 1; b < gauges.size(); ++b) {
+                const cPoint& p = gauges[a].Point;
+                const cPoint& q = gauges[b].Point;
+                std::optional<double> t;
+                if (terrain) t = BalanceCrossing(p, q, height);
+                if (t) ++crossings;
+                const double f = t.value_or(0.5);
+                centres.push_back(cPoint{p.X + f * (q.X - p.X), p.Y + f * (q.Y - p.Y), (p.z + q.z) / 2});
+                ++pairs;
+            }
+        }
+        if (terrain) {
+            notes << "centre points: " << crossings << " of " << pairs
+                  << " gauge pairs cross their mean height between 10% and 90% of the way; the others take the "
+                     "midpoint\n";
+        } else if (pairs > 0) {
+            notes << "centre points: no --dem, so every pair's centre point is its midpoint at the mean height\n";
+        }
+    }
+}
+
 }  // namespace
 
 // reads, transforms and places everything the scene needs
@@ -552,48 +602,10 @@ ImportedScene ImportScene(const ImportOptions& options, std::ostream& notes) {
         for (const ImportedGauge& g : gauges.Gauges) sites.push_back(g.Point);
         terrain.emplace(options.Dem, *target, sites);
     }
-    for (ImportedGauge& g : gauges.Gauges) {
-        if (!std::isnan(g.Point.z)) continue;
-        if (!terrain) {
-            if (show != "thiessen") {
-                throw GisError("gauge " + Quoted(g.Name) +
-                               " has no height: give a height column or a terrain model with --dem");
-            }
-            g.Point.z = 0.0;
-            continue;
-        }
-        g.Point.z = (*terrain)(g.Point.X, g.Point.Y);
-        if (std::isnan(g.Point.z)) {
-            throw GisError("gauge " + Quoted(g.Name) + " has no height and lies " +
-                           (terrain->Covers(g.Point.X, g.Point.Y) ? "on no-data cells of " : "outside ") + "--dem " +
-                           terrain->File());
-        }
-    }
+    AssignHeights(gauges.Gauges, terrain, show);
     scene.Gauges = std::move(gauges.Gauges);
 
-    if (show != "thiessen") {
-        const TerrainFunction height = [&terrain](double x, double y) { return (*terrain)(x, y); };
-        long crossings = 0, pairs = 0;
-        for (std::size_t a = 0; a < scene.Gauges.size(); ++a) {
-            for (std::size_t b = a + 1; b < scene.Gauges.size(); ++b) {
-                const cPoint& p = scene.Gauges[a].Point;
-                const cPoint& q = scene.Gauges[b].Point;
-                std::optional<double> t;
-                if (terrain) t = BalanceCrossing(p, q, height);
-                if (t) ++crossings;
-                const double f = t.value_or(0.5);
-                scene.CenterPoints.push_back(cPoint{p.X + f * (q.X - p.X), p.Y + f * (q.Y - p.Y), (p.z + q.z) / 2});
-                ++pairs;
-            }
-        }
-        if (terrain) {
-            notes << "centre points: " << crossings << " of " << pairs
-                  << " gauge pairs cross their mean height between 10% and 90% of the way; the others take the "
-                     "midpoint\n";
-        } else if (pairs > 0) {
-            notes << "centre points: no --dem, so every pair's centre point is its midpoint at the mean height\n";
-        }
-    }
+    PlaceCenterPoints(scene.Gauges, terrain, show, scene.CenterPoints, notes);
 
     scene.Sources = "basin " + options.Basin.filename().string() + " (layer " + basin.LayerName + "), gauges " +
                     options.Gauges.filename().string() +
