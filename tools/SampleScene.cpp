@@ -5,7 +5,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
+#include <string>
+#include <utility>
 
 #include "geometry/BalanceCrossing.hpp"
 
@@ -318,6 +321,104 @@ std::string SampleSceneText(const SampleScene& scene) {
     text += "\n[CenterPoint]\n";
     for (const cPoint& p : scene.CenterPoints) {
         text += "(" + Fixed(p.X, 2) + "," + Fixed(p.Y, 2) + "," + Fixed(p.z, 2) + ")\n";
+    }
+    return text;
+}
+
+}  // namespace kelvarin::sample
+
+namespace kelvarin::sample {
+
+namespace {
+// a stand-in for the balance point of a pair, cheap enough for millions of pairs: the
+// fraction of the way from a to b follows their height difference (0.5 for equal
+// heights, always between 0.25 and 0.75); z is their mean height
+cPoint QuickCentrePoint(const cPoint& a, const cPoint& b) {
+    const double rise = b.z - a.z;
+    const double t = 0.5 + 0.25 * rise / (std::abs(rise) + 500.0);
+    return cPoint{Round(a.X + t * (b.X - a.X), 2), Round(a.Y + t * (b.Y - a.Y), 2), Round((a.z + b.z) / 2, 2)};
+}
+}  // namespace
+
+// the large scene's text
+std::string LargeSceneText(const LargeSceneOptions& options) {
+    const SampleScene sample = MakeSampleScene();
+    double minX = sample.Boundary[0].X, maxX = minX, minY = sample.Boundary[0].Y, maxY = minY;
+    for (const cPoint& p : sample.Boundary) {
+        minX = std::min(minX, p.X);
+        maxX = std::max(maxX, p.X);
+        minY = std::min(minY, p.Y);
+        maxY = std::max(maxY, p.Y);
+    }
+
+    // one gauge in each of `count` cells drawn at random from a grid over the basin's box,
+    // placed in the middle third of its cell
+    const long count = std::max(options.Gauges, 0L);
+    double cell = std::sqrt((maxX - minX) * (maxY - minY) / (1.25 * static_cast<double>(std::max(count, 1L))));
+    long columns = 0, rows = 0;
+    while (true) {
+        columns = static_cast<long>(std::ceil((maxX - minX) / cell));
+        rows = static_cast<long>(std::ceil((maxY - minY) / cell));
+        if (columns * rows >= count) break;
+        cell *= 0.99;
+    }
+    std::vector<long> cells(static_cast<std::size_t>(columns * rows));
+    for (std::size_t i = 0; i < cells.size(); ++i) cells[i] = static_cast<long>(i);
+    Random random(4242);
+    for (std::size_t i = cells.size(); i > 1; --i) {
+        const auto j = static_cast<std::size_t>(random.Next() * static_cast<double>(i));
+        std::swap(cells[i - 1], cells[std::min(j, i - 1)]);
+    }
+    std::vector<cPoint> gauges;
+    gauges.reserve(static_cast<std::size_t>(count));
+    for (long i = 0; i < count; ++i) {
+        const std::ldiv_t c = std::ldiv(cells[static_cast<std::size_t>(i)], columns);
+        cPoint p;
+        p.X = Round(minX + cell * (static_cast<double>(c.rem) + (1.0 + random.Next()) / 3.0), 1);
+        p.Y = Round(minY + cell * (static_cast<double>(c.quot) + (1.0 + random.Next()) / 3.0), 1);
+        p.z = Round(TerrainHeight(p.X, p.Y), 1);
+        gauges.push_back(p);
+    }
+
+    std::string text;
+    text += "; Kelvarin large scene: " + std::to_string(count) + " gauges over the sample basin";
+    text += options.CenterPoints ? " with every pair's centre point" : "";
+    text += ", " + std::to_string(std::max(options.Sections, 1L)) + " polygon sections.\n";
+    text += "; Made by tools/make_sample_scene (see bench/README.md).\n";
+    // small square blocks south of the basin, each in a polygon section of its own
+    for (long i = 1; i < options.Sections; ++i) {
+        const std::string name = "Block_" + std::to_string(i);
+        const std::ldiv_t place = std::ldiv(i, 100);  // a hundred blocks to a row
+        const double x = minX + 200.0 * static_cast<double>(place.rem);
+        const double y = minY - 10000.0 - 200.0 * static_cast<double>(place.quot);
+        text.append("[Polygon").append(std::to_string(i)).append("]\nName=").append(name);
+        text.append("\nNumber=4\n\n[").append(name).append("]\n");
+        for (const auto& [dx, dy] : {std::pair{0.0, 0.0}, {100.0, 0.0}, {100.0, 100.0}, {0.0, 100.0}})
+            text += Fixed(x + dx, 1).append(",").append(Fixed(y + dy, 1)).append("\n");
+        text += "\n";
+    }
+    text += "[Polygon" + std::to_string(std::max(options.Sections, 1L)) + "]\n";
+    text += "Name=" + sample.BasinName + "\n";
+    text += "Number=" + std::to_string(sample.Boundary.size()) + "\n";
+    text += options.CenterPoints ? "Show=all\n\n" : "Show=thiessen\n\n";
+    text += "[" + sample.BasinName + "]\n";
+    for (const cPoint& p : sample.Boundary) text += Fixed(p.X, 1) + "," + Fixed(p.Y, 1) + "\n";
+    text += "\n[rainstation]\n";
+    text += "Name Number (X,Y,Z)\n";
+    for (std::size_t i = 0; i < gauges.size(); ++i) {
+        char number[24];
+        std::snprintf(number, sizeof number, "LG%05zu", i + 1);
+        text += "Gauge_" + std::to_string(i + 1) + " " + number + " (" + Fixed(gauges[i].X, 1) + "," +
+                Fixed(gauges[i].Y, 1) + "," + Fixed(gauges[i].z, 1) + ")\n";
+    }
+    if (options.CenterPoints) {
+        text += "\n[CenterPoint]\n";
+        for (std::size_t a = 0; a < gauges.size(); ++a) {
+            for (std::size_t b = a + 1; b < gauges.size(); ++b) {
+                const cPoint p = QuickCentrePoint(gauges[a], gauges[b]);
+                text += "(" + Fixed(p.X, 2) + "," + Fixed(p.Y, 2) + "," + Fixed(p.z, 2) + ")\n";
+            }
+        }
     }
     return text;
 }

@@ -40,4 +40,18 @@ SampleScene MakeSampleScene();
 // the scene file text (UTF-8, line ends "\n")
 std::string SampleSceneText(const SampleScene& scene);
 
+// A scene of any size for benchmarks and tests of the loader: the sample basin with
+// `Gauges` gauges spread over its bounding box (at most one in each cell of a grid
+// fitted to their number, so no two stand closer than a third of a cell), the centre
+// point of every pair when asked for, and `Sections - 1` small polygon sections before
+// the basin's own. The same options always give the same text.
+struct LargeSceneOptions {
+    long Gauges = 1000;
+    bool CenterPoints = false;  // "Show=all" with every pair's centre point; otherwise "Show=thiessen"
+    long Sections = 1;          // polygon sections; the last is the basin
+};
+
+// the large scene's file text (UTF-8, line ends "\n")
+std::string LargeSceneText(const LargeSceneOptions& options);
+
 }  // namespace kelvarin::sample
