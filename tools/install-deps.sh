@@ -10,7 +10,7 @@ packages=(
     clang libclang-rt-14-dev
     libcairo2-dev libpango1.0-dev fonts-wqy-zenhei
     libcli11-dev nlohmann-json3-dev
-    libxml2-dev poppler-utils
+    libxml2-dev poppler-utils python3-shapely
     libgdal-dev
     libx11-dev xvfb xdotool x11-apps x11-utils libxml2-utils groff-base
     g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix mingw-w64 googletest wine wine64 imagemagick zip unzip
