@@ -47,6 +47,20 @@ Token GetToken(std::string_view text, std::string_view delimiter, long n, bool c
     return Token(std::move(fields[static_cast<std::size_t>(n - 1)]));
 }
 
+// field n of a list cut at one character, as a view
+std::string_view TokenView(std::string_view text, char delimiter, long n, bool collapse) {
+    std::size_t position = 0;
+    for (long field = 1;; ++field) {
+        if (collapse) {
+            while (position < text.size() && text[position] == delimiter) ++position;
+        }
+        const std::size_t found = text.find(delimiter, position);
+        if (found == std::string_view::npos) return field == n ? text.substr(position) : std::string_view();
+        if (field == n) return text.substr(position, found - position);
+        position = found + 1;
+    }
+}
+
 // all fields of a delimited list
 std::vector<std::string> GetTokens(std::string_view text, std::string_view delimiter, bool collapse) {
     std::vector<std::string> fields = ScanFields(text, delimiter, collapse, 0);
@@ -64,8 +78,12 @@ std::string TextBetween(std::string_view text, std::string_view openMark, std::s
     return std::string(text.substr(start, close - start));
 }
 
-// leading number of a text, blanks ignored
-double LeadingNumber(std::string_view text) {
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// the leading number of a text gathered character by character, blanks skipped
+double GatheredLeadingNumber(std::string_view text) {
     // Gather the characters that form the number, skipping blanks; the result holds
     // only "-", digits, "." and "e", which std::from_chars reads exactly.
     std::string number;
@@ -126,6 +144,45 @@ double LeadingNumber(std::string_view text) {
         return negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
     }
     if (error != std::errc() || end != last) return 0.0;
+    return value;
+}
+
+}  // namespace
+
+// leading number of a text, blanks ignored
+double LeadingNumber(std::string_view text) {
+    // The usual number stands in one piece: sign, digits, point, digits, exponent, and
+    // after it (blanks aside) nothing that could continue it. std::from_chars reads that
+    // piece where it lies; anything else is gathered first, blanks left out.
+    std::size_t i = 0;
+    while (i < text.size() && IsNumberBlank(text[i])) ++i;
+    std::size_t first = i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        if (text[i] == '+') ++first;  // std::from_chars takes no plus sign
+        ++i;
+    }
+    std::size_t digits = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i) ++digits;
+    if (i < text.size() && text[i] == '.') {
+        for (++i; i < text.size() && IsDigit(text[i]); ++i) ++digits;
+    }
+    if (digits == 0) return GatheredLeadingNumber(text);
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+        if (j >= text.size() || !IsDigit(text[j])) return GatheredLeadingNumber(text);
+        while (j < text.size() && IsDigit(text[j])) ++j;
+        i = j;
+    }
+    const std::size_t end = i;
+    while (i < text.size() && IsNumberBlank(text[i])) ++i;
+    if (i < text.size() &&
+        (IsDigit(text[i]) || text[i] == '.' || text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
+        return GatheredLeadingNumber(text);
+    }
+    double value = 0.0;
+    const auto [stop, error] = std::from_chars(text.data() + first, text.data() + end, value);
+    if (error != std::errc() || stop != text.data() + end) return GatheredLeadingNumber(text);
     return value;
 }
 

@@ -37,6 +37,10 @@ class Token {
 // list of fields, a trailing empty field dropped (as GetTokens gives it).
 Token GetToken(std::string_view text, std::string_view delimiter, long n, bool collapse);
 
+// field n (from 1) of text cut at a one-character delimiter, as GetToken gives it, but as
+// a view into text
+std::string_view TokenView(std::string_view text, char delimiter, long n, bool collapse);
+
 // every field of text cut at delimiter, a trailing empty field dropped
 std::vector<std::string> GetTokens(std::string_view text, std::string_view delimiter, bool collapse);
 
