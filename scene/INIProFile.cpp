@@ -17,8 +17,11 @@ extern "C" __declspec(dllimport) int __stdcall WideCharToMultiByte(unsigned int 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 namespace kelvarin {
 
@@ -44,6 +47,14 @@ std::string HexByte(unsigned char byte) {
 std::size_t FirstInvalidUtf8(std::string_view bytes) {
     std::size_t i = 0;
     while (i < bytes.size()) {
+        // plain ASCII eight bytes at a time
+        std::uint64_t word = 0;
+        while (i + sizeof word <= bytes.size()) {
+            std::memcpy(&word, bytes.data() + i, sizeof word);
+            if ((word & 0x8080808080808080ull) != 0) break;
+            i += sizeof word;
+        }
+        if (i >= bytes.size()) break;
         const auto lead = static_cast<unsigned char>(bytes[i]);
         if (lead < 0x80) {
             ++i;
@@ -133,15 +144,16 @@ std::string Cp950ToUtf8(std::string_view bytes, const std::filesystem::path& fil
 }
 #endif
 
-// lines of text, "\n", "\r\n" or a lone "\r" (old Macintosh files) ending each; a final
-// line end adds no empty line
-std::vector<std::string> SplitLines(std::string_view text) {
-    std::vector<std::string> lines;
+// the place of every line of text, "\n", "\r\n" or a lone "\r" (old Macintosh files)
+// ending each; a final line end adds no empty line
+template <class Span>
+std::vector<Span> SplitLines(std::string_view text) {
+    std::vector<Span> lines;
     std::size_t start = 0;
     while (start < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) end = text.size();
-        lines.emplace_back(text.substr(start, end - start));
+        std::size_t end = start;
+        while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
+        lines.push_back(Span{start, end - start});
         std::size_t next = end + 1;
         if (end < text.size() && text[end] == '\r' && next < text.size() && text[next] == '\n') ++next;
         start = next;
@@ -196,8 +208,10 @@ TextDecodeError::TextDecodeError(std::filesystem::path file, int line, const std
       line_(line),
       problem_(message) {}
 
-// bytes of a text file as UTF-8
-std::string DecodeToUtf8(std::string_view bytes, const std::filesystem::path& file, TextEncoding* encoding) {
+namespace {
+// how bytes are encoded; throws TextDecodeError for what is not text, for UTF-16, and for a
+// byte-order mark before text that is not UTF-8 (whether Big5 text converts is found later)
+TextEncoding ClassifyText(std::string_view bytes, const std::filesystem::path& file) {
     const std::size_t nul = bytes.find('\0');
     if (bytes.size() >= 2 &&
         ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'))) {
@@ -214,16 +228,20 @@ std::string DecodeToUtf8(std::string_view bytes, const std::filesystem::path& fi
                                   "byte " + HexByte(static_cast<unsigned char>(body[bad])) +
                                       " is not UTF-8, although the file begins with a UTF-8 byte-order mark");
         }
-        if (encoding != nullptr) *encoding = TextEncoding::Utf8WithBom;
-        return std::string(body);
+        return TextEncoding::Utf8WithBom;
     }
-    if (FirstInvalidUtf8(bytes) == std::string_view::npos) {
-        if (encoding != nullptr) *encoding = TextEncoding::Utf8;
-        return std::string(bytes);
-    }
-    std::string converted = Cp950ToUtf8(bytes, file);
-    if (encoding != nullptr) *encoding = TextEncoding::Cp950;
-    return converted;
+    return FirstInvalidUtf8(bytes) == std::string_view::npos ? TextEncoding::Utf8 : TextEncoding::Cp950;
+}
+}  // namespace
+
+// bytes of a text file as UTF-8
+std::string DecodeToUtf8(std::string_view bytes, const std::filesystem::path& file, TextEncoding* encoding) {
+    const TextEncoding found = ClassifyText(bytes, file);
+    std::string text = found == TextEncoding::Cp950         ? Cp950ToUtf8(bytes, file)
+                       : found == TextEncoding::Utf8WithBom ? std::string(bytes.substr(3))
+                                                            : std::string(bytes);
+    if (encoding != nullptr) *encoding = found;
+    return text;
 }
 
 // printable name of an encoding
@@ -258,17 +276,20 @@ std::string_view TrimBlanks(std::string_view text) {
 
 // reads and decodes a profile file
 ProfileFile ProfileFile::Read(const std::filesystem::path& file) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error)) return ProfileFile::Missing(file);
+    std::ifstream stream(file, std::ios::binary);
+    if (!stream) return ProfileFile::Missing(file);
+    std::ostringstream bytes;
+    bytes << stream.rdbuf();
+    if (stream.bad()) return ProfileFile::Missing(file);
+    return FromBytes(std::move(bytes).str(), file);
+}
+
+// an empty profile of a file that could not be read
+ProfileFile ProfileFile::Missing(const std::filesystem::path& file) {
     ProfileFile profile;
     profile.path_ = file;
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error)) return profile;
-    std::ifstream stream(file, std::ios::binary);
-    if (!stream) return profile;
-    std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-    if (stream.bad()) return profile;
-    profile.lines_ = SplitLines(DecodeToUtf8(bytes, file, &profile.encoding_));
-    profile.exists_ = true;
-    profile.Index();
     return profile;
 }
 
@@ -276,76 +297,135 @@ ProfileFile ProfileFile::Read(const std::filesystem::path& file) {
 ProfileFile ProfileFile::FromText(std::string_view utf8, std::filesystem::path file) {
     ProfileFile profile;
     profile.path_ = std::move(file);
-    profile.lines_ = SplitLines(utf8);
+    profile.text_ = std::string(utf8);
     profile.exists_ = true;
     profile.Index();
     return profile;
 }
 
-// finds the section headers: a line whose first non-blank is "[" and that holds a "]"
+// a profile over a file's bytes, decoded where they lie when they are UTF-8 already
+ProfileFile ProfileFile::FromBytes(std::string bytes, std::filesystem::path file) {
+    ProfileFile profile;
+    profile.encoding_ = ClassifyText(bytes, file);
+    if (profile.encoding_ == TextEncoding::Cp950) {
+        profile.text_ = Cp950ToUtf8(bytes, file);
+    } else {
+        if (profile.encoding_ == TextEncoding::Utf8WithBom) bytes.erase(0, 3);
+        profile.text_ = std::move(bytes);
+    }
+    profile.path_ = std::move(file);
+    profile.exists_ = true;
+    profile.Index();
+    return profile;
+}
+
+// finds the lines and the section headers: a line whose first non-blank is "[" and that holds a "]"
 void ProfileFile::Index() {
+    lines_ = SplitLines<LineSpan>(text_);
     sections_.clear();
+    firstSection_.clear();
+    bracketLines_.clear();
     for (long n = 1; n <= LineCount(); ++n) {
-        const std::string_view trimmed = TrimBlanks(lines_[static_cast<std::size_t>(n - 1)]);
+        const std::string_view line = Line(n);
+        if (!line.empty() && line.front() == '[') bracketLines_[LowerAscii(line)].push_back(n);
+        const std::string_view trimmed = TrimBlanks(line);
         if (trimmed.empty() || trimmed.front() != '[') continue;
         const std::size_t close = trimmed.find(']');
         if (close == std::string_view::npos) continue;
         if (!sections_.empty()) sections_.back().EndLine = n;
-        sections_.push_back(Section{std::string(TrimBlanks(trimmed.substr(1, close - 1))), n, n + 1, 0});
+        firstSection_.try_emplace(LowerAscii(TrimBlanks(trimmed.substr(1, close - 1))), sections_.size());
+        sections_.push_back(Section{n, n + 1, 0});
     }
     if (!sections_.empty()) sections_.back().EndLine = LineCount() + 1;
 }
 
 // line n of the file
-const std::string& ProfileFile::Line(long n) const {
+std::string_view ProfileFile::Line(long n) const {
     if (n < 1 || n > LineCount()) ThrowIndexError("ProfileFile::Line", n, 1, LineCount());
-    return lines_[static_cast<std::size_t>(n - 1)];
+    const LineSpan& span = lines_[static_cast<std::size_t>(n - 1)];
+    return std::string_view(text_).substr(span.Begin, span.Length);
+}
+
+// the first section of a name
+const ProfileFile::Section* ProfileFile::FirstSection(std::string_view section) const {
+    const auto found = firstSection_.find(LowerAscii(section));
+    return found == firstSection_.end() ? nullptr : &sections_[found->second];
 }
 
 // header line of the first section of a name
 std::optional<long> ProfileFile::FindSection(std::string_view section) const {
-    for (const Section& s : sections_) {
-        if (EqualNoCase(s.Name, section)) return s.HeaderLine;
-    }
+    if (const Section* s = FirstSection(section)) return s->HeaderLine;
+    return std::nullopt;
+}
+
+// the lines of the first section of a name
+std::optional<std::pair<long, long>> ProfileFile::SectionLines(std::string_view section) const {
+    if (const Section* s = FirstSection(section)) return std::pair{s->FirstLine, s->EndLine};
     return std::nullopt;
 }
 
 // the section text, NUL after each line
 std::string ProfileFile::SectionText(std::string_view section) const {
-    std::string text;
-    for (const Section& s : sections_) {
-        if (!EqualNoCase(s.Name, section)) continue;
-        for (long n = s.FirstLine; n < s.EndLine; ++n) {
-            const std::string_view trimmed = TrimBlanks(Line(n));
-            if (IsBlankOrComment(trimmed)) continue;
-            const std::size_t equals = trimmed.find('=');
-            if (equals == std::string_view::npos) {
-                text += trimmed;
-            } else {
-                text += TrimBlanks(trimmed.substr(0, equals));
-                text += '=';
-                text += TrimBlanks(trimmed.substr(equals + 1));
-            }
-            text += '\0';
-        }
-        break;
+    std::string text, scratch;
+    const Section* s = FirstSection(section);
+    if (s == nullptr) return text;
+    for (long n = s->FirstLine; n < s->EndLine; ++n) {
+        const std::string_view entry = SectionEntry(Line(n), scratch);
+        if (entry.empty()) continue;
+        text += entry;
+        text += '\0';
     }
     return text;
 }
 
 // line of a key in the first section of that name
 std::optional<long> ProfileFile::FindKey(std::string_view section, std::string_view key) const {
-    for (const Section& s : sections_) {
-        if (!EqualNoCase(s.Name, section)) continue;
-        for (long n = s.FirstLine; n < s.EndLine; ++n) {
-            const std::string_view trimmed = TrimBlanks(Line(n));
-            if (IsBlankOrComment(trimmed)) continue;
-            const std::size_t equals = trimmed.find('=');
-            if (equals != std::string_view::npos && EqualNoCase(TrimBlanks(trimmed.substr(0, equals)), key)) return n;
-        }
-        break;
+    const Section* s = FirstSection(section);
+    if (s == nullptr) return std::nullopt;
+    for (long n = s->FirstLine; n < s->EndLine; ++n) {
+        const std::string_view trimmed = TrimBlanks(Line(n));
+        if (IsBlankOrComment(trimmed)) continue;
+        const std::size_t equals = trimmed.find('=');
+        if (equals != std::string_view::npos && EqualNoCase(TrimBlanks(trimmed.substr(0, equals)), key)) return n;
     }
     return std::nullopt;
+}
+
+// the first line from `from` on that is the given text, case aside
+std::optional<long> ProfileFile::FindLine(std::string_view text, long from) const {
+    if (!text.empty() && text.front() == '[') {
+        const auto found = bracketLines_.find(LowerAscii(text));
+        if (found == bracketLines_.end()) return std::nullopt;
+        const auto at = std::lower_bound(found->second.begin(), found->second.end(), from);
+        if (at == found->second.end()) return std::nullopt;
+        return *at;
+    }
+    for (long n = std::max(from, 1L); n <= LineCount(); ++n) {
+        if (EqualNoCase(Line(n), text)) return n;
+    }
+    return std::nullopt;
+}
+
+// a section line's entry in the section text
+std::string_view SectionEntry(std::string_view line, std::string& scratch) {
+    const std::string_view trimmed = TrimBlanks(line);
+    if (IsBlankOrComment(trimmed)) return {};
+    const std::size_t equals = trimmed.find('=');
+    if (equals == std::string_view::npos) return trimmed;
+    scratch.assign(TrimBlanks(trimmed.substr(0, equals)));
+    scratch += '=';
+    scratch += TrimBlanks(trimmed.substr(equals + 1));
+    return scratch;
+}
+
+// an entry cut before its first "rem " or "' ", case aside: both end in a blank, and the
+// first blank that ends one gives the first of them
+std::string_view CutSectionComment(std::string_view entry) {
+    for (std::size_t blank = entry.find(' '); blank != std::string_view::npos; blank = entry.find(' ', blank + 1)) {
+        if (blank >= 1 && entry[blank - 1] == '\'') return entry.substr(0, blank - 1);
+        if (blank >= 3 && EqualNoCase(entry.substr(blank - 3, 3), "rem")) return entry.substr(0, blank - 3);
+    }
+    return entry;
 }
 
 // value of a key, trimmed and unquoted
@@ -393,11 +473,7 @@ Array1<std::string> ReadProfileSectionLines(std::string_view section, const Prof
         const std::size_t end = nul == std::string::npos ? raw.size() : nul;
         std::string line = raw.substr(start, end - start);
         start = end + 1;
-        if (options & SectionLineOptions::CutComments) {
-            const std::string lower = LowerAscii(line);
-            const std::size_t cut = std::min(lower.find("rem "), lower.find("' "));
-            if (cut != std::string::npos) line.resize(cut);
-        }
+        if (options & SectionLineOptions::CutComments) line.resize(CutSectionComment(line).size());
         if ((options & SectionLineOptions::DropBlankLines) && TrimBlanks(line).empty()) continue;
         kept.push_back(std::move(line));
     }

@@ -17,6 +17,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "model/BoundedArray.hpp"
@@ -56,8 +58,10 @@ constexpr int DropBlankLines = 2;  // leave out lines that are blank (after cutt
 constexpr std::size_t kDefaultProfileBuffer = 4096;
 constexpr std::size_t kCenterPointBuffer = 16384;
 
-// One profile file read into memory: its lines as UTF-8, with every profile read
-// answered from them. Line numbers are 1-based, as editors show them.
+// One profile file read into memory: its text as UTF-8 with the place of every line, and
+// indexes of its sections and of its lines that begin with "[", so that every lookup
+// below costs no more than the section it reads, however many sections the file has.
+// Line numbers are 1-based, as editors show them.
 class ProfileFile {
   public:
     ProfileFile() = default;
@@ -66,38 +70,62 @@ class ProfileFile {
     static ProfileFile Read(const std::filesystem::path& file);
     // a profile made from UTF-8 text held in memory
     static ProfileFile FromText(std::string_view utf8, std::filesystem::path file = {});
+    // a profile made from a file's bytes, decoded as Read decodes them (throws TextDecodeError)
+    static ProfileFile FromBytes(std::string bytes, std::filesystem::path file);
 
     const std::filesystem::path& Path() const { return path_; }
     bool Exists() const { return exists_; }
     TextEncoding Encoding() const { return encoding_; }
     long LineCount() const { return static_cast<long>(lines_.size()); }
     // line n (1..LineCount()) without its line end
-    const std::string& Line(long n) const;
+    std::string_view Line(long n) const;
 
     // header line of the first section of that name, if any
     std::optional<long> FindSection(std::string_view section) const;
+    // the lines of the first section of that name: from the line after its header to one
+    // past its last line
+    std::optional<std::pair<long, long>> SectionLines(std::string_view section) const;
     // the section text: each line trimmed, "key = value" as "key=value", each followed by one NUL
     std::string SectionText(std::string_view section) const;
     // the value of key in the first section of that name, trimmed and unquoted; nullopt when missing
     std::optional<std::string> Value(std::string_view section, std::string_view key) const;
     // line of that key, if any
     std::optional<long> FindKey(std::string_view section, std::string_view key) const;
+    // the first line from line `from` on whose whole text equals `text` without regard to
+    // ASCII case (found at once when `text` begins with "[")
+    std::optional<long> FindLine(std::string_view text, long from = 1) const;
 
   private:
     struct Section {
-        std::string Name;
         long HeaderLine;  // 1-based
         long FirstLine;   // first line after the header
         long EndLine;     // one past the last line
     };
+    struct LineSpan {
+        std::size_t Begin;
+        std::size_t Length;
+    };
+    static ProfileFile Missing(const std::filesystem::path& file);
     void Index();
+    const Section* FirstSection(std::string_view section) const;
 
     std::filesystem::path path_;
     bool exists_ = false;
     TextEncoding encoding_ = TextEncoding::Utf8;
-    std::vector<std::string> lines_;
+    std::string text_;
+    std::vector<LineSpan> lines_;
     std::vector<Section> sections_;
+    std::unordered_map<std::string, std::size_t> firstSection_;  // lower-case name: index in sections_
+    // lower-case text of every line that begins with "[": its line numbers in order
+    std::unordered_map<std::string, std::vector<long>> bracketLines_;
 };
+
+// The entry a section line gives in the section text: the line trimmed, "key = value" as
+// "key=value" (written into scratch); empty for a blank or comment line, which gives none.
+std::string_view SectionEntry(std::string_view line, std::string& scratch);
+
+// an entry cut before "rem " or "' " (any case), as the CutComments option cuts it
+std::string_view CutSectionComment(std::string_view entry);
 
 // the value of key in section, or defaultValue (trailing blanks removed) when missing
 std::string ReadProfileString(std::string_view section, std::string_view key, std::string_view defaultValue,

@@ -7,7 +7,10 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <string_view>
 #include <system_error>
+#include <unordered_map>
+#include <utility>
 
 #include "geometry/Tolerances.hpp"
 #include "geometry/modGISTools.hpp"
@@ -28,6 +31,8 @@ class ProblemList {
         problems_.push_back(SceneProblem{file_, static_cast<int>(line), std::move(message)});
     }
     bool Empty() const { return problems_.empty(); }
+    std::size_t Size() const { return problems_.size(); }
+    const SceneProblem& operator[](std::size_t i) const { return problems_[i]; }
     void ThrowIfAny() const {
         if (!problems_.empty()) throw SceneError(problems_);
     }
@@ -86,9 +91,7 @@ std::optional<ProfileFile> OpenScene(const std::filesystem::path& file, ProblemL
         return std::nullopt;
     }
     try {
-        TextEncoding encoding = TextEncoding::Utf8;
-        const std::string text = DecodeToUtf8(bytes, file, &encoding);
-        return ProfileFile::FromText(text, file);
+        return ProfileFile::FromBytes(std::move(bytes), file);
     } catch (const TextDecodeError& e) {
         problems.Add(e.Line(), e.Problem());
         return std::nullopt;
@@ -107,17 +110,13 @@ ShowSetting ApplyShow(const std::string& show, ShowSetting current) {
     return current;
 }
 
-// first line (from 1) whose lower-cased text equals the lower-cased header, exactly
+// first line (from 1) whose text is the header, exactly but for ASCII case
 std::optional<long> FindLine(const ProfileFile& profile, std::string_view header, long from = 1) {
-    const std::string wanted = LowerAscii(header);
-    for (long n = from; n <= profile.LineCount(); ++n) {
-        if (LowerAscii(profile.Line(n)) == wanted) return n;
-    }
-    return std::nullopt;
+    return profile.FindLine(header, from);
 }
 
 // a coordinate field read by the leading-number rule; a problem when it is too large to hold
-double ReadCoordinate(const std::string& field, long line, std::string_view what, ProblemList& problems) {
+double ReadCoordinate(std::string_view field, long line, std::string_view what, ProblemList& problems) {
     const double value = LeadingNumber(field);
     if (!std::isfinite(value)) {
         problems.Add(line, std::string(what) + " " + Quoted(TrimBlanks(field)) + " is too large");
@@ -126,38 +125,67 @@ double ReadCoordinate(const std::string& field, long line, std::string_view what
     return value;
 }
 
+// the text between the first "(" and the first ")" after it, as TextBetween gives it
+std::string_view TextBetweenView(std::string_view text) {
+    const std::size_t open = text.find('(');
+    if (open == std::string_view::npos) return {};
+    const std::size_t close = text.find(')', open + 1);
+    if (close == std::string_view::npos) return {};
+    return text.substr(open + 1, close - open - 1);
+}
+
 // One polygon section as read from the file.
 struct PolygonRead {
     long Index = 0;
     long SectionLine = 0;
     std::string Name;
-    std::vector<cPoint> Vertices;
+    long HeaderLine = 0;    // its vertex block's header
     bool Complete = false;  // its vertex block was found and held all its vertices
 };
 
-// The vertex values after a block header: a stream of numbers separated by commas (a run
-// of them counts as one) or line ends, up to `wanted` values or the next "[" line.
-std::vector<double> ReadVertexValues(const ProfileFile& profile, long headerLine, std::size_t wanted,
-                                     ProblemList& problems) {
-    std::vector<double> values;
-    for (long n = headerLine + 1; n <= profile.LineCount() && values.size() < wanted; ++n) {
-        const std::string& line = profile.Line(n);
+// The values of one vertex block, read once however many polygon sections name it: a
+// stream of numbers after its header, separated by commas (a run of them counts as one)
+// or line ends, up to the next "[" line or the most values a polygon may ask for; and
+// the problems met on the way, each with the count of values read before it.
+struct VertexBlock {
+    std::vector<double> Values;
+    ProblemList Problems;
+    std::vector<std::size_t> ProblemAt;
+};
+
+VertexBlock ReadVertexValues(const ProfileFile& profile, long headerLine) {
+    constexpr std::size_t kMostValues = 2 * static_cast<std::size_t>(scene_rules::kMaxBasinVertices);
+    VertexBlock block{{}, ProblemList(profile.Path()), {}};
+    for (long n = headerLine + 1; n <= profile.LineCount() && block.Values.size() < kMostValues; ++n) {
+        const std::string_view line = profile.Line(n);
         const std::string_view trimmed = TrimBlanks(line);
         if (trimmed.empty()) continue;
         if (trimmed.front() == '[') break;
-        for (const std::string& field : GetTokens(line, ",", true)) {
+        for (std::size_t start = 0; start <= line.size() && block.Values.size() < kMostValues;) {
+            std::size_t comma = line.find(',', start);
+            if (comma == std::string_view::npos) comma = line.size();
+            const std::string_view field = line.substr(start, comma - start);
+            start = comma + 1;
             if (TrimBlanks(field).empty()) continue;  // blanks before a line end or between commas
-            if (values.size() == wanted) break;
-            const bool isX = values.size() % 2 == 0;
-            values.push_back(ReadCoordinate(field, n, isX ? "X" : "Y", problems));
+            const bool isX = block.Values.size() % 2 == 0;
+            const std::size_t before = block.Problems.Size();
+            block.Values.push_back(ReadCoordinate(field, n, isX ? "X" : "Y", block.Problems));
+            if (block.Problems.Size() > before) block.ProblemAt.push_back(block.Values.size() - 1);
         }
     }
-    return values;
+    return block;
 }
 
-// the vertices after a block header: Number pairs X, Y before the next "[" line
+// the vertex block under a header line, read on first use
+const VertexBlock& BlockAt(const ProfileFile& profile, long headerLine, std::unordered_map<long, VertexBlock>& blocks) {
+    auto found = blocks.find(headerLine);
+    if (found == blocks.end()) found = blocks.emplace(headerLine, ReadVertexValues(profile, headerLine)).first;
+    return found->second;
+}
+
+// finds the vertex block of a polygon and checks that it holds Number pairs X, Y before the next "[" line
 PolygonRead ReadVertexBlock(const ProfileFile& profile, long i, const std::string& name, int number,
-                            ProblemList& problems) {
+                            std::unordered_map<long, VertexBlock>& blocks, ProblemList& problems) {
     PolygonRead polygon;
     polygon.Index = i;
     polygon.Name = name;
@@ -175,17 +203,18 @@ PolygonRead ReadVertexBlock(const ProfileFile& profile, long i, const std::strin
         return polygon;
     }
     const std::size_t wanted = number > 0 ? 2 * static_cast<std::size_t>(number) : 0;
-    const std::vector<double> values = ReadVertexValues(profile, *headerLine, wanted, problems);
-    if (values.size() < wanted) {
+    const VertexBlock& block = BlockAt(profile, *headerLine, blocks);
+    for (std::size_t k = 0; k < block.ProblemAt.size() && block.ProblemAt[k] < wanted; ++k)
+        problems.Add(block.Problems[k].Line, block.Problems[k].Message);
+    const std::size_t found = std::min(block.Values.size(), wanted);
+    if (found < wanted) {
         problems.Add(*headerLine, "vertex block " + Quoted(header) + " should hold " + std::to_string(number) +
                                       " vertices (Number in " + section + ": " + std::to_string(wanted) +
                                       " values X, Y), but only " +
-                                      Count(static_cast<long long>(values.size()), "value follows", "values follow") +
-                                      " it");
+                                      Count(static_cast<long long>(found), "value follows", "values follow") + " it");
         return polygon;
     }
-    for (std::size_t k = 0; k + 1 < values.size(); k += 2)
-        polygon.Vertices.push_back(cPoint{values[k], values[k + 1], 0.0});
+    polygon.HeaderLine = *headerLine;
     polygon.Complete = true;
     return polygon;
 }
@@ -199,8 +228,20 @@ bool VertexCountAllowed(const ProfileFile& profile, const std::string& section, 
     return false;
 }
 
+// true when the first section of that name holds any entry
+bool HasEntries(const ProfileFile& profile, std::string_view section) {
+    const std::optional<std::pair<long, long>> lines = profile.SectionLines(section);
+    if (!lines) return false;
+    std::string scratch;
+    for (long n = lines->first; n < lines->second; ++n) {
+        if (!SectionEntry(profile.Line(n), scratch).empty()) return true;
+    }
+    return false;
+}
+
 // reads the polygon list; the last polygon becomes the basin boundary
 void ReadPolygons(const ProfileFile& profile, Scene& scene, ProblemList& problems) {
+    std::unordered_map<long, VertexBlock> blocks;  // by header line
     for (long i = 1;; ++i) {
         const std::string section = PolygonSection(i);
         const std::string name = ReadProfileString(section, "Name", "", profile);
@@ -215,10 +256,10 @@ void ReadPolygons(const ProfileFile& profile, Scene& scene, ProblemList& problem
         const int number = ReadProfileInt(section, "Number", 0, profile);
         scene.ShowMethod = ApplyShow(ReadProfileString(section, "Show", "", profile), scene.ShowMethod);
         if (!VertexCountAllowed(profile, section, number, problems)) return;
-        PolygonRead polygon = ReadVertexBlock(profile, i, name, number, problems);
+        const PolygonRead polygon = ReadVertexBlock(profile, i, name, number, blocks, problems);
 
         const std::string next = PolygonSection(i + 1);
-        if (!ReadProfileSection(next, profile).empty()) {
+        if (HasEntries(profile, next)) {
             if (ReadProfileString(next, "Name", "", profile).empty()) {
                 problems.Add(profile.FindSection(next).value_or(0),
                              "[" + next + "] has no Name, so no polygon would become the basin boundary");
@@ -235,13 +276,17 @@ void ReadPolygons(const ProfileFile& profile, Scene& scene, ProblemList& problem
                                          " vertices; a basin needs at least 3");
             return;
         }
-        scene.Basin = std::move(polygon.Vertices);
+        const std::vector<double>& values = blocks.at(polygon.HeaderLine).Values;
+        scene.Basin.reserve(static_cast<std::size_t>(number));
+        for (std::size_t k = 0; k + 1 < 2 * static_cast<std::size_t>(number); k += 2)
+            scene.Basin.push_back(cPoint{values[k], values[k + 1], 0.0});
         return;
     }
 }
 
 // a station line with every tab turned into a blank: tabs separate the fields as blanks do
-std::string TabsAsBlanks(std::string line) {
+std::string TabsAsBlanks(std::string_view text) {
+    std::string line(text);
     std::replace(line.begin(), line.end(), '\t', ' ');
     return line;
 }
@@ -267,7 +312,7 @@ void ReadStations(const ProfileFile& profile, Scene& scene, ProblemList& problem
     // the table runs to an empty line, a line starting with "[", or the end of the file
     long end = *header + 1;
     while (end <= profile.LineCount()) {
-        const std::string& line = profile.Line(end);
+        const std::string_view line = profile.Line(end);
         if (TrimBlanks(line).empty() || line.front() == '[') break;
         ++end;
     }
@@ -287,16 +332,39 @@ void ReadStations(const ProfileFile& profile, Scene& scene, ProblemList& problem
         SceneStation station;
         station.Name = GetToken(line, " ", 1, false);
         station.Number = GetToken(line, " ", 2, true);
-        const std::string coordinates = TextBetween(line, "(", ")");
-        station.Point.X = ReadCoordinate(GetToken(coordinates, ",", 1, true), n, "X", problems);
-        station.Point.Y = ReadCoordinate(GetToken(coordinates, ",", 2, true), n, "Y", problems);
-        station.Point.z = ReadCoordinate(GetToken(coordinates, ",", 3, true), n, "z", problems);
+        const std::string_view coordinates = TextBetweenView(line);
+        station.Point.X = ReadCoordinate(TokenView(coordinates, ',', 1, true), n, "X", problems);
+        station.Point.Y = ReadCoordinate(TokenView(coordinates, ',', 2, true), n, "Y", problems);
+        station.Point.z = ReadCoordinate(TokenView(coordinates, ',', 3, true), n, "z", problems);
         scene.Stations.push_back(std::move(station));
     }
 }
 
 // number of station pairs of n stations
 long long PairCount(long long n) { return n * (n - 1) / 2; }
+
+// The entries of the [CenterPoint] section that hold a point, in order: each entry with
+// anything after "rem " or "' " cut off, blank ones left out.
+class CentrePointLines {
+  public:
+    CentrePointLines(const ProfileFile& profile, std::pair<long, long> lines)
+        : profile_(profile), next_(lines.first), end_(lines.second) {}
+    // the next line, or nothing after the last
+    std::optional<std::string_view> Next() {
+        for (; next_ < end_; ++next_) {
+            const std::string_view entry = CutSectionComment(SectionEntry(profile_.Line(next_), scratch_));
+            if (TrimBlanks(entry).empty()) continue;
+            ++next_;
+            return entry;
+        }
+        return std::nullopt;
+    }
+
+  private:
+    const ProfileFile& profile_;
+    long next_, end_;
+    std::string scratch_;
+};
 
 // the centre points, one per station pair
 std::vector<cPoint> ReadCenterPointLines(const ProfileFile& profile, long stationCount, ProblemList& problems) {
@@ -307,10 +375,6 @@ std::vector<cPoint> ReadCenterPointLines(const ProfileFile& profile, long statio
     }
     const long long count = PairCount(stationCount);
     if (count == 0) return points;
-    const Array1<std::string> lines = ReadProfileSectionLines(
-        "CenterPoint", profile, SectionLineOptions::CutComments | SectionLineOptions::DropBlankLines);
-    long long usable = 0;
-    for (const std::string& line : lines) usable += TrimBlanks(line).empty() ? 0 : 1;
     const std::string need = std::to_string(stationCount) + " stations need " + std::to_string(count) +
                              " centre-point lines, one per station pair";
     const std::optional<long> section = profile.FindSection("CenterPoint");
@@ -318,20 +382,28 @@ std::vector<cPoint> ReadCenterPointLines(const ProfileFile& profile, long statio
         problems.Add(0, "no [CenterPoint] section, but " + need);
         return points;
     }
-    if (usable < count) {
-        problems.Add(*section, "the [CenterPoint] section holds " + Count(usable, "line", "lines") + ", but " + need);
-        return points;
-    }
-    points.reserve(static_cast<std::size_t>(count));
-    for (long i = 1; i <= count; ++i) {
-        const std::string text = TextBetween(lines(i), "(", ")");
-        const long at = *section;  // the section text carries no line numbers of its own
+    // one pass: the points are read as the lines are counted, and given up when too few
+    // lines follow; the section's length bounds what is set aside for them
+    const std::pair<long, long> lines = profile.SectionLines("CenterPoint").value_or(std::pair{0L, 0L});
+    points.reserve(static_cast<std::size_t>(std::min<long long>(count, lines.second - lines.first)));
+    ProblemList pointProblems(profile.Path());
+    const long at = *section;  // the points are located by their section's header
+    long long usable = 0;
+    CentrePointLines reading(profile, lines);
+    for (std::optional<std::string_view> line; usable < count && (line = reading.Next()); ++usable) {
+        const std::string_view text = TextBetweenView(*line);
         cPoint p;
-        p.X = ReadCoordinate(GetToken(text, ",", 1, true), at, "centre-point X", problems);
-        p.Y = ReadCoordinate(GetToken(text, ",", 2, true), at, "centre-point Y", problems);
-        p.z = ReadCoordinate(GetToken(text, ",", 3, true), at, "centre-point z", problems);
+        p.X = ReadCoordinate(TokenView(text, ',', 1, true), at, "centre-point X", pointProblems);
+        p.Y = ReadCoordinate(TokenView(text, ',', 2, true), at, "centre-point Y", pointProblems);
+        p.z = ReadCoordinate(TokenView(text, ',', 3, true), at, "centre-point z", pointProblems);
         points.push_back(p);
     }
+    if (usable < count) {
+        problems.Add(*section, "the [CenterPoint] section holds " + Count(usable, "line", "lines") + ", but " + need);
+        return {};
+    }
+    for (std::size_t k = 0; k < pointProblems.Size(); ++k)
+        problems.Add(pointProblems[k].Line, pointProblems[k].Message);
     return points;
 }
 

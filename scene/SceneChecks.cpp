@@ -41,10 +41,8 @@ bool OutOfRange(double v) { return !(std::abs(v) <= kMaxCoordinate); }
 
 // the station's table line: stations stand on consecutive lines after the heading line
 long StationLine(const ProfileFile& profile, std::size_t index) {
-    for (long n = 1; n <= profile.LineCount(); ++n) {
-        if (LowerAscii(profile.Line(n)) == "[rainstation]") return n + 2 + static_cast<long>(index);
-    }
-    return 0;
+    const std::optional<long> header = profile.FindLine("[rainstation]");
+    return header ? *header + 2 + static_cast<long>(index) : 0;
 }
 
 std::string StationText(const Scene& scene, std::size_t index) {
@@ -66,13 +64,7 @@ class Checker {
         problems_.push_back(SceneProblem{{}, static_cast<int>(line), std::move(message)});
     }
 
-    long BasinLine() const {
-        const std::string header = LowerAscii("[" + scene_.BasinName + "]");
-        for (long n = 1; n <= profile_.LineCount(); ++n) {
-            if (LowerAscii(profile_.Line(n)) == header) return n;
-        }
-        return 0;
-    }
+    long BasinLine() const { return profile_.FindLine("[" + scene_.BasinName + "]").value_or(0); }
 
     // range, extent, area and simplicity of the basin; false when the gauges cannot be judged against it
     bool CheckBasin() {

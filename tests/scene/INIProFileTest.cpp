@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <optional>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "TempFile.hpp"
 #include "scene/INIProFile.hpp"
@@ -151,6 +154,116 @@ TEST(ProfileFile, LineEndsAndNumbering) {
     EXPECT_EQ(profile.FindKey("S", "K"), 2);
     EXPECT_THROW(static_cast<void>(profile.Line(5)), std::out_of_range);
     EXPECT_THROW(static_cast<void>(profile.Line(0)), std::out_of_range);
+}
+
+// The profile rules read line by line from the top for every question, as the reader
+// once did: the judge of the indexed reader.
+class LineByLineProfile {
+  public:
+    explicit LineByLineProfile(std::string_view text) {
+        for (std::size_t start = 0; start < text.size();) {
+            std::size_t end = text.find_first_of("\r\n", start);
+            if (end == std::string_view::npos) end = text.size();
+            lines_.emplace_back(text.substr(start, end - start));
+            start = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
+        }
+    }
+    const std::vector<std::string>& Lines() const { return lines_; }
+    // header line (from 0) of the first section of that name, and one past its last line
+    std::optional<std::pair<std::size_t, std::size_t>> Section(std::string_view name) const {
+        std::optional<std::pair<std::size_t, std::size_t>> found;
+        for (std::size_t n = 0; n < lines_.size(); ++n) {
+            const std::string_view trimmed = TrimBlanks(lines_[n]);
+            if (trimmed.empty() || trimmed.front() != '[' || trimmed.find(']') == std::string_view::npos) continue;
+            if (found) return std::pair{found->first, n};
+            if (LowerAscii(TrimBlanks(trimmed.substr(1, trimmed.find(']') - 1))) == LowerAscii(name))
+                found = std::pair{n, lines_.size()};
+        }
+        return found;
+    }
+    std::string Text(std::string_view name) const {
+        std::string text;
+        const auto section = Section(name);
+        for (std::size_t n = section ? section->first + 1 : 0; section && n < section->second; ++n) {
+            const std::string_view trimmed = TrimBlanks(lines_[n]);
+            if (trimmed.empty() || trimmed.front() == ';') continue;
+            const std::size_t equals = trimmed.find('=');
+            text += equals == std::string_view::npos ? std::string(trimmed)
+                                                     : std::string(TrimBlanks(trimmed.substr(0, equals))) + "=" +
+                                                           std::string(TrimBlanks(trimmed.substr(equals + 1)));
+            text += '\0';
+        }
+        return text;
+    }
+    std::optional<long> Key(std::string_view name, std::string_view key) const {
+        const auto section = Section(name);
+        for (std::size_t n = section ? section->first + 1 : 0; section && n < section->second; ++n) {
+            const std::string_view trimmed = TrimBlanks(lines_[n]);
+            if (trimmed.empty() || trimmed.front() == ';' || trimmed.find('=') == std::string_view::npos) continue;
+            if (LowerAscii(TrimBlanks(trimmed.substr(0, trimmed.find('=')))) == LowerAscii(key))
+                return static_cast<long>(n + 1);
+        }
+        return std::nullopt;
+    }
+    std::optional<long> Find(std::string_view text, long from) const {
+        for (long n = std::max(from, 1L); n <= static_cast<long>(lines_.size()); ++n)
+            if (LowerAscii(lines_[static_cast<std::size_t>(n - 1)]) == LowerAscii(text)) return n;
+        return std::nullopt;
+    }
+
+  private:
+    std::vector<std::string> lines_;
+};
+
+// the section's lines as ReadProfileSectionLines states them, from the section text
+std::vector<std::string> SectionLinesByRule(const std::string& text, int options) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < text.size(); start = text.find('\0', start) + 1) {
+        std::string line = text.substr(start, text.find('\0', start) - start);
+        if (options & SectionLineOptions::CutComments)
+            line.resize(std::min({line.size(), LowerAscii(line).find("rem "), line.find("' ")}));
+        if (!(options & SectionLineOptions::DropBlankLines) || !TrimBlanks(line).empty()) lines.push_back(line);
+    }
+    if (text.empty()) lines.assign(1, "");
+    return lines;
+}
+
+TEST(ProfileFile, AnswersEveryQuestionAsReadingLineByLineDoes) {
+    const std::vector<std::string> names = {"A", "a", "B", "Polygon1", "CenterPoint", "x y", ""};
+    const std::vector<std::string> keys = {"k", "K", "Name", "x y", ""};
+    const std::vector<std::string> pool = {
+        "[A]",        "[a]",     " [B] ",       "[ Polygon1 ]",  "[CENTERPOINT]", "[x y]",        "[]", "[A] tail",
+        "[B",         "x[A]",    "k=v",         "K = \"q\" ",    "Name='n'",      " x y =  1 2 ", "=",  "k==",
+        "; k=hidden", "rem k=1", "(1,2,3) ' c", "(4,5,6) REM c", "A'B",           "rem",          "'",  "",
+        "   ",        "\t",      "plain line",  "Rem  =x",       "[rainstation]", "[RainStation]"};
+    std::mt19937 random(115);
+    for (int round = 0; round < 400; ++round) {
+        std::string text;
+        const int lines = static_cast<int>(random() % 30);
+        for (int k = 0; k < lines; ++k) {
+            text += pool[random() % pool.size()];
+            if (k + 1 < lines || random() % 2) text += std::vector<std::string>{"\n", "\r\n", "\r"}[random() % 3];
+        }
+        SCOPED_TRACE(text);
+        const ProfileFile profile = ProfileFile::FromText(text);
+        const LineByLineProfile judge(text);
+        ASSERT_EQ(profile.LineCount(), static_cast<long>(judge.Lines().size()));
+        for (long n = 1; n <= profile.LineCount(); ++n) {
+            EXPECT_EQ(profile.Line(n), judge.Lines()[static_cast<std::size_t>(n - 1)]);
+            for (const long from : {1L, n, n + 1})
+                EXPECT_EQ(profile.FindLine(profile.Line(n), from), judge.Find(profile.Line(n), from));
+        }
+        for (const std::string& name : names) {
+            const auto section = judge.Section(name);
+            EXPECT_EQ(profile.FindSection(name), section ? std::optional<long>(section->first + 1) : std::nullopt);
+            EXPECT_EQ(ReadProfileSection(name, profile), judge.Text(name)) << name;
+            for (int options = 0; options < 4; ++options)
+                EXPECT_EQ(LinesOf(ReadProfileSectionLines(name, profile, options)),
+                          SectionLinesByRule(judge.Text(name), options));
+            for (const std::string& key : keys) EXPECT_EQ(profile.FindKey(name, key), judge.Key(name, key));
+            EXPECT_EQ(profile.FindLine("[" + name + "]"), judge.Find("[" + name + "]", 1));
+        }
+    }
 }
 
 TEST(DecodeToUtf8, Big5TextBecomesUtf8) {

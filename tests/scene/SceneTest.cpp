@@ -290,6 +290,21 @@ TEST(SceneErrors, NamelessLaterPolygonIsReported) {
     EXPECT_NE(problems[0].Message.find("[Polygon2] has no Name"), std::string::npos);
 }
 
+TEST(SceneErrors, EveryPolygonNamingABlockReportsWhatItReadsThere) {
+    // both polygons read the one block [B]: each reports the value it cannot hold, the first also
+    // that it wants more vertices than the block holds
+    TempFile file(
+        "[Polygon1]\nName=B\nNumber=4\n[Polygon2]\nName=B\nNumber=3\n[B]\n0,0\n1,0\n0,1e999\n[rainstation]\nh\nS 1 "
+        "(0.2,0.2)\n");
+    const std::vector<SceneProblem> problems = ProblemsOf(file.Path());
+    ASSERT_EQ(problems.size(), 3u);
+    EXPECT_EQ(problems[0].ToString(), problems[2].ToString());
+    EXPECT_EQ(problems[0].Line, 10);
+    EXPECT_EQ(problems[0].Message, "Y \"1e999\" is too large");
+    EXPECT_EQ(problems[1].Line, 7);
+    EXPECT_NE(problems[1].Message.find("should hold 4 vertices"), std::string::npos);
+}
+
 TEST(SceneErrors, StationHeaderWithBlanksIsPointedOut) {
     TempFile file("[Polygon1]\nName=B\nNumber=3\n[B]\n0,0\n1,0\n0,1\n  [RainStation] \nh\nS 1 (0,0)\n");
     const std::vector<SceneProblem> problems = ProblemsOf(file.Path());
