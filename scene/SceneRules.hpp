@@ -8,14 +8,14 @@
 
 namespace kelvarin::scene_rules {
 
-// A scene file is text of a few hundred kilobytes; even the largest allowed station
-// table with every centre point stays below this size.
+// A scene file is text of a few hundred kilobytes to some megabytes: the largest station
+// table is about 1 MB, and 1,000 gauges with every pair's centre point take 15 MB.
 constexpr std::uintmax_t kMaxFileBytes = std::uintmax_t{64} << 20;
 
-// Stations in the table. One construction over 5,000 gauges takes seconds and a few
-// hundred megabytes; a height-balance scene of that size would need 12.5 million
-// centre-point lines, far beyond the file-size limit.
-constexpr long kMaxStations = 5000;
+// Stations in the table: a national network. The loader's time and memory grow in step
+// with the table; a height-balance scene of this size would need 200 million centre-point
+// lines, far beyond the file-size limit (about 2,000 gauges with every centre point fit).
+constexpr long kMaxStations = 20000;
 
 // Vertices of the basin boundary (a basin traced from a 10 m elevation model of a
 // large catchment has tens of thousands).

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <sstream>
 
 #include "scene/Scene.hpp"
+#include "scene/SceneRules.hpp"
+#include "tests/scene/TempFile.hpp"
 #include "tools/SampleScene.hpp"
 
 namespace kelvarin {
@@ -62,6 +66,56 @@ class BundledScene : public ::testing::Test {
     static Scene* scene_;
 };
 Scene* BundledScene::scene_ = nullptr;
+
+// the points "(X,Y,Z)" at the ends of the lines after a header line, up to a blank line,
+// as strtod reads them
+std::vector<cPoint> PointsAfter(const std::string& text, const std::string& header, int skip) {
+    std::istringstream lines(text.substr(text.find(header)));
+    std::string line;
+    for (int k = 0; k < skip + 1; ++k) std::getline(lines, line);
+    std::vector<cPoint> points;
+    while (std::getline(lines, line) && !line.empty()) {
+        cPoint p;
+        EXPECT_EQ(std::sscanf(line.c_str() + line.find('('), "(%lf,%lf,%lf)", &p.X, &p.Y, &p.z), 3) << line;
+        points.push_back(p);
+    }
+    return points;
+}
+
+void ExpectSamePoints(const std::vector<cPoint>& got, const std::vector<cPoint>& want) {
+    ASSERT_EQ(got.size(), want.size());
+    std::size_t differ = 0;
+    for (std::size_t i = 0; i < got.size(); ++i)
+        differ += got[i].X != want[i].X || got[i].Y != want[i].Y || got[i].z != want[i].z ? 1 : 0;
+    EXPECT_EQ(differ, 0u);
+}
+
+TEST(LargeScene, ScenesAsLargeAsTheRulesAllowLoadWithEveryNumberExact) {
+    {  // the most stations a scene may hold
+        const std::string text = sample::LargeSceneText({scene_rules::kMaxStations, false, 1});
+        const Scene scene = LoadScene(testing::TempFile(text).Path());
+        EXPECT_EQ(scene.ShowMethod, ShowSetting::Thiessen);
+        EXPECT_TRUE(scene.CenterPoints.empty());
+        std::vector<cPoint> stations;
+        for (const SceneStation& s : scene.Stations) stations.push_back(s.Point);
+        ExpectSamePoints(stations, PointsAfter(text, "[rainstation]", 1));
+        EXPECT_EQ(scene.Stations.back().Name, "Gauge_" + std::to_string(scene_rules::kMaxStations));
+    }
+    {  // 1,000 gauges with every pair's centre point
+        const std::string text = sample::LargeSceneText({1000, true, 1});
+        const Scene scene = LoadScene(testing::TempFile(text).Path());
+        EXPECT_EQ(scene.ShowMethod, ShowSetting::Both);
+        ASSERT_EQ(scene.CenterPoints.size(), 499500u);
+        ExpectSamePoints(scene.CenterPoints, PointsAfter(text, "[CenterPoint]", 0));
+    }
+    {  // 20,000 polygon sections: the last is the basin
+        const Scene scene = LoadScene(testing::TempFile(sample::LargeSceneText({20, false, 20000})).Path());
+        const sample::SampleScene bundled = sample::MakeSampleScene();
+        EXPECT_EQ(scene.BasinName, bundled.BasinName);
+        ExpectSamePoints(scene.Basin, bundled.Boundary);
+        EXPECT_EQ(scene.Stations.size(), 20u);
+    }
+}
 
 TEST(SampleScene, CommittedFileIsWhatTheGeneratorMakes) {
     const std::string made = sample::SampleSceneText(sample::MakeSampleScene());
