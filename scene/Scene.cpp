@@ -53,7 +53,6 @@ std::string Count(long long n, std::string_view singular, std::string_view plura
 // reads the whole stream into bytes unless it holds more than limit bytes (a device such
 // as /dev/zero never ends, so the size is not asked of the file system)
 bool ReadAtMost(std::istream& stream, std::uintmax_t limit, std::string& bytes) {
-    bytes.clear();
     std::array<char, 65536> chunk{};
     while (stream.read(chunk.data(), chunk.size()) || stream.gcount() > 0) {
         bytes.append(chunk.data(), static_cast<std::size_t>(stream.gcount()));
@@ -80,6 +79,9 @@ std::optional<ProfileFile> OpenScene(const std::filesystem::path& file, ProblemL
         return std::nullopt;
     }
     std::string bytes;
+    // room for the whole of a regular file at once, so that reading it never copies what it has read
+    const std::uintmax_t size = std::filesystem::is_regular_file(status) ? std::filesystem::file_size(file, error) : 0;
+    if (!error && size <= scene_rules::kMaxFileBytes) bytes.reserve(static_cast<std::size_t>(size) + 1);
     if (!ReadAtMost(stream, scene_rules::kMaxFileBytes, bytes)) {
         problems.Add(0, "the scene file is larger than " +
                             Count(static_cast<long long>(scene_rules::kMaxFileBytes >> 20), "MB", "MB") +
