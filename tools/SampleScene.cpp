@@ -407,7 +407,7 @@ std::string LargeSceneText(const LargeSceneOptions& options) {
     text += "Name Number (X,Y,Z)\n";
     for (std::size_t i = 0; i < gauges.size(); ++i) {
         char number[24];
-        std::snprintf(number, sizeof number, "LG%05zu", i + 1);
+        std::snprintf(number, sizeof number, "LG%05d", static_cast<int>(i + 1));
         text += "Gauge_" + std::to_string(i + 1) + " " + number + " (" + Fixed(gauges[i].X, 1) + "," +
                 Fixed(gauges[i].Y, 1) + "," + Fixed(gauges[i].z, 1) + ")\n";
     }
