@@ -150,9 +150,10 @@ template <class Span>
 std::vector<Span> SplitLines(std::string_view text) {
     std::vector<Span> lines;
     std::size_t start = 0;
+    std::size_t nextReturn = text.find('\r');  // most files have none, or one on every line
     while (start < text.size()) {
-        std::size_t end = start;
-        while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
+        if (nextReturn < start) nextReturn = text.find('\r', start);
+        const std::size_t end = std::min({text.find('\n', start), nextReturn, text.size()});
         lines.push_back(Span{start, end - start});
         std::size_t next = end + 1;
         if (end < text.size() && text[end] == '\r' && next < text.size() && text[next] == '\n') ++next;
