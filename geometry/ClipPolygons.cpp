@@ -262,10 +262,6 @@ std::optional<long> WalkClip(PolygonArray& pieces, const PointArray& A, const Po
 long ClipPolygons(PolygonArray& pieces, const PointArray& A, const PointArray& B) {
     if (A.Empty() || B.Empty()) return 0;
     CheckFinite(A, B);
-    cPoint maxA, minA, maxB, minB;
-    BoundingBox(A, maxA, minA);
-    BoundingBox(B, maxB, minB);
-    if (maxB.X < minA.X || maxB.Y < minA.Y || maxA.X < minB.X || maxA.Y < minB.Y) return 0;
     return OverlayClip(pieces, A, B);
 }
 

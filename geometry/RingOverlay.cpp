@@ -97,7 +97,9 @@ enum class Side { Outside, Inside, SameWay, OppositeWay };
 // allocates little beyond the pieces themselves
 struct Workspace {
     std::vector<cPoint> ring[2];
-    std::vector<EdgeBox> boxes[2];
+    Box box[2];
+    std::vector<EdgeBox> boxes[2], scratch;
+    std::vector<std::size_t> runStarts;
     std::vector<int> active[2];
     std::vector<Node> nodes;
     std::vector<int> nodeOfB;     // the node of each vertex of B (A's when they share it)
@@ -200,10 +202,12 @@ class Overlay {
 
   private:
     std::size_t Size(int r) const { return r == 0 ? n_ : m_; }
-    // vertex k of ring r, counted round the ring
+    // vertex k of ring r for k from -1 to the ring's size, counted round the ring
     const cPoint& V(int r, long k) const {
         const auto size = static_cast<long>(Size(r));
-        return w_.ring[r][static_cast<std::size_t>(((k % size) + size) % size)];
+        if (k < 0) k += size;
+        if (k >= size) k -= size;
+        return w_.ring[r][static_cast<std::size_t>(k)];
     }
     int NodeOfVertex(int r, std::size_t k) const {
         k %= Size(r);
@@ -214,27 +218,66 @@ class Overlay {
         return id >= n_ && id < n_ + m_ ? w_.nodeOfB[id - n_] : node;
     }
 
-    // the edges of ring r whose boxes meet the other ring's box, by their smallest X
+    // The edges of ring r whose boxes meet the other ring's box, by their smallest X. Along
+    // a run of edges that all move the same way in X, the smallest X already rises (or, run
+    // backwards, falls), so the runs are merged rather than the edges sorted.
     void Boxes(int r, const Box& other) {
         auto& boxes = w_.boxes[r];
+        auto& starts = w_.runStarts;
         boxes.clear();
-        const std::size_t size = Size(r);
-        for (std::size_t e = 0; e < size; ++e) {
-            const Box b = Box::Of(V(r, static_cast<long>(e)), V(r, static_cast<long>(e) + 1));
-            if (b.Meets(other)) boxes.push_back(EdgeBox{b.minX, b.maxX, b.minY, b.maxY, static_cast<int>(e)});
+        starts.clear();
+        const auto size = static_cast<long>(Size(r));
+        int runWay = 0;  // -1 falling, +1 rising, 0 not yet known
+        bool open = false;
+        const auto close = [&]() {
+            if (open && runWay < 0) std::reverse(boxes.begin() + static_cast<long>(starts.back()), boxes.end());
+            open = false;
+        };
+        for (long e = 0; e < size; ++e) {
+            const cPoint& p = V(r, e);
+            const cPoint& q = V(r, e + 1);
+            const Box b = Box::Of(p, q);
+            if (!b.Meets(other)) {
+                close();
+                continue;
+            }
+            const int way = (q.X > p.X) - (q.X < p.X);
+            if (open && way != 0 && runWay != 0 && way != runWay) close();
+            if (!open) {
+                starts.push_back(boxes.size());
+                open = true;
+                runWay = 0;
+            }
+            if (runWay == 0) runWay = way;
+            boxes.push_back(EdgeBox{b.minX, b.maxX, b.minY, b.maxY, static_cast<int>(e)});
         }
-        std::sort(boxes.begin(), boxes.end(), [](const EdgeBox& x, const EdgeBox& y) { return x.minX < y.minX; });
+        close();
+        starts.push_back(boxes.size());
+        // merge neighbouring runs pairwise until one is left
+        const auto byX = [](const EdgeBox& x, const EdgeBox& y) { return x.minX < y.minX; };
+        auto& merged = w_.scratch;
+        while (starts.size() > 2) {
+            merged.resize(boxes.size());
+            std::size_t kept = 1;
+            for (std::size_t j = 0; j + 1 < starts.size(); j += 2) {
+                const std::size_t lo = starts[j], mid = starts[j + 1];
+                const std::size_t hi = j + 2 < starts.size() ? starts[j + 2] : mid;
+                std::merge(boxes.begin() + static_cast<long>(lo), boxes.begin() + static_cast<long>(mid),
+                           boxes.begin() + static_cast<long>(mid), boxes.begin() + static_cast<long>(hi),
+                           merged.begin() + static_cast<long>(lo), byX);
+                starts[kept++] = hi;
+            }
+            starts.resize(kept);
+            boxes.swap(merged);
+        }
     }
 
     // Every pair of an edge of A and an edge of B whose boxes meet, found by a sweep along X:
     // the edges are taken by their smallest X, and each is tried against the other ring's
     // edges still open there (those reaching that far in X) whose Y ranges meet its own.
     void Sweep() {
-        Box boxA, boxB;
-        for (const cPoint& p : w_.ring[0]) boxA.Add(p);
-        for (const cPoint& p : w_.ring[1]) boxB.Add(p);
-        Boxes(0, boxB);
-        Boxes(1, boxA);
+        Boxes(0, w_.box[1]);
+        Boxes(1, w_.box[0]);
         const auto& a = w_.boxes[0];
         const auto& b = w_.boxes[1];
         w_.active[0].clear();
@@ -595,6 +638,18 @@ std::vector<std::vector<int>> Pieces(const Workspace& w) {
     return outer;
 }
 
+// the meeting tolerance of rings in these boxes (an empty box adds nothing)
+double MeetingTolerance(const Box& a, const Box& b) {
+    double extent = 0.0, magnitude = 0.0;
+    for (const Box* box : {&a, &b}) {
+        if (box->minX > box->maxX) continue;
+        extent = std::max({extent, box->Width(), box->Height()});
+        magnitude = std::max(
+            {magnitude, std::fabs(box->minX), std::fabs(box->maxX), std::fabs(box->minY), std::fabs(box->maxY)});
+    }
+    return std::max(kMeetingTolerance * extent, kCoordinateRounding * magnitude);
+}
+
 // A piece narrower than the meeting tolerance on average (its area below the tolerance times
 // half its perimeter): two boundaries that run along each other a rounding error apart, with
 // nothing between them worth a piece.
@@ -614,16 +669,10 @@ bool Sliver(const std::vector<const Node*>& corners, double tolerance) {
 
 // a tiny part of the rings' extent, and never below the rounding of their coordinates
 double MeetingTolerance(const PointArray& A, const PointArray& B) {
-    double extent = 0.0, magnitude = 0.0;
-    for (const PointArray* ring : {&A, &B}) {
-        if (ring->Empty()) continue;
-        cPoint maxPt, minPt;
-        BoundingBox(*ring, maxPt, minPt);
-        extent = std::max({extent, maxPt.X - minPt.X, maxPt.Y - minPt.Y});
-        magnitude =
-            std::max({magnitude, std::fabs(maxPt.X), std::fabs(maxPt.Y), std::fabs(minPt.X), std::fabs(minPt.Y)});
-    }
-    return std::max(kMeetingTolerance * extent, kCoordinateRounding * magnitude);
+    Box boxes[2];
+    for (const auto& p : A) boxes[0].Add(*p);
+    for (const auto& p : B) boxes[1].Add(*p);
+    return MeetingTolerance(boxes[0], boxes[1]);
 }
 
 // true when a vertex of either ring lies on the other ring's boundary (within tolerance)
@@ -664,6 +713,11 @@ long OverlayClip(PolygonArray& pieces, const PointArray& A, const PointArray& B)
     thread_local Workspace w;
     LoadRing(A, w.ring[0]);
     LoadRing(B, w.ring[1]);
+    for (int r = 0; r < 2; ++r) {
+        w.box[r] = Box{};
+        for (const cPoint& p : w.ring[r]) w.box[r].Add(p);
+    }
+    if (!w.box[0].Meets(w.box[1])) return 0;
     const int turnA = Orientation(w.ring[0]);
     const int turnB = Orientation(w.ring[1]);
     if (turnA == 0 || turnB == 0) return 0;
@@ -677,7 +731,7 @@ long OverlayClip(PolygonArray& pieces, const PointArray& A, const PointArray& B)
     // intersection may have crossings that close (edges meeting at a hair's angle, vertices an
     // ulp apart in the two rings), but no such edge is worth its place in a piece. A ring's
     // own vertex is kept over a rounded crossing.
-    const double tolerance = MeetingTolerance(A, B);
+    const double tolerance = MeetingTolerance(w.box[0], w.box[1]);
     const auto near = [tolerance](const Node* p, const Node* q) {
         return std::fabs(p->X - q->X) <= tolerance && std::fabs(p->Y - q->Y) <= tolerance &&
                std::hypot(p->X - q->X, p->Y - q->Y) <= tolerance;
