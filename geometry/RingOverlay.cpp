@@ -358,10 +358,18 @@ class Overlay {
         Node node;
         node.edge[0] = i;
         node.edge[1] = j;
-        // the rounded point, kept within both edges' boxes (where the exact one lies)
-        node.X = std::clamp(p.X + onA.t * (q.X - p.X), std::max(std::min(p.X, q.X), std::min(c.X, d.X)),
+        // The rounded point, measured along the shorter edge (its parameter's error moves the
+        // point by that part of the edge's length: along a cell edge reaching far beyond the
+        // basin it would be far more than the coordinates' rounding), and kept within both
+        // edges' boxes, where the exact one lies.
+        const bool alongA = std::max(std::fabs(q.X - p.X), std::fabs(q.Y - p.Y)) <=
+                            std::max(std::fabs(d.X - c.X), std::fabs(d.Y - c.Y));
+        const cPoint& s0 = alongA ? p : c;
+        const cPoint& s1 = alongA ? q : d;
+        const double t = alongA ? onA.t : onB.t;
+        node.X = std::clamp(s0.X + t * (s1.X - s0.X), std::max(std::min(p.X, q.X), std::min(c.X, d.X)),
                             std::min(std::max(p.X, q.X), std::max(c.X, d.X)));
-        node.Y = std::clamp(p.Y + onA.t * (q.Y - p.Y), std::max(std::min(p.Y, q.Y), std::min(c.Y, d.Y)),
+        node.Y = std::clamp(s0.Y + t * (s1.Y - s0.Y), std::max(std::min(p.Y, q.Y), std::min(c.Y, d.Y)),
                             std::min(std::max(p.Y, q.Y), std::max(c.Y, d.Y)));
         const auto id = static_cast<int>(w_.nodes.size());
         w_.nodes.push_back(node);
@@ -638,15 +646,15 @@ std::vector<std::vector<int>> Pieces(const Workspace& w) {
     return outer;
 }
 
-// the meeting tolerance of rings in these boxes (an empty box adds nothing)
+// the meeting tolerance of rings in these boxes: from the part of the plane both boxes cover,
+// where every piece lies; none when they do not meet
 double MeetingTolerance(const Box& a, const Box& b) {
-    double extent = 0.0, magnitude = 0.0;
-    for (const Box* box : {&a, &b}) {
-        if (box->minX > box->maxX) continue;
-        extent = std::max({extent, box->Width(), box->Height()});
-        magnitude = std::max(
-            {magnitude, std::fabs(box->minX), std::fabs(box->maxX), std::fabs(box->minY), std::fabs(box->maxY)});
-    }
+    const Box common{std::max(a.minX, b.minX), std::min(a.maxX, b.maxX), std::max(a.minY, b.minY),
+                     std::min(a.maxY, b.maxY)};
+    if (common.minX > common.maxX || common.minY > common.maxY) return 0.0;
+    const double extent = std::max(common.Width(), common.Height());
+    const double magnitude =
+        std::max({std::fabs(common.minX), std::fabs(common.maxX), std::fabs(common.minY), std::fabs(common.maxY)});
     return std::max(kMeetingTolerance * extent, kCoordinateRounding * magnitude);
 }
 
@@ -667,7 +675,8 @@ bool Sliver(const std::vector<const Node*>& corners, double tolerance) {
 
 }  // namespace
 
-// a tiny part of the rings' extent, and never below the rounding of their coordinates
+// a tiny part of the extent both rings' boxes cover, and never below the rounding of the
+// coordinates there
 double MeetingTolerance(const PointArray& A, const PointArray& B) {
     Box boxes[2];
     for (const auto& p : A) boxes[0].Add(*p);
