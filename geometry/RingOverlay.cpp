@@ -112,6 +112,7 @@ struct Workspace {
     std::vector<int> firstOut, fill, outgoing;
     std::vector<char> used;
     std::vector<int> cycleNodes, cycleStart;
+    bool walksClosed = true;
 };
 
 // the ring's vertices without repeated neighbours
@@ -124,20 +125,29 @@ void LoadRing(const PointArray& pts, std::vector<cPoint>& ring) {
     while (ring.size() > 1 && ring.front().X == ring.back().X && ring.front().Y == ring.back().Y) ring.pop_back();
 }
 
-// +1 when the ring runs counter-clockwise, -1 clockwise, 0 when it encloses nothing. A simple
-// ring turns the way it runs at its lowest leftmost vertex; a ring that doubles back there
-// goes by its signed area.
+// +1 when the ring runs counter-clockwise, -1 clockwise, 0 when it encloses nothing. By
+// the sign of its area where rounding cannot have made it (a ring that crosses itself by a
+// hair runs the way most of its area does); a ring with too little area for that is
+// judged by the turn at its lowest leftmost vertex, which is exact for simple rings.
 int Orientation(const std::vector<cPoint>& ring) {
     const std::size_t n = ring.size();
     if (n < 3) return 0;
+    double twiceArea = 0.0, magnitude = 0.0;
+    const cPoint& o = ring[0];
+    for (std::size_t i = 1; i + 1 < n; ++i) {
+        const double left = (ring[i].X - o.X) * (ring[i + 1].Y - o.Y);
+        const double right = (ring[i + 1].X - o.X) * (ring[i].Y - o.Y);
+        twiceArea += left - right;
+        magnitude += std::fabs(left) + std::fabs(right);
+    }
+    // each term is off by a few units of the last bit of its products, the sum by n more
+    if (std::fabs(twiceArea) > 4.0 * static_cast<double>(n) * kUnitRoundoff * magnitude)
+        return twiceArea > 0.0 ? 1 : -1;
     std::size_t low = 0;
     for (std::size_t i = 1; i < n; ++i) {
         if (ring[i].X < ring[low].X || (ring[i].X == ring[low].X && ring[i].Y < ring[low].Y)) low = i;
     }
-    const int turn = Orient2D(ring[(low + n - 1) % n], ring[low], ring[(low + 1) % n]);
-    if (turn != 0) return turn;
-    const double area = TwiceSignedArea(ring);
-    return (area > 0.0) - (area < 0.0);
+    return Orient2D(ring[(low + n - 1) % n], ring[low], ring[(low + 1) % n]);
 }
 
 // even-odd test of a point that is not on the ring's boundary; whether an edge crosses the
@@ -573,6 +583,7 @@ class Overlay {
             w_.outgoing[static_cast<std::size_t>(w_.fill[static_cast<std::size_t>(kept[k].from)]++)] =
                 static_cast<int>(k);
         w_.used.assign(kept.size(), 0);
+        w_.walksClosed = true;
         w_.cycleNodes.clear();
         w_.cycleStart.assign(1, 0);
         for (std::size_t s = 0; s < kept.size(); ++s) {
@@ -591,10 +602,12 @@ class Overlay {
                 if (next < 0 || w_.used[static_cast<std::size_t>(next)]) break;
                 k = next;
             }
-            if (closed)
+            if (closed) {
                 w_.cycleStart.push_back(static_cast<int>(w_.cycleNodes.size()));
-            else
-                w_.cycleNodes.resize(begin);  // only rings that are not simple leave a walk open
+            } else {
+                w_.cycleNodes.resize(begin);  // only a ring that crosses itself leaves a walk open
+                w_.walksClosed = false;
+            }
         }
     }
 
@@ -614,10 +627,11 @@ double TwiceArea(const std::vector<Node>& nodes, const int* ring, std::size_t si
     return sum;
 }
 
-// The rings of nodes as pieces. A ring that runs clockwise is a hole of the intersection
-// whose boundary touches the outer boundary at a node (two rings can enclose a hole in their
-// intersection only so); it is spliced into the ring it touches there.
-std::vector<std::vector<int>> Pieces(const Workspace& w) {
+// The rings of nodes as pieces. The intersection of two simple rings has no holes; a ring
+// that runs clockwise comes from a ring that touches itself, and bounds a hole touching a
+// piece's boundary at a node: it is spliced into that piece there, so the area stays right.
+std::vector<std::vector<int>> Pieces(const Workspace& w, bool& consistent) {
+    consistent = w.walksClosed;
     std::vector<std::vector<int>> outer, holes;
     for (std::size_t k = 0; k + 1 < w.cycleStart.size(); ++k) {
         const int* ring = w.cycleNodes.data() + w.cycleStart[k];
@@ -642,6 +656,7 @@ std::vector<std::vector<int>> Pieces(const Workspace& w) {
             }
             if (spliced) break;
         }
+        consistent = consistent && spliced;
     }
     return outer;
 }
@@ -717,25 +732,20 @@ bool RingsTouch(const PointArray& A, const PointArray& B, double tolerance) {
     return false;
 }
 
-// A ∩ B as pieces 1..count (new open rings running like A); pieces untouched when count is 0
-long OverlayClip(PolygonArray& pieces, const PointArray& A, const PointArray& B) {
-    thread_local Workspace w;
-    LoadRing(A, w.ring[0]);
-    LoadRing(B, w.ring[1]);
+namespace {
+
+// Overlays the counter-clockwise rings in w.ring[0] and w.ring[1] (no repeated neighbours)
+// and appends the pieces, counter-clockwise. False when the walk found the rings not simple
+// (a ring that crosses itself); the pieces appended then are not to be trusted.
+bool Intersect(Workspace& w, std::vector<std::vector<cPoint>>& out) {
     for (int r = 0; r < 2; ++r) {
         w.box[r] = Box{};
         for (const cPoint& p : w.ring[r]) w.box[r].Add(p);
     }
-    if (!w.box[0].Meets(w.box[1])) return 0;
-    const int turnA = Orientation(w.ring[0]);
-    const int turnB = Orientation(w.ring[1]);
-    if (turnA == 0 || turnB == 0) return 0;
-    if (turnA < 0) std::reverse(w.ring[0].begin(), w.ring[0].end());
-    if (turnB < 0) std::reverse(w.ring[1].begin(), w.ring[1].end());
-
+    if (w.ring[0].size() < 3 || w.ring[1].size() < 3 || !w.box[0].Meets(w.box[1])) return true;
     Overlay(w).Run();
-    auto rings = Pieces(w);
-    long count = 0;
+    bool consistent = true;
+    const auto rings = Pieces(w, consistent);
     // Nodes closer than the meeting tolerance are written as one corner: the exact
     // intersection may have crossings that close (edges meeting at a hair's angle, vertices an
     // ulp apart in the two rings), but no such edge is worth its place in a piece. A ring's
@@ -747,8 +757,7 @@ long OverlayClip(PolygonArray& pieces, const PointArray& A, const PointArray& B)
     };
     const auto crossing = [](const Node* p) { return p->vertex[0] < 0 && p->vertex[1] < 0; };
     std::vector<const Node*> corners;
-    for (auto& ring : rings) {
-        if (turnA < 0) std::reverse(ring.begin(), ring.end());
+    for (const auto& ring : rings) {
         corners.clear();
         for (const int id : ring) {
             const Node* node = &w.nodes[static_cast<std::size_t>(id)];
@@ -763,8 +772,122 @@ long OverlayClip(PolygonArray& pieces, const PointArray& A, const PointArray& B)
             corners.pop_back();
         }
         if (corners.size() < 3 || Sliver(corners, tolerance)) continue;
+        auto& piece = out.emplace_back();
+        for (const Node* node : corners) piece.push_back(cPoint{node->X, node->Y, node->z});
+    }
+    return consistent;
+}
+
+// where the first split of a ring into two lies: at the crossing of two of its edges that
+// are not neighbours, or at a vertex lying on such an edge
+struct SelfMeeting {
+    std::size_t i, j;  // the two edges, i < j
+    cPoint at;         // the meeting point
+};
+
+// the first place where a ring meets itself away from its vertices' own edges, if any
+bool FindSelfMeeting(const std::vector<cPoint>& ring, SelfMeeting& found) {
+    const std::size_t n = ring.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const cPoint& p = ring[i];
+        const cPoint& q = ring[(i + 1) % n];
+        const Box edge = Box::Of(p, q);
+        for (std::size_t j = i + 2; j < n; ++j) {
+            if (i == 0 && j == n - 1) continue;  // neighbours round the ring
+            const cPoint& c = ring[j];
+            const cPoint& d = ring[(j + 1) % n];
+            if (!edge.Meets(Box::Of(c, d))) continue;
+            const int sideC = Orient2D(p, q, c), sideD = Orient2D(p, q, d);
+            const int sideP = Orient2D(c, d, p), sideQ = Orient2D(c, d, q);
+            if (sideC * sideD < 0 && sideP * sideQ < 0) {
+                const double t = CrossingParameter(p, q, c, d).t;
+                found = SelfMeeting{i, j, cPoint{p.X + t * (q.X - p.X), p.Y + t * (q.Y - p.Y), 0.0}};
+                return true;
+            }
+            // a vertex of one edge on the other: the ring touches itself there
+            for (const cPoint* v : {&c, &d}) {
+                if (Orient2D(p, q, *v) == 0 && Within(*v, p, q)) {
+                    found = SelfMeeting{i, j, *v};
+                    return true;
+                }
+            }
+            for (const cPoint* v : {&p, &q}) {
+                if (Orient2D(c, d, *v) == 0 && Within(*v, c, d)) {
+                    found = SelfMeeting{i, j, *v};
+                    return true;
+                }
+            }
+        }
+    }
+    return false;
+}
+
+// The counter-clockwise simple rings a ring that crosses or touches itself is made of: it is
+// split where it meets itself into two rings, again and again; rings running clockwise (the
+// parts it winds round the wrong way) are left out.
+std::vector<std::vector<cPoint>> SimpleLoops(const std::vector<cPoint>& ring) {
+    std::vector<std::vector<cPoint>> todo{ring}, done;
+    std::size_t splits = 4 * ring.size() + 16;  // each split removes a meeting; rounding may add a few
+    while (!todo.empty()) {
+        std::vector<cPoint> loop = std::move(todo.back());
+        todo.pop_back();
+        std::vector<cPoint> clean;
+        for (const cPoint& p : loop)
+            if (clean.empty() || !Same(clean.back(), p)) clean.push_back(p);
+        while (clean.size() > 1 && Same(clean.front(), clean.back())) clean.pop_back();
+        if (clean.size() < 3) continue;
+        SelfMeeting meeting{};
+        if (splits > 0 && FindSelfMeeting(clean, meeting)) {
+            --splits;
+            const auto i = static_cast<long>(meeting.i), j = static_cast<long>(meeting.j);
+            // the meeting point, then edge i's end up to edge j's start; and the meeting point,
+            // then edge j's end round to edge i's start
+            std::vector<cPoint> first{meeting.at}, second{meeting.at};
+            first.insert(first.end(), clean.begin() + i + 1, clean.begin() + j + 1);
+            second.insert(second.end(), clean.begin() + j + 1, clean.end());
+            second.insert(second.end(), clean.begin(), clean.begin() + i + 1);
+            todo.push_back(std::move(first));
+            todo.push_back(std::move(second));
+            continue;
+        }
+        if (Orientation(clean) > 0) done.push_back(std::move(clean));
+    }
+    return done;
+}
+
+}  // namespace
+
+// A ∩ B as pieces 1..count (new open rings running like A); pieces untouched when count is 0
+long OverlayClip(PolygonArray& pieces, const PointArray& A, const PointArray& B) {
+    thread_local Workspace w;
+    LoadRing(A, w.ring[0]);
+    LoadRing(B, w.ring[1]);
+    const int turnA = Orientation(w.ring[0]);
+    const int turnB = Orientation(w.ring[1]);
+    if (turnA == 0 || turnB == 0) return 0;
+    if (turnA < 0) std::reverse(w.ring[0].begin(), w.ring[0].end());
+    if (turnB < 0) std::reverse(w.ring[1].begin(), w.ring[1].end());
+
+    std::vector<std::vector<cPoint>> out;
+    if (!Intersect(w, out)) {
+        // A ring crosses or touches itself (a polygon whose repair left a loop a hair wide):
+        // each ring is taken as the simple rings it is made of, and every pair is overlaid.
+        out.clear();
+        const auto loopsA = SimpleLoops(w.ring[0]);
+        const auto loopsB = SimpleLoops(w.ring[1]);
+        for (const auto& a : loopsA) {
+            for (const auto& b : loopsB) {
+                w.ring[0] = a;
+                w.ring[1] = b;
+                Intersect(w, out);
+            }
+        }
+    }
+    long count = 0;
+    for (auto& ring : out) {
+        if (turnA < 0) std::reverse(ring.begin(), ring.end());
         auto piece = std::make_shared<cPolygon>();
-        for (const Node* node : corners) piece->Add(node->X, node->Y, node->z);
+        for (const cPoint& p : ring) piece->Add(p.X, p.Y, p.z);
         if (count == 0) pieces.ReDim(1, 0);
         pieces.Append(piece);
         ++count;

@@ -39,6 +39,36 @@ TEST(ClipFuzzFindings, PiecesAreTheIntersection) {
     }
 }
 
+// A height-balance polygon whose first and last edges run back over each other a hair apart
+// (so its ring crosses itself), cut by the basin: the pieces are the parts of its one loop
+// inside the basin, whose area the exact boundary integral gives.
+TEST(ClipFuzzFindings, ARingCrossingItselfByAHair) {
+    const std::vector<cPoint> polygon{{0.10350000000000001, 0.10150000000000001},
+                                      {0.111, 0.10149999999999999},
+                                      {0.111, 0.111},
+                                      {0.10509016994374958, 0.111},
+                                      {0.10200000000000001, 0.10600000000000001},
+                                      {0.10148261688327231, 0.10516285653192928},
+                                      {0.10250000000000001, 0.10250000000000001},
+                                      {0.10250000000000001, 0.10211803398874991},
+                                      {0.10300000000000001, 0.10200000000000001},
+                                      {0.10546875, 0.10149999999999999}};
+    const std::vector<cPoint> basin{
+        {0.090000000000000011, 0.091999999999999998}, {0.098000000000000004, 0.090000000000000011},
+        {0.10900000000000001, 0.090999999999999998},  {0.11, 0.10400000000000001},
+        {0.10300000000000001, 0.10100000000000001},   {0.10600000000000001, 0.11},
+        {0.092999999999999999, 0.10900000000000001}};
+    const double expected = testing::ExactClipArea::Of(polygon, basin);
+    for (const bool swap : {false, true}) {
+        PolygonArray pieces;
+        const long count =
+            ClipPolygons(pieces, testing::ToArray(swap ? basin : polygon), testing::ToArray(swap ? polygon : basin));
+        double area = 0.0;
+        for (long i = 1; i <= count; ++i) area += PolygonArea(*pieces(i));
+        EXPECT_NEAR(area, expected, 1e-9 * expected) << (swap ? "basin first" : "polygon first");
+    }
+}
+
 // Each seed in both orders of its rings: the pieces add up to the intersection's area (GEOS's,
 // or the exact one where GEOS's rounding shows). Rings GEOS calls invalid are skipped, as
 // the fuzzer skips them.
