@@ -1,5 +1,9 @@
-// The intersection of two rings: crossings of their edges, the stretches of each
-// boundary that lie inside the other ring, and the walk that joins them into pieces.
+// The intersection of two rings. ClipPolygons cuts both boundaries at every point where they
+// meet and keeps the stretches by where they lie (OverlayClip), every decision exact.
+// The crossing walk (FindCrossings, ExtractInsideChains, JoinChain, composed by WalkClip)
+// joins the stretches of each boundary inside the other from crossing to crossing; its
+// crossings come from line equations and its joins from IsSamePoint, so rings that touch or
+// nearly touch defeat it, and ClipPolygons does not use it.
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "geometry/BesideBoundary.hpp"
 #include "geometry/ModMathTools.hpp"
 #include "geometry/RingOverlay.hpp"
 #include "geometry/Tolerances.hpp"
@@ -31,26 +34,6 @@ Box Enclosing(const std::vector<Box>& boxes) {
     Box all;
     for (const Box& b : boxes) all.Add(b);
     return all;
-}
-
-// an edge almost, but not exactly, vertical or horizontal by IsAlmostEqual
-bool HasLeaningEdge(const PointArray& pts) {
-    for (long i = pts.LBound(); i <= pts.UBound(); ++i) {
-        const cPoint& p = *pts(i);
-        const cPoint& q = *pts(RingSuccessor(pts, i));
-        if ((p.X != q.X && IsAlmostEqual(p.X, q.X)) || (p.Y != q.Y && IsAlmostEqual(p.Y, q.Y))) return true;
-    }
-    return false;
-}
-
-// a vertex at the same place (X and Y) as the next one
-bool HasRepeatedVertex(const PointArray& pts) {
-    for (long i = pts.LBound(); i <= pts.UBound(); ++i) {
-        const cPoint& p = *pts(i);
-        const cPoint& q = *pts(RingSuccessor(pts, i));
-        if (p.X == q.X && p.Y == q.Y) return true;
-    }
-    return false;
 }
 
 // two crossings that IsSamePoint takes for one
@@ -212,18 +195,6 @@ void CheckFinite(const PointArray& A, const PointArray& B) {
     }
 }
 
-// Rings the crossing walk cannot take. Rings that touch (a vertex on the other boundary,
-// shared vertices, overlapping edges) make crossings that are found twice or not at all.
-// An edge that leans from vertical (horizontal) by less than one part in 10^9 snaps its
-// crossings onto the X (Y) of its first end, off the edge by up to that lean. A ring that
-// repeats a vertex would pass the repeat on to its pieces. The cut-and-join clip takes
-// them all from where each stretch lies, and so rings with a vertex so near the other's
-// boundary that angle sums cannot place it.
-bool NeedsOverlay(const PointArray& A, const PointArray& B) {
-    return RingsTouch(A, B, MeetingTolerance(A, B)) || HasLeaningEdge(A) || HasLeaningEdge(B) || HasRepeatedVertex(A) ||
-           HasRepeatedVertex(B) || VertexBesideBoundary(A, B);
-}
-
 // boundaries that never cross: each ring that lies inside the other is a piece
 long NestedPieces(PolygonArray& found, const PointArray& A, const PointArray& B) {
     long count = 0;
@@ -291,12 +262,6 @@ std::optional<long> WalkClip(PolygonArray& pieces, const PointArray& A, const Po
 long ClipPolygons(PolygonArray& pieces, const PointArray& A, const PointArray& B) {
     if (A.Empty() || B.Empty()) return 0;
     CheckFinite(A, B);
-    cPoint maxA, minA, maxB, minB;
-    BoundingBox(A, maxA, minA);
-    BoundingBox(B, maxB, minB);
-    if (maxB.X < minA.X || maxB.Y < minA.Y || maxA.X < minB.X || maxA.Y < minB.Y) return 0;
-    if (NeedsOverlay(A, B)) return OverlayClip(pieces, A, B);
-    if (const std::optional<long> walked = WalkClip(pieces, A, B)) return *walked;
     return OverlayClip(pieces, A, B);
 }
 

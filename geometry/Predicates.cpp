@@ -95,6 +95,36 @@ int ExactInCircle(const cPoint& a, const cPoint& b, const cPoint& c, const cPoin
     return Sign(det);
 }
 
+int ExactCrossSign(const cPoint& a, const cPoint& b, const cPoint& c, const cPoint& d) {
+    ++exactFallbacks;
+    const auto v = ScaledIntegers(std::array<double, 8>{a.X, a.Y, b.X, b.Y, c.X, c.Y, d.X, d.Y});
+    const cpp_int det = (v[2] - v[0]) * (v[7] - v[5]) - (v[3] - v[1]) * (v[6] - v[4]);
+    return Sign(det);
+}
+
+// (a - o) x (b - o) of points given as scaled integers at x, y
+cpp_int Cross(const cpp_int& ox, const cpp_int& oy, const cpp_int& ax, const cpp_int& ay, const cpp_int& bx,
+              const cpp_int& by) {
+    return (ax - ox) * (by - oy) - (ay - oy) * (bx - ox);
+}
+
+// the crossing parameter as the quotient of exact integers, rounded to a double
+SegmentCrossing ExactCrossingParameter(const cPoint& p, const cPoint& q, const cPoint& c, const cPoint& d) {
+    ++exactFallbacks;
+    const auto v = ScaledIntegers(std::array<double, 8>{p.X, p.Y, q.X, q.Y, c.X, c.Y, d.X, d.Y});
+    // t = side(p) / (side(p) - side(q)), the sides being twice the areas of c, d, p and c, d, q
+    const cpp_int sideP = Cross(v[0], v[1], v[4], v[5], v[6], v[7]);
+    const cpp_int sideQ = Cross(v[2], v[3], v[4], v[5], v[6], v[7]);
+    cpp_int num = abs(sideP);
+    const cpp_int den = abs(sideP - sideQ);
+    if (num == 0 || den == 0 || num >= den) return SegmentCrossing{num == 0 ? 0.0 : 1.0, 0.0};
+    // about 60 significant bits of the quotient, then one rounding to a double
+    const auto shift = static_cast<int>(msb(den)) - static_cast<int>(msb(num)) + 60;
+    num <<= static_cast<unsigned>(shift);
+    const cpp_int quotient = num / den;
+    return SegmentCrossing{std::ldexp(quotient.convert_to<double>(), -shift), std::ldexp(1.0, -50)};
+}
+
 int ExactCloserTo(const cPoint& p, const cPoint& a, const cPoint& b) {
     ++exactFallbacks;
     const auto v = ScaledIntegers(std::array<double, 6>{p.X, p.Y, a.X, a.Y, b.X, b.Y});
@@ -171,6 +201,66 @@ int CloserTo(const cPoint& p, const cPoint& a, const cPoint& b) {
         if (difference > bound || -difference > bound) return Sign(difference);
     }
     return ExactCloserTo(p, a, b);
+}
+
+int CrossSign(const cPoint& a, const cPoint& b, const cPoint& c, const cPoint& d) {
+    RequireFinite(a);
+    RequireFinite(b);
+    RequireFinite(c);
+    RequireFinite(d);
+    const std::array<double, 4> v{b.X - a.X, d.Y - c.Y, b.Y - a.Y, d.X - c.X};
+    if (InFilterRange(v)) {
+        const double left = v[0] * v[1];
+        const double right = v[2] * v[3];
+        const double det = left - right;
+        const double bound = kOrientBound * (std::abs(left) + std::abs(right));
+        if (det > bound || -det > bound) return Sign(det);
+        if (left == 0.0 && right == 0.0) return 0;
+    }
+    return ExactCrossSign(a, b, c, d);
+}
+
+SegmentCrossing CrossingParameter(const cPoint& p, const cPoint& q, const cPoint& c, const cPoint& d) {
+    RequireFinite(p);
+    RequireFinite(q);
+    RequireFinite(c);
+    RequireFinite(d);
+    const std::array<double, 8> v{c.X - p.X, d.Y - p.Y, c.Y - p.Y, d.X - p.X,
+                                  c.X - q.X, d.Y - q.Y, c.Y - q.Y, d.X - q.X};
+    if (InFilterRange(v)) {
+        const double l1 = v[0] * v[1], r1 = v[2] * v[3];
+        const double l2 = v[4] * v[5], r2 = v[6] * v[7];
+        const double sideP = l1 - r1, sideQ = l2 - r2;
+        const double errorP = kOrientBound * (std::abs(l1) + std::abs(r1));
+        const double errorQ = kOrientBound * (std::abs(l2) + std::abs(r2));
+        const double den = sideP - sideQ;
+        // with the sides known to within errorP + errorQ, t = sideP / den moves by at most
+        // (errorP + errorQ) / (|den| - errorP - errorQ), plus the rounding of den and of t
+        if (std::abs(den) > 4.0 * (errorP + errorQ)) {
+            const double t = sideP / den;
+            const double error = 2.0 * (errorP + errorQ) / std::abs(den) + 4.0 * kEpsilon;
+            if (error <= 0x1p-40 && t > 0.0 && t < 1.0) return SegmentCrossing{t, error};
+        }
+    }
+    return ExactCrossingParameter(p, q, c, d);
+}
+
+int CompareCrossings(const cPoint& p, const cPoint& q, const cPoint& c1, const cPoint& d1, const cPoint& c2,
+                     const cPoint& d2) {
+    const SegmentCrossing first = CrossingParameter(p, q, c1, d1);
+    const SegmentCrossing second = CrossingParameter(p, q, c2, d2);
+    if (first.t + first.error < second.t - second.error) return -1;
+    if (second.t + second.error < first.t - first.error) return 1;
+    ++exactFallbacks;
+    const auto v =
+        ScaledIntegers(std::array<double, 12>{p.X, p.Y, q.X, q.Y, c1.X, c1.Y, d1.X, d1.Y, c2.X, c2.Y, d2.X, d2.Y});
+    // t1 - t2 = (sideP1 den2 - sideP2 den1) / (den1 den2), each den = sideP - sideQ
+    const cpp_int sideP1 = Cross(v[0], v[1], v[4], v[5], v[6], v[7]);
+    const cpp_int sideQ1 = Cross(v[2], v[3], v[4], v[5], v[6], v[7]);
+    const cpp_int sideP2 = Cross(v[0], v[1], v[8], v[9], v[10], v[11]);
+    const cpp_int sideQ2 = Cross(v[2], v[3], v[8], v[9], v[10], v[11]);
+    const cpp_int den1 = sideP1 - sideQ1, den2 = sideP2 - sideQ2;
+    return Sign(cpp_int(sideP1 * den2 - sideP2 * den1)) * Sign(den1) * Sign(den2);
 }
 
 long ExactFallbackCount() { return exactFallbacks; }

@@ -27,6 +27,26 @@ int InCircle(const cPoint& a, const cPoint& b, const cPoint& c, const cPoint& d)
 // (p on the perpendicular bisector of a and b, or a and b the same point).
 int CloserTo(const cPoint& p, const cPoint& a, const cPoint& b);
 
+// +1 when the direction c->d turns counter-clockwise from the direction a->b (the cross
+// product (b - a) x (d - c) is positive), -1 clockwise, 0 when they are parallel or one is
+// a zero direction.
+int CrossSign(const cPoint& a, const cPoint& b, const cPoint& c, const cPoint& d);
+
+// Where the line c-d crosses the segment p->q, as the parameter t of p + t (q - p), for a
+// segment whose ends lie strictly on opposite sides of the line (so 0 < t < 1). error bounds
+// |t - the exact parameter|; t is the exact parameter rounded when the floating-point value
+// could be off by more than a few units of its last bit.
+struct SegmentCrossing {
+    double t;
+    double error;
+};
+SegmentCrossing CrossingParameter(const cPoint& p, const cPoint& q, const cPoint& c, const cPoint& d);
+
+// For two lines c1-d1 and c2-d2 that each cross the segment p->q as above: -1 when the
+// first crossing lies nearer to p, +1 when the second does, 0 at the same place.
+int CompareCrossings(const cPoint& p, const cPoint& q, const cPoint& c1, const cPoint& d1, const cPoint& c2,
+                     const cPoint& d2);
+
 // How many decisions of this thread fell back to exact arithmetic (for tests and benchmarks).
 long ExactFallbackCount();
 

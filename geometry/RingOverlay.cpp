@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <numbers>
-#include <set>
-#include <unordered_map>
+#include <limits>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -15,11 +14,11 @@
 namespace kelvarin {
 namespace {
 
-// a place in coordinates relative to a local origin (X, Y), with its height and the map
-// coordinates it is written back with (mapX, mapY)
+// ---- the touch test ----
+
+// a place in coordinates relative to a local origin
 struct Place {
-    double X, Y, z;
-    double mapX, mapY;
+    double X, Y;
 };
 
 // the middle of the two rings' joint box: measured from there, the coordinates of rings far
@@ -30,349 +29,674 @@ struct Origin {
 
 // the local origin of two rings
 Origin LocalOrigin(const PointArray& A, const PointArray& B) {
-    double minX = HUGE_VAL, maxX = -HUGE_VAL, minY = HUGE_VAL, maxY = -HUGE_VAL;
-    for (const PointArray* ring : {&A, &B}) {
-        for (const auto& p : *ring) {
-            minX = std::min(minX, p->X);
-            maxX = std::max(maxX, p->X);
-            minY = std::min(minY, p->Y);
-            maxY = std::max(maxY, p->Y);
-        }
-    }
-    if (minX > maxX) return Origin{};
-    return Origin{minX + (maxX - minX) / 2.0, minY + (maxY - minY) / 2.0};
+    Box box;
+    for (const PointArray* ring : {&A, &B})
+        for (const auto& p : *ring) box.Add(*p);
+    if (box.minX > box.maxX) return Origin{};
+    return Origin{box.minX + box.Width() / 2.0, box.minY + box.Height() / 2.0};
 }
 
 // a vertex measured from the local origin
-Place PlaceOf(const cPoint& p, const Origin& origin) { return Place{p.X - origin.X, p.Y - origin.Y, p.z, p.X, p.Y}; }
+Place PlaceOf(const cPoint& p, const Origin& origin) { return Place{p.X - origin.X, p.Y - origin.Y}; }
 
-// twice the signed area of the triangle o, a, b (positive when counter-clockwise)
-double Orient(const Place& o, const Place& a, const Place& b) {
-    return (a.X - o.X) * (b.Y - o.Y) - (a.Y - o.Y) * (b.X - o.X);
-}
-
-// distance from p to the segment a-b, and the parameter of its nearest point
-double SegmentDistance(const Place& p, const Place& a, const Place& b, double& t) {
+// distance from p to the segment a-b
+double SegmentDistance(const Place& p, const Place& a, const Place& b) {
     const double dx = b.X - a.X, dy = b.Y - a.Y;
     const double length2 = dx * dx + dy * dy;
-    t = length2 > 0.0 ? ((p.X - a.X) * dx + (p.Y - a.Y) * dy) / length2 : 0.0;
+    double t = length2 > 0.0 ? ((p.X - a.X) * dx + (p.Y - a.Y) * dy) / length2 : 0.0;
     t = std::clamp(t, 0.0, 1.0);
     return std::hypot(a.X + t * dx - p.X, a.Y + t * dy - p.Y);
 }
 
-// the ring's vertices with repeated neighbours (within tolerance) dropped
-std::vector<Place> Places(const PointArray& pts, double tolerance, const Origin& origin) {
-    std::vector<Place> ring;
+// ---- the overlay ----
+//
+// Every decision below (does an edge cross or touch another, in which order do the meeting
+// points follow each other along an edge, on which side of the other ring does a stretch
+// run, which way does the boundary turn at a node) is an exact predicate on the rings' own
+// vertices. Meeting points are therefore found once, consistently for both rings, and the
+// pieces have the topology of the exact intersection. Only the crossing points' coordinates
+// are rounded, when the pieces are written out.
+
+constexpr double kUnitRoundoff = std::numeric_limits<double>::epsilon() / 2.0;
+
+// A place where the two boundaries meet, or a vertex of either ring. For each ring: the
+// vertex that lies there, or the edge whose inside holds it (-1 for none).
+struct Node {
+    int vertex[2] = {-1, -1};
+    int edge[2] = {-1, -1};
+    double X = 0.0, Y = 0.0, z = 0.0;
+    bool On(int ring) const { return vertex[ring] >= 0 || edge[ring] >= 0; }
+};
+
+// a node inside an edge of one ring: a vertex of the other ring lying on it, or the
+// crossing with an edge of the other ring
+struct Cut {
+    int ring, edge;
+    int node;         // as first numbered (a vertex of B shared with A is renumbered later)
+    int vertex;       // the other ring's vertex lying on the edge, or -1
+    int otherEdge;    // the other ring's edge crossing this edge, or -1
+    double t, error;  // where along the edge (0 at its start, 1 at its end), within error
+};
+
+// a stretch of one ring's edge between two consecutive nodes on it
+struct Stretch {
+    int from, to;
+    int ring, edge;
+};
+
+// an edge's box, for the sweep that finds the edge pairs whose boxes meet
+struct EdgeBox {
+    double minX, maxX, minY, maxY;
+    int edge;
+};
+
+// where a stretch of one ring runs with respect to the other ring
+enum class Side { Outside, Inside, SameWay, OppositeWay };
+
+// the buffers of one clip, kept between calls: clipping every cell of a scene by the basin
+// allocates little beyond the pieces themselves
+struct Workspace {
+    std::vector<cPoint> ring[2];
+    Box box[2];
+    std::vector<EdgeBox> boxes[2], scratch;
+    std::vector<std::size_t> runStarts;
+    std::vector<int> active[2];
+    std::vector<Node> nodes;
+    std::vector<int> nodeOfB;     // the node of each vertex of B (A's when they share it)
+    std::vector<int> edgeUnderA;  // for each vertex of A: the edge of B whose inside holds it
+    std::vector<int> edgeUnderB;  // for each vertex of B: the edge of A whose inside holds it
+    std::vector<Cut> cuts;
+    std::vector<Stretch> stretches;
+    std::vector<Side> sides;
+    std::vector<Stretch> kept;
+    std::vector<int> firstOut, fill, outgoing;
+    std::vector<char> used;
+    std::vector<int> cycleNodes, cycleStart;
+    bool walksClosed = true;
+};
+
+// the ring's vertices without repeated neighbours
+void LoadRing(const PointArray& pts, std::vector<cPoint>& ring) {
+    ring.clear();
     for (const auto& p : pts) {
-        const Place place = PlaceOf(*p, origin);
-        if (!ring.empty() && std::hypot(place.X - ring.back().X, place.Y - ring.back().Y) <= tolerance) continue;
-        ring.push_back(place);
+        if (!ring.empty() && ring.back().X == p->X && ring.back().Y == p->Y) continue;
+        ring.push_back(*p);
     }
-    while (ring.size() > 1 && std::hypot(ring.front().X - ring.back().X, ring.front().Y - ring.back().Y) <= tolerance)
-        ring.pop_back();
-    return ring;
+    while (ring.size() > 1 && ring.front().X == ring.back().X && ring.front().Y == ring.back().Y) ring.pop_back();
 }
 
-// even-odd test of a point against a ring; the point is not on the boundary. Whether the
-// edge crosses the ray to the right of the point is decided exactly: the point lies left
-// of an upward edge (right of a downward one)
-bool Inside(const Place& p, const std::vector<Place>& ring) {
+// +1 when the ring runs counter-clockwise, -1 clockwise, 0 when it encloses nothing. By
+// the sign of its area where rounding cannot have made it (a ring that crosses itself by a
+// hair runs the way most of its area does); a ring with too little area for that is
+// judged by the turn at its lowest leftmost vertex, which is exact for simple rings.
+int Orientation(const std::vector<cPoint>& ring) {
+    const std::size_t n = ring.size();
+    if (n < 3) return 0;
+    double twiceArea = 0.0, magnitude = 0.0;
+    const cPoint& o = ring[0];
+    for (std::size_t i = 1; i + 1 < n; ++i) {
+        const double left = (ring[i].X - o.X) * (ring[i + 1].Y - o.Y);
+        const double right = (ring[i + 1].X - o.X) * (ring[i].Y - o.Y);
+        twiceArea += left - right;
+        magnitude += std::fabs(left) + std::fabs(right);
+    }
+    // each term is off by a few units of the last bit of its products, the sum by n more
+    if (std::fabs(twiceArea) > 4.0 * static_cast<double>(n) * kUnitRoundoff * magnitude)
+        return twiceArea > 0.0 ? 1 : -1;
+    std::size_t low = 0;
+    for (std::size_t i = 1; i < n; ++i) {
+        if (ring[i].X < ring[low].X || (ring[i].X == ring[low].X && ring[i].Y < ring[low].Y)) low = i;
+    }
+    return Orient2D(ring[(low + n - 1) % n], ring[low], ring[(low + 1) % n]);
+}
+
+// even-odd test of a point that is not on the ring's boundary; whether an edge crosses the
+// ray to the right of the point is decided exactly: the point lies left of an upward edge
+// (right of a downward one)
+bool Inside(const cPoint& p, const std::vector<cPoint>& ring) {
     bool inside = false;
     const std::size_t n = ring.size();
-    const cPoint P{p.X, p.Y, 0.0};
     for (std::size_t i = 0, j = n - 1; i < n; j = i++) {
-        const Place& a = ring[i];
-        const Place& b = ring[j];
+        const cPoint& a = ring[i];
+        const cPoint& b = ring[j];
         if ((a.Y > p.Y) != (b.Y > p.Y)) {
-            const int side = Orient2D(cPoint{a.X, a.Y, 0.0}, cPoint{b.X, b.Y, 0.0}, P);
+            const int side = Orient2D(a, b, p);
             if (b.Y > a.Y ? side > 0 : side < 0) inside = !inside;
         }
     }
     return inside;
 }
 
-// The places where the two boundaries meet become shared nodes; each edge is cut at them.
+// x, known to lie on the line p-q, lies on the closed segment p-q
+bool Within(const cPoint& x, const cPoint& p, const cPoint& q) {
+    return std::min(p.X, q.X) <= x.X && x.X <= std::max(p.X, q.X) && std::min(p.Y, q.Y) <= x.Y &&
+           x.Y <= std::max(p.Y, q.Y);
+}
+
+bool Same(const cPoint& a, const cPoint& b) { return a.X == b.X && a.Y == b.Y; }
+
+// for parallel directions a->b and c->d: whether they point the same way (their components'
+// signs, compared exactly)
+bool SameWay(const cPoint& a, const cPoint& b, const cPoint& c, const cPoint& d) {
+    return (b.X > a.X) == (d.X > c.X) && (b.X < a.X) == (d.X < c.X) && (b.Y > a.Y) == (d.Y > c.Y) &&
+           (b.Y < a.Y) == (d.Y < c.Y);
+}
+
+// The intersection of two counter-clockwise rings without repeated neighbours. Both
+// boundaries are cut at every node where they meet; each stretch between nodes is kept
+// when it runs inside the other ring (or along it, the same way, once); the kept stretches
+// are joined into rings.
 class Overlay {
   public:
-    Overlay(std::vector<Place> a, std::vector<Place> b, double tolerance, const Origin& origin)
-        : rings_{std::move(a), std::move(b)},
-          tolerance_(tolerance),
-          cellSize_(tolerance > 0.0 ? 16.0 * tolerance : 1.0),
-          origin_(origin) {}
+    explicit Overlay(Workspace& w) : w_(w), n_(w.ring[0].size()), m_(w.ring[1].size()) {}
 
-    // the rings of A ∩ B, counter-clockwise, as lists of nodes
-    std::vector<std::vector<Place>> Intersection() {
-        BuildNodes();
-        CutEdges();
-        SelectEdges();
-        return Walk();
+    // the pieces, counter-clockwise, as lists of node numbers in w.cycleNodes, piece k
+    // running from w.cycleStart[k] to w.cycleStart[k + 1]
+    void Run() {
+        w_.nodes.assign(n_ + m_, Node{});
+        w_.nodeOfB.resize(m_);
+        for (std::size_t j = 0; j < m_; ++j) w_.nodeOfB[j] = static_cast<int>(n_ + j);
+        w_.edgeUnderA.assign(n_, -1);
+        w_.edgeUnderB.assign(m_, -1);
+        w_.cuts.clear();
+        Sweep();
+        NumberNodes();
+        std::sort(w_.cuts.begin(), w_.cuts.end(), [this](const Cut& x, const Cut& y) { return Before(x, y); });
+        w_.kept.clear();
+        for (int r = 0; r < 2; ++r) {
+            Split(r);
+            Select(r);
+        }
+        Walk();
     }
 
   private:
-    struct Cut {
-        double t;
-        int node;
-    };
-    struct Edge {
-        int from, to;
-    };
+    std::size_t Size(int r) const { return r == 0 ? n_ : m_; }
+    // vertex k of ring r for k from -1 to the ring's size, counted round the ring
+    const cPoint& V(int r, long k) const {
+        const auto size = static_cast<long>(Size(r));
+        if (k < 0) k += size;
+        if (k >= size) k -= size;
+        return w_.ring[r][static_cast<std::size_t>(k)];
+    }
+    int NodeOfVertex(int r, std::size_t k) const {
+        k %= Size(r);
+        return r == 0 ? static_cast<int>(k) : w_.nodeOfB[k];
+    }
+    int Resolve(int node) const {
+        const auto id = static_cast<std::size_t>(node);
+        return id >= n_ && id < n_ + m_ ? w_.nodeOfB[id - n_] : node;
+    }
 
-    // the grid cell of a coordinate; cells are sixteen tolerances wide
-    long long Cell(double v) const { return static_cast<long long>(std::floor(v / cellSize_)); }
-    static long long Key(long long cx, long long cy) { return cx * 1000003LL + cy; }
+    // The edges of ring r whose boxes meet the other ring's box, by their smallest X. Along
+    // a run of edges that all move the same way in X, the smallest X already rises (or, run
+    // backwards, falls), so the runs are merged rather than the edges sorted.
+    void Boxes(int r, const Box& other) {
+        auto& boxes = w_.boxes[r];
+        auto& starts = w_.runStarts;
+        boxes.clear();
+        starts.clear();
+        const auto size = static_cast<long>(Size(r));
+        int runWay = 0;  // -1 falling, +1 rising, 0 not yet known
+        bool open = false;
+        const auto close = [&]() {
+            if (open && runWay < 0) std::reverse(boxes.begin() + static_cast<long>(starts.back()), boxes.end());
+            open = false;
+        };
+        for (long e = 0; e < size; ++e) {
+            const cPoint& p = V(r, e);
+            const cPoint& q = V(r, e + 1);
+            const Box b = Box::Of(p, q);
+            if (!b.Meets(other)) {
+                close();
+                continue;
+            }
+            const int way = (q.X > p.X) - (q.X < p.X);
+            if (open && way != 0 && runWay != 0 && way != runWay) close();
+            if (!open) {
+                starts.push_back(boxes.size());
+                open = true;
+                runWay = 0;
+            }
+            if (runWay == 0) runWay = way;
+            boxes.push_back(EdgeBox{b.minX, b.maxX, b.minY, b.maxY, static_cast<int>(e)});
+        }
+        close();
+        starts.push_back(boxes.size());
+        // merge neighbouring runs pairwise until one is left
+        const auto byX = [](const EdgeBox& x, const EdgeBox& y) { return x.minX < y.minX; };
+        auto& merged = w_.scratch;
+        while (starts.size() > 2) {
+            merged.resize(boxes.size());
+            std::size_t kept = 1;
+            for (std::size_t j = 0; j + 1 < starts.size(); j += 2) {
+                const std::size_t lo = starts[j], mid = starts[j + 1];
+                const std::size_t hi = j + 2 < starts.size() ? starts[j + 2] : mid;
+                std::merge(boxes.begin() + static_cast<long>(lo), boxes.begin() + static_cast<long>(mid),
+                           boxes.begin() + static_cast<long>(mid), boxes.begin() + static_cast<long>(hi),
+                           merged.begin() + static_cast<long>(lo), byX);
+                starts[kept++] = hi;
+            }
+            starts.resize(kept);
+            boxes.swap(merged);
+        }
+    }
 
-    // the node at a place, merging places closer than the tolerance (looked up in the
-    // neighbouring grid cells)
-    int NodeAt(const Place& place) {
-        const long long cx = Cell(place.X), cy = Cell(place.Y);
-        // a neighbouring cell can only hold a match when the place is within the tolerance of its side
-        const double fx = place.X / cellSize_ - static_cast<double>(cx);
-        const double fy = place.Y / cellSize_ - static_cast<double>(cy);
-        const double reach = tolerance_ / cellSize_;
-        const long long x0 = fx < reach ? -1 : 0, x1 = fx > 1.0 - reach ? 1 : 0;
-        const long long y0 = fy < reach ? -1 : 0, y1 = fy > 1.0 - reach ? 1 : 0;
-        for (long long dx = x0; dx <= x1; ++dx) {
-            for (long long dy = y0; dy <= y1; ++dy) {
-                const auto found = grid_.find(Key(cx + dx, cy + dy));
-                if (found == grid_.end()) continue;
-                for (const int i : found->second) {
-                    const Place& node = nodes_[static_cast<std::size_t>(i)];
-                    if (std::hypot(node.X - place.X, node.Y - place.Y) <= tolerance_) return i;
-                }
+    // Every pair of an edge of A and an edge of B whose boxes meet, found by a sweep along X:
+    // the edges are taken by their smallest X, and each is tried against the other ring's
+    // edges still open there (those reaching that far in X) whose Y ranges meet its own.
+    void Sweep() {
+        Boxes(0, w_.box[1]);
+        Boxes(1, w_.box[0]);
+        const auto& a = w_.boxes[0];
+        const auto& b = w_.boxes[1];
+        w_.active[0].clear();
+        w_.active[1].clear();
+        std::size_t ia = 0, ib = 0;
+        while (ia < a.size() || ib < b.size()) {
+            const int r = ib == b.size() || (ia < a.size() && a[ia].minX <= b[ib].minX) ? 0 : 1;
+            const EdgeBox& box = r == 0 ? a[ia] : b[ib];
+            const auto& others = w_.boxes[1 - r];
+            auto& open = w_.active[1 - r];
+            std::size_t kept = 0;
+            for (const int k : open) {
+                const EdgeBox& other = others[static_cast<std::size_t>(k)];
+                if (other.maxX < box.minX) continue;  // closed before this edge begins
+                open[kept++] = k;
+                if (other.maxY < box.minY || box.maxY < other.minY) continue;
+                if (r == 0)
+                    TryPair(box.edge, other.edge);
+                else
+                    TryPair(other.edge, box.edge);
+            }
+            open.resize(kept);
+            w_.active[r].push_back(static_cast<int>(r == 0 ? ia++ : ib++));
+        }
+    }
+
+    // The meeting of A's edge i (p->q) with B's edge j (c->d). Segments meet where they cross
+    // or where an end of one lies on the other; each end is looked at only as the start of its
+    // own edge (the end of an edge starts the next one, whose box meets the same edges), and
+    // ends shared by both rings make one node.
+    void TryPair(int i, int j) {
+        const cPoint& p = V(0, i);
+        const cPoint& q = V(0, i + 1);
+        const cPoint& c = V(1, j);
+        const cPoint& d = V(1, j + 1);
+        const int sideC = Orient2D(p, q, c), sideD = Orient2D(p, q, d);
+        if (sideC == sideD && sideC != 0) return;
+        const int sideP = Orient2D(c, d, p), sideQ = Orient2D(c, d, q);
+        if (sideP == sideQ && sideP != 0) return;
+        if (sideC * sideD < 0 && sideP * sideQ < 0) {
+            AddCrossing(i, j);
+            return;
+        }
+        if (sideC == 0 && Within(c, p, q)) {
+            if (Same(c, p)) {
+                w_.nodeOfB[static_cast<std::size_t>(j)] = i;
+            } else if (!Same(c, q)) {
+                AddVertexCut(0, i, static_cast<int>(n_) + j, j);
+                w_.edgeUnderB[static_cast<std::size_t>(j)] = i;
             }
         }
-        nodes_.push_back(place);
-        const int index = static_cast<int>(nodes_.size()) - 1;
-        grid_[Key(cx, cy)].push_back(index);
-        return index;
-    }
-
-    // one node per vertex, shared by the two rings where their vertices meet
-    void BuildNodes() {
-        for (int r = 0; r < 2; ++r) {
-            vertexNode_[r].clear();
-            for (const auto& v : rings_[r]) vertexNode_[r].push_back(NodeAt(v));
-            cuts_[r].assign(rings_[r].size(), {});
+        if (sideP == 0 && !Same(p, c) && !Same(p, d) && Within(p, c, d)) {
+            AddVertexCut(1, j, i, i);
+            w_.edgeUnderA[static_cast<std::size_t>(i)] = j;
         }
     }
 
-    // every place where an edge of one ring meets the other ring becomes a cut on both edges
-    void CutEdges() {
-        CutAtVertices();
-        CutAtCrossings();
-        SplitAtCuts();
+    // the other ring's vertex `vertex` (node `node`) lying inside edge e of ring r
+    void AddVertexCut(int r, int e, int node, int vertex) {
+        const cPoint& p = V(r, e);
+        const cPoint& q = V(r, e + 1);
+        const cPoint& v = V(1 - r, vertex);
+        // along the axis in which the edge moves more; the quotient of two rounded
+        // differences is off by at most a few units of its last bit
+        const double t =
+            std::fabs(q.X - p.X) >= std::fabs(q.Y - p.Y) ? (v.X - p.X) / (q.X - p.X) : (v.Y - p.Y) / (q.Y - p.Y);
+        w_.cuts.push_back(Cut{r, e, node, vertex, -1, t, 8.0 * kUnitRoundoff});
     }
 
-    // a vertex of one ring lying on an edge of the other cuts that edge
-    void CutAtVertices() {
-        const double e = tolerance_;
-        for (int r = 0; r < 2; ++r) {
-            const auto& self = rings_[r];
-            const auto& other = rings_[1 - r];
-            // only the other ring's vertices within this ring's box can lie on its edges
-            Box selfBox;
-            for (const Place& p : self) selfBox.Add(p);
-            selfBox = selfBox.Widened(e);
-            std::vector<std::size_t> near;
-            Box nearBox;
-            for (std::size_t v = 0; v < other.size(); ++v) {
-                if (!selfBox.Holds(other[v])) continue;
-                near.push_back(v);
-                nearBox.Add(other[v]);
-            }
-            for (std::size_t i = 0; i < self.size() && !near.empty(); ++i) {
-                const Box edge = Box::Of(self[i], self[(i + 1) % self.size()]).Widened(e);
-                if (!edge.Meets(nearBox)) continue;
-                for (const std::size_t v : near) {
-                    const Place& o = other[v];
-                    if (!edge.Holds(o)) continue;
-                    double t = 0.0;
-                    if (SegmentDistance(o, self[i], self[(i + 1) % self.size()], t) <= tolerance_)
-                        cuts_[r][i].push_back(Cut{t, vertexNode_[1 - r][v]});
-                }
-            }
-        }
+    // a new node where A's edge i crosses B's edge j
+    void AddCrossing(int i, int j) {
+        const cPoint& p = V(0, i);
+        const cPoint& q = V(0, i + 1);
+        const cPoint& c = V(1, j);
+        const cPoint& d = V(1, j + 1);
+        const SegmentCrossing onA = CrossingParameter(p, q, c, d);
+        const SegmentCrossing onB = CrossingParameter(c, d, p, q);
+        Node node;
+        node.edge[0] = i;
+        node.edge[1] = j;
+        // The rounded point, measured along the shorter edge (its parameter's error moves the
+        // point by that part of the edge's length: along a cell edge reaching far beyond the
+        // basin it would be far more than the coordinates' rounding), and kept within both
+        // edges' boxes, where the exact one lies.
+        const bool alongA = std::max(std::fabs(q.X - p.X), std::fabs(q.Y - p.Y)) <=
+                            std::max(std::fabs(d.X - c.X), std::fabs(d.Y - c.Y));
+        const cPoint& s0 = alongA ? p : c;
+        const cPoint& s1 = alongA ? q : d;
+        const double t = alongA ? onA.t : onB.t;
+        node.X = std::clamp(s0.X + t * (s1.X - s0.X), std::max(std::min(p.X, q.X), std::min(c.X, d.X)),
+                            std::min(std::max(p.X, q.X), std::max(c.X, d.X)));
+        node.Y = std::clamp(s0.Y + t * (s1.Y - s0.Y), std::max(std::min(p.Y, q.Y), std::min(c.Y, d.Y)),
+                            std::min(std::max(p.Y, q.Y), std::max(c.Y, d.Y)));
+        const auto id = static_cast<int>(w_.nodes.size());
+        w_.nodes.push_back(node);
+        w_.cuts.push_back(Cut{0, i, id, -1, j, onA.t, onA.error});
+        w_.cuts.push_back(Cut{1, j, id, -1, i, onB.t, onB.error});
     }
 
-    // edges of A and B that cross each other away from their ends are cut at the crossing
-    void CutAtCrossings() {
-        const auto& a = rings_[0];
-        const auto& b = rings_[1];
-        const std::size_t n = a.size(), m = b.size();
-        // B's edges that reach into A's box, and the box around them
-        Box aBox;
-        for (const Place& p : a) aBox.Add(p);
-        std::vector<std::size_t> nearB;
-        Box nearBox;
-        for (std::size_t j = 0; j < m; ++j) {
-            const Box edge = Box::Of(b[j], b[(j + 1) % m]);
-            if (!edge.Meets(aBox)) continue;
-            nearB.push_back(j);
-            nearBox.Add(edge);
+    // what each vertex node is on: its rings' vertices and the edges it lies inside
+    void NumberNodes() {
+        for (std::size_t i = 0; i < n_; ++i) {
+            Node& node = w_.nodes[i];
+            const cPoint& p = w_.ring[0][i];
+            node.vertex[0] = static_cast<int>(i);
+            node.edge[1] = w_.edgeUnderA[i];
+            node.X = p.X, node.Y = p.Y, node.z = p.z;
         }
-        for (std::size_t i = 0; i < n && !nearB.empty(); ++i) {
-            const Place& p1 = a[i];
-            const Place& p2 = a[(i + 1) % n];
-            const Box edgeA = Box::Of(p1, p2);
-            if (!edgeA.Meets(nearBox)) continue;
-            for (const std::size_t j : nearB) {
-                const Place& p3 = b[j];
-                const Place& p4 = b[(j + 1) % m];
-                if (!edgeA.Meets(Box::Of(p3, p4))) continue;
-                double t = 0.0;
-                // an end lying on the other segment was cut above
-                if (SegmentDistance(p1, p3, p4, t) <= tolerance_ || SegmentDistance(p2, p3, p4, t) <= tolerance_ ||
-                    SegmentDistance(p3, p1, p2, t) <= tolerance_ || SegmentDistance(p4, p1, p2, t) <= tolerance_)
-                    continue;
-                const double d1 = Orient(p3, p4, p1), d2 = Orient(p3, p4, p2);
-                const double d3 = Orient(p1, p2, p3), d4 = Orient(p1, p2, p4);
-                if (!(((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0))))
-                    continue;
-                const double tA = d1 / (d1 - d2);
-                const double tB = d3 / (d3 - d4);
-                const double x = p1.X + tA * (p2.X - p1.X), y = p1.Y + tA * (p2.Y - p1.Y);
-                const int node = NodeAt(Place{x, y, 0.0, x + origin_.X, y + origin_.Y});
-                cuts_[0][i].push_back(Cut{tA, node});
-                cuts_[1][j].push_back(Cut{tB, node});
+        for (std::size_t j = 0; j < m_; ++j) {
+            const auto id = static_cast<std::size_t>(w_.nodeOfB[j]);
+            Node& node = w_.nodes[id];
+            node.vertex[1] = static_cast<int>(j);
+            if (w_.edgeUnderB[j] >= 0) node.edge[0] = w_.edgeUnderB[j];
+            if (id == n_ + j) {
+                const cPoint& p = w_.ring[1][j];
+                node.X = p.X, node.Y = p.Y, node.z = p.z;
             }
         }
     }
 
-    // every edge becomes the stretches between its cuts, in order along it
-    void SplitAtCuts() {
-        for (int r = 0; r < 2; ++r) {
-            const std::size_t size = rings_[r].size();
-            for (std::size_t i = 0; i < size; ++i) {
-                auto& cuts = cuts_[r][i];
-                std::stable_sort(cuts.begin(), cuts.end(), [](const Cut& x, const Cut& y) { return x.t < y.t; });
-                int last = vertexNode_[r][i];
-                const int end = vertexNode_[r][(i + 1) % size];
-                for (const Cut& cut : cuts) {
-                    if (cut.node == last || cut.node == end) continue;
-                    edges_[r].push_back(Edge{last, cut.node});
-                    last = cut.node;
-                }
-                if (last != end) edges_[r].push_back(Edge{last, end});
+    // cuts by ring, edge and place along the edge; places closer than their error bounds are
+    // compared exactly
+    bool Before(const Cut& x, const Cut& y) const {
+        if (x.ring != y.ring) return x.ring < y.ring;
+        if (x.edge != y.edge) return x.edge < y.edge;
+        if (x.t + x.error < y.t - y.error) return true;
+        if (y.t + y.error < x.t - x.error) return false;
+        return ComparePlaces(x, y) < 0;
+    }
+
+    // -1 when cut x comes first along its edge, +1 when y does, 0 at the same place
+    int ComparePlaces(const Cut& x, const Cut& y) const {
+        const int r = x.ring, o = 1 - r;
+        const cPoint& p = V(r, x.edge);
+        const cPoint& q = V(r, x.edge + 1);
+        if (x.vertex >= 0 && y.vertex >= 0) {
+            // both lie on the edge: their order is that of one coordinate the edge changes
+            const cPoint& a = V(o, x.vertex);
+            const cPoint& b = V(o, y.vertex);
+            const bool byX = q.X != p.X;
+            const double from = byX ? a.X : a.Y, to = byX ? b.X : b.Y;
+            const bool rising = byX ? q.X > p.X : q.Y > p.Y;
+            if (from == to) return 0;
+            return (from < to) == rising ? -1 : 1;
+        }
+        if (x.otherEdge >= 0 && y.otherEdge >= 0) {
+            return CompareCrossings(p, q, V(o, x.otherEdge), V(o, x.otherEdge + 1), V(o, y.otherEdge),
+                                    V(o, y.otherEdge + 1));
+        }
+        // a crossing with the line c-d against a vertex v on the edge: beyond the crossing the
+        // edge lies on q's side of the line
+        const bool crossingFirst = x.otherEdge >= 0;
+        const Cut& crossing = crossingFirst ? x : y;
+        const cPoint& v = V(o, crossingFirst ? y.vertex : x.vertex);
+        const cPoint& c = V(o, crossing.otherEdge);
+        const cPoint& d = V(o, crossing.otherEdge + 1);
+        const int sideV = Orient2D(c, d, v);
+        if (sideV == 0) return 0;
+        const int order = sideV == Orient2D(c, d, q) ? -1 : 1;  // the crossing's place against v
+        return crossingFirst ? order : -order;
+    }
+
+    // ring r's edges as stretches between consecutive nodes, in the ring's order
+    void Split(int r) {
+        w_.stretches.clear();
+        auto cut =
+            std::lower_bound(w_.cuts.begin(), w_.cuts.end(), r, [](const Cut& c, int ring) { return c.ring < ring; });
+        const std::size_t size = Size(r);
+        for (std::size_t e = 0; e < size; ++e) {
+            int last = NodeOfVertex(r, e);
+            const int end = NodeOfVertex(r, e + 1);
+            for (; cut != w_.cuts.end() && cut->ring == r && cut->edge == static_cast<int>(e); ++cut) {
+                const int node = Resolve(cut->node);
+                if (node == last || node == end) continue;
+                w_.stretches.push_back(Stretch{last, node, r, static_cast<int>(e)});
+                last = node;
             }
+            if (last != end) w_.stretches.push_back(Stretch{last, end, r, static_cast<int>(e)});
         }
     }
 
-    // A's stretches inside B, B's inside A, and stretches both run along in the same direction (once)
-    void SelectEdges() {
-        std::set<std::pair<int, int>> edgesOf[2];
-        std::vector<char> usedBy[2];
-        for (int r = 0; r < 2; ++r) {
-            usedBy[r].assign(nodes_.size(), 0);
-            for (const Edge& e : edges_[r]) {
-                edgesOf[r].insert({e.from, e.to});
-                usedBy[r][static_cast<std::size_t>(e.from)] = 1;
+    // Which side of the other ring the stretch of ring r's edge e leaving `node` runs on. At a
+    // node the other ring runs in along w (pointing back where it came from) and out along u;
+    // its inside is the angle from u counter-clockwise to w.
+    Side Classify(int r, int e, const Node& node) const {
+        const int o = 1 - r;
+        const cPoint& d0 = V(r, e);
+        const cPoint& d1 = V(r, e + 1);
+        const bool atVertex = node.vertex[o] >= 0;
+        const int k = atVertex ? node.vertex[o] : node.edge[o];
+        const cPoint& u0 = V(o, k);
+        const cPoint& u1 = V(o, k + 1);
+        const cPoint& w0 = atVertex ? V(o, k) : u1;
+        const cPoint& w1 = atVertex ? V(o, k - 1) : u0;
+        const int uTurn = CrossSign(u0, u1, d0, d1);  // u x d
+        if (uTurn == 0 && SameWay(u0, u1, d0, d1)) return Side::SameWay;
+        const int wTurn = CrossSign(d0, d1, w0, w1);  // d x w
+        if (wTurn == 0 && SameWay(w0, w1, d0, d1)) return Side::OppositeWay;
+        bool inside = uTurn > 0;
+        if (atVertex) {
+            const int corner = CrossSign(u0, u1, w0, w1);
+            if (corner > 0) {
+                inside = uTurn > 0 && wTurn > 0;  // a convex corner
+            } else if (corner < 0) {
+                inside = uTurn > 0 || wTurn > 0;  // a reflex corner
+            } else if (SameWay(u0, u1, w0, w1)) {
+                inside = false;  // the other ring doubles back here: nothing of it lies around
             }
         }
-        for (int r = 0; r < 2; ++r) {
-            const auto& other = edgesOf[1 - r];
-            // where a ring is inside the other changes only at places both rings pass through,
-            // so the test is made once after each such place
-            bool known = false, inside = false;
-            for (const Edge& e : edges_[r]) {
-                const bool same = other.count({e.from, e.to}) > 0;
-                const bool opposite = other.count({e.to, e.from}) > 0;
-                if (same || opposite) {
-                    // a stretch both run along is kept once, from A, when both run the same way
-                    if (r == 0 && same) kept_.push_back(e);
-                    known = false;
-                    continue;
-                }
-                if (!known || usedBy[1 - r][static_cast<std::size_t>(e.from)]) {
-                    inside = Inside(Middle(e), rings_[1 - r]);
-                    known = true;
-                }
-                if (inside) kept_.push_back(e);
+        return inside ? Side::Inside : Side::Outside;
+    }
+
+    // Keeps ring r's stretches inside the other ring, and (from A only) those both rings run
+    // along the same way. Which side a stretch is on changes only at nodes on the other ring,
+    // so the side is found there and carried over the ring's own vertices.
+    void Select(int r) {
+        const int o = 1 - r;
+        const auto& stretches = w_.stretches;
+        const std::size_t count = stretches.size();
+        if (count == 0) return;
+        auto& sides = w_.sides;
+        sides.assign(count, Side::Outside);
+        std::size_t start = count;
+        for (std::size_t k = 0; k < count && start == count; ++k)
+            if (w_.nodes[static_cast<std::size_t>(stretches[k].from)].On(o)) start = k;
+        if (start == count) {
+            // the boundaries never meet: the ring lies wholly inside or outside the other
+            if (Inside(V(r, 0), w_.ring[o])) sides.assign(count, Side::Inside);
+        } else {
+            Side side = Side::Outside;
+            for (std::size_t step = 0; step < count; ++step) {
+                const std::size_t k = (start + step) % count;
+                const Node& node = w_.nodes[static_cast<std::size_t>(stretches[k].from)];
+                if (node.On(o)) side = Classify(r, stretches[k].edge, node);
+                sides[k] = side;
             }
+        }
+        for (std::size_t k = 0; k < count; ++k) {
+            if (sides[k] == Side::Inside || (r == 0 && sides[k] == Side::SameWay)) w_.kept.push_back(stretches[k]);
         }
     }
 
-    // the middle of an edge
-    Place Middle(const Edge& e) const {
-        const Place& p = nodes_[static_cast<std::size_t>(e.from)];
-        const Place& q = nodes_[static_cast<std::size_t>(e.to)];
-        return Place{(p.X + q.X) / 2.0, (p.Y + q.Y) / 2.0, 0.0, 0.0, 0.0};
+    // how far a boundary arriving along a0->a1 turns to leave along d0->d1: 0 right, 1 straight
+    // on, 2 left, 3 straight back
+    static int TurnClass(const cPoint& a0, const cPoint& a1, const cPoint& d0, const cPoint& d1) {
+        const int turn = CrossSign(a0, a1, d0, d1);
+        if (turn != 0) return turn > 0 ? 2 : 0;
+        return SameWay(a0, a1, d0, d1) ? 1 : 3;
     }
 
-    // direction angle of an edge
-    double Direction(const Edge& e) const {
-        const Place& p = nodes_[static_cast<std::size_t>(e.from)];
-        const Place& q = nodes_[static_cast<std::size_t>(e.to)];
-        return std::atan2(q.Y - p.Y, q.X - p.X);
+    // The kept stretch that follows stretch k: the one leaving its end node with the
+    // sharpest left turn, so that pieces meeting at one point come out as separate rings.
+    // -1 when none leaves there.
+    int Next(int k) const {
+        const Stretch& in = w_.kept[static_cast<std::size_t>(k)];
+        const auto at = static_cast<std::size_t>(in.to);
+        const int first = w_.firstOut[at], last = w_.firstOut[at + 1];
+        if (first == last) return -1;
+        int best = w_.outgoing[static_cast<std::size_t>(first)];
+        if (last - first == 1) return best;
+        const cPoint& a0 = V(in.ring, in.edge);
+        const cPoint& a1 = V(in.ring, in.edge + 1);
+        const Stretch* b = &w_.kept[static_cast<std::size_t>(best)];
+        int bestClass = TurnClass(a0, a1, V(b->ring, b->edge), V(b->ring, b->edge + 1));
+        for (int i = first + 1; i < last; ++i) {
+            const int candidate = w_.outgoing[static_cast<std::size_t>(i)];
+            const Stretch& s = w_.kept[static_cast<std::size_t>(candidate)];
+            const cPoint& d0 = V(s.ring, s.edge);
+            const cPoint& d1 = V(s.ring, s.edge + 1);
+            const int cls = TurnClass(a0, a1, d0, d1);
+            // within one side, the direction further counter-clockwise turns more to the left
+            const bool sharper =
+                cls > bestClass || (cls == bestClass && (cls == 0 || cls == 2) &&
+                                    CrossSign(V(b->ring, b->edge), V(b->ring, b->edge + 1), d0, d1) > 0);
+            if (!sharper) continue;
+            best = candidate;
+            bestClass = cls;
+            b = &s;
+        }
+        return best;
     }
 
-    // the kept edges joined into rings; at a node with a choice the sharpest left turn is
-    // taken, so pieces that touch at one point come out as separate rings
-    std::vector<std::vector<Place>> Walk() {
-        std::vector<std::vector<std::size_t>> outgoing(nodes_.size());
-        for (std::size_t k = 0; k < kept_.size(); ++k) outgoing[static_cast<std::size_t>(kept_[k].from)].push_back(k);
-        std::vector<bool> used(kept_.size(), false);
-        std::vector<std::vector<Place>> result;
-        for (std::size_t s = 0; s < kept_.size(); ++s) {
-            if (used[s]) continue;
-            std::vector<Place> ring;
-            const int start = kept_[s].from;
-            std::size_t current = s;
+    // the kept stretches joined into closed rings of nodes
+    void Walk() {
+        const auto& kept = w_.kept;
+        const std::size_t nodes = w_.nodes.size();
+        w_.firstOut.assign(nodes + 1, 0);
+        for (const Stretch& s : kept) w_.firstOut[static_cast<std::size_t>(s.from) + 1] += 1;
+        for (std::size_t i = 0; i < nodes; ++i) w_.firstOut[i + 1] += w_.firstOut[i];
+        w_.outgoing.resize(kept.size());
+        w_.fill.assign(w_.firstOut.begin(), w_.firstOut.end() - 1);
+        for (std::size_t k = 0; k < kept.size(); ++k)
+            w_.outgoing[static_cast<std::size_t>(w_.fill[static_cast<std::size_t>(kept[k].from)]++)] =
+                static_cast<int>(k);
+        w_.used.assign(kept.size(), 0);
+        w_.walksClosed = true;
+        w_.cycleNodes.clear();
+        w_.cycleStart.assign(1, 0);
+        for (std::size_t s = 0; s < kept.size(); ++s) {
+            if (w_.used[s]) continue;
+            const std::size_t begin = w_.cycleNodes.size();
+            auto k = static_cast<int>(s);
             bool closed = false;
-            for (std::size_t step = 0; step < kept_.size(); ++step) {
-                used[current] = true;
-                ring.push_back(nodes_[static_cast<std::size_t>(kept_[current].from)]);
-                const int at = kept_[current].to;
-                if (at == start) {
+            while (true) {
+                w_.used[static_cast<std::size_t>(k)] = 1;
+                w_.cycleNodes.push_back(kept[static_cast<std::size_t>(k)].from);
+                const int next = Next(k);
+                if (next == static_cast<int>(s)) {
                     closed = true;
                     break;
                 }
-                const double in = Direction(kept_[current]);
-                double bestTurn = -10.0;
-                std::size_t best = kept_.size();
-                for (std::size_t k : outgoing[static_cast<std::size_t>(at)]) {
-                    if (used[k]) continue;
-                    double turn = Direction(kept_[k]) - in;
-                    while (turn <= -std::numbers::pi) turn += 2.0 * std::numbers::pi;
-                    while (turn > std::numbers::pi) turn -= 2.0 * std::numbers::pi;
-                    if (turn > bestTurn) {
-                        bestTurn = turn;
-                        best = k;
-                    }
-                }
-                if (best == kept_.size()) break;
-                current = best;
+                if (next < 0 || w_.used[static_cast<std::size_t>(next)]) break;
+                k = next;
             }
-            if (closed && ring.size() >= 3 && TwiceSignedArea(ring) > 0.0) result.push_back(std::move(ring));
+            if (closed) {
+                w_.cycleStart.push_back(static_cast<int>(w_.cycleNodes.size()));
+            } else {
+                w_.cycleNodes.resize(begin);  // only a ring that crosses itself leaves a walk open
+                w_.walksClosed = false;
+            }
         }
-        return result;
     }
 
-    std::vector<Place> rings_[2];
-    double tolerance_;
-    double cellSize_;
-    Origin origin_;
-    std::unordered_map<long long, std::vector<int>> grid_;
-    std::vector<Place> nodes_;
-    std::vector<int> vertexNode_[2];
-    std::vector<std::vector<Cut>> cuts_[2];
-    std::vector<Edge> edges_[2];
-    std::vector<Edge> kept_;
+    Workspace& w_;
+    std::size_t n_, m_;
 };
+
+// twice the signed area of a ring of nodes
+double TwiceArea(const std::vector<Node>& nodes, const int* ring, std::size_t size) {
+    double sum = 0.0;
+    const Node& o = nodes[static_cast<std::size_t>(ring[0])];
+    for (std::size_t i = 1; i + 1 < size; ++i) {
+        const Node& a = nodes[static_cast<std::size_t>(ring[i])];
+        const Node& b = nodes[static_cast<std::size_t>(ring[i + 1])];
+        sum += (a.X - o.X) * (b.Y - o.Y) - (b.X - o.X) * (a.Y - o.Y);
+    }
+    return sum;
+}
+
+// The rings of nodes as pieces. The intersection of two simple rings has no holes; a ring
+// that runs clockwise comes from a ring that touches itself, and bounds a hole touching a
+// piece's boundary at a node: it is spliced into that piece there, so the area stays right.
+std::vector<std::vector<int>> Pieces(const Workspace& w, bool& consistent) {
+    consistent = w.walksClosed;
+    std::vector<std::vector<int>> outer, holes;
+    for (std::size_t k = 0; k + 1 < w.cycleStart.size(); ++k) {
+        const int* ring = w.cycleNodes.data() + w.cycleStart[k];
+        const auto size = static_cast<std::size_t>(w.cycleStart[k + 1] - w.cycleStart[k]);
+        if (size < 3) continue;
+        const double area = TwiceArea(w.nodes, ring, size);
+        if (area == 0.0) continue;
+        (area > 0.0 ? outer : holes).emplace_back(ring, ring + size);
+    }
+    for (const auto& hole : holes) {
+        bool spliced = false;
+        for (auto& ring : outer) {
+            for (std::size_t i = 0; i < ring.size() && !spliced; ++i) {
+                const auto at = std::find(hole.begin(), hole.end(), ring[i]);
+                if (at == hole.end()) continue;
+                // ..., node, hole after node ..., hole before node, node, ...
+                std::vector<int> loop(at, hole.end());
+                loop.insert(loop.end(), hole.begin(), at);
+                loop.push_back(ring[i]);
+                ring.insert(ring.begin() + static_cast<long>(i) + 1, loop.begin() + 1, loop.end());
+                spliced = true;
+            }
+            if (spliced) break;
+        }
+        consistent = consistent && spliced;
+    }
+    return outer;
+}
+
+// the meeting tolerance of rings in these boxes: from the part of the plane both boxes cover,
+// where every piece lies; none when they do not meet
+double MeetingTolerance(const Box& a, const Box& b) {
+    const Box common{std::max(a.minX, b.minX), std::min(a.maxX, b.maxX), std::max(a.minY, b.minY),
+                     std::min(a.maxY, b.maxY)};
+    if (common.minX > common.maxX || common.minY > common.maxY) return 0.0;
+    const double extent = std::max(common.Width(), common.Height());
+    const double magnitude =
+        std::max({std::fabs(common.minX), std::fabs(common.maxX), std::fabs(common.minY), std::fabs(common.maxY)});
+    return std::max(kMeetingTolerance * extent, kCoordinateRounding * magnitude);
+}
+
+// A piece narrower than the meeting tolerance on average (its area below the tolerance times
+// half its perimeter): two boundaries that run along each other a rounding error apart, with
+// nothing between them worth a piece.
+bool Sliver(const std::vector<const Node*>& corners, double tolerance) {
+    double twiceArea = 0.0, perimeter = 0.0;
+    const Node& o = *corners.front();
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+        const Node& a = *corners[i];
+        const Node& b = *corners[(i + 1) % corners.size()];
+        twiceArea += (a.X - o.X) * (b.Y - o.Y) - (b.X - o.X) * (a.Y - o.Y);
+        perimeter += std::hypot(b.X - a.X, b.Y - a.Y);
+    }
+    return std::fabs(twiceArea) <= tolerance * perimeter;
+}
 
 }  // namespace
 
-// a tiny part of the rings' extent, and never below the rounding of their coordinates
+// a tiny part of the extent both rings' boxes cover, and never below the rounding of the
+// coordinates there
 double MeetingTolerance(const PointArray& A, const PointArray& B) {
-    double extent = 0.0, magnitude = 0.0;
-    for (const PointArray* ring : {&A, &B}) {
-        if (ring->Empty()) continue;
-        cPoint maxPt, minPt;
-        BoundingBox(*ring, maxPt, minPt);
-        extent = std::max({extent, maxPt.X - minPt.X, maxPt.Y - minPt.Y});
-        magnitude =
-            std::max({magnitude, std::fabs(maxPt.X), std::fabs(maxPt.Y), std::fabs(minPt.X), std::fabs(minPt.Y)});
-    }
-    return std::max(kMeetingTolerance * extent, kCoordinateRounding * magnitude);
+    Box boxes[2];
+    for (const auto& p : A) boxes[0].Add(*p);
+    for (const auto& p : B) boxes[1].Add(*p);
+    return MeetingTolerance(boxes[0], boxes[1]);
 }
 
 // true when a vertex of either ring lies on the other ring's boundary (within tolerance)
@@ -400,8 +724,7 @@ bool RingsTouch(const PointArray& A, const PointArray& B, double tolerance) {
             const double minY = std::min(p.Y, q.Y) - tolerance, maxY = std::max(p.Y, q.Y) + tolerance;
             for (const cPoint* v : near) {
                 if (v->X < minX || v->X > maxX || v->Y < minY || v->Y > maxY) continue;
-                double t = 0.0;
-                if (SegmentDistance(PlaceOf(*v, origin), PlaceOf(p, origin), PlaceOf(q, origin), t) <= tolerance)
+                if (SegmentDistance(PlaceOf(*v, origin), PlaceOf(p, origin), PlaceOf(q, origin)) <= tolerance)
                     return true;
             }
         }
@@ -409,28 +732,167 @@ bool RingsTouch(const PointArray& A, const PointArray& B, double tolerance) {
     return false;
 }
 
+namespace {
+
+// Overlays the counter-clockwise rings in w.ring[0] and w.ring[1] (no repeated neighbours)
+// and appends the pieces, counter-clockwise. False when the walk found the rings not simple
+// (a ring that crosses itself); the pieces appended then are not to be trusted.
+bool Intersect(Workspace& w, std::vector<std::vector<cPoint>>& out) {
+    for (int r = 0; r < 2; ++r) {
+        w.box[r] = Box{};
+        for (const cPoint& p : w.ring[r]) w.box[r].Add(p);
+    }
+    if (w.ring[0].size() < 3 || w.ring[1].size() < 3 || !w.box[0].Meets(w.box[1])) return true;
+    Overlay(w).Run();
+    bool consistent = true;
+    const auto rings = Pieces(w, consistent);
+    // Nodes closer than the meeting tolerance are written as one corner: the exact
+    // intersection may have crossings that close (edges meeting at a hair's angle, vertices an
+    // ulp apart in the two rings), but no such edge is worth its place in a piece. A ring's
+    // own vertex is kept over a rounded crossing.
+    const double tolerance = MeetingTolerance(w.box[0], w.box[1]);
+    const auto near = [tolerance](const Node* p, const Node* q) {
+        return std::fabs(p->X - q->X) <= tolerance && std::fabs(p->Y - q->Y) <= tolerance &&
+               std::hypot(p->X - q->X, p->Y - q->Y) <= tolerance;
+    };
+    const auto crossing = [](const Node* p) { return p->vertex[0] < 0 && p->vertex[1] < 0; };
+    std::vector<const Node*> corners;
+    for (const auto& ring : rings) {
+        corners.clear();
+        for (const int id : ring) {
+            const Node* node = &w.nodes[static_cast<std::size_t>(id)];
+            if (corners.empty() || !near(corners.back(), node)) {
+                corners.push_back(node);
+            } else if (crossing(corners.back()) && !crossing(node)) {
+                corners.back() = node;
+            }
+        }
+        while (corners.size() > 1 && near(corners.front(), corners.back())) {
+            if (crossing(corners.front()) && !crossing(corners.back())) corners.front() = corners.back();
+            corners.pop_back();
+        }
+        if (corners.size() < 3 || Sliver(corners, tolerance)) continue;
+        auto& piece = out.emplace_back();
+        for (const Node* node : corners) piece.push_back(cPoint{node->X, node->Y, node->z});
+    }
+    return consistent;
+}
+
+// where the first split of a ring into two lies: at the crossing of two of its edges that
+// are not neighbours, or at a vertex lying on such an edge
+struct SelfMeeting {
+    std::size_t i, j;  // the two edges, i < j
+    cPoint at;         // the meeting point
+};
+
+// the first place where a ring meets itself away from its vertices' own edges, if any
+bool FindSelfMeeting(const std::vector<cPoint>& ring, SelfMeeting& found) {
+    const std::size_t n = ring.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const cPoint& p = ring[i];
+        const cPoint& q = ring[(i + 1) % n];
+        const Box edge = Box::Of(p, q);
+        for (std::size_t j = i + 2; j < n; ++j) {
+            if (i == 0 && j == n - 1) continue;  // neighbours round the ring
+            const cPoint& c = ring[j];
+            const cPoint& d = ring[(j + 1) % n];
+            if (!edge.Meets(Box::Of(c, d))) continue;
+            const int sideC = Orient2D(p, q, c), sideD = Orient2D(p, q, d);
+            const int sideP = Orient2D(c, d, p), sideQ = Orient2D(c, d, q);
+            if (sideC * sideD < 0 && sideP * sideQ < 0) {
+                const double t = CrossingParameter(p, q, c, d).t;
+                found = SelfMeeting{i, j, cPoint{p.X + t * (q.X - p.X), p.Y + t * (q.Y - p.Y), 0.0}};
+                return true;
+            }
+            // a vertex of one edge on the other: the ring touches itself there
+            for (const cPoint* v : {&c, &d}) {
+                if (Orient2D(p, q, *v) == 0 && Within(*v, p, q)) {
+                    found = SelfMeeting{i, j, *v};
+                    return true;
+                }
+            }
+            for (const cPoint* v : {&p, &q}) {
+                if (Orient2D(c, d, *v) == 0 && Within(*v, c, d)) {
+                    found = SelfMeeting{i, j, *v};
+                    return true;
+                }
+            }
+        }
+    }
+    return false;
+}
+
+// The counter-clockwise simple rings a ring that crosses or touches itself is made of: it is
+// split where it meets itself into two rings, again and again; rings running clockwise (the
+// parts it winds round the wrong way) are left out.
+std::vector<std::vector<cPoint>> SimpleLoops(const std::vector<cPoint>& ring) {
+    std::vector<std::vector<cPoint>> todo{ring}, done;
+    std::size_t splits = 4 * ring.size() + 16;  // each split removes a meeting; rounding may add a few
+    while (!todo.empty()) {
+        std::vector<cPoint> loop = std::move(todo.back());
+        todo.pop_back();
+        std::vector<cPoint> clean;
+        for (const cPoint& p : loop)
+            if (clean.empty() || !Same(clean.back(), p)) clean.push_back(p);
+        while (clean.size() > 1 && Same(clean.front(), clean.back())) clean.pop_back();
+        if (clean.size() < 3) continue;
+        SelfMeeting meeting{};
+        if (splits > 0 && FindSelfMeeting(clean, meeting)) {
+            --splits;
+            const auto i = static_cast<long>(meeting.i), j = static_cast<long>(meeting.j);
+            // the meeting point, then edge i's end up to edge j's start; and the meeting point,
+            // then edge j's end round to edge i's start
+            std::vector<cPoint> first{meeting.at}, second{meeting.at};
+            first.insert(first.end(), clean.begin() + i + 1, clean.begin() + j + 1);
+            second.insert(second.end(), clean.begin() + j + 1, clean.end());
+            second.insert(second.end(), clean.begin(), clean.begin() + i + 1);
+            todo.push_back(std::move(first));
+            todo.push_back(std::move(second));
+            continue;
+        }
+        if (Orientation(clean) > 0) done.push_back(std::move(clean));
+    }
+    return done;
+}
+
+}  // namespace
+
 // A ∩ B as pieces 1..count (new open rings running like A); pieces untouched when count is 0
 long OverlayClip(PolygonArray& pieces, const PointArray& A, const PointArray& B) {
-    const double tolerance = MeetingTolerance(A, B);
-    const Origin origin = LocalOrigin(A, B);
-    auto a = Places(A, tolerance, origin);
-    auto b = Places(B, tolerance, origin);
-    if (a.size() < 3 || b.size() < 3) return 0;
-    const bool clockwise = TwiceSignedArea(a) < 0.0;
-    if (clockwise) std::reverse(a.begin(), a.end());
-    if (TwiceSignedArea(b) < 0.0) std::reverse(b.begin(), b.end());
+    thread_local Workspace w;
+    LoadRing(A, w.ring[0]);
+    LoadRing(B, w.ring[1]);
+    const int turnA = Orientation(w.ring[0]);
+    const int turnB = Orientation(w.ring[1]);
+    if (turnA == 0 || turnB == 0) return 0;
+    if (turnA < 0) std::reverse(w.ring[0].begin(), w.ring[0].end());
+    if (turnB < 0) std::reverse(w.ring[1].begin(), w.ring[1].end());
 
-    Overlay overlay(std::move(a), std::move(b), tolerance, origin);
-    auto rings = overlay.Intersection();
-    if (rings.empty()) return 0;
-    pieces.ReDim(1, 0);
-    for (auto& ring : rings) {
-        if (clockwise) std::reverse(ring.begin(), ring.end());
-        auto piece = std::make_shared<cPolygon>();
-        for (const auto& p : ring) piece->Add(p.mapX, p.mapY, p.z);
-        pieces.Append(piece);
+    std::vector<std::vector<cPoint>> out;
+    if (!Intersect(w, out)) {
+        // A ring crosses or touches itself (a polygon whose repair left a loop a hair wide):
+        // each ring is taken as the simple rings it is made of, and every pair is overlaid.
+        out.clear();
+        const auto loopsA = SimpleLoops(w.ring[0]);
+        const auto loopsB = SimpleLoops(w.ring[1]);
+        for (const auto& a : loopsA) {
+            for (const auto& b : loopsB) {
+                w.ring[0] = a;
+                w.ring[1] = b;
+                Intersect(w, out);
+            }
+        }
     }
-    return pieces.Count();
+    long count = 0;
+    for (auto& ring : out) {
+        if (turnA < 0) std::reverse(ring.begin(), ring.end());
+        auto piece = std::make_shared<cPolygon>();
+        for (const cPoint& p : ring) piece->Add(p.X, p.Y, p.z);
+        if (count == 0) pieces.ReDim(1, 0);
+        pieces.Append(piece);
+        ++count;
+    }
+    return count;
 }
 
 }  // namespace kelvarin

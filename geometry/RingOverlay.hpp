@@ -1,15 +1,17 @@
 #pragma once
-// The ring intersection for rings that touch: shared vertices, overlapping edges,
-// vertices lying on the other ring's edges. Both boundaries are cut at every point
-// where they meet, each stretch is kept or dropped by where it lies, and the kept
-// stretches are walked into rings.
+// The ring intersection, for rings in any position: crossing, touching (shared vertices,
+// overlapping edges, vertices lying on the other ring's edges) or apart. Both boundaries
+// are cut at every point where they meet, each stretch is kept or dropped by where it
+// lies, and the kept stretches are walked into rings; every one of these decisions is
+// exact for the coordinates given.
 
 #include "geometry/modGISTools.hpp"
 
 namespace kelvarin {
 
-// the distance below which two places of the rings A and B count as one: a tiny part of
-// their extent, and never below the rounding of their coordinates
+// the distance below which two corners of a piece of A ∩ B count as one: a tiny part of the
+// extent both rings' boxes cover (where the pieces lie), and never below the rounding of the
+// coordinates there; 0 when the boxes do not meet
 double MeetingTolerance(const PointArray& A, const PointArray& B);
 
 // true when a vertex of either ring lies on the other ring's boundary (within tolerance)

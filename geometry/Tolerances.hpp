@@ -30,11 +30,12 @@ constexpr double kWindingFullTurnHigh = 6.29318530717958;
 // below 1e-9 radians, while a point visibly off the edge turns the view by far more.
 constexpr double kOnEdgeAngle = 1e-9;
 
-// Two places of two rings closer than this part of the rings' extent are one place when
-// the rings are cut where they meet (vertex on an edge, shared vertex, overlapping edges).
-// Measured from a local origin, arithmetic errors are about 1e-16 of the extent, so 1e-12
-// leaves a wide margin, and moving a vertex by so little changes a ring's area by far less
-// than one part in 10^9.
+// Two corners of a piece of a ring intersection closer than this part of the extent where
+// the pieces lie are written as one. The intersection is decided exactly and only its
+// crossing points are rounded, by a few units of the last bit, so 1e-12 leaves a wide
+// margin; true corners that close (edges crossing at a hair's angle) are not worth a
+// piece's edge, and moving a corner by so little changes its area by far less than one
+// part in 10^9.
 constexpr double kMeetingTolerance = 1e-12;
 
 // ...but never below a few units of the last bit of the coordinates themselves: a point

@@ -144,11 +144,14 @@ long FindCrossings(const PointArray& A, const PointArray& B, PointArray& X, Arra
 long ExtractInsideChains(const PointArray& A, const PointArray& B, PolygonArray& chains, const PointArray& X,
                          const Array1<long>& idx);
 bool JoinChain(long& n, const cPoint& startPt, PointRef& endPt, PolygonArray& chains, cPolygon& ring);
-// the region common to rings A and B as pieces 1..count (new open rings); returns count
+// the region common to rings A and B as pieces 1..count (new open rings running like A);
+// returns count, pieces untouched when it is 0. Cuts both boundaries where they meet
+// (OverlayClip), deciding exactly; rings in any position, touching or not.
 long ClipPolygons(PolygonArray& pieces, const PointArray& A, const PointArray& B);
-// ClipPolygons' crossing walk alone, for rings in general position: the boundaries' crossings
-// cut both rings into chains that are joined into pieces. Empty (pieces untouched) when the
-// crossings do not pair up; ClipPolygons then cuts and joins by where each stretch lies.
+// The crossing walk alone, for rings in general position: the boundaries' crossings cut both
+// rings into chains that are joined into pieces. Empty (pieces untouched) when the crossings
+// do not pair up. ClipPolygons does not use it: its crossings and joins are decided within
+// tolerances, not exactly.
 std::optional<long> WalkClip(PolygonArray& pieces, const PointArray& A, const PointArray& B);
 
 }  // namespace kelvarin

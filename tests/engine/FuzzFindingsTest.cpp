@@ -1,13 +1,19 @@
-// Scenes the weights fuzzer found, each built with both methods: every construction must
-// pass its own check (weights finite, within [0, 1], adding up to 1).
+// Scenes the weights fuzzer found, and every committed seed of the weights fuzzer (its
+// findings among them) replayed the fuzzer's way, each built with both methods: every
+// construction must pass its own check (weights finite, within [0, 1], adding up to 1).
 
 #include <gtest/gtest.h>
 
+#include <exception>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "engine/Construction.hpp"
+#include "scene/INIProFile.hpp"
 #include "scene/Scene.hpp"
+#include "scene/SceneChecks.hpp"
+#include "tests/fuzz/WeightsCase.hpp"
 
 namespace kelvarin {
 namespace {
@@ -52,6 +58,30 @@ TEST(ConstructionFuzzFindings, EveryConstructionPassesItsCheck) {
             EXPECT_NO_THROW(BuildConstruction(method, local, f.selection)) << f.what;
         }
     }
+}
+
+// a seed's scene that the loader's rules refuse is skipped, as the fuzzer skips it
+TEST(ConstructionFuzzSeeds, EverySeedPassesItsCheck) {
+    long seeds = 0, built = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(KELVARIN_SOURCE_DIR "/tests/fuzz/corpus/weights")) {
+        const auto bytes = fuzz::ReadSeed(entry.path().string());
+        const fuzz::WeightsCase c = fuzz::DecodeWeightsCase(bytes.data(), bytes.size());
+        ++seeds;
+        if (!CheckSceneGeometry(ProfileFile{}, c.scene).empty()) continue;
+        const EngineScene local = MakeEngineScene(c.scene);
+        for (const Method method : {Method::Thiessen, Method::HeightBalance}) {
+            try {
+                const Construction construction = BuildConstruction(method, local, c.selection);
+                EXPECT_EQ(construction.Stations.size(), c.selection.size()) << entry.path().filename().string();
+                ++built;
+            } catch (const std::exception& e) {
+                ADD_FAILURE() << entry.path().filename().string()
+                              << (method == Method::Thiessen ? " thiessen: " : " heightbalance: ") << e.what();
+            }
+        }
+    }
+    EXPECT_GE(seeds, 6);
+    EXPECT_GE(built, 2 * 4);
 }
 
 }  // namespace

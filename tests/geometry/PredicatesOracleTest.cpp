@@ -163,6 +163,78 @@ TEST(PredicatesOracle, CloserToMatchesRationalArithmeticOnNearBisectorPoints) {
     EXPECT_GT(ties, 100);
 }
 
+// the crossing parameter of the line c-d on the segment p->q
+mpq_class OracleCrossing(const cPoint& p, const cPoint& q, const cPoint& c, const cPoint& d) {
+    const auto side = [&](const cPoint& x) -> mpq_class {
+        return (Q(c.X) - Q(x.X)) * (Q(d.Y) - Q(x.Y)) - (Q(c.Y) - Q(x.Y)) * (Q(d.X) - Q(x.X));
+    };
+    return side(p) / (side(p) - side(q));
+}
+
+// Two lines through (or a few bits off) one point of a segment, their directions equal up to
+// a few bits or unrelated: which crosses first, where, and which way the second turns from
+// the first, against rational arithmetic.
+TEST(PredicatesOracle, SegmentCrossingsMatchRationalArithmetic) {
+    std::mt19937_64 random(31);
+    long cases = 0, sameplace = 0, parallel = 0;
+    for (const Place& place : kPlaces) {
+        std::uniform_real_distribution<double> coordinate(-place.size, place.size);
+        std::uniform_real_distribution<double> unit(-1.0, 1.0);
+        std::uniform_int_distribution<int> ulps(-3, 3);
+        std::uniform_int_distribution<int> step(-32, 32);
+        const double grid = place.size / 64.0;
+        for (int i = 0; i < 3000; ++i) {
+            cPoint p{place.x + coordinate(random), place.y + coordinate(random)};
+            cPoint q{place.x + coordinate(random), place.y + coordinate(random)};
+            const double s = 0.5 + unit(random) * 0.45;
+            cPoint m{p.X + s * (q.X - p.X), p.Y + s * (q.Y - p.Y)};
+            double dx = coordinate(random), dy = coordinate(random);
+            if (i % 4 == 3) {
+                // on a grid, both lines through the segment's middle: an exact tie
+                const double mx = place.x + grid * step(random), my = place.y + grid * step(random);
+                const double hx = grid * step(random), hy = grid * step(random);
+                p = {mx - hx, my - hy};
+                q = {mx + hx, my + hy};
+                m = {mx, my};
+                dx = grid * step(random);
+                dy = grid * step(random);
+            }
+            const cPoint c1{m.X - dx, m.Y - dy}, d1{m.X + dx, m.Y + dy};
+            // the second line through the same point, or a few bits beside it; along the
+            // first one's direction up to a few bits, or any direction
+            const bool near = i % 2 == 0;
+            const double ex = near ? dx : (i % 4 == 3 ? grid * step(random) : coordinate(random));
+            const double ey = near ? dy : (i % 4 == 3 ? grid * step(random) : coordinate(random));
+            const bool beside = i % 4 != 3 && i % 3 != 0;
+            const cPoint m2{Ulps(m.X, beside ? ulps(random) : 0), Ulps(m.Y, beside ? ulps(random) : 0)};
+            const cPoint c2{Ulps(m2.X - ex, i % 4 == 3 ? 0 : ulps(random)),
+                            Ulps(m2.Y - ey, i % 4 == 3 ? 0 : ulps(random))};
+            const cPoint d2{m2.X + ex, m2.Y + ey};
+            const int turn =
+                Sign((Q(d1.X) - Q(c1.X)) * (Q(d2.Y) - Q(c2.Y)) - (Q(d1.Y) - Q(c1.Y)) * (Q(d2.X) - Q(c2.X)));
+            ASSERT_EQ(CrossSign(c1, d1, c2, d2), turn) << place.name << " case " << i;
+            ASSERT_EQ(CrossSign(c2, d2, c1, d1), -turn) << place.name << " case " << i;
+            parallel += turn == 0;
+            // both lines must cross the segment away from its ends
+            if (OracleOrient(c1, d1, p) * OracleOrient(c1, d1, q) >= 0 ||
+                OracleOrient(c2, d2, p) * OracleOrient(c2, d2, q) >= 0)
+                continue;
+            const mpq_class t1 = OracleCrossing(p, q, c1, d1), t2 = OracleCrossing(p, q, c2, d2);
+            const int order = Sign(t1 - t2);
+            ASSERT_EQ(CompareCrossings(p, q, c1, d1, c2, d2), order) << place.name << " case " << i;
+            ASSERT_EQ(CompareCrossings(p, q, c2, d2, c1, d1), -order) << place.name << " case " << i;
+            const SegmentCrossing found = CrossingParameter(p, q, c2, d2);
+            ASSERT_LE(abs(Q(found.t) - t2), Q(found.error)) << place.name << " case " << i;
+            ASSERT_LE(found.error, 1e-12);
+            sameplace += order == 0;
+            ++cases;
+        }
+    }
+    EXPECT_GT(cases, 10000);
+    EXPECT_GT(sameplace, 500);  // the same rounded point: the crossings coincide exactly
+    EXPECT_GT(parallel, 100);
+}
+
 TEST(PredicatesOracle, NonFiniteCoordinatesAreRefused) {
     const cPoint a{0, 0}, b{1, 0}, c{0, 1}, bad{NAN, 0};
     EXPECT_THROW(Orient2D(a, b, bad), std::domain_error);
