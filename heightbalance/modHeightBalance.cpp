@@ -54,25 +54,27 @@ PointRef GetCenterPoint(const cPoint& A, const cPoint& B, const PointArray& allS
     return NewPoint(P.X, P.Y, P.z);
 }
 
-// incentre of three points through two angle bisectors
+// incentre of three points through two angle bisectors. The bisector lines are met directly,
+// measured from M1: as two rows of a linear system solved without pivoting, a bisector that is
+// almost horizontal (a first coefficient of rounding size) sent the crossing far off.
 long GetIncentre(cPoint& centre, const cPoint& M1, const cPoint& M2, const cPoint& M3) {
     if (M2.X == M1.X && M2.Y == M1.Y && M3.X == M1.X && M3.Y == M1.Y) return -2;
     const cPoint* M[3] = {&M1, &M2, &M3};
-    Array2<double> m(1, 2, 1, 3);
-    LineCoefficients coef(1, 3);
+    double dx[2], dy[2];
     for (int i = 0; i < 2; ++i) {
         const cPoint& Mi = *M[i];
         const double w = (DirectionAngle(Mi, *M[(i + 1) % 3]) + DirectionAngle(Mi, *M[(i + 2) % 3])) / 2;
-        const cPoint ahead{Mi.X + std::cos(w), Mi.Y + std::sin(w), 0.0};
-        coef(1) = coef(2) = coef(3) = 0;
-        LineEquation(Mi, ahead, coef);
-        m(i + 1, 1) = coef(1);
-        m(i + 1, 2) = coef(2);
-        m(i + 1, 3) = coef(3);
+        dx[i] = std::cos(w);
+        dy[i] = std::sin(w);
     }
-    if (SolveLinearSystem(m) != SolveCode::Unique) return -1;
-    centre.X = m(1, 3);
-    centre.Y = m(2, 3);
+    // M1 + s * d0 = M2 + u * d1
+    const double cross = dx[0] * dy[1] - dy[0] * dx[1];
+    const double wx = M2.X - M1.X, wy = M2.Y - M1.Y;
+    const double s = (wx * dy[1] - wy * dx[1]) / cross;
+    // parallel bisectors (and the same line twice) have no single crossing
+    if (cross == 0.0 || !std::isfinite(s)) return -1;
+    centre.X = M1.X + s * dx[0];
+    centre.Y = M1.Y + s * dy[0];
     return 0;
 }
 
