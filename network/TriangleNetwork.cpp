@@ -12,6 +12,7 @@
 
 #include "geometry/ModMathTools.hpp"
 #include "geometry/Predicates.hpp"
+#include "network/Delaunay.hpp"
 #include "network/NetworkTolerances.hpp"
 #include "network/StationFan.hpp"
 
@@ -144,17 +145,27 @@ double GetCircumCircle(cPoint& centre, const cPoint& P1, const cPoint& P2, const
     return (PlaneDistance(P1, centre) + PlaneDistance(P2, centre) + PlaneDistance(P3, centre)) / 3;
 }
 
-// index of the first station at the same X and Y, for every station
+// index of the first station at the same X and Y, for every station: the stations sorted by
+// position (stable, so each run of equal positions starts with its first station)
 Array1<long> SiteIndex(const PointArray& stations) {
     Array1<long> site(stations.LBound(), stations.UBound());
+    std::vector<long> order;
+    order.reserve(static_cast<std::size_t>(stations.Count()));
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
         site(i) = i;
-        for (long s = stations.LBound(); s < i; ++s) {
-            if (stations(s)->X == stations(i)->X && stations(s)->Y == stations(i)->Y) {
-                site(i) = site(s);
-                break;
-            }
-        }
+        // a coordinate that is not a number equals nothing: such a station is a site of its own
+        if (!std::isnan(stations(i)->X) && !std::isnan(stations(i)->Y)) order.push_back(i);
+    }
+    auto before = [&](long a, long b) {
+        const cPoint& A = *stations(a);
+        const cPoint& B = *stations(b);
+        return A.X < B.X || (A.X == B.X && A.Y < B.Y);
+    };
+    std::stable_sort(order.begin(), order.end(), before);
+    for (std::size_t k = 1; k < order.size(); ++k) {
+        const cPoint& A = *stations(order[k - 1]);
+        const cPoint& B = *stations(order[k]);
+        if (A.X == B.X && A.Y == B.Y) site(order[k]) = site(order[k - 1]);
     }
     return site;
 }
@@ -270,6 +281,17 @@ std::vector<std::vector<char>> PossibleEdges(const std::vector<const cPoint*>& P
     return edge;
 }
 
+// column T: the circumcentre, then new copies of the corners counter-clockwise (the first
+// corner stays in row 1)
+void FillColumn(Array2<PointRef>& triangles, long T, const cPoint& centre, const Corners& corners) {
+    triangles(0, T) = NewPoint(centre.X, centre.Y, 0.0);
+    for (long row = 1; row <= 3; ++row) triangles(row, T) = NewPoint();
+    for (long row = 1; row <= 3; ++row) CopyPoint(*triangles(row, T), corners.P[row - 1]);
+    if (Orient2D(*triangles(1, T), *triangles(2, T), *triangles(3, T)) < 0) {
+        SwapObjects(triangles(2, T), triangles(3, T));
+    }
+}
+
 // The triangle search over the sites: every triple whose circle no other site lies in and
 // that overlaps no triangle accepted before.
 class TriangleSearch {
@@ -292,7 +314,9 @@ class TriangleSearch {
                     const Corners candidate{{*P[i], *P[j], *P[k]}};
                     if (!Acceptable(candidate)) continue;
                     accepted.push_back(candidate);
-                    Append(triangles, centre, candidate);
+                    const long T = static_cast<long>(accepted.size());
+                    triangles.ReDimPreserve(T);
+                    FillColumn(triangles, T, centre, candidate);
                 }
             }
         }
@@ -342,18 +366,6 @@ class TriangleSearch {
                             [&](const Corners& t) { return TrianglesOverlap(t, candidate); });
     }
 
-    // a new column: the circumcentre, then copies of the corners counter-clockwise
-    void Append(Array2<PointRef>& triangles, const cPoint& centre, const Corners& corners) const {
-        const long T = static_cast<long>(accepted.size());
-        triangles.ReDimPreserve(T);
-        triangles(0, T) = NewPoint(centre.X, centre.Y, 0.0);
-        for (long row = 1; row <= 3; ++row) triangles(row, T) = NewPoint();
-        for (long row = 1; row <= 3; ++row) CopyPoint(*triangles(row, T), corners.P[row - 1]);
-        if (Orient2D(*triangles(1, T), *triangles(2, T), *triangles(3, T)) < 0) {
-            SwapObjects(triangles(2, T), triangles(3, T));
-        }
-    }
-
     std::vector<const cPoint*> P;  // one point per distinct site, in station order
     std::vector<std::vector<long>> nearest;
     std::vector<std::vector<char>> edge;
@@ -361,17 +373,90 @@ class TriangleSearch {
     long lastInside = -1;
 };
 
-}  // namespace
+// A triangle found for the table: its sites (ascending) and circumcentre.
+struct FoundTriangle {
+    std::array<long, 3> sites;
+    cPoint centre;
+};
 
-// Delaunay triangle table of the stations' distinct sites
-long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangles) {
-    triangles.ReDim(0, 3, 1, 1);
+// The sites of one face of the subdivision all lie on one empty circle, so every triple of
+// them passes the search's circle test; the search takes them in lexicographic order, each
+// unless it overlaps one taken before. Triangles of other faces never overlap these, so the
+// search over the face alone gives the same triangles. m - 2 triangles fill the face.
+void SearchOnCircle(const std::vector<long>& face, const std::vector<const cPoint*>& P,
+                    std::vector<FoundTriangle>& found) {
+    const std::size_t m = face.size();
+    std::vector<Corners> accepted;
+    for (std::size_t a = 0; a + 2 < m; ++a) {
+        for (std::size_t b = a + 1; b + 1 < m; ++b) {
+            for (std::size_t c = b + 1; c < m; ++c) {
+                if (accepted.size() + 2 == m) return;
+                const cPoint& A = *P[static_cast<std::size_t>(face[a])];
+                const cPoint& B = *P[static_cast<std::size_t>(face[b])];
+                const cPoint& C = *P[static_cast<std::size_t>(face[c])];
+                cPoint centre;
+                if (Orient2D(A, B, C) == 0 || GetCircumCircle(centre, A, B, C) <= 0) continue;
+                const Corners candidate{{A, B, C}};
+                if (std::any_of(accepted.begin(), accepted.end(),
+                                [&](const Corners& t) { return TrianglesOverlap(t, candidate); }))
+                    continue;
+                accepted.push_back(candidate);
+                found.push_back(FoundTriangle{{face[a], face[b], face[c]}, centre});
+            }
+        }
+    }
+}
+
+// the stations' distinct sites, first station of each, in station order
+std::vector<const cPoint*> DistinctSites(const PointArray& stations) {
     const Array1<long> site = SiteIndex(stations);
     std::vector<const cPoint*> P;
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
         if (site(i) == i) P.push_back(stations(i).get());
     }
-    return TriangleSearch(std::move(P)).Run(triangles);
+    return P;
+}
+
+}  // namespace
+
+// Delaunay triangle table of the stations' distinct sites: the faces of the Delaunay
+// subdivision, the sites on one circle searched among themselves, sorted into the table order
+long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangles) {
+    triangles.ReDim(0, 3, 1, 1);
+    const std::vector<const cPoint*> P = DistinctSites(stations);
+    const bool finite =
+        std::all_of(P.begin(), P.end(), [](const cPoint* p) { return std::isfinite(p->X) && std::isfinite(p->Y); });
+    // coordinates that are not finite are refused by the exact predicates, as the search refuses them
+    if (!finite) return TriangleSearch(P).Run(triangles);
+    const DelaunaySubdivision faces = DelaunayFaces(P);
+    std::vector<FoundTriangle> found;
+    found.reserve(faces.triangles.size() + 2 * faces.cocircular.size());
+    for (const std::array<long, 3>& t : faces.triangles) {
+        const cPoint& A = *P[static_cast<std::size_t>(t[0])];
+        const cPoint& B = *P[static_cast<std::size_t>(t[1])];
+        const cPoint& C = *P[static_cast<std::size_t>(t[2])];
+        cPoint centre;
+        if (GetCircumCircle(centre, A, B, C) > 0) found.push_back(FoundTriangle{t, centre});
+    }
+    for (const std::vector<long>& face : faces.cocircular) SearchOnCircle(face, P, found);
+    std::sort(found.begin(), found.end(),
+              [](const FoundTriangle& a, const FoundTriangle& b) { return a.sites < b.sites; });
+    const auto T = static_cast<long>(found.size());
+    if (T == 0) return 0;
+    triangles.ReDim(0, 3, 1, T);
+    for (long t = 1; t <= T; ++t) {
+        const FoundTriangle& f = found[static_cast<std::size_t>(t - 1)];
+        const Corners corners{{*P[static_cast<std::size_t>(f.sites[0])], *P[static_cast<std::size_t>(f.sites[1])],
+                               *P[static_cast<std::size_t>(f.sites[2])]}};
+        FillColumn(triangles, t, f.centre, corners);
+    }
+    return T;
+}
+
+// the same table by the exhaustive search over all triples of sites
+long BuildTriangleNetworkExhaustive(const PointArray& stations, Array2<PointRef>& triangles) {
+    triangles.ReDim(0, 3, 1, 1);
+    return TriangleSearch(DistinctSites(stations)).Run(triangles);
 }
 
 }  // namespace kelvarin

@@ -18,7 +18,14 @@ double GetCircumCircle(cPoint& centre, const cPoint& P1, const cPoint& P2, const
 // Stations at the same X and Y count as one site (the first of them is used). A candidate
 // that overlaps an accepted triangle (stations exactly on one circle) is not accepted, so the
 // table is always a triangulation of the sites' convex hull.
+// The triangles are found from the Delaunay subdivision in O(n log n); sites exactly on one
+// circle are searched among themselves as below.
 long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangles);
+
+// The same table by the search that defines it: every triple of sites in lexicographic order,
+// taken when no site lies strictly inside its circumcircle and it overlaps no triangle taken
+// before. Time grows with the cube of the number of sites; the reference for the tests.
+long BuildTriangleNetworkExhaustive(const PointArray& stations, Array2<PointRef>& triangles);
 
 // The outer frame for closing open rings: the frame and every circumcentre within
 // kFarCentre frame extents of it, enlarged by kFrameFactor. Hull triangles whose circumcentre lies
