@@ -2,6 +2,11 @@
 
 #include "network/StationFan.hpp"
 
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <vector>
+
 #include "geometry/ModMathTools.hpp"
 #include "geometry/modGISTools.hpp"
 
@@ -23,6 +28,59 @@ long TriangleCount(const Array2<PointRef>& tri) {
     return T;
 }
 
+namespace {
+
+// Sorts the fan by the angles and finds its gap. The angles are distinct around a station of a
+// triangulation: they are then sorted at once; equal angles (rounding) or ones that are not
+// numbers keep the order of the pairwise exchange that decides them.
+void SortAndOpen(StationFan& f, Array1<double>& ang, const Array2<PointRef>& tri) {
+    const long n = f.fan.Count();
+    f.count = n;
+    std::vector<long> order(static_cast<std::size_t>(n));
+    std::iota(order.begin(), order.end(), 1L);
+    std::sort(order.begin(), order.end(), [&](long a, long b) { return ang(a) < ang(b); });
+    bool distinct = true;
+    for (long k = 1; k <= n && distinct; ++k) {
+        const double a = ang(order[static_cast<std::size_t>(k - 1)]);
+        distinct = !std::isnan(a) && (k == 1 || ang(order[static_cast<std::size_t>(k - 2)]) < a);
+    }
+    if (distinct) {
+        const StationFan unsorted = f;
+        for (long k = 1; k <= n; ++k) {
+            f.fan(k) = unsorted.fan(order[static_cast<std::size_t>(k - 1)]);
+            f.vtx(k) = unsorted.vtx(order[static_cast<std::size_t>(k - 1)]);
+        }
+    } else {
+        for (long a = 1; a < n; ++a) {
+            for (long b = a + 1; b <= n; ++b) {
+                if (ang(a) > ang(b)) {
+                    SwapValues(ang(a), ang(b));
+                    SwapValues(f.fan(a), f.fan(b));
+                    SwapValues(f.vtx(a), f.vtx(b));
+                }
+            }
+        }
+    }
+    for (long j = 1; j <= n; ++j) {
+        const long e = RingSuccessor(j, 1, n);
+        const cPoint& following = *tri(1 + (f.vtx(e) % 3), f.fan(e));
+        const cPoint& preceding = *tri(1 + ((f.vtx(j) + 1) % 3), f.fan(j));
+        if (!SamePoint(following, preceding)) {
+            f.j0 = j;
+            break;
+        }
+    }
+}
+
+// corners by position, then by triangle
+bool Before(double X1, double Y1, double z1, double X2, double Y2, double z2) {
+    if (X1 != X2) return X1 < X2;
+    if (Y1 != Y2) return Y1 < Y2;
+    return z1 < z2;
+}
+
+}  // namespace
+
 // fan, corner rows and gap of the station at S
 StationFan FindStationFan(const cPoint& S, const Array2<PointRef>& tri) {
     StationFan f;
@@ -40,26 +98,44 @@ StationFan FindStationFan(const cPoint& S, const Array2<PointRef>& tri) {
             }
         }
     }
-    const long n = f.fan.Count();
-    f.count = n;
-    for (long a = 1; a < n; ++a) {
-        for (long b = a + 1; b <= n; ++b) {
-            if (ang(a) > ang(b)) {
-                SwapValues(ang(a), ang(b));
-                SwapValues(f.fan(a), f.fan(b));
-                SwapValues(f.vtx(a), f.vtx(b));
-            }
+    SortAndOpen(f, ang, tri);
+    return f;
+}
+
+StationFanIndex::StationFanIndex(const Array2<PointRef>& tri) : tri_(tri) {
+    const long T = TriangleCount(tri);
+    corners_.reserve(static_cast<std::size_t>(3 * T));
+    for (long t = 1; t <= T; ++t) {
+        for (long v = 1; v <= 3; ++v) {
+            const cPoint& C = *tri(v, t);
+            // a coordinate that is not a number matches no station
+            if (std::isnan(C.X) || std::isnan(C.Y) || std::isnan(C.z)) continue;
+            // a station matches the first of equal corners of one triangle
+            bool earlier = false;
+            for (long u = 1; u < v; ++u) earlier = earlier || SamePoint(*tri(u, t), C);
+            if (!earlier) corners_.push_back(Corner{C.X, C.Y, C.z, t, v});
         }
     }
-    for (long j = 1; j <= n; ++j) {
-        const long e = RingSuccessor(j, 1, n);
-        const cPoint& following = *tri(1 + (f.vtx(e) % 3), f.fan(e));
-        const cPoint& preceding = *tri(1 + ((f.vtx(j) + 1) % 3), f.fan(j));
-        if (!SamePoint(following, preceding)) {
-            f.j0 = j;
-            break;
+    std::stable_sort(corners_.begin(), corners_.end(),
+                     [](const Corner& a, const Corner& b) { return Before(a.X, a.Y, a.z, b.X, b.Y, b.z); });
+}
+
+StationFan StationFanIndex::Fan(const cPoint& S) const {
+    StationFan f;
+    f.fan.ReDim(1, 0);
+    f.vtx.ReDim(1, 0);
+    Array1<double> ang(1, 0);
+    if (!std::isnan(S.X) && !std::isnan(S.Y) && !std::isnan(S.z)) {
+        auto first = std::lower_bound(corners_.begin(), corners_.end(), S, [](const Corner& c, const cPoint& P) {
+            return Before(c.X, c.Y, c.z, P.X, P.Y, P.z);
+        });
+        for (auto c = first; c != corners_.end() && c->X == S.X && c->Y == S.Y && c->z == S.z; ++c) {
+            f.fan.Append(c->t);
+            f.vtx.Append(c->v);
+            ang.Append(DirectionAngle(*tri_(c->v, c->t), *tri_(RingSuccessor(c->v, 1, 3), c->t)));
         }
     }
+    SortAndOpen(f, ang, tri_);
     return f;
 }
 

@@ -76,10 +76,11 @@ void BuildThiessenPolygons(PolygonArray& polygons, const PointArray& stations, c
         return;
     }
     const Array1<long> site = SiteIndex(stations);
+    const StationFanIndex fans(table);
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
         polygons(i) = std::make_shared<cPolygon>();
         if (site(i) != i) continue;
-        const StationFan f = FindStationFan(*stations(i), table);
+        const StationFan f = fans.Fan(*stations(i));
         if (f.count == 0) continue;  // a station in no triangle keeps an empty ring
         auto ring = std::make_shared<cPolygon>();
         if (f.j0 == 0) {
