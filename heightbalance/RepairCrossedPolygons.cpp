@@ -146,10 +146,11 @@ namespace {
 std::vector<HullRegion> HullRegions(const PointArray& stations, const Array2<PointRef>& tri,
                                     const Array2<PointRef>& hbTri) {
     const Array1<long> site = SiteIndex(stations);
+    const StationFanIndex fans(tri);
     std::vector<HullRegion> hull;
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
         if (site(i) != i) continue;
-        StationFan f = FindStationFan(*stations(i), tri);
+        StationFan f = fans.Fan(*stations(i));
         if (f.count == 0 || f.j0 == 0) continue;
         HullRegion r;
         r.station = i;
@@ -162,18 +163,32 @@ std::vector<HullRegion> HullRegions(const PointArray& stations, const Array2<Poi
     return hull;
 }
 
-// the hull regions in counter-clockwise order: the region after r is the one whose M1 is
-// r's M2 (the same hull edge); false when the hull does not close
+// the hull regions in counter-clockwise order: the region after r is the first unused one
+// whose M1 is r's M2 (the same hull edge); false when the hull does not close
 bool OrderAroundHull(std::vector<HullRegion>& hull) {
     const std::size_t h = hull.size();
+    // the regions by the position of M1 (regions of one position in ascending order)
+    std::vector<std::size_t> byM1;
+    for (std::size_t q = 0; q < h; ++q) {
+        // a position that is not a number follows no region
+        if (!std::isnan(hull[q].M1.X) && !std::isnan(hull[q].M1.Y)) byM1.push_back(q);
+    }
+    auto below = [](const cPoint& a, const cPoint& b) { return a.X < b.X || (a.X == b.X && a.Y < b.Y); };
+    std::stable_sort(byM1.begin(), byM1.end(),
+                     [&](std::size_t a, std::size_t b) { return below(hull[a].M1, hull[b].M1); });
     std::vector<std::size_t> order{0};
     std::vector<bool> used(h, false);
     used[0] = true;
     while (order.size() < h) {
-        const HullRegion& last = hull[order.back()];
+        const cPoint& M2 = hull[order.back()].M2;
         std::size_t found = h;
-        for (std::size_t q = 0; q < h && found == h; ++q) {
-            if (!used[q] && hull[q].M1.X == last.M2.X && hull[q].M1.Y == last.M2.Y) found = q;
+        auto q = std::lower_bound(byM1.begin(), byM1.end(), M2,
+                                  [&](std::size_t r, const cPoint& P) { return below(hull[r].M1, P); });
+        for (; q != byM1.end() && hull[*q].M1.X == M2.X && hull[*q].M1.Y == M2.Y; ++q) {
+            if (!used[*q]) {
+                found = *q;
+                break;
+            }
         }
         if (found == h) return false;
         used[found] = true;

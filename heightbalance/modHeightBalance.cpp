@@ -4,6 +4,7 @@
 
 #include "heightbalance/modHeightBalance.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <stdexcept>
@@ -18,40 +19,92 @@ namespace kelvarin {
 
 namespace {
 
-// position of the first station equal (X, Y and z) to P, or 0
-long StationNumber(const cPoint& P, const PointArray& allStations) {
-    for (long s = allStations.LBound(); s <= allStations.UBound(); ++s) {
-        if (allStations(s) && IsSamePoint(*allStations(s), P, true)) return s;
-    }
-    return 0;
-}
-
 // a point as "(X, Y, z)" for error messages
 std::string Describe(const cPoint& P) {
     return "(" + std::to_string(P.X) + ", " + std::to_string(P.Y) + ", " + std::to_string(P.z) + ")";
 }
 
+bool Before(double X1, double Y1, double z1, double X2, double Y2, double z2) {
+    if (X1 != X2) return X1 < X2;
+    if (Y1 != Y2) return Y1 < Y2;
+    return z1 < z2;
+}
+
+// a coordinate that is not a number: such a station equals no position
+bool HasNaN(const cPoint& P) { return std::isnan(P.X) || std::isnan(P.Y) || std::isnan(P.z); }
+
 }  // namespace
 
+CenterPointTable::CenterPointTable(const PointArray& allStations, const PointArray& CenterPoints)
+    : n_(allStations.UBound()), arrayCentres_(&CenterPoints) {
+    for (long s = allStations.LBound(); s <= allStations.UBound(); ++s) {
+        if (allStations(s) && !HasNaN(*allStations(s)))
+            stations_.push_back(Station{allStations(s)->X, allStations(s)->Y, allStations(s)->z, s});
+    }
+    Sort();
+}
+
+CenterPointTable::CenterPointTable(const std::vector<cPoint>& allStations, const std::vector<cPoint>& CenterPoints)
+    : n_(static_cast<long>(allStations.size())), vectorCentres_(&CenterPoints) {
+    for (std::size_t s = 0; s < allStations.size(); ++s) {
+        const cPoint& P = allStations[s];
+        if (!HasNaN(P)) stations_.push_back(Station{P.X, P.Y, P.z, static_cast<long>(s) + 1});
+    }
+    Sort();
+}
+
+void CenterPointTable::Sort() {
+    std::sort(stations_.begin(), stations_.end(), [](const Station& a, const Station& b) {
+        if (a.X != b.X || a.Y != b.Y || a.z != b.z) return Before(a.X, a.Y, a.z, b.X, b.Y, b.z);
+        return a.number < b.number;
+    });
+}
+
+// number of the first station equal (X, Y and z) to P, or 0
+long CenterPointTable::StationNumber(const cPoint& P) const {
+    if (HasNaN(P)) return 0;
+    const auto s = std::lower_bound(stations_.begin(), stations_.end(), P, [](const Station& a, const cPoint& Q) {
+        return Before(a.X, a.Y, a.z, Q.X, Q.Y, Q.z);
+    });
+    return s != stations_.end() && s->X == P.X && s->Y == P.Y && s->z == P.z ? s->number : 0;
+}
+
+// the centre point at a position of the list, or null when there is none
+const cPoint* CenterPointTable::Centre(long index) const {
+    if (arrayCentres_) {
+        const PointArray& list = *arrayCentres_;
+        if (index < list.LBound() || index > list.UBound() || !list(index)) return nullptr;
+        return list(index).get();
+    }
+    if (index < 1 || index > static_cast<long>(vectorCentres_->size())) return nullptr;
+    return &(*vectorCentres_)[static_cast<std::size_t>(index - 1)];
+}
+
 // centre point of a station pair
-PointRef GetCenterPoint(const cPoint& A, const cPoint& B, const PointArray& allStations,
-                        const PointArray& CenterPoints) {
-    long a = StationNumber(A, allStations);
-    long b = StationNumber(B, allStations);
+PointRef CenterPointTable::Get(const cPoint& A, const cPoint& B) const {
+    long a = StationNumber(A);
+    long b = StationNumber(B);
     if (a == 0 || b == 0) {
         throw std::invalid_argument("GetCenterPoint: no station at " + Describe(a == 0 ? A : B));
     }
     if (a == b) throw std::invalid_argument("GetCenterPoint: both corners are station " + std::to_string(a));
     if (a > b) SwapValues(a, b);
-    const long n = allStations.UBound();
+    const long n = n_;
     const long index = (b - a) + (a - 1) * (2 * n - a) / 2;
-    if (index < CenterPoints.LBound() || index > CenterPoints.UBound() || !CenterPoints(index)) {
+    const cPoint* P = Centre(index);
+    if (!P) {
+        const long count = arrayCentres_ ? arrayCentres_->Count() : static_cast<long>(vectorCentres_->size());
         throw std::invalid_argument("GetCenterPoint: no centre point " + std::to_string(index) + " for stations " +
                                     std::to_string(a) + " and " + std::to_string(b) + " (the list holds " +
-                                    std::to_string(CenterPoints.Count()) + ")");
+                                    std::to_string(count) + ")");
     }
-    const cPoint& P = *CenterPoints(index);
-    return NewPoint(P.X, P.Y, P.z);
+    return NewPoint(P->X, P->Y, P->z);
+}
+
+// centre point of a station pair
+PointRef GetCenterPoint(const cPoint& A, const cPoint& B, const PointArray& allStations,
+                        const PointArray& CenterPoints) {
+    return CenterPointTable(allStations, CenterPoints).Get(A, B);
 }
 
 // incentre of three points through two angle bisectors
@@ -79,10 +132,14 @@ long GetIncentre(cPoint& centre, const cPoint& M1, const cPoint& M2, const cPoin
 // centre points of every triangle edge and the inner vertex of every triangle
 long BuildCenterPointNetwork(const Array2<PointRef>& tri, const PointArray& allStations, const PointArray& CenterPoints,
                              Array2<PointRef>& hbTri) {
+    return BuildCenterPointNetwork(tri, CenterPointTable(allStations, CenterPoints), hbTri);
+}
+
+long BuildCenterPointNetwork(const Array2<PointRef>& tri, const CenterPointTable& centres, Array2<PointRef>& hbTri) {
     for (long t = hbTri.LBound(2); t <= hbTri.UBound(2); ++t) {
         if (!tri(1, t)) continue;  // the empty column of a table without triangles
         for (long v = 1; v <= 3; ++v) {
-            hbTri(v, t) = GetCenterPoint(*tri((v % 3) + 1, t), *tri(v, t), allStations, CenterPoints);
+            hbTri(v, t) = centres.Get(*tri((v % 3) + 1, t), *tri(v, t));
         }
         hbTri(0, t) = NewPoint();
         const cPoint &M1 = *hbTri(1, t), &M2 = *hbTri(2, t), &M3 = *hbTri(3, t);
@@ -125,20 +182,26 @@ long BuildOpenHeightBalancePolygon(long j0, cPolygon& polygon, const Array1<long
 void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
                                 const Array2<PointRef>& hbTri, const PointArray& frame, const PointArray& allStations,
                                 const PointArray& CenterPoints) {
+    BuildHeightBalancePolygons(polygons, stations, tri, hbTri, frame, CenterPointTable(allStations, CenterPoints));
+}
+
+void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
+                                const Array2<PointRef>& hbTri, const PointArray& frame,
+                                const CenterPointTable& centres) {
     if (TriangleCount(tri) == 0) {
         // no triangle: one site, or sites on one straight line
-        BuildCollinearStrips(polygons, stations, frame, [&](const cPoint& A, const cPoint& B) {
-            return *GetCenterPoint(A, B, allStations, CenterPoints);
-        });
+        BuildCollinearStrips(polygons, stations, frame,
+                             [&](const cPoint& A, const cPoint& B) { return *centres.Get(A, B); });
         return;
     }
     PointArray outer;
     EnclosingRectangle(frame, outer, kFrameFactor);
     const Array1<long> site = SiteIndex(stations);
+    const StationFanIndex fans(tri);
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
         polygons(i) = std::make_shared<cPolygon>();
         if (site(i) != i) continue;
-        const StationFan f = FindStationFan(*stations(i), tri);
+        const StationFan f = fans.Fan(*stations(i));
         if (f.count == 0) continue;  // a station in no triangle keeps an empty ring
         auto polygon = std::make_shared<cPolygon>();
         if (f.j0 == 0) {
@@ -159,8 +222,12 @@ void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& statio
 // the frame split by the line through the pair's centre point, perpendicular to the pair
 void HeightBalanceTwoStations(PolygonArray& polygons, const PointArray& stations, const PointArray& frame,
                               const PointArray& allStations, const PointArray& CenterPoints) {
-    TwoStationSplit(polygons, stations, frame,
-                    [&](const cPoint& A, const cPoint& B) { return *GetCenterPoint(A, B, allStations, CenterPoints); });
+    HeightBalanceTwoStations(polygons, stations, frame, CenterPointTable(allStations, CenterPoints));
+}
+
+void HeightBalanceTwoStations(PolygonArray& polygons, const PointArray& stations, const PointArray& frame,
+                              const CenterPointTable& centres) {
+    TwoStationSplit(polygons, stations, frame, [&](const cPoint& A, const cPoint& B) { return *centres.Get(A, B); });
 }
 
 }  // namespace kelvarin

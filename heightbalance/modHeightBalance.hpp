@@ -2,6 +2,8 @@
 // Height-balance polygons: every triangle edge is split at the pair's centre point from the
 // scene, every triangle gets an inner vertex, and each station's polygon runs through them.
 
+#include <vector>
+
 #include "geometry/modGISTools.hpp"
 #include "model/BoundedArray.hpp"
 #include "model/cPoint.hpp"
@@ -9,11 +11,42 @@
 
 namespace kelvarin {
 
+// The scene's centre points found by the positions of a pair's two stations. Station number s
+// is the first station equal to a position in X, Y and z; the pair (a, b), a < b, of n
+// stations has its centre point at (b - a) + (a - 1) * (2n - a) / 2 of the list. The table
+// holds references to both lists, which must outlive it; finding a station costs log n.
+class CenterPointTable {
+  public:
+    // stations allStations(1..n), centre points CenterPoints(1..)
+    CenterPointTable(const PointArray& allStations, const PointArray& CenterPoints);
+    // stations 1..n and centre points 1.. at positions 0.. of the vectors
+    CenterPointTable(const std::vector<cPoint>& allStations, const std::vector<cPoint>& CenterPoints);
+
+    // a new copy of the centre point of the station pair at A and B (in either order); throws
+    // std::invalid_argument when A or B is no station or the centre-point list is too short
+    PointRef Get(const cPoint& A, const cPoint& B) const;
+
+  private:
+    struct Station {
+        double X, Y, z;
+        long number;
+    };
+    void Sort();
+    long StationNumber(const cPoint& P) const;
+    const cPoint* Centre(long index) const;
+
+    std::vector<Station> stations_;  // by position, then number
+    long n_ = 0;
+    const PointArray* arrayCentres_ = nullptr;
+    const std::vector<cPoint>* vectorCentres_ = nullptr;
+};
+
 // hbTri (rows 0..3 by the triangles of tri, sized by the caller): rows 1..3 the centre points
 // of the edges corner v -> corner v+1, row 0 the incentre of those three; returns hbTri's
 // upper triangle index
 long BuildCenterPointNetwork(const Array2<PointRef>& tri, const PointArray& allStations, const PointArray& CenterPoints,
                              Array2<PointRef>& hbTri);
+long BuildCenterPointNetwork(const Array2<PointRef>& tri, const CenterPointTable& centres, Array2<PointRef>& hbTri);
 
 // a new copy of the centre point of the station pair at A and B (in either order); throws
 // std::invalid_argument when A or B is no station or the centre-point list is too short
@@ -32,6 +65,9 @@ long GetIncentre(cPoint& centre, const cPoint& M1, const cPoint& M2, const cPoin
 void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
                                 const Array2<PointRef>& hbTri, const PointArray& frame, const PointArray& allStations,
                                 const PointArray& CenterPoints);
+void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
+                                const Array2<PointRef>& hbTri, const PointArray& frame,
+                                const CenterPointTable& centres);
 
 // closes the open fan of a station (gap after fan position j0) along the outer frame into
 // polygon; returns the polygon's vertex count
@@ -52,5 +88,7 @@ bool FindSelfCrossing(const cPolygon& ring, long& a, long& b);
 // perpendicular to the pair; polygons has the bounds of stations
 void HeightBalanceTwoStations(PolygonArray& polygons, const PointArray& stations, const PointArray& frame,
                               const PointArray& allStations, const PointArray& CenterPoints);
+void HeightBalanceTwoStations(PolygonArray& polygons, const PointArray& stations, const PointArray& frame,
+                              const CenterPointTable& centres);
 
 }  // namespace kelvarin
