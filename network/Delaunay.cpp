@@ -7,7 +7,9 @@
 #include "network/Delaunay.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <numeric>
 #include <utility>
 
@@ -17,12 +19,61 @@ namespace kelvarin {
 
 namespace {
 
+// Quick decisions for the mesh: the determinant in double precision, taken where Shewchuk's
+// first-stage error bound makes its sign certain (the same bounds and ranges as the exact
+// predicates' own filter), the exact predicate otherwise.
+constexpr double kEpsilon = std::numeric_limits<double>::epsilon() / 2.0;
+constexpr double kOrientBound = (3.0 + 16.0 * kEpsilon) * kEpsilon;
+constexpr double kInCircleBound = (10.0 + 96.0 * kEpsilon) * kEpsilon;
+
+// a difference of a magnitude the bounds hold for (products neither overflow nor underflow)
+bool InRange(double d) {
+    const double m = std::abs(d);
+    return m <= 1e60 && (m == 0.0 || m >= 1e-60);
+}
+
+// the sign of Orient2D(a, b, c)
+int Orientation(const cPoint& a, const cPoint& b, const cPoint& c) {
+    const double acx = a.X - c.X, bcy = b.Y - c.Y, acy = a.Y - c.Y, bcx = b.X - c.X;
+    if (InRange(acx) && InRange(bcy) && InRange(acy) && InRange(bcx)) {
+        const double left = acx * bcy, right = acy * bcx;
+        const double det = left - right;
+        const double bound = kOrientBound * (std::abs(left) + std::abs(right));
+        if (det > bound) return 1;
+        if (-det > bound) return -1;
+        if (left == 0.0 && right == 0.0) return 0;  // no rounding at all: an exact zero
+    }
+    return Orient2D(a, b, c);
+}
+
+// the sign of InCircle(a, b, c, d) for a, b, c counter-clockwise
+int CircleSide(const cPoint& a, const cPoint& b, const cPoint& c, const cPoint& d) {
+    const double adx = a.X - d.X, ady = a.Y - d.Y, bdx = b.X - d.X, bdy = b.Y - d.Y, cdx = c.X - d.X, cdy = c.Y - d.Y;
+    if (InRange(adx) && InRange(ady) && InRange(bdx) && InRange(bdy) && InRange(cdx) && InRange(cdy)) {
+        const double bdxcdy = bdx * cdy, cdxbdy = cdx * bdy;
+        const double cdxady = cdx * ady, adxcdy = adx * cdy;
+        const double adxbdy = adx * bdy, bdxady = bdx * ady;
+        const double alift = adx * adx + ady * ady;
+        const double blift = bdx * bdx + bdy * bdy;
+        const double clift = cdx * cdx + cdy * cdy;
+        const double det = alift * (bdxcdy - cdxbdy) + blift * (cdxady - adxcdy) + clift * (adxbdy - bdxady);
+        const double permanent = (std::abs(bdxcdy) + std::abs(cdxbdy)) * alift +
+                                 (std::abs(cdxady) + std::abs(adxcdy)) * blift +
+                                 (std::abs(adxbdy) + std::abs(bdxady)) * clift;
+        const double bound = kInCircleBound * permanent;
+        if (det > bound) return 1;
+        if (-det > bound) return -1;
+    }
+    return InCircle(a, b, c, d);
+}
+
 // Directed edges are numbered 4q + r: quad-edge q, rotation r (0 and 2 the two directions
 // of the primal edge, 1 and 3 its dual).
 class QuadEdgeMesh {
   public:
-    explicit QuadEdgeMesh(const std::vector<const cPoint*>& sites) : P(sites) {
-        const std::size_t quads = 3 * sites.size() + 8;
+    // the sites in the order of the sweep, copied together for locality
+    explicit QuadEdgeMesh(std::vector<cPoint> sites) : P(std::move(sites)) {
+        const std::size_t quads = 3 * P.size() + 8;
         next_.reserve(4 * quads);
         org_.reserve(4 * quads);
         dead_.reserve(quads);
@@ -37,7 +88,7 @@ class QuadEdgeMesh {
     std::int32_t Rprev(std::int32_t e) const { return Onext(Sym(e)); }
     std::int32_t Org(std::int32_t e) const { return org_[static_cast<std::size_t>(e)]; }
     std::int32_t Dest(std::int32_t e) const { return Org(Sym(e)); }
-    const cPoint& At(std::int32_t site) const { return *P[static_cast<std::size_t>(site)]; }
+    const cPoint& At(std::int32_t site) const { return P[static_cast<std::size_t>(site)]; }
     std::int32_t EdgeCount() const { return static_cast<std::int32_t>(next_.size()); }
     bool Dead(std::int32_t e) const { return dead_[static_cast<std::size_t>(e >> 2)] != 0; }
 
@@ -71,32 +122,32 @@ class QuadEdgeMesh {
     }
 
     // the sites a, b, c counter-clockwise
-    bool Ccw(std::int32_t a, std::int32_t b, std::int32_t c) const { return Orient2D(At(a), At(b), At(c)) > 0; }
+    bool Ccw(std::int32_t a, std::int32_t b, std::int32_t c) const { return Orientation(At(a), At(b), At(c)) > 0; }
     bool RightOf(std::int32_t x, std::int32_t e) const { return Ccw(x, Dest(e), Org(e)); }
     bool LeftOf(std::int32_t x, std::int32_t e) const { return Ccw(x, Org(e), Dest(e)); }
-    // d strictly inside the circle through a, b, c (not on one line)
+    // d strictly inside the circle through a, b, c (counter-clockwise); a corner is on it
     bool Inside(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) const {
-        return InCircle(At(a), At(b), At(c), At(d)) > 0;
+        if (d == a || d == b || d == c) return false;
+        return CircleSide(At(a), At(b), At(c), At(d)) > 0;
     }
 
   private:
-    const std::vector<const cPoint*>& P;
+    std::vector<cPoint> P;
     std::vector<std::int32_t> next_;
     std::vector<std::int32_t> org_;
     std::vector<char> dead_;
 };
 
-// The triangulation of the sites order[lo..hi) (sorted by X, then Y; at least two). Returns
-// the counter-clockwise hull edge leaving the leftmost site and the clockwise hull edge
-// leaving the rightmost one.
-std::pair<std::int32_t, std::int32_t> Triangulate(QuadEdgeMesh& m, const std::vector<std::int32_t>& order,
-                                                  std::size_t lo, std::size_t hi) {
+// The triangulation of the mesh's sites lo..hi - 1 (sorted by X, then Y; at least two).
+// Returns the counter-clockwise hull edge leaving the leftmost site and the clockwise hull
+// edge leaving the rightmost one.
+std::pair<std::int32_t, std::int32_t> Triangulate(QuadEdgeMesh& m, std::int32_t lo, std::int32_t hi) {
     if (hi - lo == 2) {
-        const std::int32_t a = m.MakeEdge(order[lo], order[lo + 1]);
+        const std::int32_t a = m.MakeEdge(lo, lo + 1);
         return {a, QuadEdgeMesh::Sym(a)};
     }
     if (hi - lo == 3) {
-        const std::int32_t s1 = order[lo], s2 = order[lo + 1], s3 = order[lo + 2];
+        const std::int32_t s1 = lo, s2 = lo + 1, s3 = lo + 2;
         const std::int32_t a = m.MakeEdge(s1, s2);
         const std::int32_t b = m.MakeEdge(s2, s3);
         m.Splice(QuadEdgeMesh::Sym(a), b);
@@ -110,9 +161,9 @@ std::pair<std::int32_t, std::int32_t> Triangulate(QuadEdgeMesh& m, const std::ve
         }
         return {a, QuadEdgeMesh::Sym(b)};  // three sites on one line
     }
-    const std::size_t mid = lo + (hi - lo) / 2;
-    auto [ldo, ldi] = Triangulate(m, order, lo, mid);
-    auto [rdi, rdo] = Triangulate(m, order, mid, hi);
+    const std::int32_t mid = lo + (hi - lo) / 2;
+    auto [ldo, ldi] = Triangulate(m, lo, mid);
+    auto [rdi, rdo] = Triangulate(m, mid, hi);
     // the lower common tangent of the two halves
     for (;;) {
         if (m.LeftOf(m.Org(rdi), ldi)) {
@@ -178,8 +229,11 @@ DelaunaySubdivision DelaunayFaces(const std::vector<const cPoint*>& P) {
         const cPoint& B = *P[static_cast<std::size_t>(b)];
         return A.X < B.X || (A.X == B.X && A.Y < B.Y);
     });
-    QuadEdgeMesh m(P);
-    Triangulate(m, order, 0, n);
+    std::vector<cPoint> sorted;
+    sorted.reserve(n);
+    for (const std::int32_t i : order) sorted.push_back(*P[static_cast<std::size_t>(i)]);
+    QuadEdgeMesh m(std::move(sorted));
+    Triangulate(m, 0, static_cast<std::int32_t>(n));
 
     // the triangles: faces left of three directed edges, counter-clockwise
     const std::int32_t E = m.EdgeCount();
@@ -192,7 +246,8 @@ DelaunaySubdivision DelaunayFaces(const std::vector<const cPoint*>& P) {
         const auto t = static_cast<std::int32_t>(corners.size());
         triangleOf[static_cast<std::size_t>(e)] = triangleOf[static_cast<std::size_t>(f)] =
             triangleOf[static_cast<std::size_t>(g)] = t;
-        corners.push_back({m.Org(e), m.Org(f), m.Org(g)});
+        corners.push_back({order[static_cast<std::size_t>(m.Org(e))], order[static_cast<std::size_t>(m.Org(f))],
+                           order[static_cast<std::size_t>(m.Org(g))]});
     }
 
     // neighbouring triangles whose four sites lie exactly on one circle are one face
@@ -204,11 +259,9 @@ DelaunaySubdivision DelaunayFaces(const std::vector<const cPoint*>& P) {
         const std::int32_t left = triangleOf[static_cast<std::size_t>(e)];
         const std::int32_t right = triangleOf[static_cast<std::size_t>(QuadEdgeMesh::Sym(e))];
         if (left < 0 || right < 0) continue;
+        const std::int32_t f = m.Lnext(e);
         const std::int32_t opposite = m.Dest(m.Lnext(QuadEdgeMesh::Sym(e)));
-        const auto& c = corners[static_cast<std::size_t>(left)];
-        if (InCircle(*P[static_cast<std::size_t>(c[0])], *P[static_cast<std::size_t>(c[1])],
-                     *P[static_cast<std::size_t>(c[2])], *P[static_cast<std::size_t>(opposite)]) != 0)
-            continue;
+        if (CircleSide(m.At(m.Org(e)), m.At(m.Org(f)), m.At(m.Dest(f)), m.At(opposite)) != 0) continue;
         const std::int32_t a = Root(parent, left), b = Root(parent, right);
         if (a != b) parent[static_cast<std::size_t>(std::max(a, b))] = std::min(a, b);
         tied = true;

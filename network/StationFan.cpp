@@ -45,10 +45,14 @@ void SortAndOpen(StationFan& f, Array1<double>& ang, const Array2<PointRef>& tri
         distinct = !std::isnan(a) && (k == 1 || ang(order[static_cast<std::size_t>(k - 2)]) < a);
     }
     if (distinct) {
-        const StationFan unsorted = f;
+        std::vector<long> fan(order.size()), vtx(order.size());
+        for (std::size_t k = 0; k < order.size(); ++k) {
+            fan[k] = f.fan(order[k]);
+            vtx[k] = f.vtx(order[k]);
+        }
         for (long k = 1; k <= n; ++k) {
-            f.fan(k) = unsorted.fan(order[static_cast<std::size_t>(k - 1)]);
-            f.vtx(k) = unsorted.vtx(order[static_cast<std::size_t>(k - 1)]);
+            f.fan(k) = fan[static_cast<std::size_t>(k - 1)];
+            f.vtx(k) = vtx[static_cast<std::size_t>(k - 1)];
         }
     } else {
         for (long a = 1; a < n; ++a) {
@@ -116,8 +120,12 @@ StationFanIndex::StationFanIndex(const Array2<PointRef>& tri) : tri_(tri) {
             if (!earlier) corners_.push_back(Corner{C.X, C.Y, C.z, t, v});
         }
     }
-    std::stable_sort(corners_.begin(), corners_.end(),
-                     [](const Corner& a, const Corner& b) { return Before(a.X, a.Y, a.z, b.X, b.Y, b.z); });
+    // each position's corners in table order (no two corners have the same triangle and row)
+    std::sort(corners_.begin(), corners_.end(), [](const Corner& a, const Corner& b) {
+        if (Before(a.X, a.Y, a.z, b.X, b.Y, b.z)) return true;
+        if (Before(b.X, b.Y, b.z, a.X, a.Y, a.z)) return false;
+        return a.t < b.t || (a.t == b.t && a.v < b.v);
+    });
 }
 
 StationFan StationFanIndex::Fan(const cPoint& S) const {
@@ -129,10 +137,16 @@ StationFan StationFanIndex::Fan(const cPoint& S) const {
         auto first = std::lower_bound(corners_.begin(), corners_.end(), S, [](const Corner& c, const cPoint& P) {
             return Before(c.X, c.Y, c.z, P.X, P.Y, P.z);
         });
-        for (auto c = first; c != corners_.end() && c->X == S.X && c->Y == S.Y && c->z == S.z; ++c) {
-            f.fan.Append(c->t);
-            f.vtx.Append(c->v);
-            ang.Append(DirectionAngle(*tri_(c->v, c->t), *tri_(RingSuccessor(c->v, 1, 3), c->t)));
+        auto last = first;
+        while (last != corners_.end() && last->X == S.X && last->Y == S.Y && last->z == S.z) ++last;
+        const auto count = static_cast<long>(last - first);
+        f.fan.ReDim(1, count);
+        f.vtx.ReDim(1, count);
+        ang.ReDim(1, count);
+        for (long k = 1; k <= count; ++k, ++first) {
+            f.fan(k) = first->t;
+            f.vtx(k) = first->v;
+            ang(k) = DirectionAngle(*tri_(first->v, first->t), *tri_(RingSuccessor(first->v, 1, 3), first->t));
         }
     }
     SortAndOpen(f, ang, tri_);

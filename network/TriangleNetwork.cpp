@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <map>
 #include <utility>
 #include <vector>
 
@@ -193,27 +192,44 @@ void OuterFrameOf(const Array2<PointRef>& triangles, long T, const PointArray& f
     EnclosingRectangle(corners, outer, kFrameFactor);
 }
 
-// marks the kept hull triangles whose circumcentre lies outside the box; true when any was marked
-bool DropHullTrianglesOutside(const Array2<PointRef>& triangles, const cPoint& hi, const cPoint& lo,
-                              std::vector<bool>& kept) {
-    std::map<EdgeKey, int> uses;
-    const long T = static_cast<long>(kept.size());
-    for (long t = 1; t <= T; ++t) {
-        if (!kept[static_cast<std::size_t>(t - 1)]) continue;
-        for (long r = 1; r <= 3; ++r) ++uses[KeyOf(*triangles(r, t), *triangles(1 + r % 3, t))];
+// How many triangles of the table use each edge of the given triangles: for each of them the
+// numbers of its three edges (corner r to r + 1; edges with the same two end positions are
+// one), and in uses the count of each number over the whole table.
+std::vector<std::array<std::size_t, 3>> EdgeUses(const Array2<PointRef>& triangles, long T,
+                                                 const std::vector<std::size_t>& some, std::vector<int>& uses) {
+    std::vector<EdgeKey> keys;
+    keys.reserve(3 * some.size());
+    for (const std::size_t t : some) {
+        for (long r = 1; r <= 3; ++r) {
+            keys.push_back(
+                KeyOf(*triangles(r, static_cast<long>(t) + 1), *triangles(1 + r % 3, static_cast<long>(t) + 1)));
+        }
     }
-    bool dropped = false;
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end(), [](const EdgeKey& a, const EdgeKey& b) { return !(a < b); }),
+               keys.end());
+    auto number = [&](const EdgeKey& key) {
+        const auto k = std::lower_bound(keys.begin(), keys.end(), key);
+        return k != keys.end() && !(key < *k) ? static_cast<std::size_t>(k - keys.begin()) : keys.size();
+    };
+    uses.assign(keys.size(), 0);
     for (long t = 1; t <= T; ++t) {
-        const cPoint& c = *triangles(0, t);
-        if (!kept[static_cast<std::size_t>(t - 1)] || (c.X >= lo.X && c.X <= hi.X && c.Y >= lo.Y && c.Y <= hi.Y))
-            continue;
-        bool onHull = false;
-        for (long r = 1; r <= 3; ++r) onHull = onHull || uses[KeyOf(*triangles(r, t), *triangles(1 + r % 3, t))] == 1;
-        if (!onHull) continue;
-        kept[static_cast<std::size_t>(t - 1)] = false;
-        dropped = true;
+        for (long r = 1; r <= 3; ++r) {
+            const std::size_t k = number(KeyOf(*triangles(r, t), *triangles(1 + r % 3, t)));
+            if (k < keys.size()) ++uses[k];
+        }
     }
-    return dropped;
+    std::vector<std::array<std::size_t, 3>> edges;
+    edges.reserve(some.size());
+    for (const std::size_t t : some) {
+        std::array<std::size_t, 3> e{};
+        for (long r = 1; r <= 3; ++r) {
+            e[static_cast<std::size_t>(r - 1)] =
+                number(KeyOf(*triangles(r, static_cast<long>(t) + 1), *triangles(1 + r % 3, static_cast<long>(t) + 1)));
+        }
+        edges.push_back(e);
+    }
+    return edges;
 }
 
 }  // namespace
@@ -224,8 +240,31 @@ long DropFarHullTriangles(Array2<PointRef>& triangles, const PointArray& frame, 
     OuterFrameOf(triangles, T, frame, outer);
     cPoint hi, lo;
     BoundingBox(outer, hi, lo);
+    // Round by round, every kept triangle whose circumcentre lies outside the box and that has
+    // an edge used by no other kept triangle (counted at the start of the round) is dropped.
+    std::vector<std::size_t> outside;
+    for (long t = 1; t <= T; ++t) {
+        const cPoint& c = *triangles(0, t);
+        if (!(c.X >= lo.X && c.X <= hi.X && c.Y >= lo.Y && c.Y <= hi.Y))
+            outside.push_back(static_cast<std::size_t>(t - 1));
+    }
     std::vector<bool> kept(static_cast<std::size_t>(T), true);
-    while (DropHullTrianglesOutside(triangles, hi, lo, kept)) {
+    if (!outside.empty()) {
+        std::vector<int> uses;
+        const std::vector<std::array<std::size_t, 3>> edges = EdgeUses(triangles, T, outside, uses);
+        std::vector<std::size_t> dropped;  // positions in outside
+        do {
+            dropped.clear();
+            for (std::size_t q = 0; q < outside.size(); ++q) {
+                if (!kept[outside[q]]) continue;
+                const auto& e = edges[q];
+                if (uses[e[0]] == 1 || uses[e[1]] == 1 || uses[e[2]] == 1) dropped.push_back(q);
+            }
+            for (const std::size_t q : dropped) {
+                kept[outside[q]] = false;
+                for (const std::size_t k : edges[q]) --uses[k];
+            }
+        } while (!dropped.empty());
     }
     long count = 0;
     for (long t = 1; t <= T; ++t) {
