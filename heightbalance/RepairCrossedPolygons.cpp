@@ -142,22 +142,22 @@ bool FindSelfCrossing(const cPolygon& ring, long& a, long& b) {
 
 namespace {
 
-// the stations on the network's hull (first of each site) with their open fans
-std::vector<HullRegion> HullRegions(const PointArray& stations, const Array2<PointRef>& tri,
-                                    const Array2<PointRef>& hbTri) {
+// the stations on the network's hull (first of each site) with their open fans; fans holds
+// the fan of every first station of a site (by position from stations.LBound())
+std::vector<HullRegion> HullRegions(const PointArray& stations, const Array2<PointRef>& hbTri,
+                                    const std::vector<StationFan>& fans) {
     const Array1<long> site = SiteIndex(stations);
-    const StationFanIndex fans(tri);
     std::vector<HullRegion> hull;
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
         if (site(i) != i) continue;
-        StationFan f = fans.Fan(*stations(i));
+        const StationFan& f = fans[static_cast<std::size_t>(i - stations.LBound())];
         if (f.count == 0 || f.j0 == 0) continue;
         HullRegion r;
         r.station = i;
         const long j1 = RingSuccessor(f.j0, 1, f.count);
         r.M1 = *hbTri(((f.vtx(f.j0) + 1) % 3) + 1, f.fan(f.j0));
         r.M2 = *hbTri(f.vtx(j1), f.fan(j1));
-        r.fan = std::move(f);
+        r.fan = f;
         hull.push_back(std::move(r));
     }
     return hull;
@@ -347,11 +347,24 @@ void RebuildChanged(PolygonArray& polygons, const std::vector<HullRegion>& regio
 void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
                            const Array2<PointRef>& hbTri, const PointArray& frame, const PointArray& outerFrame) {
     if (TriangleCount(tri) == 0) return;
+    const Array1<long> site = SiteIndex(stations);
+    const StationFanIndex index(tri);
+    std::vector<StationFan> fans(static_cast<std::size_t>(stations.Count()));
+    for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
+        if (site(i) == i) fans[static_cast<std::size_t>(i - stations.LBound())] = index.Fan(*stations(i));
+    }
+    RepairCrossedPolygons(polygons, stations, tri, hbTri, frame, outerFrame, fans);
+}
+
+void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
+                           const Array2<PointRef>& hbTri, const PointArray& frame, const PointArray& outerFrame,
+                           const std::vector<StationFan>& fans) {
+    if (TriangleCount(tri) == 0) return;
     cPoint maxPt, minPt;
     BoundingBox(outerFrame, maxPt, minPt);
     const double size = std::hypot(maxPt.X - minPt.X, maxPt.Y - minPt.Y);
 
-    std::vector<HullRegion> region = HullRegions(stations, tri, hbTri);
+    std::vector<HullRegion> region = HullRegions(stations, hbTri, fans);
     // a hull that does not close leaves the polygons as built
     if (region.size() < 3 || !OrderAroundHull(region)) return;
     std::vector<cPoint> hullPoints;

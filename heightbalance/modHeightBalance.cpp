@@ -5,6 +5,7 @@
 #include "heightbalance/modHeightBalance.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <memory>
 #include <stdexcept>
@@ -24,49 +25,47 @@ std::string Describe(const cPoint& P) {
     return "(" + std::to_string(P.X) + ", " + std::to_string(P.Y) + ", " + std::to_string(P.z) + ")";
 }
 
-bool Before(double X1, double Y1, double z1, double X2, double Y2, double z2) {
-    if (X1 != X2) return X1 < X2;
-    if (Y1 != Y2) return Y1 < Y2;
-    return z1 < z2;
-}
-
 // a coordinate that is not a number: such a station equals no position
 bool HasNaN(const cPoint& P) { return std::isnan(P.X) || std::isnan(P.Y) || std::isnan(P.z); }
 
 }  // namespace
 
+std::size_t CenterPointTable::PositionHash::operator()(const Position& p) const {
+    std::uint64_t h = p.X * 0x9E3779B97F4A7C15ULL;
+    h = (h ^ (h >> 29) ^ p.Y) * 0xBF58476D1CE4E5B9ULL;
+    h = (h ^ (h >> 31) ^ p.z) * 0x94D049BB133111EBULL;
+    return static_cast<std::size_t>(h ^ (h >> 32));
+}
+
+CenterPointTable::Position CenterPointTable::PositionOf(const cPoint& P) {
+    return Position{std::bit_cast<std::uint64_t>(P.X + 0.0), std::bit_cast<std::uint64_t>(P.Y + 0.0),
+                    std::bit_cast<std::uint64_t>(P.z + 0.0)};
+}
+
+// station number for its position unless an earlier station holds it
+void CenterPointTable::Add(const cPoint& P, long number) {
+    if (!HasNaN(P)) stations_.emplace(PositionOf(P), number);
+}
+
 CenterPointTable::CenterPointTable(const PointArray& allStations, const PointArray& CenterPoints)
     : n_(allStations.UBound()), arrayCentres_(&CenterPoints) {
+    stations_.reserve(static_cast<std::size_t>(allStations.Count()));
     for (long s = allStations.LBound(); s <= allStations.UBound(); ++s) {
-        if (allStations(s) && !HasNaN(*allStations(s)))
-            stations_.push_back(Station{allStations(s)->X, allStations(s)->Y, allStations(s)->z, s});
+        if (allStations(s)) Add(*allStations(s), s);
     }
-    Sort();
 }
 
 CenterPointTable::CenterPointTable(const std::vector<cPoint>& allStations, const std::vector<cPoint>& CenterPoints)
     : n_(static_cast<long>(allStations.size())), vectorCentres_(&CenterPoints) {
-    for (std::size_t s = 0; s < allStations.size(); ++s) {
-        const cPoint& P = allStations[s];
-        if (!HasNaN(P)) stations_.push_back(Station{P.X, P.Y, P.z, static_cast<long>(s) + 1});
-    }
-    Sort();
-}
-
-void CenterPointTable::Sort() {
-    std::sort(stations_.begin(), stations_.end(), [](const Station& a, const Station& b) {
-        if (a.X != b.X || a.Y != b.Y || a.z != b.z) return Before(a.X, a.Y, a.z, b.X, b.Y, b.z);
-        return a.number < b.number;
-    });
+    stations_.reserve(allStations.size());
+    for (std::size_t s = 0; s < allStations.size(); ++s) Add(allStations[s], static_cast<long>(s) + 1);
 }
 
 // number of the first station equal (X, Y and z) to P, or 0
 long CenterPointTable::StationNumber(const cPoint& P) const {
     if (HasNaN(P)) return 0;
-    const auto s = std::lower_bound(stations_.begin(), stations_.end(), P, [](const Station& a, const cPoint& Q) {
-        return Before(a.X, a.Y, a.z, Q.X, Q.Y, Q.z);
-    });
-    return s != stations_.end() && s->X == P.X && s->Y == P.Y && s->z == P.z ? s->number : 0;
+    const auto s = stations_.find(PositionOf(P));
+    return s == stations_.end() ? 0 : s->second;
 }
 
 // the centre point at a position of the list, or null when there is none
@@ -82,6 +81,18 @@ const cPoint* CenterPointTable::Centre(long index) const {
 
 // centre point of a station pair
 PointRef CenterPointTable::Get(const cPoint& A, const cPoint& B) const {
+    const cPoint& P = At(Index(A, B));
+    return NewPoint(P.X, P.Y, P.z);
+}
+
+const cPoint& CenterPointTable::At(long index) const { return *Centre(index); }
+
+void CenterPointTable::Prefetch(long index) const {
+    if (vectorCentres_) __builtin_prefetch(vectorCentres_->data() + (index - 1));
+}
+
+// position of the pair's centre point in the list
+long CenterPointTable::Index(const cPoint& A, const cPoint& B) const {
     long a = StationNumber(A);
     long b = StationNumber(B);
     if (a == 0 || b == 0) {
@@ -98,7 +109,7 @@ PointRef CenterPointTable::Get(const cPoint& A, const cPoint& B) const {
                                     std::to_string(a) + " and " + std::to_string(b) + " (the list holds " +
                                     std::to_string(count) + ")");
     }
-    return NewPoint(P->X, P->Y, P->z);
+    return index;
 }
 
 // centre point of a station pair
@@ -136,10 +147,21 @@ long BuildCenterPointNetwork(const Array2<PointRef>& tri, const PointArray& allS
 }
 
 long BuildCenterPointNetwork(const Array2<PointRef>& tri, const CenterPointTable& centres, Array2<PointRef>& hbTri) {
+    // every edge's place in the list first (a missing station or centre point throws here),
+    // then the centre points, each fetched from the (large) list a few edges ahead
+    std::vector<long> index;
     for (long t = hbTri.LBound(2); t <= hbTri.UBound(2); ++t) {
         if (!tri(1, t)) continue;  // the empty column of a table without triangles
-        for (long v = 1; v <= 3; ++v) {
-            hbTri(v, t) = centres.Get(*tri((v % 3) + 1, t), *tri(v, t));
+        for (long v = 1; v <= 3; ++v) index.push_back(centres.Index(*tri((v % 3) + 1, t), *tri(v, t)));
+    }
+    constexpr std::size_t kAhead = 16;
+    std::size_t k = 0;
+    for (long t = hbTri.LBound(2); t <= hbTri.UBound(2); ++t) {
+        if (!tri(1, t)) continue;
+        for (long v = 1; v <= 3; ++v, ++k) {
+            if (k + kAhead < index.size()) centres.Prefetch(index[k + kAhead]);
+            const cPoint& P = centres.At(index[k]);
+            hbTri(v, t) = NewPoint(P.X, P.Y, P.z);
         }
         hbTri(0, t) = NewPoint();
         const cPoint &M1 = *hbTri(1, t), &M2 = *hbTri(2, t), &M3 = *hbTri(3, t);
@@ -197,11 +219,13 @@ void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& statio
     PointArray outer;
     EnclosingRectangle(frame, outer, kFrameFactor);
     const Array1<long> site = SiteIndex(stations);
-    const StationFanIndex fans(tri);
+    const StationFanIndex index(tri);
+    std::vector<StationFan> fans(static_cast<std::size_t>(stations.Count()));
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
         polygons(i) = std::make_shared<cPolygon>();
         if (site(i) != i) continue;
-        const StationFan f = fans.Fan(*stations(i));
+        StationFan& f = fans[static_cast<std::size_t>(i - stations.LBound())];
+        f = index.Fan(*stations(i));
         if (f.count == 0) continue;  // a station in no triangle keeps an empty ring
         auto polygon = std::make_shared<cPolygon>();
         if (f.j0 == 0) {
@@ -215,7 +239,7 @@ void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& statio
         }
         polygons(i) = ClipToFrame(polygon, frame);
     }
-    RepairCrossedPolygons(polygons, stations, tri, hbTri, frame, outer);
+    RepairCrossedPolygons(polygons, stations, tri, hbTri, frame, outer, fans);
     CopySiteRings(polygons, site);
 }
 

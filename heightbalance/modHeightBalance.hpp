@@ -2,12 +2,15 @@
 // Height-balance polygons: every triangle edge is split at the pair's centre point from the
 // scene, every triangle gets an inner vertex, and each station's polygon runs through them.
 
+#include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "geometry/modGISTools.hpp"
 #include "model/BoundedArray.hpp"
 #include "model/cPoint.hpp"
 #include "model/cPolygon.hpp"
+#include "network/StationFan.hpp"
 
 namespace kelvarin {
 
@@ -25,17 +28,27 @@ class CenterPointTable {
     // a new copy of the centre point of the station pair at A and B (in either order); throws
     // std::invalid_argument when A or B is no station or the centre-point list is too short
     PointRef Get(const cPoint& A, const cPoint& B) const;
+    // the position in the list of that centre point (throws as Get does), the centre point at
+    // such a position, and a hint that it will be read soon
+    long Index(const cPoint& A, const cPoint& B) const;
+    const cPoint& At(long index) const;
+    void Prefetch(long index) const;
 
   private:
-    struct Station {
-        double X, Y, z;
-        long number;
+    // a position by the bits of its coordinates (-0 taken as 0, so that equal positions match)
+    struct Position {
+        std::uint64_t X, Y, z;
+        bool operator==(const Position&) const = default;
     };
-    void Sort();
+    struct PositionHash {
+        std::size_t operator()(const Position& p) const;
+    };
+    static Position PositionOf(const cPoint& P);
+    void Add(const cPoint& P, long number);
     long StationNumber(const cPoint& P) const;
     const cPoint* Centre(long index) const;
 
-    std::vector<Station> stations_;  // by position, then number
+    std::unordered_map<Position, long, PositionHash> stations_;  // the first station at each position
     long n_ = 0;
     const PointArray* arrayCentres_ = nullptr;
     const std::vector<cPoint>* vectorCentres_ = nullptr;
@@ -79,6 +92,11 @@ long BuildOpenHeightBalancePolygon(long j0, cPolygon& polygon, const Array1<long
 // outerFrame is the frame enlarged once more, where open fans are closed
 void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
                            const Array2<PointRef>& hbTri, const PointArray& frame, const PointArray& outerFrame);
+// the same with the fans already found: fans[i - stations.LBound()] the fan of station i in tri
+// for every station that is the first of its site
+void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
+                           const Array2<PointRef>& hbTri, const PointArray& frame, const PointArray& outerFrame,
+                           const std::vector<StationFan>& fans);
 
 // the first pair of non-adjacent edges a, b (edge a runs from vertex a to a + 1) of the
 // ring that cross each other (verdict "In"); false, with a = b = 0, when there is none
