@@ -265,7 +265,7 @@ PointArray GeneratedSet(std::mt19937& rng, int kind, long n) {
         case 1:  // integer grid points, some of them repeated
             for (long i = 0; i < n; ++i) pts.push_back({double(small(rng)), double(small(rng)), z()});
             break;
-        case 2: {  // a lattice circle (x^2 + y^2 = 625 has 20 points), its centre, a few more
+        case 2: {  // a lattice circle (x^2 + y^2 = 625 has 20 points); its centre and a few more or not
             const int circle[][2] = {{25, 0}, {24, 7}, {20, 15}, {15, 20}, {7, 24}};
             for (const auto& q : circle) {
                 for (const int sx : {1, -1}) {
@@ -274,6 +274,7 @@ PointArray GeneratedSet(std::mt19937& rng, int kind, long n) {
                     }
                 }
             }
+            if (unit(rng) < 0.5) break;  // the circle alone: one face of up to 20 sites
             if (unit(rng) < 0.5) pts.push_back({0, 0, z()});
             for (long i = 0; i < n / 4; ++i) pts.push_back({-40 + 80 * unit(rng), -40 + 80 * unit(rng), z()});
             break;
