@@ -316,6 +316,9 @@ TEST(BuildTriangleNetwork, FastTableIsTheExhaustiveTableBitForBit) {
             const PointArray s = GeneratedSet(rng, kind, n);
             SCOPED_TRACE("kind " + std::to_string(kind) + ", repetition " + std::to_string(rep) + ", " +
                          std::to_string(s.Count()) + " stations");
+            // each station's site: the first station at its X and Y
+            const Array1<long> site = SiteIndex(s);
+            for (long i = s.LBound(); i <= s.UBound(); ++i) ASSERT_EQ(site(i), StationOf(*s(i), s)) << "station " << i;
             Array2<PointRef> fast, reference;
             std::set<std::pair<double, double>> centres;
             const long T = BuildTriangleNetwork(s, fast);
