@@ -216,6 +216,73 @@ std::int32_t Root(std::vector<std::int32_t>& parent, std::int32_t t) {
     return t;
 }
 
+// The mesh's triangles: faces left of three directed edges, counter-clockwise; corners as
+// sweep positions. triangleOf gets the triangle left of each directed edge (-1 for none).
+std::vector<std::array<std::int32_t, 3>> MeshTriangles(const QuadEdgeMesh& m, std::vector<std::int32_t>& triangleOf) {
+    const std::int32_t E = m.EdgeCount();
+    triangleOf.assign(static_cast<std::size_t>(E), -1);
+    std::vector<std::array<std::int32_t, 3>> corners;
+    for (std::int32_t e = 0; e < E; e += 2) {
+        if (m.Dead(e) || triangleOf[static_cast<std::size_t>(e)] >= 0) continue;
+        const std::int32_t f = m.Lnext(e), g = m.Lnext(f);
+        if (m.Lnext(g) != e || !m.Ccw(m.Org(e), m.Org(f), m.Org(g))) continue;
+        const auto t = static_cast<std::int32_t>(corners.size());
+        triangleOf[static_cast<std::size_t>(e)] = triangleOf[static_cast<std::size_t>(f)] =
+            triangleOf[static_cast<std::size_t>(g)] = t;
+        corners.push_back({m.Org(e), m.Org(f), m.Org(g)});
+    }
+    return corners;
+}
+
+// Neighbouring triangles whose four sites lie exactly on one circle are one face: parent
+// (union-find over the triangles) joins them. False when no two are joined.
+bool JoinTies(const QuadEdgeMesh& m, const std::vector<std::int32_t>& triangleOf, std::vector<std::int32_t>& parent) {
+    bool tied = false;
+    for (std::int32_t e = 0; e < m.EdgeCount(); e += 4) {
+        if (m.Dead(e)) continue;
+        const std::int32_t left = triangleOf[static_cast<std::size_t>(e)];
+        const std::int32_t right = triangleOf[static_cast<std::size_t>(QuadEdgeMesh::Sym(e))];
+        if (left < 0 || right < 0) continue;
+        const std::int32_t f = m.Lnext(e);
+        const std::int32_t opposite = m.Dest(m.Lnext(QuadEdgeMesh::Sym(e)));
+        if (CircleSide(m.At(m.Org(e)), m.At(m.Org(f)), m.At(m.Dest(f)), m.At(opposite)) != 0) continue;
+        const std::int32_t a = Root(parent, left), b = Root(parent, right);
+        if (a != b) parent[static_cast<std::size_t>(std::max(a, b))] = std::min(a, b);
+        tied = true;
+    }
+    return tied;
+}
+
+// the faces from the triangles (corners as indices into the sites) and their union-find
+void GatherFaces(const std::vector<std::array<long, 3>>& corners, std::vector<std::int32_t>& parent,
+                 DelaunaySubdivision& result) {
+    std::vector<std::int32_t> size(corners.size(), 0);
+    for (std::size_t t = 0; t < corners.size(); ++t) {
+        ++size[static_cast<std::size_t>(Root(parent, static_cast<std::int32_t>(t)))];
+    }
+    std::vector<std::int32_t> polygonOf(corners.size(), -1);
+    for (std::size_t t = 0; t < corners.size(); ++t) {
+        const std::int32_t root = Root(parent, static_cast<std::int32_t>(t));
+        std::array<long, 3> triple = corners[t];
+        if (size[static_cast<std::size_t>(root)] == 1) {
+            std::sort(triple.begin(), triple.end());
+            result.triangles.push_back(triple);
+            continue;
+        }
+        std::int32_t& face = polygonOf[static_cast<std::size_t>(root)];
+        if (face < 0) {
+            face = static_cast<std::int32_t>(result.cocircular.size());
+            result.cocircular.emplace_back();
+        }
+        auto& sites = result.cocircular[static_cast<std::size_t>(face)];
+        sites.insert(sites.end(), triple.begin(), triple.end());
+    }
+    for (auto& sites : result.cocircular) {
+        std::sort(sites.begin(), sites.end());
+        sites.erase(std::unique(sites.begin(), sites.end()), sites.end());
+    }
+}
+
 }  // namespace
 
 DelaunaySubdivision DelaunayFaces(const std::vector<const cPoint*>& P) {
@@ -235,74 +302,22 @@ DelaunaySubdivision DelaunayFaces(const std::vector<const cPoint*>& P) {
     QuadEdgeMesh m(std::move(sorted));
     Triangulate(m, 0, static_cast<std::int32_t>(n));
 
-    // the triangles: faces left of three directed edges, counter-clockwise
-    const std::int32_t E = m.EdgeCount();
-    std::vector<std::int32_t> triangleOf(static_cast<std::size_t>(E), -1);
-    std::vector<std::array<std::int32_t, 3>> corners;
-    for (std::int32_t e = 0; e < E; e += 2) {
-        if (m.Dead(e) || triangleOf[static_cast<std::size_t>(e)] >= 0) continue;
-        const std::int32_t f = m.Lnext(e), g = m.Lnext(f);
-        if (m.Lnext(g) != e || !m.Ccw(m.Org(e), m.Org(f), m.Org(g))) continue;
-        const auto t = static_cast<std::int32_t>(corners.size());
-        triangleOf[static_cast<std::size_t>(e)] = triangleOf[static_cast<std::size_t>(f)] =
-            triangleOf[static_cast<std::size_t>(g)] = t;
-        corners.push_back({order[static_cast<std::size_t>(m.Org(e))], order[static_cast<std::size_t>(m.Org(f))],
-                           order[static_cast<std::size_t>(m.Org(g))]});
+    std::vector<std::int32_t> triangleOf;
+    const std::vector<std::array<std::int32_t, 3>> mesh = MeshTriangles(m, triangleOf);
+    std::vector<std::array<long, 3>> corners;
+    corners.reserve(mesh.size());
+    for (const auto& c : mesh) {
+        corners.push_back({order[static_cast<std::size_t>(c[0])], order[static_cast<std::size_t>(c[1])],
+                           order[static_cast<std::size_t>(c[2])]});
     }
-
-    // neighbouring triangles whose four sites lie exactly on one circle are one face
     std::vector<std::int32_t> parent(corners.size());
     std::iota(parent.begin(), parent.end(), 0);
-    bool tied = false;
-    for (std::int32_t e = 0; e < E; e += 4) {
-        if (m.Dead(e)) continue;
-        const std::int32_t left = triangleOf[static_cast<std::size_t>(e)];
-        const std::int32_t right = triangleOf[static_cast<std::size_t>(QuadEdgeMesh::Sym(e))];
-        if (left < 0 || right < 0) continue;
-        const std::int32_t f = m.Lnext(e);
-        const std::int32_t opposite = m.Dest(m.Lnext(QuadEdgeMesh::Sym(e)));
-        if (CircleSide(m.At(m.Org(e)), m.At(m.Org(f)), m.At(m.Dest(f)), m.At(opposite)) != 0) continue;
-        const std::int32_t a = Root(parent, left), b = Root(parent, right);
-        if (a != b) parent[static_cast<std::size_t>(std::max(a, b))] = std::min(a, b);
-        tied = true;
-    }
-
-    if (!tied) {
-        result.triangles.reserve(corners.size());
-        for (const auto& c : corners) {
-            std::array<long, 3> triple{c[0], c[1], c[2]};
-            std::sort(triple.begin(), triple.end());
-            result.triangles.push_back(triple);
-        }
+    if (JoinTies(m, triangleOf, parent)) {
+        GatherFaces(corners, parent, result);
         return result;
     }
-
-    // with ties: gather each face's sites
-    std::vector<std::int32_t> size(corners.size(), 0);
-    for (std::size_t t = 0; t < corners.size(); ++t)
-        ++size[static_cast<std::size_t>(Root(parent, static_cast<std::int32_t>(t)))];
-    std::vector<std::int32_t> polygonOf(corners.size(), -1);
-    for (std::size_t t = 0; t < corners.size(); ++t) {
-        const std::int32_t root = Root(parent, static_cast<std::int32_t>(t));
-        const auto& c = corners[t];
-        if (size[static_cast<std::size_t>(root)] == 1) {
-            std::array<long, 3> triple{c[0], c[1], c[2]};
-            std::sort(triple.begin(), triple.end());
-            result.triangles.push_back(triple);
-            continue;
-        }
-        std::int32_t& face = polygonOf[static_cast<std::size_t>(root)];
-        if (face < 0) {
-            face = static_cast<std::int32_t>(result.cocircular.size());
-            result.cocircular.emplace_back();
-        }
-        auto& sites = result.cocircular[static_cast<std::size_t>(face)];
-        sites.insert(sites.end(), {c[0], c[1], c[2]});
-    }
-    for (auto& sites : result.cocircular) {
-        std::sort(sites.begin(), sites.end());
-        sites.erase(std::unique(sites.begin(), sites.end()), sites.end());
-    }
+    result.triangles = std::move(corners);
+    for (auto& triple : result.triangles) std::sort(triple.begin(), triple.end());
     return result;
 }
 
