@@ -99,6 +99,21 @@ void HeightBalancePolygons(benchmark::State& state) {
     }
 }
 
+// the centre-point network alone: each triangle edge's centre point looked up in the list
+void CenterPointNetwork(benchmark::State& state) {
+    const PointArray stations = RandomStations(state.range(0));
+    std::vector<cPoint> all;
+    for (const PointRef& P : stations) all.push_back(*P);
+    const std::vector<cPoint>& centres = CentrePoints(stations);
+    const CenterPointTable table(all, centres);
+    Array2<PointRef> tri;
+    const long T = BuildTriangleNetwork(stations, tri);
+    for (auto _ : state) {
+        Array2<PointRef> hbTri(0, 3, 1, T);
+        benchmark::DoNotOptimize(BuildCenterPointNetwork(tri, table, hbTri));
+    }
+}
+
 // GEOS polygon from the four frame corners
 GEOSGeometry* FramePolygon(GEOSContextHandle_t ctx, const PointArray& frame) {
     GEOSCoordSequence* seq = GEOSCoordSeq_create_r(ctx, 5, 2);
@@ -181,6 +196,7 @@ BENCHMARK(GeosVoronoi)
     ->Arg(10000)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(HeightBalancePolygons)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(CenterPointNetwork)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(EngineThiessen)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

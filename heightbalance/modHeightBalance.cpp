@@ -42,14 +42,31 @@ CenterPointTable::Position CenterPointTable::PositionOf(const cPoint& P) {
                     std::bit_cast<std::uint64_t>(P.z + 0.0)};
 }
 
+// slots for twice as many stations
+void CenterPointTable::Reserve(std::size_t count) {
+    std::size_t size = 16;
+    while (size < 2 * count) size *= 2;
+    slots_.assign(size, Slot{});
+}
+
 // station number for its position unless an earlier station holds it
 void CenterPointTable::Add(const cPoint& P, long number) {
-    if (!HasNaN(P)) stations_.emplace(PositionOf(P), number);
+    if (HasNaN(P)) return;
+    const Position position = PositionOf(P);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t k = PositionHash{}(position)&mask;; k = (k + 1) & mask) {
+        Slot& slot = slots_[k];
+        if (!slot.used) {
+            slot = Slot{position, number, true};
+            return;
+        }
+        if (slot.position == position) return;
+    }
 }
 
 CenterPointTable::CenterPointTable(const PointArray& allStations, const PointArray& CenterPoints)
     : n_(allStations.UBound()), arrayCentres_(&CenterPoints) {
-    stations_.reserve(static_cast<std::size_t>(allStations.Count()));
+    Reserve(static_cast<std::size_t>(allStations.Count()));
     for (long s = allStations.LBound(); s <= allStations.UBound(); ++s) {
         if (allStations(s)) Add(*allStations(s), s);
     }
@@ -57,15 +74,20 @@ CenterPointTable::CenterPointTable(const PointArray& allStations, const PointArr
 
 CenterPointTable::CenterPointTable(const std::vector<cPoint>& allStations, const std::vector<cPoint>& CenterPoints)
     : n_(static_cast<long>(allStations.size())), vectorCentres_(&CenterPoints) {
-    stations_.reserve(allStations.size());
+    Reserve(allStations.size());
     for (std::size_t s = 0; s < allStations.size(); ++s) Add(allStations[s], static_cast<long>(s) + 1);
 }
 
 // number of the first station equal (X, Y and z) to P, or 0
 long CenterPointTable::StationNumber(const cPoint& P) const {
     if (HasNaN(P)) return 0;
-    const auto s = stations_.find(PositionOf(P));
-    return s == stations_.end() ? 0 : s->second;
+    const Position position = PositionOf(P);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t k = PositionHash{}(position)&mask;; k = (k + 1) & mask) {
+        const Slot& slot = slots_[k];
+        if (!slot.used) return 0;
+        if (slot.position == position) return slot.number;
+    }
 }
 
 // the centre point at a position of the list, or null when there is none
@@ -87,14 +109,13 @@ PointRef CenterPointTable::Get(const cPoint& A, const cPoint& B) const {
 
 const cPoint& CenterPointTable::At(long index) const { return *Centre(index); }
 
-void CenterPointTable::Prefetch(long index) const {
-    if (vectorCentres_) __builtin_prefetch(vectorCentres_->data() + (index - 1));
-}
-
 // position of the pair's centre point in the list
 long CenterPointTable::Index(const cPoint& A, const cPoint& B) const {
-    long a = StationNumber(A);
-    long b = StationNumber(B);
+    return Index(A, B, StationNumber(A), StationNumber(B));
+}
+
+// the same with the stations' numbers found already
+long CenterPointTable::Index(const cPoint& A, const cPoint& B, long a, long b) const {
     if (a == 0 || b == 0) {
         throw std::invalid_argument("GetCenterPoint: no station at " + Describe(a == 0 ? A : B));
     }
@@ -119,11 +140,13 @@ PointRef GetCenterPoint(const cPoint& A, const cPoint& B, const PointArray& allS
 }
 
 // incentre of three points through two angle bisectors
-long GetIncentre(cPoint& centre, const cPoint& M1, const cPoint& M2, const cPoint& M3) {
+namespace {
+
+// the incentre with the work arrays given (every element is written before it is read)
+long Incentre(cPoint& centre, const cPoint& M1, const cPoint& M2, const cPoint& M3, Array2<double>& m,
+              LineCoefficients& coef) {
     if (M2.X == M1.X && M2.Y == M1.Y && M3.X == M1.X && M3.Y == M1.Y) return -2;
     const cPoint* M[3] = {&M1, &M2, &M3};
-    Array2<double> m(1, 2, 1, 3);
-    LineCoefficients coef(1, 3);
     for (int i = 0; i < 2; ++i) {
         const cPoint& Mi = *M[i];
         const double w = (DirectionAngle(Mi, *M[(i + 1) % 3]) + DirectionAngle(Mi, *M[(i + 2) % 3])) / 2;
@@ -140,6 +163,14 @@ long GetIncentre(cPoint& centre, const cPoint& M1, const cPoint& M2, const cPoin
     return 0;
 }
 
+}  // namespace
+
+long GetIncentre(cPoint& centre, const cPoint& M1, const cPoint& M2, const cPoint& M3) {
+    Array2<double> m(1, 2, 1, 3);
+    LineCoefficients coef(1, 3);
+    return Incentre(centre, M1, M2, M3, m, coef);
+}
+
 // centre points of every triangle edge and the inner vertex of every triangle
 long BuildCenterPointNetwork(const Array2<PointRef>& tri, const PointArray& allStations, const PointArray& CenterPoints,
                              Array2<PointRef>& hbTri) {
@@ -148,24 +179,29 @@ long BuildCenterPointNetwork(const Array2<PointRef>& tri, const PointArray& allS
 
 long BuildCenterPointNetwork(const Array2<PointRef>& tri, const CenterPointTable& centres, Array2<PointRef>& hbTri) {
     // every edge's place in the list first (a missing station or centre point throws here),
-    // then the centre points, each fetched from the (large) list a few edges ahead
+    // then the centre points
     std::vector<long> index;
     for (long t = hbTri.LBound(2); t <= hbTri.UBound(2); ++t) {
         if (!tri(1, t)) continue;  // the empty column of a table without triangles
-        for (long v = 1; v <= 3; ++v) index.push_back(centres.Index(*tri((v % 3) + 1, t), *tri(v, t)));
+        const long number[4] = {0, centres.StationNumber(*tri(1, t)), centres.StationNumber(*tri(2, t)),
+                                centres.StationNumber(*tri(3, t))};
+        for (long v = 1; v <= 3; ++v) {
+            const long w = (v % 3) + 1;
+            index.push_back(centres.Index(*tri(w, t), *tri(v, t), number[w], number[v]));
+        }
     }
-    constexpr std::size_t kAhead = 16;
+    // the reads from the list in one tight loop, so that they overlap
+    std::vector<cPoint> value(index.size());
+    for (std::size_t k = 0; k < index.size(); ++k) value[k] = centres.At(index[k]);
     std::size_t k = 0;
+    Array2<double> m(1, 2, 1, 3);
+    LineCoefficients coef(1, 3);
     for (long t = hbTri.LBound(2); t <= hbTri.UBound(2); ++t) {
         if (!tri(1, t)) continue;
-        for (long v = 1; v <= 3; ++v, ++k) {
-            if (k + kAhead < index.size()) centres.Prefetch(index[k + kAhead]);
-            const cPoint& P = centres.At(index[k]);
-            hbTri(v, t) = NewPoint(P.X, P.Y, P.z);
-        }
+        for (long v = 1; v <= 3; ++v, ++k) hbTri(v, t) = NewPoint(value[k].X, value[k].Y, value[k].z);
         hbTri(0, t) = NewPoint();
         const cPoint &M1 = *hbTri(1, t), &M2 = *hbTri(2, t), &M3 = *hbTri(3, t);
-        if (GetIncentre(*hbTri(0, t), M1, M2, M3) != 0) {
+        if (Incentre(*hbTri(0, t), M1, M2, M3, m, coef) != 0) {
             // centre points on one line (or one point): the mean of the three stays inside
             // the triangle they span instead of falling to the map origin
             hbTri(0, t)->X = (M1.X + M2.X + M3.X) / 3;

@@ -3,7 +3,6 @@
 // scene, every triangle gets an inner vertex, and each station's polygon runs through them.
 
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 #include "geometry/modGISTools.hpp"
@@ -28,11 +27,14 @@ class CenterPointTable {
     // a new copy of the centre point of the station pair at A and B (in either order); throws
     // std::invalid_argument when A or B is no station or the centre-point list is too short
     PointRef Get(const cPoint& A, const cPoint& B) const;
-    // the position in the list of that centre point (throws as Get does), the centre point at
-    // such a position, and a hint that it will be read soon
+    // the position in the list of that centre point (throws as Get does), and the centre point
+    // at such a position
     long Index(const cPoint& A, const cPoint& B) const;
     const cPoint& At(long index) const;
-    void Prefetch(long index) const;
+    // the number of the first station at P (X, Y and z), 0 for none; and Index with the numbers
+    // of A and B found already
+    long StationNumber(const cPoint& P) const;
+    long Index(const cPoint& A, const cPoint& B, long a, long b) const;
 
   private:
     // a position by the bits of its coordinates (-0 taken as 0, so that equal positions match)
@@ -43,12 +45,18 @@ class CenterPointTable {
     struct PositionHash {
         std::size_t operator()(const Position& p) const;
     };
+    struct Slot {
+        Position position{};
+        long number = 0;
+        bool used = false;
+    };
     static Position PositionOf(const cPoint& P);
+    void Reserve(std::size_t count);
     void Add(const cPoint& P, long number);
-    long StationNumber(const cPoint& P) const;
     const cPoint* Centre(long index) const;
 
-    std::unordered_map<Position, long, PositionHash> stations_;  // the first station at each position
+    // the first station at each position: open addressing, a power-of-two number of slots
+    std::vector<Slot> slots_;
     long n_ = 0;
     const PointArray* arrayCentres_ = nullptr;
     const std::vector<cPoint>* vectorCentres_ = nullptr;

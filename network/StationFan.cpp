@@ -3,8 +3,8 @@
 #include "network/StationFan.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <numeric>
 #include <vector>
 
 #include "geometry/ModMathTools.hpp"
@@ -36,23 +36,33 @@ namespace {
 void SortAndOpen(StationFan& f, Array1<double>& ang, const Array2<PointRef>& tri) {
     const long n = f.fan.Count();
     f.count = n;
-    std::vector<long> order(static_cast<std::size_t>(n));
-    std::iota(order.begin(), order.end(), 1L);
-    std::sort(order.begin(), order.end(), [&](long a, long b) { return ang(a) < ang(b); });
-    bool distinct = true;
-    for (long k = 1; k <= n && distinct; ++k) {
-        const double a = ang(order[static_cast<std::size_t>(k - 1)]);
-        distinct = !std::isnan(a) && (k == 1 || ang(order[static_cast<std::size_t>(k - 2)]) < a);
+    // positions 1..n by angle (insertion sort: fans are short), in a buffer on the stack for
+    // the usual fan; with distinct angles every sort gives this order
+    constexpr std::size_t kShort = 32;
+    std::array<long, 3 * kShort> shortBuffer{};
+    std::vector<long> longBuffer;
+    long* order = shortBuffer.data();
+    if (static_cast<std::size_t>(n) > kShort) {
+        longBuffer.resize(3 * static_cast<std::size_t>(n));
+        order = longBuffer.data();
     }
+    long* fan = order + n;
+    long* vtx = fan + n;
+    for (long k = 0; k < n; ++k) {
+        order[k] = k + 1;
+        for (long j = k; j > 0 && ang(order[j]) < ang(order[j - 1]); --j) std::swap(order[j], order[j - 1]);
+    }
+    bool distinct = true;
+    for (long k = 0; k < n && distinct; ++k)
+        distinct = !std::isnan(ang(order[k])) && (k == 0 || ang(order[k - 1]) < ang(order[k]));
     if (distinct) {
-        std::vector<long> fan(order.size()), vtx(order.size());
-        for (std::size_t k = 0; k < order.size(); ++k) {
+        for (long k = 0; k < n; ++k) {
             fan[k] = f.fan(order[k]);
             vtx[k] = f.vtx(order[k]);
         }
-        for (long k = 1; k <= n; ++k) {
-            f.fan(k) = fan[static_cast<std::size_t>(k - 1)];
-            f.vtx(k) = vtx[static_cast<std::size_t>(k - 1)];
+        for (long k = 0; k < n; ++k) {
+            f.fan(k + 1) = fan[k];
+            f.vtx(k + 1) = vtx[k];
         }
     } else {
         for (long a = 1; a < n; ++a) {

@@ -237,6 +237,14 @@ std::vector<std::array<std::size_t, 3>> EdgeUses(const Array2<PointRef>& triangl
 
 // the outer frame and the table without hull triangles whose circumcentre lies beyond it
 long DropFarHullTriangles(Array2<PointRef>& triangles, const PointArray& frame, PointArray& outer) {
+    std::vector<bool> kept;
+    FarHullTriangles(triangles, frame, outer, kept);
+    return DropTriangles(triangles, kept);
+}
+
+// the outer frame and which triangles stay
+long FarHullTriangles(const Array2<PointRef>& triangles, const PointArray& frame, PointArray& outer,
+                      std::vector<bool>& kept) {
     const long T = TriangleCount(triangles);
     OuterFrameOf(triangles, T, frame, outer);
     cPoint hi, lo;
@@ -249,7 +257,7 @@ long DropFarHullTriangles(Array2<PointRef>& triangles, const PointArray& frame, 
         if (!(c.X >= lo.X && c.X <= hi.X && c.Y >= lo.Y && c.Y <= hi.Y))
             outside.push_back(static_cast<std::size_t>(t - 1));
     }
-    std::vector<bool> kept(static_cast<std::size_t>(T), true);
+    kept.assign(static_cast<std::size_t>(T), true);
     if (!outside.empty()) {
         std::vector<int> uses;
         const std::vector<std::array<std::size_t, 3>> edges = EdgeUses(triangles, T, outside, uses);
@@ -267,6 +275,12 @@ long DropFarHullTriangles(Array2<PointRef>& triangles, const PointArray& frame, 
             }
         } while (!dropped.empty());
     }
+    return static_cast<long>(std::count(kept.begin(), kept.end(), true));
+}
+
+// the table without the triangles not kept
+long DropTriangles(Array2<PointRef>& triangles, const std::vector<bool>& kept) {
+    const auto T = static_cast<long>(kept.size());
     long count = 0;
     for (long t = 1; t <= T; ++t) {
         if (!kept[static_cast<std::size_t>(t - 1)]) continue;

@@ -2,6 +2,8 @@
 // The station triangle network both weighting methods start from: the Delaunay
 // triangulation of the station positions by the empty-circumcircle test.
 
+#include <vector>
+
 #include "geometry/modGISTools.hpp"
 #include "model/BoundedArray.hpp"
 #include "model/cPoint.hpp"
@@ -32,6 +34,11 @@ long BuildTriangleNetworkExhaustive(const PointArray& stations, Array2<PointRef>
 // outside it are taken out of the table (repeatedly, as taking one out bares others), so
 // that every remaining circumcentre lies inside it. Returns the new triangle count.
 long DropFarHullTriangles(Array2<PointRef>& triangles, const PointArray& frame, PointArray& outer);
+// The same in two steps: the outer frame and which triangles stay (kept[t - 1] for column t;
+// returns how many), then the table without the others (returns the new triangle count).
+long FarHullTriangles(const Array2<PointRef>& triangles, const PointArray& frame, PointArray& outer,
+                      std::vector<bool>& kept);
+long DropTriangles(Array2<PointRef>& triangles, const std::vector<bool>& kept);
 
 // for each station (same bounds) the index of the first station at the same X and Y
 Array1<long> SiteIndex(const PointArray& stations);

@@ -4,6 +4,7 @@
 #include "thiessen/modThiessen.hpp"
 
 #include <memory>
+#include <vector>
 
 #include "geometry/ModMathTools.hpp"
 #include "network/FrameSplit.hpp"
@@ -67,9 +68,16 @@ void BuildThiessenPolygons(PolygonArray& polygons, const PointArray& stations, c
     // obtuse triangle on the hull can lie far outside the frame, and a ring through a vertex
     // outside the outer frame would cross itself where it comes back in. Hull triangles of
     // sites almost on one line, whose circumcentres lie very far out, are left out instead.
-    Array2<PointRef> table = triangles;
     PointArray outer;
-    if (DropFarHullTriangles(table, frame, outer) == 0) {
+    std::vector<bool> kept;
+    const long stay = FarHullTriangles(triangles, frame, outer, kept);
+    Array2<PointRef> reduced;  // a copy of the table only when triangles are left out
+    if (stay < T) {
+        reduced = triangles;
+        DropTriangles(reduced, kept);
+    }
+    const Array2<PointRef>& table = stay < T ? reduced : triangles;
+    if (stay == 0) {
         BuildCollinearStrips(polygons, stations, frame, [](const cPoint& A, const cPoint& B) {
             return cPoint{(A.X + B.X) / 2, (A.Y + B.Y) / 2, (A.z + B.z) / 2};
         });
