@@ -169,6 +169,30 @@ EngineScene GeneratedScene(long n) {
     return scene;
 }
 
+// the same scene with a centre point for every pair of gauges, somewhere inside the pair's segment
+EngineScene GeneratedSceneWithCentres(long n) {
+    EngineScene scene = GeneratedScene(n);
+    std::mt19937 rng(2);
+    std::uniform_real_distribution<double> fraction(0.3, 0.7);
+    scene.CenterPoints.reserve(static_cast<std::size_t>(n * (n - 1) / 2));
+    for (std::size_t a = 0; a < scene.Stations.size(); ++a) {
+        for (std::size_t b = a + 1; b < scene.Stations.size(); ++b) {
+            const cPoint& A = scene.Stations[a];
+            const cPoint& B = scene.Stations[b];
+            const double t = fraction(rng);
+            scene.CenterPoints.push_back(cPoint{A.X + t * (B.X - A.X), A.Y + t * (B.Y - A.Y), (A.z + B.z) / 2});
+        }
+    }
+    return scene;
+}
+
+void EngineHeightBalance(benchmark::State& state) {
+    const EngineScene scene = GeneratedSceneWithCentres(state.range(0));
+    std::vector<long> all(scene.Stations.size());
+    std::iota(all.begin(), all.end(), 1L);
+    for (auto _ : state) benchmark::DoNotOptimize(BuildConstruction(Method::HeightBalance, scene, all));
+}
+
 void EngineThiessen(benchmark::State& state) {
     const EngineScene scene = GeneratedScene(state.range(0));
     std::vector<long> all(scene.Stations.size());
@@ -198,6 +222,7 @@ BENCHMARK(GeosVoronoi)
 BENCHMARK(HeightBalancePolygons)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(CenterPointNetwork)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(EngineThiessen)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(EngineHeightBalance)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
