@@ -258,11 +258,13 @@ void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& statio
     const StationFanIndex index(tri);
     std::vector<StationFan> fans(static_cast<std::size_t>(stations.Count()));
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
-        polygons(i) = std::make_shared<cPolygon>();
-        if (site(i) != i) continue;
         StationFan& f = fans[static_cast<std::size_t>(i - stations.LBound())];
-        f = index.Fan(*stations(i));
-        if (f.count == 0) continue;  // a station in no triangle keeps an empty ring
+        if (site(i) == i) f = index.Fan(*stations(i));
+        if (f.count == 0) {
+            // a station that shares an earlier site (copied below) or is in no triangle: an empty ring
+            polygons(i) = std::make_shared<cPolygon>();
+            continue;
+        }
         auto polygon = std::make_shared<cPolygon>();
         if (f.j0 == 0) {
             for (long k = 1; k <= f.count; ++k) {

@@ -253,6 +253,22 @@ bool JoinTies(const QuadEdgeMesh& m, const std::vector<std::int32_t>& triangleOf
     return tied;
 }
 
+// a triangle's corners (counter-clockwise) in ascending order, and whether that order is still
+// counter-clockwise (an even permutation of the corners)
+void AddTriangle(std::array<long, 3> triple, DelaunaySubdivision& result) {
+    bool even = true;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (std::size_t k = 0; k + 1 < 3; ++k) {
+            if (triple[k] > triple[k + 1]) {
+                std::swap(triple[k], triple[k + 1]);
+                even = !even;
+            }
+        }
+    }
+    result.triangles.push_back(triple);
+    result.counterClockwise.push_back(even);
+}
+
 // the faces from the triangles (corners as indices into the sites) and their union-find
 void GatherFaces(const std::vector<std::array<long, 3>>& corners, std::vector<std::int32_t>& parent,
                  DelaunaySubdivision& result) {
@@ -263,10 +279,9 @@ void GatherFaces(const std::vector<std::array<long, 3>>& corners, std::vector<st
     std::vector<std::int32_t> polygonOf(corners.size(), -1);
     for (std::size_t t = 0; t < corners.size(); ++t) {
         const std::int32_t root = Root(parent, static_cast<std::int32_t>(t));
-        std::array<long, 3> triple = corners[t];
+        const std::array<long, 3>& triple = corners[t];
         if (size[static_cast<std::size_t>(root)] == 1) {
-            std::sort(triple.begin(), triple.end());
-            result.triangles.push_back(triple);
+            AddTriangle(triple, result);
             continue;
         }
         std::int32_t& face = polygonOf[static_cast<std::size_t>(root)];
@@ -316,8 +331,9 @@ DelaunaySubdivision DelaunayFaces(const std::vector<const cPoint*>& P) {
         GatherFaces(corners, parent, result);
         return result;
     }
-    result.triangles = std::move(corners);
-    for (auto& triple : result.triangles) std::sort(triple.begin(), triple.end());
+    result.triangles.reserve(corners.size());
+    result.counterClockwise.reserve(corners.size());
+    for (const auto& triple : corners) AddTriangle(triple, result);
     return result;
 }
 

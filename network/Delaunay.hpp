@@ -12,6 +12,7 @@ namespace kelvarin {
 
 struct DelaunaySubdivision {
     std::vector<std::array<long, 3>> triangles;  // faces of three sites, each triple ascending
+    std::vector<bool> counterClockwise;          // for each triangle: its ascending sites run counter-clockwise
     std::vector<std::vector<long>> cocircular;   // faces of four or more sites on one circle, ascending
 };
 

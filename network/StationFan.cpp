@@ -33,7 +33,8 @@ namespace {
 // Sorts the fan by the angles and finds its gap. The angles are distinct around a station of a
 // triangulation: they are then sorted at once; equal angles (rounding) or ones that are not
 // numbers keep the order of the pairwise exchange that decides them.
-void SortAndOpen(StationFan& f, Array1<double>& ang, const Array2<PointRef>& tri) {
+void SortAndOpen(StationFan& f, double* angle, const Array2<PointRef>& tri) {
+    auto ang = [angle](long k) -> double& { return angle[k - 1]; };
     const long n = f.fan.Count();
     f.count = n;
     // positions 1..n by angle (insertion sort: fans are short), in a buffer on the stack for
@@ -100,19 +101,19 @@ StationFan FindStationFan(const cPoint& S, const Array2<PointRef>& tri) {
     StationFan f;
     f.fan.ReDim(1, 0);
     f.vtx.ReDim(1, 0);
-    Array1<double> ang(1, 0);
+    std::vector<double> ang;
     const long T = TriangleCount(tri);
     for (long t = 1; t <= T; ++t) {
         for (long v = 1; v <= 3; ++v) {
             if (SamePoint(*tri(v, t), S)) {
                 f.fan.Append(t);
                 f.vtx.Append(v);
-                ang.Append(DirectionAngle(*tri(v, t), *tri(RingSuccessor(v, 1, 3), t)));
+                ang.push_back(DirectionAngle(*tri(v, t), *tri(RingSuccessor(v, 1, 3), t)));
                 break;
             }
         }
     }
-    SortAndOpen(f, ang, tri);
+    SortAndOpen(f, ang.data(), tri);
     return f;
 }
 
@@ -142,7 +143,11 @@ StationFan StationFanIndex::Fan(const cPoint& S) const {
     StationFan f;
     f.fan.ReDim(1, 0);
     f.vtx.ReDim(1, 0);
-    Array1<double> ang(1, 0);
+    // the angles on the stack for the usual fan
+    constexpr std::size_t kShort = 32;
+    std::array<double, kShort> shortAngles{};
+    std::vector<double> longAngles;
+    double* ang = shortAngles.data();
     if (!std::isnan(S.X) && !std::isnan(S.Y) && !std::isnan(S.z)) {
         auto first = std::lower_bound(corners_.begin(), corners_.end(), S, [](const Corner& c, const cPoint& P) {
             return Before(c.X, c.Y, c.z, P.X, P.Y, P.z);
@@ -152,11 +157,14 @@ StationFan StationFanIndex::Fan(const cPoint& S) const {
         const auto count = static_cast<long>(last - first);
         f.fan.ReDim(1, count);
         f.vtx.ReDim(1, count);
-        ang.ReDim(1, count);
+        if (static_cast<std::size_t>(count) > kShort) {
+            longAngles.resize(static_cast<std::size_t>(count));
+            ang = longAngles.data();
+        }
         for (long k = 1; k <= count; ++k, ++first) {
             f.fan(k) = first->t;
             f.vtx(k) = first->v;
-            ang(k) = DirectionAngle(*tri_(first->v, first->t), *tri_(RingSuccessor(first->v, 1, 3), first->t));
+            ang[k - 1] = DirectionAngle(*tri_(first->v, first->t), *tri_(RingSuccessor(first->v, 1, 3), first->t));
         }
     }
     SortAndOpen(f, ang, tri_);

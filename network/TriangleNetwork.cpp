@@ -337,11 +337,13 @@ std::vector<std::vector<char>> PossibleEdges(const std::vector<const cPoint*>& P
 
 // column T: the circumcentre, then new copies of the corners counter-clockwise (the first
 // corner stays in row 1)
-void FillColumn(Array2<PointRef>& triangles, long T, const cPoint& centre, const Corners& corners) {
+void FillColumn(Array2<PointRef>& triangles, long T, const cPoint& centre, const Corners& corners, int turn = 0) {
     triangles(0, T) = NewPoint(centre.X, centre.Y, 0.0);
     for (long row = 1; row <= 3; ++row) triangles(row, T) = NewPoint();
     for (long row = 1; row <= 3; ++row) CopyPoint(*triangles(row, T), corners.P[row - 1]);
-    if (Orient2D(*triangles(1, T), *triangles(2, T), *triangles(3, T)) < 0) {
+    // turn: the corners' orientation when it is known already (0 when not)
+    if (turn == 0) turn = Orient2D(*triangles(1, T), *triangles(2, T), *triangles(3, T));
+    if (turn < 0) {
         SwapObjects(triangles(2, T), triangles(3, T));
     }
 }
@@ -431,6 +433,7 @@ class TriangleSearch {
 struct FoundTriangle {
     std::array<long, 3> sites;
     cPoint centre;
+    int turn = 0;  // +1 when the sites in this order run counter-clockwise, -1 clockwise, 0 not known
 };
 
 // The sites of one face of the subdivision all lie on one empty circle, so every triple of
@@ -537,12 +540,14 @@ long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangle
     const DelaunaySubdivision faces = DelaunayFaces(P);
     std::vector<FoundTriangle> found;
     found.reserve(faces.triangles.size() + 2 * faces.cocircular.size());
-    for (const std::array<long, 3>& t : faces.triangles) {
+    for (std::size_t k = 0; k < faces.triangles.size(); ++k) {
+        const std::array<long, 3>& t = faces.triangles[k];
         const cPoint& A = *P[static_cast<std::size_t>(t[0])];
         const cPoint& B = *P[static_cast<std::size_t>(t[1])];
         const cPoint& C = *P[static_cast<std::size_t>(t[2])];
         cPoint centre;
-        if (GetCircumCircle(centre, A, B, C) > 0) found.push_back(FoundTriangle{t, centre});
+        if (GetCircumCircle(centre, A, B, C) > 0)
+            found.push_back(FoundTriangle{t, centre, faces.counterClockwise[k] ? 1 : -1});
     }
     for (const std::vector<long>& face : faces.cocircular) SearchOnCircle(face, P, found);
     std::sort(found.begin(), found.end(),
@@ -554,7 +559,7 @@ long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangle
         const FoundTriangle& f = found[static_cast<std::size_t>(t - 1)];
         const Corners corners{{*P[static_cast<std::size_t>(f.sites[0])], *P[static_cast<std::size_t>(f.sites[1])],
                                *P[static_cast<std::size_t>(f.sites[2])]}};
-        FillColumn(triangles, t, f.centre, corners);
+        FillColumn(triangles, t, f.centre, corners, f.turn);
     }
     return T;
 }

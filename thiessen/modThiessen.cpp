@@ -86,10 +86,12 @@ void BuildThiessenPolygons(PolygonArray& polygons, const PointArray& stations, c
     const Array1<long> site = SiteIndex(stations);
     const StationFanIndex fans(table);
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
-        polygons(i) = std::make_shared<cPolygon>();
-        if (site(i) != i) continue;
-        const StationFan f = fans.Fan(*stations(i));
-        if (f.count == 0) continue;  // a station in no triangle keeps an empty ring
+        const StationFan f = site(i) == i ? fans.Fan(*stations(i)) : StationFan{};
+        if (f.count == 0) {
+            // a station that shares an earlier site (copied below) or is in no triangle: an empty ring
+            polygons(i) = std::make_shared<cPolygon>();
+            continue;
+        }
         auto ring = std::make_shared<cPolygon>();
         if (f.j0 == 0) {
             for (long j = 1; j <= f.count; ++j) AddVertex(*ring, *table(0, f.fan(j)));
