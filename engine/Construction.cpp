@@ -5,11 +5,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "geometry/modGISTools.hpp"
@@ -93,18 +95,51 @@ std::vector<cPoint> SiteCoordinates(const EngineScene& scene) {
     }
     const double tolerance = scene_rules::kSameSiteShare * std::max(maxX - minX, maxY - minY);
     std::vector<cPoint> sites = scene.Stations;
+    // the earlier site a station takes: the first one nearer than the tolerance
+    auto near = [&](std::size_t i, std::size_t s) {
+        return std::hypot(sites[i].X - sites[s].X, sites[i].Y - sites[s].Y) < tolerance;
+    };
+    // Sites of their own are kept in square cells of the tolerance's size: a nearer site lies in
+    // a neighbouring cell (two cells around, so that rounding of the cell numbers cannot miss
+    // it). Coordinates too large for cell numbers take the plain search over all sites.
+    const double kLargestCell = 1e15;
+    bool cells = tolerance > 0 && std::isfinite(tolerance);
+    for (const cPoint& p : sites) {
+        cells = cells && std::fabs(p.X / tolerance) < kLargestCell && std::fabs(p.Y / tolerance) < kLargestCell;
+    }
     std::vector<std::size_t> firsts;  // stations that are sites of their own
+    std::unordered_map<std::uint64_t, std::vector<std::size_t>> cell;
+    auto key = [](std::int64_t cx, std::int64_t cy) {
+        return static_cast<std::uint64_t>(cx) * 0x9E3779B97F4A7C15ULL ^ static_cast<std::uint64_t>(cy);
+    };
     for (std::size_t i = 0; i < sites.size(); ++i) {
-        bool shared = false;
-        for (const std::size_t s : firsts) {
-            if (std::hypot(sites[i].X - sites[s].X, sites[i].Y - sites[s].Y) < tolerance) {
-                sites[i].X = sites[s].X;
-                sites[i].Y = sites[s].Y;
-                shared = true;
-                break;
+        std::size_t shared = sites.size();
+        if (cells) {
+            const auto cx = static_cast<std::int64_t>(std::floor(sites[i].X / tolerance));
+            const auto cy = static_cast<std::int64_t>(std::floor(sites[i].Y / tolerance));
+            for (std::int64_t dx = -2; dx <= 2; ++dx) {
+                for (std::int64_t dy = -2; dy <= 2; ++dy) {
+                    const auto found = cell.find(key(cx + dx, cy + dy));
+                    if (found == cell.end()) continue;
+                    for (const std::size_t s : found->second) {
+                        if (s < shared && near(i, s)) shared = s;
+                    }
+                }
             }
+            if (shared == sites.size()) cell[key(cx, cy)].push_back(i);
+        } else {
+            for (const std::size_t s : firsts) {
+                if (near(i, s)) {
+                    shared = s;
+                    break;
+                }
+            }
+            if (shared == sites.size()) firsts.push_back(i);
         }
-        if (!shared) firsts.push_back(i);
+        if (shared < sites.size()) {
+            sites[i].X = sites[shared].X;
+            sites[i].Y = sites[shared].Y;
+        }
     }
     return sites;
 }
@@ -192,18 +227,17 @@ Rings ThiessenRings(const PointArray& stationPts, const PointArray& frame) {
     return rings;
 }
 
-Rings HeightBalanceRings(const PointArray& stationPts, const PointArray& frame, const PointArray& allPts,
-                         const PointArray& centerPts) {
+Rings HeightBalanceRings(const PointArray& stationPts, const PointArray& frame, const CenterPointTable& centres) {
     Rings rings;
     const long n = stationPts.Count();
     rings.polygons.ReDim(1, n);
     if (n >= 3) {
         rings.T = NetworkWithoutFarHullTriangles(stationPts, frame, rings.tri);
         rings.hbTri.ReDim(0, 3, 1, rings.T);
-        if (rings.T > 0) BuildCenterPointNetwork(rings.tri, allPts, centerPts, rings.hbTri);
-        BuildHeightBalancePolygons(rings.polygons, stationPts, rings.tri, rings.hbTri, frame, allPts, centerPts);
+        if (rings.T > 0) BuildCenterPointNetwork(rings.tri, centres, rings.hbTri);
+        BuildHeightBalancePolygons(rings.polygons, stationPts, rings.tri, rings.hbTri, frame, centres);
     } else if (n == 2) {
-        HeightBalanceTwoStations(rings.polygons, stationPts, frame, allPts, centerPts);
+        HeightBalanceTwoStations(rings.polygons, stationPts, frame, centres);
     } else if (n == 1) {
         rings.polygons(1) = std::make_shared<cPolygon>(FrameRing(frame));
     }
@@ -305,7 +339,8 @@ Construction BuildConstruction(Method method, const EngineScene& scene, const st
     if (method == Method::Thiessen) {
         rings = ThiessenRings(stationPts, frame);
     } else {
-        rings = HeightBalanceRings(stationPts, frame, NewPoints(sites), NewPoints(scene.CenterPoints));
+        // the centre points are found in the scene's own list, never copied
+        rings = HeightBalanceRings(stationPts, frame, CenterPointTable(sites, scene.CenterPoints));
         for (long t = 1; t <= rings.T; ++t) {
             std::array<cPoint, 3> centres;
             for (long r = 1; r <= 3; ++r) centres[static_cast<std::size_t>(r - 1)] = *rings.hbTri(r, t);

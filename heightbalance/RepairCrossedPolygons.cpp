@@ -142,38 +142,53 @@ bool FindSelfCrossing(const cPolygon& ring, long& a, long& b) {
 
 namespace {
 
-// the stations on the network's hull (first of each site) with their open fans
-std::vector<HullRegion> HullRegions(const PointArray& stations, const Array2<PointRef>& tri,
-                                    const Array2<PointRef>& hbTri) {
+// the stations on the network's hull (first of each site) with their open fans; fans holds
+// the fan of every first station of a site (by position from stations.LBound())
+std::vector<HullRegion> HullRegions(const PointArray& stations, const Array2<PointRef>& hbTri,
+                                    const std::vector<StationFan>& fans) {
     const Array1<long> site = SiteIndex(stations);
     std::vector<HullRegion> hull;
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
         if (site(i) != i) continue;
-        StationFan f = FindStationFan(*stations(i), tri);
+        const StationFan& f = fans[static_cast<std::size_t>(i - stations.LBound())];
         if (f.count == 0 || f.j0 == 0) continue;
         HullRegion r;
         r.station = i;
         const long j1 = RingSuccessor(f.j0, 1, f.count);
         r.M1 = *hbTri(((f.vtx(f.j0) + 1) % 3) + 1, f.fan(f.j0));
         r.M2 = *hbTri(f.vtx(j1), f.fan(j1));
-        r.fan = std::move(f);
+        r.fan = f;
         hull.push_back(std::move(r));
     }
     return hull;
 }
 
-// the hull regions in counter-clockwise order: the region after r is the one whose M1 is
-// r's M2 (the same hull edge); false when the hull does not close
+// the hull regions in counter-clockwise order: the region after r is the first unused one
+// whose M1 is r's M2 (the same hull edge); false when the hull does not close
 bool OrderAroundHull(std::vector<HullRegion>& hull) {
     const std::size_t h = hull.size();
+    // the regions by the position of M1 (regions of one position in ascending order)
+    std::vector<std::size_t> byM1;
+    for (std::size_t q = 0; q < h; ++q) {
+        // a position that is not a number follows no region
+        if (!std::isnan(hull[q].M1.X) && !std::isnan(hull[q].M1.Y)) byM1.push_back(q);
+    }
+    auto below = [](const cPoint& a, const cPoint& b) { return a.X < b.X || (a.X == b.X && a.Y < b.Y); };
+    std::stable_sort(byM1.begin(), byM1.end(),
+                     [&](std::size_t a, std::size_t b) { return below(hull[a].M1, hull[b].M1); });
     std::vector<std::size_t> order{0};
     std::vector<bool> used(h, false);
     used[0] = true;
     while (order.size() < h) {
-        const HullRegion& last = hull[order.back()];
+        const cPoint& M2 = hull[order.back()].M2;
         std::size_t found = h;
-        for (std::size_t q = 0; q < h && found == h; ++q) {
-            if (!used[q] && hull[q].M1.X == last.M2.X && hull[q].M1.Y == last.M2.Y) found = q;
+        auto q = std::lower_bound(byM1.begin(), byM1.end(), M2,
+                                  [&](std::size_t r, const cPoint& P) { return below(hull[r].M1, P); });
+        for (; q != byM1.end() && hull[*q].M1.X == M2.X && hull[*q].M1.Y == M2.Y; ++q) {
+            if (!used[*q]) {
+                found = *q;
+                break;
+            }
         }
         if (found == h) return false;
         used[found] = true;
@@ -332,11 +347,24 @@ void RebuildChanged(PolygonArray& polygons, const std::vector<HullRegion>& regio
 void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
                            const Array2<PointRef>& hbTri, const PointArray& frame, const PointArray& outerFrame) {
     if (TriangleCount(tri) == 0) return;
+    const Array1<long> site = SiteIndex(stations);
+    const StationFanIndex index(tri);
+    std::vector<StationFan> fans(static_cast<std::size_t>(stations.Count()));
+    for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
+        if (site(i) == i) fans[static_cast<std::size_t>(i - stations.LBound())] = index.Fan(*stations(i));
+    }
+    RepairCrossedPolygons(polygons, stations, tri, hbTri, frame, outerFrame, fans);
+}
+
+void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
+                           const Array2<PointRef>& hbTri, const PointArray& frame, const PointArray& outerFrame,
+                           const std::vector<StationFan>& fans) {
+    if (TriangleCount(tri) == 0) return;
     cPoint maxPt, minPt;
     BoundingBox(outerFrame, maxPt, minPt);
     const double size = std::hypot(maxPt.X - minPt.X, maxPt.Y - minPt.Y);
 
-    std::vector<HullRegion> region = HullRegions(stations, tri, hbTri);
+    std::vector<HullRegion> region = HullRegions(stations, hbTri, fans);
     // a hull that does not close leaves the polygons as built
     if (region.size() < 3 || !OrderAroundHull(region)) return;
     std::vector<cPoint> hullPoints;

@@ -4,6 +4,8 @@
 
 #include "heightbalance/modHeightBalance.hpp"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <memory>
 #include <stdexcept>
@@ -18,40 +20,123 @@ namespace kelvarin {
 
 namespace {
 
-// position of the first station equal (X, Y and z) to P, or 0
-long StationNumber(const cPoint& P, const PointArray& allStations) {
-    for (long s = allStations.LBound(); s <= allStations.UBound(); ++s) {
-        if (allStations(s) && IsSamePoint(*allStations(s), P, true)) return s;
-    }
-    return 0;
-}
-
 // a point as "(X, Y, z)" for error messages
 std::string Describe(const cPoint& P) {
     return "(" + std::to_string(P.X) + ", " + std::to_string(P.Y) + ", " + std::to_string(P.z) + ")";
 }
 
+// a coordinate that is not a number: such a station equals no position
+bool HasNaN(const cPoint& P) { return std::isnan(P.X) || std::isnan(P.Y) || std::isnan(P.z); }
+
 }  // namespace
 
+std::size_t CenterPointTable::PositionHash::operator()(const Position& p) const {
+    std::uint64_t h = p.X * 0x9E3779B97F4A7C15ULL;
+    h = (h ^ (h >> 29) ^ p.Y) * 0xBF58476D1CE4E5B9ULL;
+    h = (h ^ (h >> 31) ^ p.z) * 0x94D049BB133111EBULL;
+    return static_cast<std::size_t>(h ^ (h >> 32));
+}
+
+CenterPointTable::Position CenterPointTable::PositionOf(const cPoint& P) {
+    return Position{std::bit_cast<std::uint64_t>(P.X + 0.0), std::bit_cast<std::uint64_t>(P.Y + 0.0),
+                    std::bit_cast<std::uint64_t>(P.z + 0.0)};
+}
+
+// slots for twice as many stations
+void CenterPointTable::Reserve(std::size_t count) {
+    std::size_t size = 16;
+    while (size < 2 * count) size *= 2;
+    slots_.assign(size, Slot{});
+}
+
+// station number for its position unless an earlier station holds it
+void CenterPointTable::Add(const cPoint& P, long number) {
+    if (HasNaN(P)) return;
+    const Position position = PositionOf(P);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t k = PositionHash{}(position)&mask;; k = (k + 1) & mask) {
+        Slot& slot = slots_[k];
+        if (!slot.used) {
+            slot = Slot{position, number, true};
+            return;
+        }
+        if (slot.position == position) return;
+    }
+}
+
+CenterPointTable::CenterPointTable(const PointArray& allStations, const PointArray& CenterPoints)
+    : n_(allStations.UBound()), arrayCentres_(&CenterPoints) {
+    Reserve(static_cast<std::size_t>(allStations.Count()));
+    for (long s = allStations.LBound(); s <= allStations.UBound(); ++s) {
+        if (allStations(s)) Add(*allStations(s), s);
+    }
+}
+
+CenterPointTable::CenterPointTable(const std::vector<cPoint>& allStations, const std::vector<cPoint>& CenterPoints)
+    : n_(static_cast<long>(allStations.size())), vectorCentres_(&CenterPoints) {
+    Reserve(allStations.size());
+    for (std::size_t s = 0; s < allStations.size(); ++s) Add(allStations[s], static_cast<long>(s) + 1);
+}
+
+// number of the first station equal (X, Y and z) to P, or 0
+long CenterPointTable::StationNumber(const cPoint& P) const {
+    if (HasNaN(P)) return 0;
+    const Position position = PositionOf(P);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t k = PositionHash{}(position)&mask;; k = (k + 1) & mask) {
+        const Slot& slot = slots_[k];
+        if (!slot.used) return 0;
+        if (slot.position == position) return slot.number;
+    }
+}
+
+// the centre point at a position of the list, or null when there is none
+const cPoint* CenterPointTable::Centre(long index) const {
+    if (arrayCentres_) {
+        const PointArray& list = *arrayCentres_;
+        if (index < list.LBound() || index > list.UBound() || !list(index)) return nullptr;
+        return list(index).get();
+    }
+    if (index < 1 || index > static_cast<long>(vectorCentres_->size())) return nullptr;
+    return &(*vectorCentres_)[static_cast<std::size_t>(index - 1)];
+}
+
 // centre point of a station pair
-PointRef GetCenterPoint(const cPoint& A, const cPoint& B, const PointArray& allStations,
-                        const PointArray& CenterPoints) {
-    long a = StationNumber(A, allStations);
-    long b = StationNumber(B, allStations);
+PointRef CenterPointTable::Get(const cPoint& A, const cPoint& B) const {
+    const cPoint& P = At(Index(A, B));
+    return NewPoint(P.X, P.Y, P.z);
+}
+
+const cPoint& CenterPointTable::At(long index) const { return *Centre(index); }
+
+// position of the pair's centre point in the list
+long CenterPointTable::Index(const cPoint& A, const cPoint& B) const {
+    return Index(A, B, StationNumber(A), StationNumber(B));
+}
+
+// the same with the stations' numbers found already
+long CenterPointTable::Index(const cPoint& A, const cPoint& B, long a, long b) const {
     if (a == 0 || b == 0) {
         throw std::invalid_argument("GetCenterPoint: no station at " + Describe(a == 0 ? A : B));
     }
     if (a == b) throw std::invalid_argument("GetCenterPoint: both corners are station " + std::to_string(a));
     if (a > b) SwapValues(a, b);
-    const long n = allStations.UBound();
+    const long n = n_;
     const long index = (b - a) + (a - 1) * (2 * n - a) / 2;
-    if (index < CenterPoints.LBound() || index > CenterPoints.UBound() || !CenterPoints(index)) {
+    const cPoint* P = Centre(index);
+    if (!P) {
+        const long count = arrayCentres_ ? arrayCentres_->Count() : static_cast<long>(vectorCentres_->size());
         throw std::invalid_argument("GetCenterPoint: no centre point " + std::to_string(index) + " for stations " +
                                     std::to_string(a) + " and " + std::to_string(b) + " (the list holds " +
-                                    std::to_string(CenterPoints.Count()) + ")");
+                                    std::to_string(count) + ")");
     }
-    const cPoint& P = *CenterPoints(index);
-    return NewPoint(P.X, P.Y, P.z);
+    return index;
+}
+
+// centre point of a station pair
+PointRef GetCenterPoint(const cPoint& A, const cPoint& B, const PointArray& allStations,
+                        const PointArray& CenterPoints) {
+    return CenterPointTable(allStations, CenterPoints).Get(A, B);
 }
 
 // incentre of three points through two angle bisectors. The bisector lines are met directly,
@@ -81,11 +166,29 @@ long GetIncentre(cPoint& centre, const cPoint& M1, const cPoint& M2, const cPoin
 // centre points of every triangle edge and the inner vertex of every triangle
 long BuildCenterPointNetwork(const Array2<PointRef>& tri, const PointArray& allStations, const PointArray& CenterPoints,
                              Array2<PointRef>& hbTri) {
+    return BuildCenterPointNetwork(tri, CenterPointTable(allStations, CenterPoints), hbTri);
+}
+
+long BuildCenterPointNetwork(const Array2<PointRef>& tri, const CenterPointTable& centres, Array2<PointRef>& hbTri) {
+    // every edge's place in the list first (a missing station or centre point throws here),
+    // then the centre points
+    std::vector<long> index;
     for (long t = hbTri.LBound(2); t <= hbTri.UBound(2); ++t) {
         if (!tri(1, t)) continue;  // the empty column of a table without triangles
+        const long number[4] = {0, centres.StationNumber(*tri(1, t)), centres.StationNumber(*tri(2, t)),
+                                centres.StationNumber(*tri(3, t))};
         for (long v = 1; v <= 3; ++v) {
-            hbTri(v, t) = GetCenterPoint(*tri((v % 3) + 1, t), *tri(v, t), allStations, CenterPoints);
+            const long w = (v % 3) + 1;
+            index.push_back(centres.Index(*tri(w, t), *tri(v, t), number[w], number[v]));
         }
+    }
+    // the reads from the list in one tight loop, so that they overlap
+    std::vector<cPoint> value(index.size());
+    for (std::size_t k = 0; k < index.size(); ++k) value[k] = centres.At(index[k]);
+    std::size_t k = 0;
+    for (long t = hbTri.LBound(2); t <= hbTri.UBound(2); ++t) {
+        if (!tri(1, t)) continue;
+        for (long v = 1; v <= 3; ++v, ++k) hbTri(v, t) = NewPoint(value[k].X, value[k].Y, value[k].z);
         hbTri(0, t) = NewPoint();
         const cPoint &M1 = *hbTri(1, t), &M2 = *hbTri(2, t), &M3 = *hbTri(3, t);
         if (GetIncentre(*hbTri(0, t), M1, M2, M3) != 0) {
@@ -127,21 +230,31 @@ long BuildOpenHeightBalancePolygon(long j0, cPolygon& polygon, const Array1<long
 void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
                                 const Array2<PointRef>& hbTri, const PointArray& frame, const PointArray& allStations,
                                 const PointArray& CenterPoints) {
+    BuildHeightBalancePolygons(polygons, stations, tri, hbTri, frame, CenterPointTable(allStations, CenterPoints));
+}
+
+void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
+                                const Array2<PointRef>& hbTri, const PointArray& frame,
+                                const CenterPointTable& centres) {
     if (TriangleCount(tri) == 0) {
         // no triangle: one site, or sites on one straight line
-        BuildCollinearStrips(polygons, stations, frame, [&](const cPoint& A, const cPoint& B) {
-            return *GetCenterPoint(A, B, allStations, CenterPoints);
-        });
+        BuildCollinearStrips(polygons, stations, frame,
+                             [&](const cPoint& A, const cPoint& B) { return *centres.Get(A, B); });
         return;
     }
     PointArray outer;
     EnclosingRectangle(frame, outer, kFrameFactor);
     const Array1<long> site = SiteIndex(stations);
+    const StationFanIndex index(tri);
+    std::vector<StationFan> fans(static_cast<std::size_t>(stations.Count()));
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
-        polygons(i) = std::make_shared<cPolygon>();
-        if (site(i) != i) continue;
-        const StationFan f = FindStationFan(*stations(i), tri);
-        if (f.count == 0) continue;  // a station in no triangle keeps an empty ring
+        StationFan& f = fans[static_cast<std::size_t>(i - stations.LBound())];
+        if (site(i) == i) f = index.Fan(*stations(i));
+        if (f.count == 0) {
+            // a station that shares an earlier site (copied below) or is in no triangle: an empty ring
+            polygons(i) = std::make_shared<cPolygon>();
+            continue;
+        }
         auto polygon = std::make_shared<cPolygon>();
         if (f.j0 == 0) {
             for (long k = 1; k <= f.count; ++k) {
@@ -154,15 +267,19 @@ void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& statio
         }
         polygons(i) = ClipToFrame(polygon, frame);
     }
-    RepairCrossedPolygons(polygons, stations, tri, hbTri, frame, outer);
+    RepairCrossedPolygons(polygons, stations, tri, hbTri, frame, outer, fans);
     CopySiteRings(polygons, site);
 }
 
 // the frame split by the line through the pair's centre point, perpendicular to the pair
 void HeightBalanceTwoStations(PolygonArray& polygons, const PointArray& stations, const PointArray& frame,
                               const PointArray& allStations, const PointArray& CenterPoints) {
-    TwoStationSplit(polygons, stations, frame,
-                    [&](const cPoint& A, const cPoint& B) { return *GetCenterPoint(A, B, allStations, CenterPoints); });
+    HeightBalanceTwoStations(polygons, stations, frame, CenterPointTable(allStations, CenterPoints));
+}
+
+void HeightBalanceTwoStations(PolygonArray& polygons, const PointArray& stations, const PointArray& frame,
+                              const CenterPointTable& centres) {
+    TwoStationSplit(polygons, stations, frame, [&](const cPoint& A, const cPoint& B) { return *centres.Get(A, B); });
 }
 
 }  // namespace kelvarin

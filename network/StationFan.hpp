@@ -1,6 +1,8 @@
 #pragma once
 // The triangles that meet at one station, in counter-clockwise order, and where they open.
 
+#include <vector>
+
 #include "model/BoundedArray.hpp"
 #include "model/cPoint.hpp"
 
@@ -19,5 +21,23 @@ long TriangleCount(const Array2<PointRef>& tri);
 // The fan of the station at S (corners equal to S in X, Y and z), sorted by the direction
 // from S to the corner following it, and its first gap.
 StationFan FindStationFan(const cPoint& S, const Array2<PointRef>& tri);
+
+// The fans of every station of one table: the corners sorted once by position, so that each
+// fan costs its own size, not a pass over the table. Holds a reference to the table, which
+// must outlive it and stay unchanged.
+class StationFanIndex {
+  public:
+    explicit StationFanIndex(const Array2<PointRef>& tri);
+    // the same fan as FindStationFan(S, tri)
+    StationFan Fan(const cPoint& S) const;
+
+  private:
+    struct Corner {
+        double X, Y, z;
+        long t, v;
+    };
+    const Array2<PointRef>& tri_;
+    std::vector<Corner> corners_;  // by X, Y, z; each position's triangles in table order
+};
 
 }  // namespace kelvarin

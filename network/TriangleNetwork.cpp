@@ -6,12 +6,13 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <map>
+#include <numeric>
 #include <utility>
 #include <vector>
 
 #include "geometry/ModMathTools.hpp"
 #include "geometry/Predicates.hpp"
+#include "network/Delaunay.hpp"
 #include "network/NetworkTolerances.hpp"
 #include "network/StationFan.hpp"
 
@@ -144,17 +145,27 @@ double GetCircumCircle(cPoint& centre, const cPoint& P1, const cPoint& P2, const
     return (PlaneDistance(P1, centre) + PlaneDistance(P2, centre) + PlaneDistance(P3, centre)) / 3;
 }
 
-// index of the first station at the same X and Y, for every station
+// index of the first station at the same X and Y, for every station: the stations sorted by
+// position (stable, so each run of equal positions starts with its first station)
 Array1<long> SiteIndex(const PointArray& stations) {
     Array1<long> site(stations.LBound(), stations.UBound());
+    std::vector<long> order;
+    order.reserve(static_cast<std::size_t>(stations.Count()));
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
         site(i) = i;
-        for (long s = stations.LBound(); s < i; ++s) {
-            if (stations(s)->X == stations(i)->X && stations(s)->Y == stations(i)->Y) {
-                site(i) = site(s);
-                break;
-            }
-        }
+        // a coordinate that is not a number equals nothing: such a station is a site of its own
+        if (!std::isnan(stations(i)->X) && !std::isnan(stations(i)->Y)) order.push_back(i);
+    }
+    auto before = [&](long a, long b) {
+        const cPoint& A = *stations(a);
+        const cPoint& B = *stations(b);
+        return A.X < B.X || (A.X == B.X && A.Y < B.Y);
+    };
+    std::stable_sort(order.begin(), order.end(), before);
+    for (std::size_t k = 1; k < order.size(); ++k) {
+        const cPoint& A = *stations(order[k - 1]);
+        const cPoint& B = *stations(order[k]);
+        if (A.X == B.X && A.Y == B.Y) site(order[k]) = site(order[k - 1]);
     }
     return site;
 }
@@ -182,40 +193,94 @@ void OuterFrameOf(const Array2<PointRef>& triangles, long T, const PointArray& f
     EnclosingRectangle(corners, outer, kFrameFactor);
 }
 
-// marks the kept hull triangles whose circumcentre lies outside the box; true when any was marked
-bool DropHullTrianglesOutside(const Array2<PointRef>& triangles, const cPoint& hi, const cPoint& lo,
-                              std::vector<bool>& kept) {
-    std::map<EdgeKey, int> uses;
-    const long T = static_cast<long>(kept.size());
-    for (long t = 1; t <= T; ++t) {
-        if (!kept[static_cast<std::size_t>(t - 1)]) continue;
-        for (long r = 1; r <= 3; ++r) ++uses[KeyOf(*triangles(r, t), *triangles(1 + r % 3, t))];
+// How many triangles of the table use each edge of the given triangles: for each of them the
+// numbers of its three edges (corner r to r + 1; edges with the same two end positions are
+// one), and in uses the count of each number over the whole table.
+std::vector<std::array<std::size_t, 3>> EdgeUses(const Array2<PointRef>& triangles, long T,
+                                                 const std::vector<std::size_t>& some, std::vector<int>& uses) {
+    std::vector<EdgeKey> keys;
+    keys.reserve(3 * some.size());
+    for (const std::size_t t : some) {
+        for (long r = 1; r <= 3; ++r) {
+            keys.push_back(
+                KeyOf(*triangles(r, static_cast<long>(t) + 1), *triangles(1 + r % 3, static_cast<long>(t) + 1)));
+        }
     }
-    bool dropped = false;
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end(), [](const EdgeKey& a, const EdgeKey& b) { return !(a < b); }),
+               keys.end());
+    auto number = [&](const EdgeKey& key) {
+        const auto k = std::lower_bound(keys.begin(), keys.end(), key);
+        return k != keys.end() && !(key < *k) ? static_cast<std::size_t>(k - keys.begin()) : keys.size();
+    };
+    uses.assign(keys.size(), 0);
     for (long t = 1; t <= T; ++t) {
-        const cPoint& c = *triangles(0, t);
-        if (!kept[static_cast<std::size_t>(t - 1)] || (c.X >= lo.X && c.X <= hi.X && c.Y >= lo.Y && c.Y <= hi.Y))
-            continue;
-        bool onHull = false;
-        for (long r = 1; r <= 3; ++r) onHull = onHull || uses[KeyOf(*triangles(r, t), *triangles(1 + r % 3, t))] == 1;
-        if (!onHull) continue;
-        kept[static_cast<std::size_t>(t - 1)] = false;
-        dropped = true;
+        for (long r = 1; r <= 3; ++r) {
+            const std::size_t k = number(KeyOf(*triangles(r, t), *triangles(1 + r % 3, t)));
+            if (k < keys.size()) ++uses[k];
+        }
     }
-    return dropped;
+    std::vector<std::array<std::size_t, 3>> edges;
+    edges.reserve(some.size());
+    for (const std::size_t t : some) {
+        std::array<std::size_t, 3> e{};
+        for (long r = 1; r <= 3; ++r) {
+            e[static_cast<std::size_t>(r - 1)] =
+                number(KeyOf(*triangles(r, static_cast<long>(t) + 1), *triangles(1 + r % 3, static_cast<long>(t) + 1)));
+        }
+        edges.push_back(e);
+    }
+    return edges;
 }
 
 }  // namespace
 
 // the outer frame and the table without hull triangles whose circumcentre lies beyond it
 long DropFarHullTriangles(Array2<PointRef>& triangles, const PointArray& frame, PointArray& outer) {
+    std::vector<bool> kept;
+    FarHullTriangles(triangles, frame, outer, kept);
+    return DropTriangles(triangles, kept);
+}
+
+// the outer frame and which triangles stay
+long FarHullTriangles(const Array2<PointRef>& triangles, const PointArray& frame, PointArray& outer,
+                      std::vector<bool>& kept) {
     const long T = TriangleCount(triangles);
     OuterFrameOf(triangles, T, frame, outer);
     cPoint hi, lo;
     BoundingBox(outer, hi, lo);
-    std::vector<bool> kept(static_cast<std::size_t>(T), true);
-    while (DropHullTrianglesOutside(triangles, hi, lo, kept)) {
+    // Round by round, every kept triangle whose circumcentre lies outside the box and that has
+    // an edge used by no other kept triangle (counted at the start of the round) is dropped.
+    std::vector<std::size_t> outside;
+    for (long t = 1; t <= T; ++t) {
+        const cPoint& c = *triangles(0, t);
+        if (!(c.X >= lo.X && c.X <= hi.X && c.Y >= lo.Y && c.Y <= hi.Y))
+            outside.push_back(static_cast<std::size_t>(t - 1));
     }
+    kept.assign(static_cast<std::size_t>(T), true);
+    if (!outside.empty()) {
+        std::vector<int> uses;
+        const std::vector<std::array<std::size_t, 3>> edges = EdgeUses(triangles, T, outside, uses);
+        std::vector<std::size_t> dropped;  // positions in outside
+        do {
+            dropped.clear();
+            for (std::size_t q = 0; q < outside.size(); ++q) {
+                if (!kept[outside[q]]) continue;
+                const auto& e = edges[q];
+                if (uses[e[0]] == 1 || uses[e[1]] == 1 || uses[e[2]] == 1) dropped.push_back(q);
+            }
+            for (const std::size_t q : dropped) {
+                kept[outside[q]] = false;
+                for (const std::size_t k : edges[q]) --uses[k];
+            }
+        } while (!dropped.empty());
+    }
+    return static_cast<long>(std::count(kept.begin(), kept.end(), true));
+}
+
+// the table without the triangles not kept
+long DropTriangles(Array2<PointRef>& triangles, const std::vector<bool>& kept) {
+    const auto T = static_cast<long>(kept.size());
     long count = 0;
     for (long t = 1; t <= T; ++t) {
         if (!kept[static_cast<std::size_t>(t - 1)]) continue;
@@ -270,6 +335,19 @@ std::vector<std::vector<char>> PossibleEdges(const std::vector<const cPoint*>& P
     return edge;
 }
 
+// column T: the circumcentre, then new copies of the corners counter-clockwise (the first
+// corner stays in row 1)
+void FillColumn(Array2<PointRef>& triangles, long T, const cPoint& centre, const Corners& corners, int turn = 0) {
+    triangles(0, T) = NewPoint(centre.X, centre.Y, 0.0);
+    for (long row = 1; row <= 3; ++row) triangles(row, T) = NewPoint();
+    for (long row = 1; row <= 3; ++row) CopyPoint(*triangles(row, T), corners.P[row - 1]);
+    // turn: the corners' orientation when it is known already (0 when not)
+    if (turn == 0) turn = Orient2D(*triangles(1, T), *triangles(2, T), *triangles(3, T));
+    if (turn < 0) {
+        SwapObjects(triangles(2, T), triangles(3, T));
+    }
+}
+
 // The triangle search over the sites: every triple whose circle no other site lies in and
 // that overlaps no triangle accepted before.
 class TriangleSearch {
@@ -292,7 +370,9 @@ class TriangleSearch {
                     const Corners candidate{{*P[i], *P[j], *P[k]}};
                     if (!Acceptable(candidate)) continue;
                     accepted.push_back(candidate);
-                    Append(triangles, centre, candidate);
+                    const long T = static_cast<long>(accepted.size());
+                    triangles.ReDimPreserve(T);
+                    FillColumn(triangles, T, centre, candidate);
                 }
             }
         }
@@ -342,18 +422,6 @@ class TriangleSearch {
                             [&](const Corners& t) { return TrianglesOverlap(t, candidate); });
     }
 
-    // a new column: the circumcentre, then copies of the corners counter-clockwise
-    void Append(Array2<PointRef>& triangles, const cPoint& centre, const Corners& corners) const {
-        const long T = static_cast<long>(accepted.size());
-        triangles.ReDimPreserve(T);
-        triangles(0, T) = NewPoint(centre.X, centre.Y, 0.0);
-        for (long row = 1; row <= 3; ++row) triangles(row, T) = NewPoint();
-        for (long row = 1; row <= 3; ++row) CopyPoint(*triangles(row, T), corners.P[row - 1]);
-        if (Orient2D(*triangles(1, T), *triangles(2, T), *triangles(3, T)) < 0) {
-            SwapObjects(triangles(2, T), triangles(3, T));
-        }
-    }
-
     std::vector<const cPoint*> P;  // one point per distinct site, in station order
     std::vector<std::vector<long>> nearest;
     std::vector<std::vector<char>> edge;
@@ -361,17 +429,145 @@ class TriangleSearch {
     long lastInside = -1;
 };
 
-}  // namespace
+// A triangle found for the table: its sites (ascending) and circumcentre.
+struct FoundTriangle {
+    std::array<long, 3> sites;
+    cPoint centre;
+    int turn = 0;  // +1 when the sites in this order run counter-clockwise, -1 clockwise, 0 not known
+};
 
-// Delaunay triangle table of the stations' distinct sites
-long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangles) {
-    triangles.ReDim(0, 3, 1, 1);
+// The sites of one face of the subdivision all lie on one empty circle, so every triple of
+// them passes the search's circle test; the search takes them in lexicographic order, each
+// unless it overlaps one taken before. Triangles of other faces never overlap these, so the
+// search over the face alone gives the same triangles.
+//
+// Corners on one circle are in convex position, where two triangles overlap exactly when the
+// corners of one do not all lie on one arc of the circle between two corners of the other. The
+// triangles taken so far therefore leave free cells, each the sites of one arc between taken
+// chords, and a triple is taken exactly when one free cell holds all three of its sites; taking
+// it splits that cell into the three arcs between its corners. m - 2 triangles fill the face.
+void SearchOnCircle(const std::vector<long>& face, const std::vector<const cPoint*>& P,
+                    std::vector<FoundTriangle>& found) {
+    const std::size_t m = face.size();
+    auto site = [&](std::size_t k) -> const cPoint& { return *P[static_cast<std::size_t>(face[k])]; };
+    // the sites counter-clockwise from the lowest of the leftmost: seen from it, every other site
+    // lies within a half-turn, and no two of them lie on one line with it
+    std::vector<std::size_t> around(m);
+    std::iota(around.begin(), around.end(), std::size_t{0});
+    const auto lowest = std::min_element(around.begin(), around.end(), [&](std::size_t a, std::size_t b) {
+        return site(a).X < site(b).X || (site(a).X == site(b).X && site(a).Y < site(b).Y);
+    });
+    std::iter_swap(around.begin(), lowest);
+    const cPoint& origin = site(around[0]);
+    std::sort(around.begin() + 1, around.end(),
+              [&](std::size_t a, std::size_t b) { return Orient2D(origin, site(a), site(b)) > 0; });
+    std::vector<std::size_t> position(m);
+    for (std::size_t k = 0; k < m; ++k) position[around[k]] = k;
+
+    std::vector<std::vector<std::size_t>> cells;  // positions around the circle, ascending
+    std::vector<bool> free;
+    std::vector<std::vector<std::size_t>> cellsAt(m);  // the cells each position has belonged to
+    auto addCell = [&](std::vector<std::size_t> cell) {
+        if (cell.size() < 3) return;
+        for (const std::size_t q : cell) cellsAt[q].push_back(cells.size());
+        cells.push_back(std::move(cell));
+        free.push_back(true);
+    };
+    std::vector<std::size_t> all(m);
+    std::iota(all.begin(), all.end(), std::size_t{0});
+    addCell(all);
+    auto holds = [&](std::size_t c, std::size_t q) { return std::binary_search(cells[c].begin(), cells[c].end(), q); };
+
+    std::size_t taken = 0;
+    for (std::size_t a = 0; a + 2 < m; ++a) {
+        for (std::size_t b = a + 1; b + 1 < m; ++b) {
+            for (std::size_t c = b + 1; c < m; ++c) {
+                if (taken + 2 == m) return;
+                std::array<std::size_t, 3> q{position[a], position[b], position[c]};
+                std::size_t cell = cells.size();
+                for (const std::size_t k : cellsAt[q[0]]) {
+                    if (free[k] && holds(k, q[1]) && holds(k, q[2])) {
+                        cell = k;
+                        break;
+                    }
+                }
+                if (cell == cells.size()) continue;
+                const cPoint &A = site(a), &B = site(b), &C = site(c);
+                cPoint centre;
+                if (Orient2D(A, B, C) == 0 || GetCircumCircle(centre, A, B, C) <= 0) continue;
+                ++taken;
+                found.push_back(FoundTriangle{{face[a], face[b], face[c]}, centre});
+                // the cell split into the arcs between the corners
+                std::sort(q.begin(), q.end());
+                free[cell] = false;
+                const std::vector<std::size_t> split = cells[cell];
+                std::vector<std::size_t> first, second, third;
+                for (const std::size_t r : split) {
+                    if (r >= q[0] && r <= q[1]) first.push_back(r);
+                    if (r >= q[1] && r <= q[2]) second.push_back(r);
+                    if (r >= q[2] || r <= q[0]) third.push_back(r);
+                }
+                std::sort(third.begin(), third.end());
+                addCell(std::move(first));
+                addCell(std::move(second));
+                addCell(std::move(third));
+            }
+        }
+    }
+}
+
+// the stations' distinct sites, first station of each, in station order
+std::vector<const cPoint*> DistinctSites(const PointArray& stations) {
     const Array1<long> site = SiteIndex(stations);
     std::vector<const cPoint*> P;
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
         if (site(i) == i) P.push_back(stations(i).get());
     }
-    return TriangleSearch(std::move(P)).Run(triangles);
+    return P;
+}
+
+}  // namespace
+
+// Delaunay triangle table of the stations' distinct sites: the faces of the Delaunay
+// subdivision, the sites on one circle searched among themselves, sorted into the table order
+long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangles) {
+    triangles.ReDim(0, 3, 1, 1);
+    const std::vector<const cPoint*> P = DistinctSites(stations);
+    const bool finite =
+        std::all_of(P.begin(), P.end(), [](const cPoint* p) { return std::isfinite(p->X) && std::isfinite(p->Y); });
+    // coordinates that are not finite are refused by the exact predicates, as the search refuses them
+    if (!finite) return TriangleSearch(P).Run(triangles);
+    const DelaunaySubdivision faces = DelaunayFaces(P);
+    std::vector<FoundTriangle> found;
+    found.reserve(faces.triangles.size() + 2 * faces.cocircular.size());
+    for (std::size_t k = 0; k < faces.triangles.size(); ++k) {
+        const std::array<long, 3>& t = faces.triangles[k];
+        const cPoint& A = *P[static_cast<std::size_t>(t[0])];
+        const cPoint& B = *P[static_cast<std::size_t>(t[1])];
+        const cPoint& C = *P[static_cast<std::size_t>(t[2])];
+        cPoint centre;
+        if (GetCircumCircle(centre, A, B, C) > 0)
+            found.push_back(FoundTriangle{t, centre, faces.counterClockwise[k] ? 1 : -1});
+    }
+    for (const std::vector<long>& face : faces.cocircular) SearchOnCircle(face, P, found);
+    std::sort(found.begin(), found.end(),
+              [](const FoundTriangle& a, const FoundTriangle& b) { return a.sites < b.sites; });
+    const auto T = static_cast<long>(found.size());
+    if (T == 0) return 0;
+    triangles.ReDim(0, 3, 1, T);
+    for (long t = 1; t <= T; ++t) {
+        const FoundTriangle& f = found[static_cast<std::size_t>(t - 1)];
+        const Corners corners{{*P[static_cast<std::size_t>(f.sites[0])], *P[static_cast<std::size_t>(f.sites[1])],
+                               *P[static_cast<std::size_t>(f.sites[2])]}};
+        FillColumn(triangles, t, f.centre, corners, f.turn);
+    }
+    return T;
+}
+
+// the same table by the exhaustive search over all triples of sites
+long BuildTriangleNetworkExhaustive(const PointArray& stations, Array2<PointRef>& triangles) {
+    triangles.ReDim(0, 3, 1, 1);
+    return TriangleSearch(DistinctSites(stations)).Run(triangles);
 }
 
 }  // namespace kelvarin

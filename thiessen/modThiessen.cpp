@@ -4,6 +4,7 @@
 #include "thiessen/modThiessen.hpp"
 
 #include <memory>
+#include <vector>
 
 #include "geometry/ModMathTools.hpp"
 #include "network/FrameSplit.hpp"
@@ -67,20 +68,30 @@ void BuildThiessenPolygons(PolygonArray& polygons, const PointArray& stations, c
     // obtuse triangle on the hull can lie far outside the frame, and a ring through a vertex
     // outside the outer frame would cross itself where it comes back in. Hull triangles of
     // sites almost on one line, whose circumcentres lie very far out, are left out instead.
-    Array2<PointRef> table = triangles;
     PointArray outer;
-    if (DropFarHullTriangles(table, frame, outer) == 0) {
+    std::vector<bool> kept;
+    const long stay = FarHullTriangles(triangles, frame, outer, kept);
+    Array2<PointRef> reduced;  // a copy of the table only when triangles are left out
+    if (stay < T) {
+        reduced = triangles;
+        DropTriangles(reduced, kept);
+    }
+    const Array2<PointRef>& table = stay < T ? reduced : triangles;
+    if (stay == 0) {
         BuildCollinearStrips(polygons, stations, frame, [](const cPoint& A, const cPoint& B) {
             return cPoint{(A.X + B.X) / 2, (A.Y + B.Y) / 2, (A.z + B.z) / 2};
         });
         return;
     }
     const Array1<long> site = SiteIndex(stations);
+    const StationFanIndex fans(table);
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
-        polygons(i) = std::make_shared<cPolygon>();
-        if (site(i) != i) continue;
-        const StationFan f = FindStationFan(*stations(i), table);
-        if (f.count == 0) continue;  // a station in no triangle keeps an empty ring
+        const StationFan f = site(i) == i ? fans.Fan(*stations(i)) : StationFan{};
+        if (f.count == 0) {
+            // a station that shares an earlier site (copied below) or is in no triangle: an empty ring
+            polygons(i) = std::make_shared<cPolygon>();
+            continue;
+        }
         auto ring = std::make_shared<cPolygon>();
         if (f.j0 == 0) {
             for (long j = 1; j <= f.count; ++j) AddVertex(*ring, *table(0, f.fan(j)));

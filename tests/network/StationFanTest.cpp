@@ -22,9 +22,17 @@ const cPoint& Corner(const Array2<PointRef>& tri, long t, long r, long step) { r
 void ExpectFansOf(const PointArray& stations, const std::string& what) {
     Array2<PointRef> tri;
     const long T = BuildTriangleNetwork(stations, tri);
+    const StationFanIndex fans(tri);
     for (long s = stations.LBound(); s <= stations.UBound(); ++s) {
         const cPoint& S = *stations(s);
         const StationFan f = FindStationFan(S, tri);
+        // the index of all fans gives this fan; a point off every corner (z differs) has none
+        const StationFan indexed = fans.Fan(S);
+        ASSERT_EQ(indexed.count, f.count) << what << " station " << s;
+        EXPECT_EQ(indexed.j0, f.j0) << what << " station " << s;
+        EXPECT_EQ(indexed.fan.Values(), f.fan.Values()) << what << " station " << s;
+        EXPECT_EQ(indexed.vtx.Values(), f.vtx.Values()) << what << " station " << s;
+        EXPECT_EQ(fans.Fan(cPoint{S.X, S.Y, S.z + 0.5}).count, 0) << what << " station " << s;
         long expected = 0, hasS = 0;
         for (long t = 1; t <= T; ++t) {
             bool at = false;
@@ -58,11 +66,14 @@ void ExpectFansOf(const PointArray& stations, const std::string& what) {
     }
 }
 
-TEST(FindStationFan, HoldsTheStationsTrianglesInOrderAndOpensOnlyOnTheHull) {
+TEST(FindStationFan, HoldsTheStationsTrianglesInOrderAndOpensOnlyOnTheHullAndTheIndexAgrees) {
     std::mt19937 rng(21);
     for (int c = 0; c < 60; ++c) {
         ExpectFansOf(testing::RandomStations(rng, 3 + c % 40), "random set " + std::to_string(c));
         ExpectFansOf(testing::GridStations(rng, 4 + c % 30, 100.0), "grid set " + std::to_string(c));
+        PointArray repeated = testing::GridStations(rng, 4 + c % 30, 10.0);
+        repeated.Append(NewPoint(repeated(1)->X, repeated(1)->Y, repeated(1)->z + 1));  // a second gauge at one site
+        ExpectFansOf(repeated, "grid set with a repeated site " + std::to_string(c));
         if (HasFailure()) return;
     }
 }

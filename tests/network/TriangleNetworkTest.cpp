@@ -5,8 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <random>
+#include <set>
+#include <utility>
 
 #include "network/TriangleNetwork.hpp"
 #include "tests/network/StationSets.hpp"
@@ -241,6 +245,120 @@ TEST(BuildTriangleNetwork, SameTableAsThePlainExhaustiveSearch) {
             EXPECT_GT(SignedArea(tri, t), 0);
         }
     }
+}
+
+// the same double, bit for bit
+bool SameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+
+// Station sets of every kind the network meets: random, integer grids (whole and in part,
+// full of exactly co-circular squares), sites on exact lattice circles, collinear runs,
+// coincident gauges, and grids at map coordinates with and without tiny jitter.
+PointArray GeneratedSet(std::mt19937& rng, int kind, long n) {
+    std::uniform_real_distribution<double> unit(0, 1);
+    std::uniform_int_distribution<int> small(0, 7);
+    std::vector<cPoint> pts;
+    const auto z = [&] { return std::floor(unit(rng) * 500); };
+    switch (kind) {
+        case 0:  // random
+            for (long i = 0; i < n; ++i) pts.push_back({2000 + 1000 * unit(rng), -500 + 700 * unit(rng), z()});
+            break;
+        case 1:  // integer grid points, some of them repeated
+            for (long i = 0; i < n; ++i) pts.push_back({double(small(rng)), double(small(rng)), z()});
+            break;
+        case 2: {  // a lattice circle (x^2 + y^2 = 625 has 20 points); its centre and a few more or not
+            const int circle[][2] = {{25, 0}, {24, 7}, {20, 15}, {15, 20}, {7, 24}};
+            for (const auto& q : circle) {
+                for (const int sx : {1, -1}) {
+                    for (const int sy : {1, -1}) {
+                        if (unit(rng) < 0.7) pts.push_back({double(sx * q[0]), double(sy * q[1]), z()});
+                    }
+                }
+            }
+            if (unit(rng) < 0.5) break;  // the circle alone: one face of up to 20 sites
+            if (unit(rng) < 0.5) pts.push_back({0, 0, z()});
+            for (long i = 0; i < n / 4; ++i) pts.push_back({-40 + 80 * unit(rng), -40 + 80 * unit(rng), z()});
+            break;
+        }
+        case 3: {  // collinear runs crossed by a few other sites
+            const double dx = 1 + small(rng), dy = small(rng) - 3;
+            for (long i = 0; i < n; ++i) {
+                const double t = double(i % 9);
+                if (unit(rng) < 0.7)
+                    pts.push_back({10 + t * dx, 20 + t * dy, z()});
+                else
+                    pts.push_back({double(small(rng) * 3), double(small(rng) * 3), z()});
+            }
+            break;
+        }
+        case 4: {  // a whole regular grid at map coordinates, shuffled, jittered or not
+            const long side = std::max(2L, static_cast<long>(std::sqrt(double(n))));
+            const double jitter = unit(rng) < 0.5 ? 0.0 : (unit(rng) < 0.5 ? 1e-9 : 1e-7);
+            for (long i = 0; i < side; ++i)
+                for (long j = 0; j < side; ++j)
+                    pts.push_back({255000 + 250.0 * i + jitter * (unit(rng) - 0.5),
+                                   2655000 + 250.0 * j + jitter * (unit(rng) - 0.5), z()});
+            std::shuffle(pts.begin(), pts.end(), rng);
+            break;
+        }
+        default:  // one site on one line, or all sites on one line
+            for (long i = 0; i < n; ++i) pts.push_back({5.0 * (i % 3), 0.5 * (i % 3), z()});
+            break;
+    }
+    return Stations(pts);
+}
+
+TEST(BuildTriangleNetwork, FastTableIsTheExhaustiveTableBitForBit) {
+    std::mt19937 rng(15);
+    long sets = 0, tiedTriangles = 0;
+    for (int rep = 0; rep < 150; ++rep) {
+        for (int kind = 0; kind <= 5; ++kind) {
+            const long n = 3 + static_cast<long>(rng() % 58);
+            const PointArray s = GeneratedSet(rng, kind, n);
+            SCOPED_TRACE("kind " + std::to_string(kind) + ", repetition " + std::to_string(rep) + ", " +
+                         std::to_string(s.Count()) + " stations");
+            // each station's site: the first station at its X and Y
+            const Array1<long> site = SiteIndex(s);
+            for (long i = s.LBound(); i <= s.UBound(); ++i) ASSERT_EQ(site(i), StationOf(*s(i), s)) << "station " << i;
+            Array2<PointRef> fast, reference;
+            std::set<std::pair<double, double>> centres;
+            const long T = BuildTriangleNetwork(s, fast);
+            ASSERT_EQ(T, BuildTriangleNetworkExhaustive(s, reference));
+            ASSERT_EQ(fast.LBound(2), reference.LBound(2));
+            ASSERT_EQ(fast.UBound(2), reference.UBound(2));
+            for (long t = 1; t <= T; ++t) {
+                for (long r = 0; r <= 3; ++r) {
+                    const cPoint &a = *fast(r, t), &b = *reference(r, t);
+                    ASSERT_TRUE(SameBits(a.X, b.X) && SameBits(a.Y, b.Y) && SameBits(a.z, b.z))
+                        << "triangle " << t << ", row " << r;
+                    ASSERT_NE(fast(r, t), reference(r, t));
+                }
+                // two triangles with one circumcentre: four sites on one empty circle
+                tiedTriangles += !centres.insert({fast(0, t)->X, fast(0, t)->Y}).second;
+            }
+            if (T == 0) {
+                EXPECT_FALSE(fast(1, 1));
+            }
+            ++sets;
+        }
+    }
+    EXPECT_EQ(sets, 900);
+    EXPECT_GT(tiedTriangles, 0) << "the generated sets must hold exact ties";
+}
+
+TEST(BuildTriangleNetwork, LargeTiedGridIsTriangulatedQuickly) {
+    // 10,000 gauges on an integer grid: every square is an exact tie; a hang guard only
+    std::vector<cPoint> pts;
+    for (long i = 0; i < 100; ++i)
+        for (long j = 0; j < 100; ++j) pts.push_back({double(i), double(j), 0.0});
+    std::mt19937 rng(1);
+    std::shuffle(pts.begin(), pts.end(), rng);
+    const PointArray s = Stations(pts);
+    Array2<PointRef> tri;
+    const long T = BuildTriangleNetwork(s, tri);
+    ASSERT_EQ(T, 2 * 99 * 99);
+    double area = 0;
+    for (long t = 1; t <= T; ++t) area += SignedArea(tri, t);
+    EXPECT_EQ(area, 99.0 * 99.0);
 }
 
 TEST(BuildTriangleNetwork, RandomSetsAreDelaunayTriangulations) {
