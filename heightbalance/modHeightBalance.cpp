@@ -12,6 +12,7 @@
 #include <string>
 
 #include "geometry/ModMathTools.hpp"
+#include "geometry/Predicates.hpp"
 #include "network/FrameSplit.hpp"
 #include "network/StationFan.hpp"
 #include "network/TriangleNetwork.hpp"
@@ -139,27 +140,66 @@ PointRef GetCenterPoint(const cPoint& A, const cPoint& B, const PointArray& allS
     return CenterPointTable(allStations, CenterPoints).Get(A, B);
 }
 
-// incentre of three points through two angle bisectors. The bisector lines are met directly,
-// measured from M1: as two rows of a linear system solved without pivoting, a bisector that is
-// almost horizontal (a first coefficient of rounding size) sent the crossing far off.
+namespace {
+
+// the direction of the bisector at corner i of M
+void Bisector(const cPoint* const (&M)[3], int i, double& dx, double& dy) {
+    const cPoint& Mi = *M[i];
+    const double w = (DirectionAngle(Mi, *M[(i + 1) % 3]) + DirectionAngle(Mi, *M[(i + 2) % 3])) / 2;
+    dx = std::cos(w);
+    dy = std::sin(w);
+}
+
+// the bisector lines at M1 and M2 met directly, measured from M1; false when parallel
+bool MeetBisectors(const cPoint* const (&M)[3], cPoint& centre) {
+    double dx0 = 0, dy0 = 0, dx1 = 0, dy1 = 0;
+    Bisector(M, 0, dx0, dy0);
+    Bisector(M, 1, dx1, dy1);
+    const double cross = dx0 * dy1 - dy0 * dx1;  // M1 + s * d0 = M2 + u * d1
+    const double s = ((M[1]->X - M[0]->X) * dy1 - (M[1]->Y - M[0]->Y) * dx1) / cross;
+    if (cross == 0.0 || !std::isfinite(s)) return false;
+    centre.X = M[0]->X + s * dx0;
+    centre.Y = M[0]->Y + s * dy0;
+    return true;
+}
+
+}  // namespace
+
+// incentre of three points through two angle bisectors, met by a linear solve. The solve
+// does not pivot: a bisector along an axis (a first coefficient of rounding size) can send
+// its crossing far from the incentre. The bisectors are also met directly, measured from
+// M1, and the solve's point is kept only where the two agree.
 long GetIncentre(cPoint& centre, const cPoint& M1, const cPoint& M2, const cPoint& M3) {
     if (M2.X == M1.X && M2.Y == M1.Y && M3.X == M1.X && M3.Y == M1.Y) return -2;
     const cPoint* M[3] = {&M1, &M2, &M3};
-    double dx[2], dy[2];
+    Array2<double> m(1, 2, 1, 3);
+    LineCoefficients coef(1, 3);
     for (int i = 0; i < 2; ++i) {
-        const cPoint& Mi = *M[i];
-        const double w = (DirectionAngle(Mi, *M[(i + 1) % 3]) + DirectionAngle(Mi, *M[(i + 2) % 3])) / 2;
-        dx[i] = std::cos(w);
-        dy[i] = std::sin(w);
+        double dx = 0, dy = 0;
+        Bisector(M, i, dx, dy);
+        const cPoint ahead{M[i]->X + dx, M[i]->Y + dy, 0.0};
+        coef(1) = coef(2) = coef(3) = 0;
+        LineEquation(*M[i], ahead, coef);
+        m(i + 1, 1) = coef(1);
+        m(i + 1, 2) = coef(2);
+        m(i + 1, 3) = coef(3);
     }
-    // M1 + s * d0 = M2 + u * d1
-    const double cross = dx[0] * dy[1] - dy[0] * dx[1];
-    const double wx = M2.X - M1.X, wy = M2.Y - M1.Y;
-    const double s = (wx * dy[1] - wy * dx[1]) / cross;
-    // parallel bisectors (and the same line twice) have no single crossing
-    if (cross == 0.0 || !std::isfinite(s)) return -1;
-    centre.X = M1.X + s * dx[0];
-    centre.Y = M1.Y + s * dy[0];
+    const bool solved = SolveLinearSystem(m) == SolveCode::Unique;
+    cPoint direct;
+    if (Orient2D(M1, M2, M3) != 0 && MeetBisectors(M, direct)) {
+        // a millionth of the triangle, and a few units of the last bit of its coordinates
+        const double size = std::max({std::hypot(M2.X - M1.X, M2.Y - M1.Y), std::hypot(M3.X - M2.X, M3.Y - M2.Y),
+                                      std::hypot(M1.X - M3.X, M1.Y - M3.Y)});
+        const double agree = 1e-6 * size + 8.0 * 0x1p-52 * (std::fabs(direct.X) + std::fabs(direct.Y));
+        if (!solved || !(std::hypot(m(1, 3) - direct.X, m(2, 3) - direct.Y) <= agree)) {
+            centre.X = direct.X;
+            centre.Y = direct.Y;
+            return 0;
+        }
+    }
+    if (!solved) return -1;
+    centre.X = m(1, 3);
+    centre.Y = m(2, 3);
     return 0;
 }
 

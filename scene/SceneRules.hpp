@@ -34,11 +34,12 @@ constexpr double kMaxCoordinate = 1e12;
 constexpr double kMinBasinWidthShare = 1e-5;
 
 // A gauge must lie within this many basin extents of the basin's bounding box. The frame
-// every ring is built in spans all gauges, and crossings in it are found to about 1e-12 of
-// its extent: a gauge a million extents away already moves the weights by 1e-8, ten
-// thousand keep them within 1e-10. A gauge farther out is almost always a typing error
-// (and a real one that far has no part in the basin's weights).
-constexpr double kMaxGaugeDistance = 1e4;
+// every ring is built in spans all gauges, and the cells' corners out there carry rounding
+// of their own magnitude: measured on the bundled scene with one gauge added in 16
+// directions, the cut cells cover the basin to 6e-11 at 100 extents, 6e-9 at 1,000 and
+// 8e-7 at 10,000. A gauge farther out is almost always a typing error (and a real one that
+// far has no part in the basin's weights).
+constexpr double kMaxGaugeDistance = 100.0;
 
 // Gauges closer together than this share of the basin's extent are one site that
 // they share, as coincident gauges do: at a few millimetres for a basin of kilometres,

@@ -75,8 +75,8 @@ TEST(SceneRules, EachRefusalNamesItsLineAndCause) {
          {"map units wide", "too narrow"}},
         {"basin on one line", {{8, "274000,2650000"}, {9, "256000,2650000"}}, 5, {"zero area"}},
         {"gauge far away", {{14, "Beta A002 (2.5e16, 2653000, 640)"}}, 14, {"station 2 \"Beta\"", "beyond 1e+12"}},
-        {"gauge beyond a million basin widths",
-         {{14, "Beta A002 (1.3e10, 2653000, 640)"}},
+        {"gauge beyond a hundred basin widths",
+         {{14, "Beta A002 (1.5e6, 2653000, 640)"}},
          14,
          {"station 2 \"Beta\"", "basin extents"}},
         {"height beyond the range", {{15, "Gamma A003 (255000, 2659000, 1e14)"}}, 15, {"station 3 \"Gamma\""}},
@@ -112,7 +112,7 @@ TEST(SceneRules, EachRefusalNamesItsLineAndCause) {
     std::vector<std::string> lines = GoodScene();
     EXPECT_NO_THROW(LoadScene(TempFile(Join(lines)).Path()));
     lines[3] = "Show=thiessen";
-    lines[13] = "Beta A002 (1.19e8, 2653000, 640)";
+    lines[13] = "Beta A002 (1.45e6, 2653000, 640)";  // 99 basin extents east of the basin
     EXPECT_NO_THROW(LoadScene(TempFile(Join(lines)).Path()));
 }
 
