@@ -269,6 +269,13 @@ void AppendOuterStretch(cPolygon& ring, const cPoint& S, const cPoint& O1, const
 }
 
 PolygonRef ClipToFrame(const PolygonRef& ring, const PointArray& frame) {
+    // a ring strictly inside the frame's box is its own piece (most rings of a large network)
+    Box box;
+    for (const PointRef& P : frame) box.Add(*P);
+    bool inside = true;
+    for (const PointRef& P : *ring)
+        inside = inside && P->X > box.minX && P->X < box.maxX && P->Y > box.minY && P->Y < box.maxY;
+    if (inside && ring->Count() >= 3) return ring;
     PolygonArray pieces;
     if (ClipPolygons(pieces, RingToArray(*ring), frame) != 1) return ring;
     const PolygonRef& piece = pieces(pieces.LBound());
