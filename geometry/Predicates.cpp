@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "geometry/PredicateFilters.hpp"
+
 namespace kelvarin {
 
 namespace {
@@ -16,26 +18,16 @@ using boost::multiprecision::cpp_int;
 
 thread_local long exactFallbacks = 0;
 
-// unit roundoff of double arithmetic
-constexpr double kEpsilon = std::numeric_limits<double>::epsilon() / 2.0;
-// relative error bounds of the double-precision determinants (Shewchuk's first-stage bounds)
-constexpr double kOrientBound = (3.0 + 16.0 * kEpsilon) * kEpsilon;
-constexpr double kInCircleBound = (10.0 + 96.0 * kEpsilon) * kEpsilon;
+// the error bounds of the double-precision determinants (Shewchuk's first-stage bounds)
+using predicate_filter::kEpsilon;
+using predicate_filter::kOrientBound;
 constexpr double kDistanceBound = (6.0 + 64.0 * kEpsilon) * kEpsilon;
-
-// The bounds above hold only while no product overflows or loses digits to underflow.
-// Coordinate differences between these magnitudes keep every product of up to four of
-// them inside the normal range of doubles; anything else goes to exact arithmetic.
-constexpr double kSmallestDifference = 1e-60;
-constexpr double kLargestDifference = 1e60;
 
 // true when every difference is 0 or of a magnitude the error bounds hold for
 template <std::size_t N>
 bool InFilterRange(const std::array<double, N>& differences) {
     for (const double d : differences) {
-        const double m = std::abs(d);
-        if (!(m <= kLargestDifference)) return false;  // also catches overflow to infinity
-        if (m != 0.0 && m < kSmallestDifference) return false;
+        if (!predicate_filter::InRange(d)) return false;
     }
     return true;
 }
@@ -133,26 +125,6 @@ int ExactCloserTo(const cPoint& p, const cPoint& a, const cPoint& b) {
     return Sign(difference);
 }
 
-// the determinant of the orientation test in double precision, and whether its sign is certain
-int FilteredOrient(const cPoint& a, const cPoint& b, const cPoint& c, bool& certain) {
-    const std::array<double, 4> d{a.X - c.X, b.Y - c.Y, a.Y - c.Y, b.X - c.X};
-    certain = false;
-    if (!InFilterRange(d)) return 0;
-    const double left = d[0] * d[1];
-    const double right = d[2] * d[3];
-    const double det = left - right;
-    const double bound = kOrientBound * (std::abs(left) + std::abs(right));
-    if (det > bound || -det > bound) {
-        certain = true;
-        return Sign(det);
-    }
-    if (left == 0.0 && right == 0.0) {  // no rounding at all: an exact zero
-        certain = true;
-        return 0;
-    }
-    return 0;
-}
-
 }  // namespace
 
 int Orient2D(const cPoint& a, const cPoint& b, const cPoint& c) {
@@ -160,7 +132,7 @@ int Orient2D(const cPoint& a, const cPoint& b, const cPoint& c) {
     RequireFinite(b);
     RequireFinite(c);
     bool certain = false;
-    const int sign = FilteredOrient(a, b, c, certain);
+    const int sign = predicate_filter::Orientation(a, b, c, certain);
     return certain ? sign : ExactOrient(a, b, c);
 }
 
@@ -168,22 +140,9 @@ int InCircle(const cPoint& a, const cPoint& b, const cPoint& c, const cPoint& d)
     const int turn = Orient2D(a, b, c);
     if (turn == 0) throw std::invalid_argument("InCircle: the three points lie on one line and have no circle");
     RequireFinite(d);
-    const std::array<double, 6> v{a.X - d.X, a.Y - d.Y, b.X - d.X, b.Y - d.Y, c.X - d.X, c.Y - d.Y};
-    if (InFilterRange(v)) {
-        const double adx = v[0], ady = v[1], bdx = v[2], bdy = v[3], cdx = v[4], cdy = v[5];
-        const double bdxcdy = bdx * cdy, cdxbdy = cdx * bdy;
-        const double cdxady = cdx * ady, adxcdy = adx * cdy;
-        const double adxbdy = adx * bdy, bdxady = bdx * ady;
-        const double alift = adx * adx + ady * ady;
-        const double blift = bdx * bdx + bdy * bdy;
-        const double clift = cdx * cdx + cdy * cdy;
-        const double det = alift * (bdxcdy - cdxbdy) + blift * (cdxady - adxcdy) + clift * (adxbdy - bdxady);
-        const double permanent = (std::abs(bdxcdy) + std::abs(cdxbdy)) * alift +
-                                 (std::abs(cdxady) + std::abs(adxcdy)) * blift +
-                                 (std::abs(adxbdy) + std::abs(bdxady)) * clift;
-        const double bound = kInCircleBound * permanent;
-        if (det > bound || -det > bound) return Sign(det) * turn;
-    }
+    bool certain = false;
+    const int sign = predicate_filter::InCircleDeterminant(a, b, c, d, certain);
+    if (certain) return sign * turn;
     return ExactInCircle(a, b, c, d) * turn;
 }
 

@@ -13,58 +13,28 @@
 #include <numeric>
 #include <utility>
 
+#include "geometry/PredicateFilters.hpp"
 #include "geometry/Predicates.hpp"
 
 namespace kelvarin {
 
 namespace {
 
-// Quick decisions for the mesh: the determinant in double precision, taken where Shewchuk's
-// first-stage error bound makes its sign certain (the same bounds and ranges as the exact
-// predicates' own filter), the exact predicate otherwise.
-constexpr double kEpsilon = std::numeric_limits<double>::epsilon() / 2.0;
-constexpr double kOrientBound = (3.0 + 16.0 * kEpsilon) * kEpsilon;
-constexpr double kInCircleBound = (10.0 + 96.0 * kEpsilon) * kEpsilon;
-
-// a difference of a magnitude the bounds hold for (products neither overflow nor underflow)
-bool InRange(double d) {
-    const double m = std::abs(d);
-    return m <= 1e60 && (m == 0.0 || m >= 1e-60);
-}
+// Quick decisions for the mesh: the determinant in double precision where its error bound
+// makes the sign certain, the exact predicate otherwise.
 
 // the sign of Orient2D(a, b, c)
 int Orientation(const cPoint& a, const cPoint& b, const cPoint& c) {
-    const double acx = a.X - c.X, bcy = b.Y - c.Y, acy = a.Y - c.Y, bcx = b.X - c.X;
-    if (InRange(acx) && InRange(bcy) && InRange(acy) && InRange(bcx)) {
-        const double left = acx * bcy, right = acy * bcx;
-        const double det = left - right;
-        const double bound = kOrientBound * (std::abs(left) + std::abs(right));
-        if (det > bound) return 1;
-        if (-det > bound) return -1;
-        if (left == 0.0 && right == 0.0) return 0;  // no rounding at all: an exact zero
-    }
-    return Orient2D(a, b, c);
+    bool certain = false;
+    const int sign = predicate_filter::Orientation(a, b, c, certain);
+    return certain ? sign : Orient2D(a, b, c);
 }
 
 // the sign of InCircle(a, b, c, d) for a, b, c counter-clockwise
 int CircleSide(const cPoint& a, const cPoint& b, const cPoint& c, const cPoint& d) {
-    const double adx = a.X - d.X, ady = a.Y - d.Y, bdx = b.X - d.X, bdy = b.Y - d.Y, cdx = c.X - d.X, cdy = c.Y - d.Y;
-    if (InRange(adx) && InRange(ady) && InRange(bdx) && InRange(bdy) && InRange(cdx) && InRange(cdy)) {
-        const double bdxcdy = bdx * cdy, cdxbdy = cdx * bdy;
-        const double cdxady = cdx * ady, adxcdy = adx * cdy;
-        const double adxbdy = adx * bdy, bdxady = bdx * ady;
-        const double alift = adx * adx + ady * ady;
-        const double blift = bdx * bdx + bdy * bdy;
-        const double clift = cdx * cdx + cdy * cdy;
-        const double det = alift * (bdxcdy - cdxbdy) + blift * (cdxady - adxcdy) + clift * (adxbdy - bdxady);
-        const double permanent = (std::abs(bdxcdy) + std::abs(cdxbdy)) * alift +
-                                 (std::abs(cdxady) + std::abs(adxcdy)) * blift +
-                                 (std::abs(adxbdy) + std::abs(bdxady)) * clift;
-        const double bound = kInCircleBound * permanent;
-        if (det > bound) return 1;
-        if (-det > bound) return -1;
-    }
-    return InCircle(a, b, c, d);
+    bool certain = false;
+    const int sign = predicate_filter::InCircleDeterminant(a, b, c, d, certain);
+    return certain ? sign : InCircle(a, b, c, d);
 }
 
 // Directed edges are numbered 4q + r: quad-edge q, rotation r (0 and 2 the two directions
