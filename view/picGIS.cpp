@@ -318,6 +318,8 @@ void picGIS::RunAnalysisAll() {
         if (IsExitAll()) return;
         UndoThiessen();
         PlaceCreditLabel();
+        // a window showing a failure draws nothing that would show the moved label
+        if (!failure_.empty()) surface_.Refresh();
         windowSystem_.CycleEnded();
         windowSystem_.DoEvents();
     }

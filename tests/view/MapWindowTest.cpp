@@ -233,5 +233,25 @@ TEST(picGIS, UnusableSceneIsShownAndTheRunStillEndsByTheExitRules) {
     EXPECT_EQ(w.windowSystem.PasswordChecks(), 1);
 }
 
+TEST(picGIS, UnusableSceneMovesItsLabelOnTheScreenEveryCycle) {
+    TestWindow w;
+    w.window.Load(KELVARIN_TEST_DATA "/no_such_folder");
+    w.surface.Refresh();  // the host shows the loaded window
+    w.windowSystem.EndAfterCycles(6);
+    w.window.RunAnalysisAll();
+    // each move of the label is shown before the next one, or it would hide part of the text for good
+    long moves = 0, pendingMove = 0;
+    for (const auto& p : w.surface.Primitives()) {
+        if (p.kind == Kind::Label) {
+            EXPECT_EQ(pendingMove, 0) << "a label move was never shown";
+            pendingMove = 1;
+            ++moves;
+        }
+        if (p.kind == Kind::Refresh) pendingMove = 0;
+    }
+    EXPECT_EQ(moves, 1 + 6);
+    EXPECT_EQ(pendingMove, 0);
+}
+
 }  // namespace
 }  // namespace kelvarin
