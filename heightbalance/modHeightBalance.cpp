@@ -150,25 +150,25 @@ void Bisector(const cPoint* const (&M)[3], int i, double& dx, double& dy) {
     dy = std::sin(w);
 }
 
-// the bisector lines at M1 and M2 met directly, measured from M1; false when parallel
-bool MeetBisectors(const cPoint* const (&M)[3], cPoint& centre) {
-    double dx0 = 0, dy0 = 0, dx1 = 0, dy1 = 0;
-    Bisector(M, 0, dx0, dy0);
-    Bisector(M, 1, dx1, dy1);
-    const double cross = dx0 * dy1 - dy0 * dx1;  // M1 + s * d0 = M2 + u * d1
-    const double s = ((M[1]->X - M[0]->X) * dy1 - (M[1]->Y - M[0]->Y) * dx1) / cross;
-    if (cross == 0.0 || !std::isfinite(s)) return false;
-    centre.X = M[0]->X + s * dx0;
-    centre.Y = M[0]->Y + s * dy0;
-    return true;
+// The incentre as the mean of the corners weighted by the opposite sides, measured from M1:
+// a convex combination, so it stays inside the triangle however thin the triangle is.
+cPoint WeightedIncentre(const cPoint& M1, const cPoint& M2, const cPoint& M3) {
+    const double a = std::hypot(M3.X - M2.X, M3.Y - M2.Y);
+    const double b = std::hypot(M1.X - M3.X, M1.Y - M3.Y);
+    const double c = std::hypot(M2.X - M1.X, M2.Y - M1.Y);
+    const double perimeter = a + b + c;
+    return cPoint{M1.X + (b * (M2.X - M1.X) + c * (M3.X - M1.X)) / perimeter,
+                  M1.Y + (b * (M2.Y - M1.Y) + c * (M3.Y - M1.Y)) / perimeter, 0.0};
 }
 
 }  // namespace
 
-// incentre of three points through two angle bisectors, met by a linear solve. The solve
+// Incentre of three points through two angle bisectors, met by a linear solve. The solve
 // does not pivot: a bisector along an axis (a first coefficient of rounding size) can send
-// its crossing far from the incentre. The bisectors are also met directly, measured from
-// M1, and the solve's point is kept only where the two agree.
+// its crossing far from the incentre, and on a thin triangle even a close crossing can fall
+// outside it. The solve's point is kept only where it lies strictly inside the triangle and
+// within a millionth of the triangle of the incentre found as a weighted mean of the corners;
+// elsewhere that mean is the answer.
 long GetIncentre(cPoint& centre, const cPoint& M1, const cPoint& M2, const cPoint& M3) {
     if (M2.X == M1.X && M2.Y == M1.Y && M3.X == M1.X && M3.Y == M1.Y) return -2;
     const cPoint* M[3] = {&M1, &M2, &M3};
@@ -185,15 +185,18 @@ long GetIncentre(cPoint& centre, const cPoint& M1, const cPoint& M2, const cPoin
         m(i + 1, 3) = coef(3);
     }
     const bool solved = SolveLinearSystem(m) == SolveCode::Unique;
-    cPoint direct;
-    if (Orient2D(M1, M2, M3) != 0 && MeetBisectors(M, direct)) {
+    if (const int turn = Orient2D(M1, M2, M3); turn != 0) {
+        const cPoint mean = WeightedIncentre(M1, M2, M3);
+        const cPoint solution{m(1, 3), m(2, 3), 0.0};
+        const bool inside = solved && Orient2D(M1, M2, solution) == turn && Orient2D(M2, M3, solution) == turn &&
+                            Orient2D(M3, M1, solution) == turn;
         // a millionth of the triangle, and a few units of the last bit of its coordinates
         const double size = std::max({std::hypot(M2.X - M1.X, M2.Y - M1.Y), std::hypot(M3.X - M2.X, M3.Y - M2.Y),
                                       std::hypot(M1.X - M3.X, M1.Y - M3.Y)});
-        const double agree = 1e-6 * size + 8.0 * 0x1p-52 * (std::fabs(direct.X) + std::fabs(direct.Y));
-        if (!solved || !(std::hypot(m(1, 3) - direct.X, m(2, 3) - direct.Y) <= agree)) {
-            centre.X = direct.X;
-            centre.Y = direct.Y;
+        const double agree = 1e-6 * size + 8.0 * 0x1p-52 * (std::fabs(mean.X) + std::fabs(mean.Y));
+        if (!inside || !(std::hypot(solution.X - mean.X, solution.Y - mean.Y) <= agree)) {
+            centre.X = mean.X;
+            centre.Y = mean.Y;
             return 0;
         }
     }

@@ -193,6 +193,40 @@ TEST(GetIncentre, LiesInsideItsTriangleAtEveryScaleAndTurn) {
     EXPECT_EQ(failures, 0);
 }
 
+// Thin triangles (the centre points of three gauges almost on one line), as thin as a thousand
+// units of the last bit of their coordinates: the inner vertex must lie strictly inside, or the
+// height-balance boundary through it leaves the network on the wrong side.
+TEST(GetIncentre, LiesInsideThinTrianglesAtEveryTurn) {
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    int failures = 0, judged = 0;
+    for (int k = 0; k < 6000; ++k) {
+        const double ox = (k % 2 == 0) ? 255000.0 : 1150.0, oy = (k % 2 == 0) ? 2655000.0 : 1150.0;
+        const double length = std::pow(10.0, -3.0 + 3.0 * unit(rng));
+        const double ulp = 0x1p-52 * std::max(std::fabs(ox), std::fabs(oy));
+        const double width = 1000.0 * ulp * std::pow(10.0, 4.0 * unit(rng));
+        double turn = unit(rng) * 6.283185307179586;
+        if (k % 3 == 0) turn = 1.5707963267948966 * (k / 3 % 4);
+        const double ux = std::cos(turn), uy = std::sin(turn);
+        const double t = 0.05 + 0.9 * unit(rng);
+        cPoint M[3] = {cPoint{ox, oy, 0}, cPoint{ox + length * ux, oy + length * uy, 0},
+                       cPoint{ox + t * length * ux - width * uy, oy + t * length * uy + width * ux, 0}};
+        std::rotate(M, M + (k / 12) % 3, M + 3);  // each corner first, at every turn
+        const int side = Orient2D(M[0], M[1], M[2]);
+        if (side == 0) continue;  // rounded onto one line
+        ++judged;
+        cPoint centre;
+        if (GetIncentre(centre, M[0], M[1], M[2]) != 0 || Orient2D(M[0], M[1], centre) != side ||
+            Orient2D(M[1], M[2], centre) != side || Orient2D(M[2], M[0], centre) != side) {
+            if (++failures <= 3)
+                ADD_FAILURE() << "triangle " << k << ": length " << length << ", width " << width << ", found ("
+                              << centre.X << ", " << centre.Y << ")";
+        }
+    }
+    EXPECT_EQ(failures, 0);
+    EXPECT_GT(judged, 5000);
+}
+
 TEST(GetIncentre, RightTriangleAndFailures) {
     cPoint centre{9, 9};
     EXPECT_EQ(GetIncentre(centre, cPoint{0, 0}, cPoint{4, 0}, cPoint{0, 3}), 0);
