@@ -202,18 +202,19 @@ bool OrderAroundHull(std::vector<HullRegion>& hull) {
 }
 
 // ray[q]: the boundary line between region q and the next one, from M2 away from the inner
-// vertex of its triangle; false when a line has no direction
-bool BoundaryRays(const std::vector<HullRegion>& region, const Array2<PointRef>& hbTri, std::vector<Ray>& ray) {
+// vertex of its triangle, as the polygons were built with it; false when a line has no direction
+bool BoundaryRays(const std::vector<HullRegion>& region, const PointArray& stations, const Array2<PointRef>& tri,
+                  const Array2<PointRef>& hbTri, std::vector<Ray>& ray) {
     ray.assign(region.size(), Ray{});
     for (std::size_t q = 0; q < region.size(); ++q) {
         const HullRegion& r = region[q];
         const StationFan& f = r.fan;
         const long j1 = RingSuccessor(f.j0, 1, f.count);
         const cPoint& inner = *hbTri(0, f.fan(j1));
+        const cPoint& after = *tri((f.vtx(j1) % 3) + 1, f.fan(j1));
         Ray& b = ray[q];
         b.origin = r.M2;
-        b.dx = r.M2.X - inner.X;
-        b.dy = r.M2.Y - inner.Y;
+        OuterLineDirection(*stations(r.station), inner, r.M2, after, -1.0, b.dx, b.dy);
         if (!Normalise(b.dx, b.dy)) return false;
     }
     return true;
@@ -371,7 +372,7 @@ void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, c
     hullPoints.reserve(region.size());
     for (const HullRegion& r : region) hullPoints.push_back(*stations(r.station));
     std::vector<Ray> ray;
-    if (!BoundaryRays(region, hbTri, ray)) return;
+    if (!BoundaryRays(region, stations, tri, hbTri, ray)) return;
     std::vector<std::size_t> openList(region.size());
     for (std::size_t q = 0; q < region.size(); ++q) openList[q] = q;
 

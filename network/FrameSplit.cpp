@@ -105,13 +105,37 @@ bool SplitFrameByLine(const PointArray& frame, const cPoint& first, const LineCo
     return true;
 }
 
+namespace {
+
+// O lies on M: the line through them has no direction of its own
+bool IsOnBoundaryEdge(const cPoint& S, const cPoint& O, const cPoint& M, const cPoint& E) {
+    return std::hypot(O.X - M.X, O.Y - M.Y) <= network_tolerance::kSamePoint * std::hypot(E.X - S.X, E.Y - S.Y);
+}
+
+}  // namespace
+
+void OuterLineDirection(const cPoint& S, const cPoint& O, const cPoint& M, const cPoint& E, double sign, double& dx,
+                        double& dy) {
+    // O may lie on either side of the edge (a circumcentre beyond an obtuse triangle's long side)
+    const double nx = -sign * (E.Y - S.Y);
+    const double ny = sign * (E.X - S.X);
+    dx = nx;
+    dy = ny;
+    if (IsOnBoundaryEdge(S, O, M, E)) return;
+    dx = M.X - O.X;
+    dy = M.Y - O.Y;
+    if (dx * nx + dy * ny < 0) {
+        dx = -dx;
+        dy = -dy;
+    }
+}
+
 // crossing of a station's outer boundary line with the outer frame
 long OuterFrameCrossing(const cPoint& S, const cPoint& O, const cPoint& M, const cPoint& E, const PointArray& F,
                         double sign, PointRef& Q) {
     const long lo = F.LBound();
     const long n = F.Count();
-    const bool onEdge =
-        std::hypot(O.X - M.X, O.Y - M.Y) <= network_tolerance::kSamePoint * std::hypot(E.X - S.X, E.Y - S.Y);
+    const bool onEdge = IsOnBoundaryEdge(S, O, M, E);
     for (long k = lo; k <= F.UBound() && !onEdge; ++k) {
         const cPoint& A = *F(k);
         const cPoint& B = *F(lo + ((k - lo + 1) % n));
@@ -127,19 +151,9 @@ long OuterFrameCrossing(const cPoint& S, const cPoint& O, const cPoint& M, const
         }
     }
     // No edge qualified: follow the line through O and M outwards (away from the network
-    // across the boundary edge), or the edge's outward normal when O is on M. O may lie on
-    // either side of the edge (a circumcentre beyond an obtuse triangle's long side).
-    const double nx = -sign * (E.Y - S.Y);
-    const double ny = sign * (E.X - S.X);
-    double dx = nx, dy = ny;
-    if (!onEdge) {
-        dx = M.X - O.X;
-        dy = M.Y - O.Y;
-        if (dx * nx + dy * ny < 0) {
-            dx = -dx;
-            dy = -dy;
-        }
-    }
+    // across the boundary edge), or the edge's outward normal when O is on M.
+    double dx = 0, dy = 0;
+    OuterLineDirection(S, O, M, E, sign, dx, dy);
     cPoint exitPoint;
     const long k = RayFrameExit(M, dx, dy, F, exitPoint);
     if (k > 0) Q = NewPoint(exitPoint.X, exitPoint.Y, exitPoint.z);

@@ -32,6 +32,13 @@ long RayFrameExit(const cPoint& origin, double dx, double dy, const PointArray& 
 long OuterFrameCrossing(const cPoint& S, const cPoint& O, const cPoint& M, const cPoint& E, const PointArray& F,
                         double sign, PointRef& Q);
 
+// The direction (not of unit length) in which the outer boundary line through O and M leaves
+// the network across the boundary edge from S to E (sign as for OuterFrameCrossing): from O
+// towards M, turned round when that points into the network, or the edge's outward normal
+// when O lies on M. The rings and their later repair both follow it, so that they agree.
+void OuterLineDirection(const cPoint& S, const cPoint& O, const cPoint& M, const cPoint& E, double sign, double& dx,
+                        double& dy);
+
 // Appends copies of the corners of the outer frame F met when walking counter-clockwise
 // along it from X1 (on edge k1, from F(k1) to its successor) to X2 (on edge k2). With both
 // crossings on one edge the walk takes no corner when X2 lies ahead of X1 on that edge, and

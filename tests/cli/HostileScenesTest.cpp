@@ -3,9 +3,9 @@
 // the area of the basin cut by every bisector half-plane of the gauge, over GEOS's area
 // of the basin, within 1e-9; height-balance weights in [0, 1] summing to 1 within 1e-9.
 // Families: grids with 0, 1e-9 and 1e-7 m of noise, circles of 4 to 16 gauges exact and
-// perturbed, near-collinear triples 1e-3 .. 1e-10 m off their line, near-duplicate
-// pairs, and a gauge at the far edge of the accepted range; each at map coordinates and
-// around the origin. The guard (exit 3) must never fire.
+// perturbed, near-collinear triples 1e-3 .. 1e-10 m off their line (alone, and on the hull
+// of a larger network), near-duplicate pairs, and a gauge at the far edge of the accepted
+// range; each at map coordinates and around the origin. The guard (exit 3) must never fire.
 
 #include <geos_c.h>
 #include <gtest/gtest.h>
@@ -241,6 +241,25 @@ std::vector<Case> Families() {
              {{ax, ay, 100},
               {bx, by, 900},
               {ax + t * (bx - ax) - off * (by - ay) / len, ay + t * (by - ay) + off * (bx - ax) / len, 500}}});
+    }
+    // the same on the hull of a larger network, 1e-3 .. 1e-12 m inside: the sliver is a hull
+    // triangle, on an upright edge and a slanting one
+    for (int e = 3; e <= 12; e += 3) {
+        const double off = std::pow(10.0, -e);
+        for (const double lean : {0.0, 700.0}) {
+            const double ax = 4000, ay = -3000, bx = 4000 + lean, by = 3000;
+            const double t = 0.57, len = std::hypot(bx - ax, by - ay);
+            cases.push_back(
+                {"collinear triple on the hull, " + Metres(off) + " inside" + (lean > 0 ? ", slanting" : ""),
+                 {{ax, ay, 100},
+                  {ax + t * (bx - ax) - off * (by - ay) / len, ay + t * (by - ay) + off * (bx - ax) / len, 500},
+                  {bx, by, 900},
+                  {-3000, -2000, 300},
+                  {-1000, 2500, 700},
+                  {500, -500, 200},
+                  {1500, 3500, 800},
+                  {2000, -3800, 400}}});
+        }
     }
     // near-duplicate pairs among a few gauges: 3e-9 .. 1e-9 m apart (one site), and 0.05 m
     for (const double gap : {3e-9, 1e-9, 1e-6, 0.05}) {

@@ -1,0 +1,95 @@
+// Three gauges a few millimetres apart and almost on one line, on the hull of the network:
+// the sliver triangle they form keeps its circumcentre within reach of the frame, and its
+// height-balance inner vertex lies within rounding of the hull edge. The outer boundary line
+// there has to leave the network the same way when the rings are built and when crossed lines
+// are repaired, or a ring takes in the far side of the frame. Generated over many placements,
+// turns and scales; every construction must pass its own check.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <exception>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/Construction.hpp"
+#include "scene/INIProFile.hpp"
+#include "scene/Scene.hpp"
+#include "scene/SceneChecks.hpp"
+
+namespace kelvarin {
+namespace {
+
+struct SliverCase {
+    Scene scene;
+    std::string what;
+};
+
+SliverCase MakeCase(std::mt19937_64& random, int index) {
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const bool mapCoordinates = index % 2 == 1;
+    const double ox = mapCoordinates ? 255000.0 : 0.0, oy = mapCoordinates ? 2655000.0 : 0.0;
+    const double half = 500.0;  // the basin's half width; the same-site rule is then 1 mm
+    SliverCase c;
+    Scene& scene = c.scene;
+    scene.BasinName = "Basin";
+    for (const auto& [x, y] : {std::pair{-half, -half}, {half, -half}, {half, half}, {-half, half}})
+        scene.Basin.push_back(cPoint{ox + x, oy + y, 0.0});
+    std::vector<cPoint> gauges;
+    const int inner = 4 + index % 5;
+    for (int i = 0; i < inner; ++i)
+        gauges.push_back(cPoint{ox + (unit(random) - 0.5) * 1.6 * half, oy + (unit(random) - 0.5) * 1.6 * half, 0.0});
+    // the sliver: its edge faces outwards at a random or an axis-parallel turn
+    double phi = unit(random) * 6.283185307179586;
+    if (index % 3 == 0) phi = 1.5707963267948966 * (index / 3 % 4);
+    const double nx = std::cos(phi), ny = std::sin(phi);  // outward
+    const double ux = -ny, uy = nx;                       // along the edge
+    const double reach = (1.2 + 0.5 * unit(random)) * half;
+    const double px = ox + reach * nx, py = oy + reach * ny;
+    const double a = 0.002 + 0.008 * unit(random), b = 0.002 + 0.008 * unit(random);
+    // how far the middle gauge lies inside: its circumradius between 10 m and 100 km
+    const double radius = std::pow(10.0, 1.0 + 4.0 * unit(random));
+    const double off = a * b / (2.0 * radius);
+    gauges.push_back(cPoint{px - a * ux, py - a * uy, 0.0});
+    gauges.push_back(cPoint{px - off * nx, py - off * ny, 0.0});
+    gauges.push_back(cPoint{px + b * ux, py + b * uy, 0.0});
+    for (std::size_t i = 0; i < gauges.size(); ++i) {
+        gauges[i].z = 10.0 * static_cast<double>(random() % 200);
+        scene.Stations.push_back(SceneStation{"G" + std::to_string(i + 1), "N", gauges[i]});
+    }
+    for (std::size_t i = 0; i < gauges.size(); ++i)
+        for (std::size_t j = i + 1; j < gauges.size(); ++j)
+            scene.CenterPoints.push_back(cPoint{gauges[i].X + (gauges[j].X - gauges[i].X) / 2,
+                                                gauges[i].Y + (gauges[j].Y - gauges[i].Y) / 2,
+                                                (gauges[i].z + gauges[j].z) / 2});
+    char text[160];
+    std::snprintf(text, sizeof text, "case %d: turn %.17g, sides %.3g and %.3g m, middle %.3g m inside%s", index, phi,
+                  a, b, off, mapCoordinates ? ", map coordinates" : "");
+    c.what = text;
+    return c;
+}
+
+TEST(HullSlivers, EveryConstructionPassesItsCheck) {
+    std::mt19937_64 random(20261209);
+    int built = 0;
+    for (int index = 0; index < 1500; ++index) {
+        const SliverCase c = MakeCase(random, index);
+        ASSERT_TRUE(CheckSceneGeometry(ProfileFile{}, c.scene).empty()) << c.what;
+        std::vector<long> all;
+        for (std::size_t i = 1; i <= c.scene.Stations.size(); ++i) all.push_back(static_cast<long>(i));
+        const EngineScene local = MakeEngineScene(c.scene);
+        for (const Method method : {Method::Thiessen, Method::HeightBalance}) {
+            try {
+                BuildConstruction(method, local, all);
+                ++built;
+            } catch (const std::exception& e) {
+                ADD_FAILURE() << c.what << ": " << e.what();
+            }
+        }
+    }
+    EXPECT_EQ(built, 2 * 1500);
+}
+
+}  // namespace
+}  // namespace kelvarin
