@@ -297,27 +297,54 @@ Ray MergedRay(const cPoint& X, const Ray& a, const Ray& b) {
     return merged;
 }
 
-// closes the open region p at its meeting: its neighbours' chains end there too, and the
-// line before it continues as the merged line
-void CloseRegion(std::size_t p, const Meetings& found, std::vector<HullRegion>& region, std::vector<Ray>& ray,
-                 std::vector<std::size_t>& openList) {
+// The open regions, from openList[p] on, that close at one point: region p's meeting and every
+// following region's meeting at the same place (three or more boundary lines through one
+// point, as gauges on a regular grid give). Returns how many; the first and last lines of the
+// run are the ones that go on beyond the point. At least two regions stay open.
+std::size_t RegionsMeetingAt(std::size_t p, const Meetings& found, double same) {
+    const std::size_t m = found.openList.size();
+    const cPoint X = found.Point(p);
+    std::size_t count = 1;
+    while (count + 2 < m) {
+        const std::size_t next = (p + count) % m;
+        if (!found.meets[next]) break;
+        const cPoint Y = found.Point(next);
+        if (!(std::hypot(Y.X - X.X, Y.Y - X.Y) <= same)) break;
+        ++count;
+    }
+    return count;
+}
+
+// closes the open regions p .. p + count - 1 at their meeting: their neighbours' chains end
+// there too, and the line before them continues as the merged line of the line before the
+// first and the line after the last
+void CloseRegions(std::size_t p, std::size_t count, const Meetings& found, std::vector<HullRegion>& region,
+                  std::vector<Ray>& ray, std::vector<std::size_t>& openList) {
     const std::size_t m = openList.size();
     const std::size_t prevQ = openList[(p + m - 1) % m];
-    const std::size_t q = openList[p];
-    const std::size_t nextQ = openList[(p + 1) % m];
+    const std::size_t lastQ = openList[(p + count - 1) % m];
+    const std::size_t nextQ = openList[(p + count) % m];
     const Ray a = ray[prevQ];
-    const Ray b = ray[q];
+    const Ray b = ray[lastQ];
     const cPoint X = found.Point(p);
-    region[q].chain1.push_back(X);
-    region[q].chain2.push_back(X);
-    region[q].open = false;
-    region[q].changed = true;
+    for (std::size_t k = 0; k < count; ++k) {
+        HullRegion& closed = region[openList[(p + k) % m]];
+        closed.chain1.push_back(X);
+        closed.chain2.push_back(X);
+        closed.open = false;
+        closed.changed = true;
+    }
     region[prevQ].chain2.push_back(X);
     region[prevQ].changed = true;
     region[nextQ].chain1.push_back(X);
     region[nextQ].changed = true;
     ray[prevQ] = MergedRay(X, a, b);
-    openList.erase(openList.begin() + static_cast<long>(p));
+    std::vector<bool> closing(m, false);
+    for (std::size_t k = 0; k < count; ++k) closing[(p + k) % m] = true;
+    std::size_t kept = 0;
+    for (std::size_t k = 0; k < m; ++k)
+        if (!closing[k]) openList[kept++] = openList[k];
+    openList.resize(kept);
 }
 
 // the polygons of the regions whose boundary changed, cut by the frame
@@ -379,9 +406,17 @@ void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, c
     // meet the lines one meeting at a time
     for (std::size_t guard = 0; guard < region.size() && openList.size() > 2; ++guard) {
         const Meetings found = FindMeetings(ray, openList, outerFrame, size);
-        const std::size_t p = MeetingToTake(found, hullPoints);
+        std::size_t p = MeetingToTake(found, hullPoints);
         if (p == openList.size()) break;
-        CloseRegion(p, found, region, ray, openList);
+        // regions before p that close at the same point join it
+        const std::size_t m = openList.size();
+        const double same = network_tolerance::kAhead * size;
+        for (std::size_t back = 0; back + 3 < m; ++back) {
+            const std::size_t prev = (p + m - 1) % m;
+            if (!found.meets[prev] || RegionsMeetingAt(prev, found, same) < 2) break;
+            p = prev;
+        }
+        CloseRegions(p, RegionsMeetingAt(p, found, same), found, region, ray, openList);
     }
     RebuildChanged(polygons, region, ray, openList, hbTri, frame, outerFrame);
 }

@@ -1,9 +1,15 @@
+// Constructions at ties, generated over many placements, turns and scales; every one must
+// pass its own check (weights finite, within [0, 1], adding up to 1).
+//
+// Gauges on a small integer grid: gauges in a row along the hull, and three or more boundary
+// lines through one point outside the network, where the height-balance repair closes
+// several regions at once.
+//
 // Three gauges a few millimetres apart and almost on one line, on the hull of the network:
 // the sliver triangle they form keeps its circumcentre within reach of the frame, and its
 // height-balance inner vertex lies within rounding of the hull edge. The outer boundary line
 // there has to leave the network the same way when the rings are built and when crossed lines
-// are repaired, or a ring takes in the far side of the frame. Generated over many placements,
-// turns and scales; every construction must pass its own check.
+// are repaired, or a ring takes in the far side of the frame.
 
 #include <gtest/gtest.h>
 
@@ -89,6 +95,60 @@ TEST(HullSlivers, EveryConstructionPassesItsCheck) {
         }
     }
     EXPECT_EQ(built, 2 * 1500);
+}
+
+// a selection of gauges on a grid of 13, 8 or 5 points a side
+Scene GridScene(std::mt19937_64& random, int index, std::vector<long>& selection) {
+    const double spacings[] = {0.001, 1.0, 37.5, 1000.0};
+    const double spacing = spacings[index % 4];
+    const bool mapCoordinates = index / 4 % 2 == 1;
+    const double ox = mapCoordinates ? 255000.0 : 0.0, oy = mapCoordinates ? 2655000.0 : 0.0;
+    Scene scene;
+    scene.BasinName = "Basin";
+    for (const auto& [x, y] : {std::pair{-1, -1}, {14, -2}, {15, 12}, {6, 9}, {-2, 14}})
+        scene.Basin.push_back(cPoint{ox + x * spacing, oy + y * spacing, 0.0});
+    const int count = 3 + static_cast<int>(random() % 38);
+    const unsigned side = index % 3 == 0 ? 13 : (index % 3 == 1 ? 8 : 5);
+    for (int i = 0; i < count; ++i) {
+        const cPoint p{ox + static_cast<double>(random() % side) * spacing,
+                       oy + static_cast<double>(random() % side) * spacing, 10.0 * static_cast<double>(random() % 200)};
+        scene.Stations.push_back(SceneStation{"G" + std::to_string(i + 1), "N", p});
+    }
+    for (std::size_t i = 0; i < scene.Stations.size(); ++i) {
+        for (std::size_t j = i + 1; j < scene.Stations.size(); ++j) {
+            const cPoint& a = scene.Stations[i].Point;
+            const cPoint& b = scene.Stations[j].Point;
+            scene.CenterPoints.push_back(cPoint{a.X + (b.X - a.X) / 2, a.Y + (b.Y - a.Y) / 2, (a.z + b.z) / 2});
+        }
+    }
+    selection.clear();
+    for (int i = 1; i <= count; ++i)
+        if (random() % 4 != 0) selection.push_back(i);
+    if (selection.empty()) selection.push_back(1);
+    return scene;
+}
+
+TEST(GridGauges, EveryConstructionPassesItsCheck) {
+    std::mt19937_64 random(9);
+    int built = 0, judged = 0;
+    for (int index = 0; index < 3000; ++index) {
+        std::vector<long> selection;
+        const Scene scene = GridScene(random, index, selection);
+        if (!CheckSceneGeometry(ProfileFile{}, scene).empty()) continue;  // coincident gauges only, and the like
+        ++judged;
+        const EngineScene local = MakeEngineScene(scene);
+        for (const Method method : {Method::Thiessen, Method::HeightBalance}) {
+            try {
+                BuildConstruction(method, local, selection);
+                ++built;
+            } catch (const std::exception& e) {
+                ADD_FAILURE() << "case " << index << (method == Method::Thiessen ? " thiessen: " : " heightbalance: ")
+                              << e.what();
+            }
+        }
+    }
+    EXPECT_GT(judged, 2000);
+    EXPECT_EQ(built, 2 * judged);
 }
 
 }  // namespace
