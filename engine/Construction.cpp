@@ -203,13 +203,14 @@ struct Rings {
     long T = 0;
 };
 
-// The station triangle network both methods build on, without the hull triangles of sites
-// almost on one line whose circumcentres lie far beyond the frame: their cells meet only
-// out there, and both methods close the rings of such sites along the outer frame instead.
+// The station triangle network height-balance builds on, without the hull triangles of sites
+// almost on one line whose circumcentres lie far beyond the frame: their cells meet only out
+// there, and the rings of such sites are closed along the outer frame instead. A triangle
+// whose going would part the fan of its far corner stays (its inner vertex lies inside it).
 long NetworkWithoutFarHullTriangles(const PointArray& stationPts, const PointArray& frame, Array2<PointRef>& tri) {
     if (BuildTriangleNetwork(stationPts, tri) == 0) return 0;
     PointArray outer;
-    return DropFarHullTriangles(tri, frame, outer);
+    return DropFarHullTriangles(tri, frame, outer, HullFans::StayWhole);
 }
 
 Rings ThiessenRings(const PointArray& stationPts, const PointArray& frame) {
@@ -217,8 +218,15 @@ Rings ThiessenRings(const PointArray& stationPts, const PointArray& frame) {
     const long n = stationPts.Count();
     rings.polygons.ReDim(1, n);
     if (n >= 3) {
-        rings.T = NetworkWithoutFarHullTriangles(stationPts, frame, rings.tri);
-        BuildThiessenPolygons(rings.polygons, stationPts, rings.tri, frame);
+        // the table without far hull triangles, as shown; the rings are built from the whole
+        // network, which leaves out the same triangles itself
+        Array2<PointRef> whole;
+        if (BuildTriangleNetwork(stationPts, whole) > 0) {
+            rings.tri = whole;
+            PointArray outer;
+            rings.T = DropFarHullTriangles(rings.tri, frame, outer);
+        }
+        BuildThiessenPolygons(rings.polygons, stationPts, whole, frame);
     } else if (n == 2) {
         ThiessenTwoStations(rings.polygons, stationPts, frame);
     } else if (n == 1) {

@@ -282,6 +282,20 @@ void AppendOuterStretch(cPolygon& ring, const cPoint& S, const cPoint& O1, const
     ring.Add(X2->X, X2->Y, X2->z);
 }
 
+PolygonRef NearestSiteCell(const cPoint& S, const std::vector<cPoint>& others, const PointArray& frame) {
+    std::vector<cPoint> cell;
+    for (const PointRef& corner : frame) cell.push_back(cPoint{corner->X - S.X, corner->Y - S.Y, 0.0});
+    for (const cPoint& T : others) {
+        const double dx = T.X - S.X, dy = T.Y - S.Y;
+        if (dx == 0 && dy == 0) continue;  // the same site
+        cell = CutConvex(cell, dx, dy, (dx * dx + dy * dy) / 2);
+    }
+    auto ring = std::make_shared<cPolygon>();
+    for (const cPoint& P : cell) AppendDistinct(*ring, cPoint{P.X + S.X, P.Y + S.Y, 0.0});
+    if (ring->Count() < 3) ring = std::make_shared<cPolygon>();
+    return ring;
+}
+
 PolygonRef ClipToFrame(const PolygonRef& ring, const PointArray& frame) {
     // a ring strictly inside the frame's box is its own piece (most rings of a large network)
     Box box;

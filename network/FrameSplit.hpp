@@ -45,6 +45,10 @@ void OuterLineDirection(const cPoint& S, const cPoint& O, const cPoint& M, const
 // all four (once around) when it lies behind.
 void AppendFrameCorners(cPolygon& ring, const PointArray& F, long k1, const cPoint& X1, long k2, const cPoint& X2);
 
+// The part of the convex frame nearer to S than to each of the other sites, cut bisector by
+// bisector (measured from S); an empty ring when nothing is left.
+PolygonRef NearestSiteCell(const cPoint& S, const std::vector<cPoint>& others, const PointArray& frame);
+
 // the ring cut by the frame when that leaves exactly one piece (an empty ring when the piece
 // is missing); otherwise the ring as it is
 PolygonRef ClipToFrame(const PolygonRef& ring, const PointArray& frame);

@@ -22,6 +22,27 @@ void AddVertex(cPolygon& ring, const cPoint& P) {
     ring.Add(P.X, P.Y, P.z);
 }
 
+// every first station of a site gets the part of the frame nearer to it than to its neighbours
+// in the triangle network; the others an empty ring (copied from their site's afterwards)
+void NearestSiteCells(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& triangles,
+                      const PointArray& frame, const Array1<long>& site) {
+    const StationFanIndex fans(triangles);
+    for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
+        const StationFan f = site(i) == i ? fans.Fan(*stations(i)) : StationFan{};
+        if (f.count == 0) {
+            polygons(i) = std::make_shared<cPolygon>();
+            continue;
+        }
+        std::vector<cPoint> neighbours;
+        for (long j = 1; j <= f.count; ++j) {
+            for (long r = 1; r <= 3; ++r) {
+                if (r != f.vtx(j)) neighbours.push_back(*triangles(r, f.fan(j)));
+            }
+        }
+        polygons(i) = NearestSiteCell(*stations(i), neighbours, frame);
+    }
+}
+
 }  // namespace
 
 // the frame halves on either side of the two stations' perpendicular bisector
@@ -84,6 +105,15 @@ void BuildThiessenPolygons(PolygonArray& polygons, const PointArray& stations, c
         return;
     }
     const Array1<long> site = SiteIndex(stations);
+    if (stay < T) {
+        // Sites almost on one line: the circumcentres that were left out lie too far away to
+        // carry the cells' edges, and taking their triangles out can part a network only a few
+        // sites wide. Each cell is the frame cut by the bisectors with its neighbours in the
+        // whole network (measured from the site, so the far circumcentres play no part).
+        NearestSiteCells(polygons, stations, triangles, frame, site);
+        CopySiteRings(polygons, site);
+        return;
+    }
     const StationFanIndex fans(table);
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
         const StationFan f = site(i) == i ? fans.Fan(*stations(i)) : StationFan{};

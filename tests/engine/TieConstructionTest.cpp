@@ -1,6 +1,10 @@
 // Constructions at ties, generated over many placements, turns and scales; every one must
 // pass its own check (weights finite, within [0, 1], adding up to 1).
 //
+// Gauges strung along a line, a network a few sites wide: taking out the hull triangles whose
+// circumcentres lie far out can part the network; Thiessen cells are then cut from the frame
+// by the bisectors with every neighbour.
+//
 // Gauges on a small integer grid: gauges in a row along the hull, and three or more boundary
 // lines through one point outside the network, where the height-balance repair closes
 // several regions at once.
@@ -149,6 +153,57 @@ TEST(GridGauges, EveryConstructionPassesItsCheck) {
     }
     EXPECT_GT(judged, 2000);
     EXPECT_EQ(built, 2 * judged);
+}
+
+// Gauges strung along a line a few hundred metres long, each a little to one side of it: a
+// network a few sites wide, whose hull triangles reach across it with circumcentres far out.
+Scene NarrowScene(std::mt19937_64& random, int index) {
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const bool mapCoordinates = index % 2 == 1;
+    const double ox = mapCoordinates ? 255000.0 : 0.0, oy = mapCoordinates ? 2655000.0 : 0.0;
+    Scene scene;
+    scene.BasinName = "Basin";
+    for (const auto& [x, y] : {std::pair{-400.0, -400.0}, {400.0, -400.0}, {400.0, 400.0}, {-400.0, 400.0}})
+        scene.Basin.push_back(cPoint{ox + x, oy + y, 0.0});
+    double turn = unit(random) * 6.283185307179586;
+    if (index % 3 == 0) turn = 1.5707963267948966 * (index / 3 % 4);
+    const double ux = std::cos(turn), uy = std::sin(turn);
+    const double width = std::pow(10.0, -1.0 - 5.0 * unit(random));  // metres to either side
+    const int count = 4 + index % 5;
+    for (int i = 0; i < count; ++i) {
+        const double along = (unit(random) - 0.5) * 300.0, aside = (unit(random) - 0.5) * 2.0 * width;
+        const cPoint p{ox + along * ux - aside * uy, oy + along * uy + aside * ux,
+                       10.0 * static_cast<double>(random() % 200)};
+        scene.Stations.push_back(SceneStation{"G" + std::to_string(i + 1), "N", p});
+    }
+    for (std::size_t i = 0; i < scene.Stations.size(); ++i) {
+        for (std::size_t j = i + 1; j < scene.Stations.size(); ++j) {
+            const cPoint& a = scene.Stations[i].Point;
+            const cPoint& b = scene.Stations[j].Point;
+            scene.CenterPoints.push_back(cPoint{a.X + (b.X - a.X) / 2, a.Y + (b.Y - a.Y) / 2, (a.z + b.z) / 2});
+        }
+    }
+    return scene;
+}
+
+TEST(NarrowNetworks, EveryThiessenConstructionPassesItsCheck) {
+    std::mt19937_64 random(17);
+    int built = 0, judged = 0;
+    for (int index = 0; index < 3000; ++index) {
+        const Scene scene = NarrowScene(random, index);
+        if (!CheckSceneGeometry(ProfileFile{}, scene).empty()) continue;  // a centre point off its pair's line
+        ++judged;
+        std::vector<long> all;
+        for (std::size_t i = 1; i <= scene.Stations.size(); ++i) all.push_back(static_cast<long>(i));
+        try {
+            BuildConstruction(Method::Thiessen, MakeEngineScene(scene), all);
+            ++built;
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "case " << index << ": " << e.what();
+        }
+    }
+    EXPECT_GT(judged, 2500);
+    EXPECT_EQ(built, judged);
 }
 
 }  // namespace
