@@ -268,8 +268,10 @@ class BoundaryCorners {
                 if (uses_[edges_[t][e]] == 1) Bare(t, e, +1);
     }
 
-    // how many kept triangles use edge e (corner e to e + 1) of triangle t (0-based)
-    int Uses(std::size_t t, std::size_t e) const { return uses_[edges_[t][e]]; }
+    // whether an edge of triangle t (0-based) is used by no other kept triangle
+    bool Bared(std::size_t t) const {
+        return uses_[edges_[t][0]] == 1 || uses_[edges_[t][1]] == 1 || uses_[edges_[t][2]] == 1;
+    }
 
     // whether taking out triangle t would part the fans at one of its corners
     bool WouldPart(std::size_t t) const {
@@ -321,7 +323,7 @@ long FarHullTriangles(const Array2<PointRef>& triangles, const PointArray& frame
     cPoint hi, lo;
     BoundingBox(outer, hi, lo);
     // Round by round, every kept triangle whose circumcentre lies outside the box and that has
-    // an edge used by no other kept triangle (counted at the start of the round) is dropped.
+    // an edge used by no other kept triangle (at the start of the round) is dropped.
     std::vector<std::size_t> outside;
     for (long t = 1; t <= T; ++t) {
         const cPoint& c = *triangles(0, t);
@@ -330,46 +332,21 @@ long FarHullTriangles(const Array2<PointRef>& triangles, const PointArray& frame
     }
     kept.assign(static_cast<std::size_t>(T), true);
     if (outside.empty()) return T;
-    if (fans == HullFans::StayWhole) {
-        // the same, one triangle at a time, keeping those whose going would part a corner's fans
-        BoundaryCorners boundary(triangles, T);
-        std::vector<std::size_t> bared;
-        for (bool any = true; any;) {
-            bared.clear();
-            for (const std::size_t t : outside) {
-                if (!kept[t]) continue;
-                for (std::size_t e = 0; e < 3; ++e) {
-                    if (boundary.Uses(t, e) == 1) {
-                        bared.push_back(t);
-                        break;
-                    }
-                }
-            }
-            any = false;
-            for (const std::size_t t : bared) {
-                if (boundary.WouldPart(t)) continue;
-                kept[t] = false;
-                boundary.TakeOut(t);
-                any = true;
-            }
+    BoundaryCorners boundary(triangles, T);
+    std::vector<std::size_t> bared;
+    for (bool any = true; any;) {
+        bared.clear();
+        for (const std::size_t t : outside)
+            if (kept[t] && boundary.Bared(t)) bared.push_back(t);
+        any = false;
+        for (const std::size_t t : bared) {
+            // StayWhole keeps a triangle whose going would part a corner's fans
+            if (fans == HullFans::StayWhole && boundary.WouldPart(t)) continue;
+            kept[t] = false;
+            boundary.TakeOut(t);
+            any = true;
         }
-        return static_cast<long>(std::count(kept.begin(), kept.end(), true));
     }
-    std::vector<int> uses;
-    const std::vector<std::array<std::size_t, 3>> edges = EdgeUses(triangles, T, outside, uses);
-    std::vector<std::size_t> dropped;  // positions in outside
-    do {
-        dropped.clear();
-        for (std::size_t q = 0; q < outside.size(); ++q) {
-            if (!kept[outside[q]]) continue;
-            const auto& e = edges[q];
-            if (uses[e[0]] == 1 || uses[e[1]] == 1 || uses[e[2]] == 1) dropped.push_back(q);
-        }
-        for (const std::size_t q : dropped) {
-            kept[outside[q]] = false;
-            for (const std::size_t k : edges[q]) --uses[k];
-        }
-    } while (!dropped.empty());
     return static_cast<long>(std::count(kept.begin(), kept.end(), true));
 }
 

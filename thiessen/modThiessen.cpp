@@ -22,25 +22,15 @@ void AddVertex(cPolygon& ring, const cPoint& P) {
     ring.Add(P.X, P.Y, P.z);
 }
 
-// every first station of a site gets the part of the frame nearer to it than to its neighbours
-// in the triangle network; the others an empty ring (copied from their site's afterwards)
-void NearestSiteCells(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& triangles,
-                      const PointArray& frame, const Array1<long>& site) {
-    const StationFanIndex fans(triangles);
-    for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
-        const StationFan f = site(i) == i ? fans.Fan(*stations(i)) : StationFan{};
-        if (f.count == 0) {
-            polygons(i) = std::make_shared<cPolygon>();
-            continue;
+// the other corners of a station's triangles: its neighbours in the network
+std::vector<cPoint> FanNeighbours(const StationFan& f, const Array2<PointRef>& triangles) {
+    std::vector<cPoint> neighbours;
+    for (long j = 1; j <= f.count; ++j) {
+        for (long r = 1; r <= 3; ++r) {
+            if (r != f.vtx(j)) neighbours.push_back(*triangles(r, f.fan(j)));
         }
-        std::vector<cPoint> neighbours;
-        for (long j = 1; j <= f.count; ++j) {
-            for (long r = 1; r <= 3; ++r) {
-                if (r != f.vtx(j)) neighbours.push_back(*triangles(r, f.fan(j)));
-            }
-        }
-        polygons(i) = NearestSiteCell(*stations(i), neighbours, frame);
     }
+    return neighbours;
 }
 
 }  // namespace
@@ -92,29 +82,20 @@ void BuildThiessenPolygons(PolygonArray& polygons, const PointArray& stations, c
     PointArray outer;
     std::vector<bool> kept;
     const long stay = FarHullTriangles(triangles, frame, outer, kept);
-    Array2<PointRef> reduced;  // a copy of the table only when triangles are left out
-    if (stay < T) {
-        reduced = triangles;
-        DropTriangles(reduced, kept);
-    }
-    const Array2<PointRef>& table = stay < T ? reduced : triangles;
     if (stay == 0) {
         BuildCollinearStrips(polygons, stations, frame, [](const cPoint& A, const cPoint& B) {
             return cPoint{(A.X + B.X) / 2, (A.Y + B.Y) / 2, (A.z + B.z) / 2};
         });
         return;
     }
+    // Where triangles were left out the sites lie almost on one line: the far circumcentres
+    // are too far away to carry the cells' edges, and taking their triangles out can part a
+    // network only a few sites wide. Each cell is then the frame cut by the bisectors with
+    // its neighbours in the whole network (measured from the site, so those circumcentres
+    // play no part).
+    const bool cut = stay < T;
     const Array1<long> site = SiteIndex(stations);
-    if (stay < T) {
-        // Sites almost on one line: the circumcentres that were left out lie too far away to
-        // carry the cells' edges, and taking their triangles out can part a network only a few
-        // sites wide. Each cell is the frame cut by the bisectors with its neighbours in the
-        // whole network (measured from the site, so the far circumcentres play no part).
-        NearestSiteCells(polygons, stations, triangles, frame, site);
-        CopySiteRings(polygons, site);
-        return;
-    }
-    const StationFanIndex fans(table);
+    const StationFanIndex fans(triangles);
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
         const StationFan f = site(i) == i ? fans.Fan(*stations(i)) : StationFan{};
         if (f.count == 0) {
@@ -122,14 +103,18 @@ void BuildThiessenPolygons(PolygonArray& polygons, const PointArray& stations, c
             polygons(i) = std::make_shared<cPolygon>();
             continue;
         }
+        if (cut) {
+            polygons(i) = NearestSiteCell(*stations(i), FanNeighbours(f, triangles), frame);
+            continue;
+        }
         auto ring = std::make_shared<cPolygon>();
         if (f.j0 == 0) {
-            for (long j = 1; j <= f.count; ++j) AddVertex(*ring, *table(0, f.fan(j)));
+            for (long j = 1; j <= f.count; ++j) AddVertex(*ring, *triangles(0, f.fan(j)));
             if (ring->Count() > 1 && IsSamePoint(*ring->Item(ring->Count()), *ring->Item(1), false)) {
                 ring->Remove(ring->Count());
             }
         } else {
-            BuildOpenThiessenPolygon(f.j0, *ring, f.vtx, f.fan, table, outer);
+            BuildOpenThiessenPolygon(f.j0, *ring, f.vtx, f.fan, triangles, outer);
         }
         polygons(i) = ClipToFrame(ring, frame);
     }
