@@ -31,6 +31,17 @@
 namespace kelvarin {
 namespace {
 
+// the centre point of every pair of the scene's stations at the pair's middle
+void AddMidpointCentres(Scene& scene) {
+    for (std::size_t i = 0; i < scene.Stations.size(); ++i) {
+        for (std::size_t j = i + 1; j < scene.Stations.size(); ++j) {
+            const cPoint& a = scene.Stations[i].Point;
+            const cPoint& b = scene.Stations[j].Point;
+            scene.CenterPoints.push_back(cPoint{a.X + (b.X - a.X) / 2, a.Y + (b.Y - a.Y) / 2, (a.z + b.z) / 2});
+        }
+    }
+}
+
 struct SliverCase {
     Scene scene;
     std::string what;
@@ -68,11 +79,7 @@ SliverCase MakeCase(std::mt19937_64& random, int index) {
         gauges[i].z = 10.0 * static_cast<double>(random() % 200);
         scene.Stations.push_back(SceneStation{"G" + std::to_string(i + 1), "N", gauges[i]});
     }
-    for (std::size_t i = 0; i < gauges.size(); ++i)
-        for (std::size_t j = i + 1; j < gauges.size(); ++j)
-            scene.CenterPoints.push_back(cPoint{gauges[i].X + (gauges[j].X - gauges[i].X) / 2,
-                                                gauges[i].Y + (gauges[j].Y - gauges[i].Y) / 2,
-                                                (gauges[i].z + gauges[j].z) / 2});
+    AddMidpointCentres(scene);
     char text[160];
     std::snprintf(text, sizeof text, "case %d: turn %.17g, sides %.3g and %.3g m, middle %.3g m inside%s", index, phi,
                   a, b, off, mapCoordinates ? ", map coordinates" : "");
@@ -118,13 +125,7 @@ Scene GridScene(std::mt19937_64& random, int index, std::vector<long>& selection
                        oy + static_cast<double>(random() % side) * spacing, 10.0 * static_cast<double>(random() % 200)};
         scene.Stations.push_back(SceneStation{"G" + std::to_string(i + 1), "N", p});
     }
-    for (std::size_t i = 0; i < scene.Stations.size(); ++i) {
-        for (std::size_t j = i + 1; j < scene.Stations.size(); ++j) {
-            const cPoint& a = scene.Stations[i].Point;
-            const cPoint& b = scene.Stations[j].Point;
-            scene.CenterPoints.push_back(cPoint{a.X + (b.X - a.X) / 2, a.Y + (b.Y - a.Y) / 2, (a.z + b.z) / 2});
-        }
-    }
+    AddMidpointCentres(scene);
     selection.clear();
     for (int i = 1; i <= count; ++i)
         if (random() % 4 != 0) selection.push_back(i);
@@ -176,13 +177,7 @@ Scene NarrowScene(std::mt19937_64& random, int index) {
                        10.0 * static_cast<double>(random() % 200)};
         scene.Stations.push_back(SceneStation{"G" + std::to_string(i + 1), "N", p});
     }
-    for (std::size_t i = 0; i < scene.Stations.size(); ++i) {
-        for (std::size_t j = i + 1; j < scene.Stations.size(); ++j) {
-            const cPoint& a = scene.Stations[i].Point;
-            const cPoint& b = scene.Stations[j].Point;
-            scene.CenterPoints.push_back(cPoint{a.X + (b.X - a.X) / 2, a.Y + (b.Y - a.Y) / 2, (a.z + b.z) / 2});
-        }
-    }
+    AddMidpointCentres(scene);
     return scene;
 }
 
