@@ -3,11 +3,11 @@
 #include "network/StationFan.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <vector>
 
 #include "geometry/ModMathTools.hpp"
+#include "geometry/Predicates.hpp"
 #include "geometry/modGISTools.hpp"
 
 namespace kelvarin {
@@ -30,50 +30,32 @@ long TriangleCount(const Array2<PointRef>& tri) {
 
 namespace {
 
-// Sorts the fan by the angles and finds its gap. The angles are distinct around a station of a
-// triangulation: they are then sorted at once; equal angles (rounding) or ones that are not
-// numbers keep the order of the pairwise exchange that decides them.
-void SortAndOpen(StationFan& f, double* angle, const Array2<PointRef>& tri) {
-    auto ang = [angle](long k) -> double& { return angle[k - 1]; };
+// Whether the direction from S to A comes before the direction from S to B counter-clockwise
+// from east, as their angles in [0, 2*PI) would order them, decided exactly: first by the half
+// turn each lies in (east and above it, then west and below), then by the side B lies on seen
+// along S->A. The angles of two corners a thin triangle apart round alike (or the wrong way).
+bool DirectionBefore(const cPoint& S, const cPoint& A, const cPoint& B) {
+    // the sign of a difference of doubles is exact
+    auto upper = [&S](const cPoint& P) {
+        const double dy = P.Y - S.Y;
+        return dy > 0 || (dy == 0 && P.X - S.X > 0);
+    };
+    const bool a = upper(A), b = upper(B);
+    if (a != b) return a;
+    return Orient2D(S, A, B) > 0;
+}
+
+// Sorts the fan of the station at S by the direction to the corner following the station
+// (insertion sort: fans are short; two triangles of one triangulation never share that
+// direction) and finds its gap.
+void SortAndOpen(StationFan& f, const cPoint& S, const Array2<PointRef>& tri) {
     const long n = f.fan.Count();
     f.count = n;
-    // positions 1..n by angle (insertion sort: fans are short), in a buffer on the stack for
-    // the usual fan; with distinct angles every sort gives this order
-    constexpr std::size_t kShort = 32;
-    std::array<long, 3 * kShort> shortBuffer{};
-    std::vector<long> longBuffer;
-    long* order = shortBuffer.data();
-    if (static_cast<std::size_t>(n) > kShort) {
-        longBuffer.resize(3 * static_cast<std::size_t>(n));
-        order = longBuffer.data();
-    }
-    long* fan = order + n;
-    long* vtx = fan + n;
-    for (long k = 0; k < n; ++k) {
-        order[k] = k + 1;
-        for (long j = k; j > 0 && ang(order[j]) < ang(order[j - 1]); --j) std::swap(order[j], order[j - 1]);
-    }
-    bool distinct = true;
-    for (long k = 0; k < n && distinct; ++k)
-        distinct = !std::isnan(ang(order[k])) && (k == 0 || ang(order[k - 1]) < ang(order[k]));
-    if (distinct) {
-        for (long k = 0; k < n; ++k) {
-            fan[k] = f.fan(order[k]);
-            vtx[k] = f.vtx(order[k]);
-        }
-        for (long k = 0; k < n; ++k) {
-            f.fan(k + 1) = fan[k];
-            f.vtx(k + 1) = vtx[k];
-        }
-    } else {
-        for (long a = 1; a < n; ++a) {
-            for (long b = a + 1; b <= n; ++b) {
-                if (ang(a) > ang(b)) {
-                    SwapValues(ang(a), ang(b));
-                    SwapValues(f.fan(a), f.fan(b));
-                    SwapValues(f.vtx(a), f.vtx(b));
-                }
-            }
+    auto after = [&](long k) -> const cPoint& { return *tri(1 + (f.vtx(k) % 3), f.fan(k)); };
+    for (long k = 2; k <= n; ++k) {
+        for (long j = k; j > 1 && DirectionBefore(S, after(j), after(j - 1)); --j) {
+            SwapValues(f.fan(j), f.fan(j - 1));
+            SwapValues(f.vtx(j), f.vtx(j - 1));
         }
     }
     for (long j = 1; j <= n; ++j) {
@@ -101,19 +83,17 @@ StationFan FindStationFan(const cPoint& S, const Array2<PointRef>& tri) {
     StationFan f;
     f.fan.ReDim(1, 0);
     f.vtx.ReDim(1, 0);
-    std::vector<double> ang;
     const long T = TriangleCount(tri);
     for (long t = 1; t <= T; ++t) {
         for (long v = 1; v <= 3; ++v) {
             if (SamePoint(*tri(v, t), S)) {
                 f.fan.Append(t);
                 f.vtx.Append(v);
-                ang.push_back(DirectionAngle(*tri(v, t), *tri(RingSuccessor(v, 1, 3), t)));
                 break;
             }
         }
     }
-    SortAndOpen(f, ang.data(), tri);
+    SortAndOpen(f, S, tri);
     return f;
 }
 
@@ -143,11 +123,6 @@ StationFan StationFanIndex::Fan(const cPoint& S) const {
     StationFan f;
     f.fan.ReDim(1, 0);
     f.vtx.ReDim(1, 0);
-    // the angles on the stack for the usual fan
-    constexpr std::size_t kShort = 32;
-    std::array<double, kShort> shortAngles{};
-    std::vector<double> longAngles;
-    double* ang = shortAngles.data();
     if (!std::isnan(S.X) && !std::isnan(S.Y) && !std::isnan(S.z)) {
         auto first = std::lower_bound(corners_.begin(), corners_.end(), S, [](const Corner& c, const cPoint& P) {
             return Before(c.X, c.Y, c.z, P.X, P.Y, P.z);
@@ -157,17 +132,12 @@ StationFan StationFanIndex::Fan(const cPoint& S) const {
         const auto count = static_cast<long>(last - first);
         f.fan.ReDim(1, count);
         f.vtx.ReDim(1, count);
-        if (static_cast<std::size_t>(count) > kShort) {
-            longAngles.resize(static_cast<std::size_t>(count));
-            ang = longAngles.data();
-        }
         for (long k = 1; k <= count; ++k, ++first) {
             f.fan(k) = first->t;
             f.vtx(k) = first->v;
-            ang[k - 1] = DirectionAngle(*tri_(first->v, first->t), *tri_(RingSuccessor(first->v, 1, 3), first->t));
         }
     }
-    SortAndOpen(f, ang, tri_);
+    SortAndOpen(f, S, tri_);
     return f;
 }
 

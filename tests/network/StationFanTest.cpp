@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <random>
+#include <vector>
 
 #include "network/StationFan.hpp"
 #include "network/TriangleNetwork.hpp"
@@ -66,8 +67,28 @@ void ExpectFansOf(const PointArray& stations, const std::string& what) {
     }
 }
 
+// Stations strung along a line, down to a few units of the last bit to either side: the
+// triangles are so thin that the directions from a station to two of its neighbours differ
+// below the angles' rounding.
+PointArray NarrowStations(std::mt19937& rng, int c) {
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const double ox = c % 2 == 1 ? 255000.0 : 0.0, oy = c % 2 == 1 ? 2655000.0 : 0.0;
+    double turn = unit(rng) * 2 * M_PI;
+    if (c % 3 == 0) turn = M_PI / 2 * (c / 3 % 4);
+    const double width = std::pow(10.0, -1.0 - 11.0 * unit(rng));
+    std::vector<cPoint> points;
+    for (int i = 0; i < 4 + c % 9; ++i) {
+        const double along = (unit(rng) - 0.5) * 300.0, aside = (unit(rng) - 0.5) * 2.0 * width;
+        points.push_back(cPoint{ox + along * std::cos(turn) - aside * std::sin(turn),
+                                oy + along * std::sin(turn) + aside * std::cos(turn), 0.0});
+    }
+    if (c % 4 == 0) points.push_back(cPoint{ox + (unit(rng) - 0.5) * 300.0, oy + (unit(rng) - 0.5) * 300.0, 0.0});
+    return testing::Stations(points);
+}
+
 TEST(FindStationFan, HoldsTheStationsTrianglesInOrderAndOpensOnlyOnTheHullAndTheIndexAgrees) {
     std::mt19937 rng(21);
+    for (int c = 0; c < 600; ++c) ExpectFansOf(NarrowStations(rng, c), "narrow set " + std::to_string(c));
     for (int c = 0; c < 60; ++c) {
         ExpectFansOf(testing::RandomStations(rng, 3 + c % 40), "random set " + std::to_string(c));
         ExpectFansOf(testing::GridStations(rng, 4 + c % 30, 100.0), "grid set " + std::to_string(c));
