@@ -214,7 +214,7 @@ bool BoundaryRays(const std::vector<HullRegion>& region, const PointArray& stati
         const cPoint& after = *tri((f.vtx(j1) % 3) + 1, f.fan(j1));
         Ray& b = ray[q];
         b.origin = r.M2;
-        OuterLineDirection(*stations(r.station), inner, r.M2, after, -1.0, b.dx, b.dy);
+        OuterLineDirection(*stations(r.station), inner, r.M2, after, -1.0, LineThrough::InnerVertex, b.dx, b.dy);
         if (!Normalise(b.dx, b.dy)) return false;
     }
     return true;

@@ -168,9 +168,18 @@ cPoint WeightedIncentre(const cPoint& M1, const cPoint& M2, const cPoint& M3) {
 // its crossing far from the incentre, and on a thin triangle even a close crossing can fall
 // outside it. The solve's point is kept only where it lies strictly inside the triangle and
 // within a millionth of the triangle of the incentre found as a weighted mean of the corners;
-// elsewhere that mean is the answer.
+// elsewhere that mean is the answer. Three points on one line (centre points rounded onto one
+// line) get the mean too: the middle point, where the incentre of ever thinner triangles goes,
+// and not the crossing of two bisectors that rounding alone keeps apart.
 long GetIncentre(cPoint& centre, const cPoint& M1, const cPoint& M2, const cPoint& M3) {
     if (M2.X == M1.X && M2.Y == M1.Y && M3.X == M1.X && M3.Y == M1.Y) return -2;
+    const int turn = Orient2D(M1, M2, M3);
+    if (turn == 0) {
+        const cPoint mean = WeightedIncentre(M1, M2, M3);
+        centre.X = mean.X;
+        centre.Y = mean.Y;
+        return 0;
+    }
     const cPoint* M[3] = {&M1, &M2, &M3};
     Array2<double> m(1, 2, 1, 3);
     LineCoefficients coef(1, 3);
@@ -185,24 +194,17 @@ long GetIncentre(cPoint& centre, const cPoint& M1, const cPoint& M2, const cPoin
         m(i + 1, 3) = coef(3);
     }
     const bool solved = SolveLinearSystem(m) == SolveCode::Unique;
-    if (const int turn = Orient2D(M1, M2, M3); turn != 0) {
-        const cPoint mean = WeightedIncentre(M1, M2, M3);
-        const cPoint solution{m(1, 3), m(2, 3), 0.0};
-        const bool inside = solved && Orient2D(M1, M2, solution) == turn && Orient2D(M2, M3, solution) == turn &&
-                            Orient2D(M3, M1, solution) == turn;
-        // a millionth of the triangle, and a few units of the last bit of its coordinates
-        const double size = std::max({std::hypot(M2.X - M1.X, M2.Y - M1.Y), std::hypot(M3.X - M2.X, M3.Y - M2.Y),
-                                      std::hypot(M1.X - M3.X, M1.Y - M3.Y)});
-        const double agree = 1e-6 * size + 8.0 * 0x1p-52 * (std::fabs(mean.X) + std::fabs(mean.Y));
-        if (!inside || !(std::hypot(solution.X - mean.X, solution.Y - mean.Y) <= agree)) {
-            centre.X = mean.X;
-            centre.Y = mean.Y;
-            return 0;
-        }
-    }
-    if (!solved) return -1;
-    centre.X = m(1, 3);
-    centre.Y = m(2, 3);
+    const cPoint mean = WeightedIncentre(M1, M2, M3);
+    const cPoint solution{m(1, 3), m(2, 3), 0.0};
+    const bool inside = solved && Orient2D(M1, M2, solution) == turn && Orient2D(M2, M3, solution) == turn &&
+                        Orient2D(M3, M1, solution) == turn;
+    // a millionth of the triangle, and a few units of the last bit of its coordinates
+    const double size = std::max({std::hypot(M2.X - M1.X, M2.Y - M1.Y), std::hypot(M3.X - M2.X, M3.Y - M2.Y),
+                                  std::hypot(M1.X - M3.X, M1.Y - M3.Y)});
+    const double agree = 1e-6 * size + 8.0 * 0x1p-52 * (std::fabs(mean.X) + std::fabs(mean.Y));
+    const bool keep = inside && std::hypot(solution.X - mean.X, solution.Y - mean.Y) <= agree;
+    centre.X = keep ? solution.X : mean.X;
+    centre.Y = keep ? solution.Y : mean.Y;
     return 0;
 }
 
@@ -235,8 +237,8 @@ long BuildCenterPointNetwork(const Array2<PointRef>& tri, const CenterPointTable
         hbTri(0, t) = NewPoint();
         const cPoint &M1 = *hbTri(1, t), &M2 = *hbTri(2, t), &M3 = *hbTri(3, t);
         if (GetIncentre(*hbTri(0, t), M1, M2, M3) != 0) {
-            // centre points on one line (or one point): the mean of the three stays inside
-            // the triangle they span instead of falling to the map origin
+            // the three centre points at one place: the inner vertex is that place, not the
+            // map origin
             hbTri(0, t)->X = (M1.X + M2.X + M3.X) / 3;
             hbTri(0, t)->Y = (M1.Y + M2.Y + M3.Y) / 3;
         }
@@ -258,7 +260,8 @@ long BuildOpenHeightBalancePolygon(long j0, cPolygon& polygon, const Array1<long
     const cPoint& M1 = *hbTri(((vtx(j0) + 1) % 3) + 1, fan(j0));
     const cPoint& M2 = *hbTri(vtx(j1), fan(j1));
     polygon.AddPoint(M1);
-    AppendOuterStretch(polygon, S, *hbTri(0, fan(j0)), M1, before, *hbTri(0, fan(j1)), M2, after, outerFrame);
+    AppendOuterStretch(polygon, S, *hbTri(0, fan(j0)), M1, before, *hbTri(0, fan(j1)), M2, after, outerFrame,
+                       LineThrough::InnerVertex);
     long t = j1;
     do {
         polygon.AddPoint(*hbTri(vtx(t), fan(t)));

@@ -74,8 +74,8 @@ long BuildCenterPointNetwork(const Array2<PointRef>& tri, const CenterPointTable
 PointRef GetCenterPoint(const cPoint& A, const cPoint& B, const PointArray& allStations,
                         const PointArray& CenterPoints);
 
-// incentre of M1, M2, M3 into centre; 0, or -1 (no unique crossing) / -2 (all coincide)
-// with centre untouched
+// incentre of M1, M2, M3 into centre (the middle one of three points on one line) and 0;
+// -2 with centre untouched when all three coincide
 long GetIncentre(cPoint& centre, const cPoint& M1, const cPoint& M2, const cPoint& M3);
 
 // polygons(i) (bounds of stations, dimensioned by the caller) receives the height-balance

@@ -114,9 +114,8 @@ bool IsOnBoundaryEdge(const cPoint& S, const cPoint& O, const cPoint& M, const c
 
 }  // namespace
 
-void OuterLineDirection(const cPoint& S, const cPoint& O, const cPoint& M, const cPoint& E, double sign, double& dx,
-                        double& dy) {
-    // O may lie on either side of the edge (a circumcentre beyond an obtuse triangle's long side)
+void OuterLineDirection(const cPoint& S, const cPoint& O, const cPoint& M, const cPoint& E, double sign,
+                        LineThrough through, double& dx, double& dy) {
     const double nx = -sign * (E.Y - S.Y);
     const double ny = sign * (E.X - S.X);
     dx = nx;
@@ -124,19 +123,31 @@ void OuterLineDirection(const cPoint& S, const cPoint& O, const cPoint& M, const
     if (IsOnBoundaryEdge(S, O, M, E)) return;
     dx = M.X - O.X;
     dy = M.Y - O.Y;
-    if (dx * nx + dy * ny < 0) {
+    const double outward = dx * nx + dy * ny;
+    if (outward >= 0) return;
+    if (through == LineThrough::Circumcentre) {
+        // the perpendicular bisector: a circumcentre beyond an obtuse triangle's long side
+        // lies on the far side of the edge, and the line leaves the other way
         dx = -dx;
         dy = -dy;
+        return;
     }
+    // An inner vertex lies inside its triangle, beyond the edge's line only by rounding on a
+    // triangle so thin that the line runs along the edge, or where the edge's centre point lies
+    // off it (gauges a hair apart moved onto one site): the part of the line across the edge
+    // is turned round and its part along the edge kept, so that it leaves the way it points.
+    const double n2 = nx * nx + ny * ny;
+    dx -= 2 * outward / n2 * nx;
+    dy -= 2 * outward / n2 * ny;
 }
 
 // crossing of a station's outer boundary line with the outer frame
 long OuterFrameCrossing(const cPoint& S, const cPoint& O, const cPoint& M, const cPoint& E, const PointArray& F,
-                        double sign, PointRef& Q) {
+                        double sign, LineThrough through, PointRef& Q) {
     const long lo = F.LBound();
     const long n = F.Count();
-    const bool onEdge = IsOnBoundaryEdge(S, O, M, E);
-    for (long k = lo; k <= F.UBound() && !onEdge; ++k) {
+    const bool followLine = through == LineThrough::Circumcentre && !IsOnBoundaryEdge(S, O, M, E);
+    for (long k = lo; k <= F.UBound() && followLine; ++k) {
         const cPoint& A = *F(k);
         const cPoint& B = *F(lo + ((k - lo + 1) % n));
         PointRef X;
@@ -150,10 +161,10 @@ long OuterFrameCrossing(const cPoint& S, const cPoint& O, const cPoint& M, const
             return k;
         }
     }
-    // No edge qualified: follow the line through O and M outwards (away from the network
-    // across the boundary edge), or the edge's outward normal when O is on M.
+    // An inner vertex's line, a circumcentre on M, or no edge qualified (a crossing exactly at
+    // a corner): the ray from M in the line's outward direction.
     double dx = 0, dy = 0;
-    OuterLineDirection(S, O, M, E, sign, dx, dy);
+    OuterLineDirection(S, O, M, E, sign, through, dx, dy);
     cPoint exitPoint;
     const long k = RayFrameExit(M, dx, dy, F, exitPoint);
     if (k > 0) Q = NewPoint(exitPoint.X, exitPoint.Y, exitPoint.z);
@@ -272,10 +283,11 @@ void BuildCollinearStrips(PolygonArray& polygons, const PointArray& stations, co
 }
 
 void AppendOuterStretch(cPolygon& ring, const cPoint& S, const cPoint& O1, const cPoint& M1, const cPoint& E1,
-                        const cPoint& O2, const cPoint& M2, const cPoint& E2, const PointArray& F) {
+                        const cPoint& O2, const cPoint& M2, const cPoint& E2, const PointArray& F,
+                        LineThrough through) {
     PointRef X1, X2;
-    const long k1 = OuterFrameCrossing(S, O1, M1, E1, F, 1.0, X1);
-    const long k2 = OuterFrameCrossing(S, O2, M2, E2, F, -1.0, X2);
+    const long k1 = OuterFrameCrossing(S, O1, M1, E1, F, 1.0, through, X1);
+    const long k2 = OuterFrameCrossing(S, O2, M2, E2, F, -1.0, through, X2);
     if (k1 <= 0 || k2 <= 0) return;
     ring.Add(X1->X, X1->Y, X1->z);
     AppendFrameCorners(ring, F, k1, *X1, k2, *X2);

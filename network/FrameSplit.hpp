@@ -22,22 +22,32 @@ bool SplitFrameByLine(const PointArray& frame, const cPoint& first, const LineCo
 // leaves by, and the exit point; 0 when the ray meets no edge. Exits through a corner count.
 long RayFrameExit(const cPoint& origin, double dx, double dy, const PointArray& F, cPoint& exitPoint);
 
-// Crossing of a station's outer boundary line, through O (the inner vertex of the boundary
-// triangle) and M (the point on the boundary edge from the station S to its neighbour E),
-// with the outer frame F: returns the frame edge (0 when none) and the crossing in Q.
-// sign +1 takes the crossing counter-clockwise of the boundary edge as seen from S, -1 the
-// clockwise one. When O lies on M (a right angle opposite a boundary edge) the direction is
-// the boundary edge's outward normal from M; when no edge qualifies (a crossing exactly at
-// a corner) the crossing is where the ray from M away from O leaves the frame.
+// What the outer boundary line of a hull edge passes through besides the point M on the
+// edge: the circumcentre of the edge's triangle (a Thiessen perpendicular bisector) or the
+// inner vertex of its triangle of centre points (height-balance).
+enum class LineThrough { Circumcentre, InnerVertex };
+
+// Crossing of a station's outer boundary line, through O and M (the point on the boundary
+// edge from the station S to its neighbour E), with the outer frame F: returns the frame edge
+// (0 when none) and the crossing in Q. sign +1 takes the crossing counter-clockwise of the
+// boundary edge as seen from S, -1 the clockwise one. A line through a circumcentre is cut
+// with each frame edge in turn; where no edge qualifies (a crossing exactly at a corner) or O
+// lies on M, and always for a line through an inner vertex, the crossing is where the ray from
+// M in the direction OuterLineDirection gives leaves the frame. Cutting a line with a frame
+// edge far away loses the tilt of a line that runs almost along an axis; the ray keeps it.
 long OuterFrameCrossing(const cPoint& S, const cPoint& O, const cPoint& M, const cPoint& E, const PointArray& F,
-                        double sign, PointRef& Q);
+                        double sign, LineThrough through, PointRef& Q);
 
 // The direction (not of unit length) in which the outer boundary line through O and M leaves
 // the network across the boundary edge from S to E (sign as for OuterFrameCrossing): from O
-// towards M, turned round when that points into the network, or the edge's outward normal
-// when O lies on M. The rings and their later repair both follow it, so that they agree.
-void OuterLineDirection(const cPoint& S, const cPoint& O, const cPoint& M, const cPoint& E, double sign, double& dx,
-                        double& dy);
+// towards M. Where O lies on M (a right angle opposite a boundary edge) it is the edge's
+// outward normal. A circumcentre beyond the edge's line (an obtuse triangle's long side)
+// turns the direction round. An inner vertex beyond it (by rounding, on a triangle so thin
+// that its line runs along the edge, or with a centre point off the edge) turns round only
+// the direction's part across the edge: the line keeps its way along the edge. The rings and
+// their later repair both follow it, so that they agree.
+void OuterLineDirection(const cPoint& S, const cPoint& O, const cPoint& M, const cPoint& E, double sign,
+                        LineThrough through, double& dx, double& dy);
 
 // Appends copies of the corners of the outer frame F met when walking counter-clockwise
 // along it from X1 (on edge k1, from F(k1) to its successor) to X2 (on edge k2). With both
@@ -60,9 +70,9 @@ void CopySiteRings(PolygonArray& polygons, const Array1<long>& site);
 // Appends the outer stretch of an open fan at station S: the crossing of the first boundary
 // line (from M1, away from O1, at the edge to E1) with the outer frame F, the corners walked to
 // the crossing of the second boundary line (M2, O2, E2), and that crossing. Appends nothing
-// when either line finds no crossing.
+// when either line finds no crossing. The lines pass through circumcentres or inner vertices.
 void AppendOuterStretch(cPolygon& ring, const cPoint& S, const cPoint& O1, const cPoint& M1, const cPoint& E1,
-                        const cPoint& O2, const cPoint& M2, const cPoint& E2, const PointArray& F);
+                        const cPoint& O2, const cPoint& M2, const cPoint& E2, const PointArray& F, LineThrough through);
 
 // the point the split line between two neighbouring stations passes through
 using SplitPointFunction = std::function<cPoint(const cPoint& A, const cPoint& B)>;

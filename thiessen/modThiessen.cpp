@@ -54,7 +54,8 @@ long BuildOpenThiessenPolygon(long j0, cPolygon& ring, const Array1<long>& vtx, 
     const cPoint M1{(S.X + before.X) / 2, (S.Y + before.Y) / 2, (S.z + before.z) / 2};
     const cPoint M2{(S.X + after.X) / 2, (S.Y + after.Y) / 2, (S.z + after.z) / 2};
 
-    AppendOuterStretch(ring, S, *triangles(0, fan(j0)), M1, before, *triangles(0, fan(j1)), M2, after, outerFrame);
+    AppendOuterStretch(ring, S, *triangles(0, fan(j0)), M1, before, *triangles(0, fan(j1)), M2, after, outerFrame,
+                       LineThrough::Circumcentre);
     long t = j1;
     do {
         AddVertex(ring, *triangles(0, fan(t)));

@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "geometry/Predicates.hpp"
 #include "network/FrameSplit.hpp"
 #include "network/TriangleNetwork.hpp"
 #include "tests/network/StationSets.hpp"
@@ -105,6 +106,46 @@ TEST(BuildCollinearStrips, StripsTileTheFrameAndBelongToTheNearestSite) {
         ExpectNearestToItsOwn(strips, stations, 1e-6);
         if (HasFailure()) return;
     }
+}
+
+// A height-balance boundary line through an inner vertex O and the centre point M of a hull
+// edge, at every tilt to the edge down to a few units of the last bit and along the axes:
+// the crossing with the frame lies on the line, ahead of M in the direction from O to M.
+// Cutting the line with each frame edge instead loses a tilt that small and can find the
+// crossing behind M.
+TEST(OuterFrameCrossing, LinesThroughInnerVerticesLeaveAheadOfTheirCentrePoint) {
+    std::mt19937 rng(41);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    int failures = 0;
+    for (int c = 0; c < 4000; ++c) {
+        const double ox = c % 2 == 1 ? 255000.0 : 1000.0, oy = c % 2 == 1 ? 2655000.0 : 1000.0;
+        double turn = unit(rng) * 2 * M_PI;
+        if (c % 3 != 2) turn = M_PI / 2 * (c / 3 % 4);
+        const double ux = std::cos(turn), uy = std::sin(turn);
+        const double length = 5.0 + 200.0 * unit(rng);
+        const cPoint S{ox, oy, 0.0};
+        const cPoint E{ox + length * ux, oy + length * uy, 0.0};
+        const cPoint M = Midpoint(S, E);
+        // the network on the right of S->E (sign +1) or on its left (sign -1)
+        const double sign = c % 4 < 2 ? 1.0 : -1.0;
+        const double nx = -sign * uy, ny = sign * ux;  // outward
+        const double along = (unit(rng) - 0.5) * length, tilt = std::pow(10.0, -3.0 - 12.0 * unit(rng));
+        const cPoint O{M.X + along * ux - std::fabs(along) * tilt * nx, M.Y + along * uy - std::fabs(along) * tilt * ny,
+                       0.0};
+        if (Orient2D(S, E, O) * sign >= 0) continue;  // rounded onto the edge's line
+        const PointArray frame =
+            Stations({{ox + 800, oy + 700}, {ox - 900, oy + 700}, {ox - 900, oy - 600}, {ox + 800, oy - 600}});
+        PointRef Q;
+        const long k = OuterFrameCrossing(S, O, M, E, frame, sign, LineThrough::InnerVertex, Q);
+        const double dx = M.X - O.X, dy = M.Y - O.Y;
+        const double ahead = Q ? (Q->X - M.X) * dx + (Q->Y - M.Y) * dy : -1;
+        const double aside = Q ? std::fabs((Q->X - M.X) * dy - (Q->Y - M.Y) * dx) / std::hypot(dx, dy) : 1;
+        if (k <= 0 || !(ahead > 0) || !(aside <= 1e-9 * 1700)) {
+            if (++failures <= 5)
+                ADD_FAILURE() << "case " << c << ": edge " << k << ", ahead " << ahead << ", aside " << aside;
+        }
+    }
+    EXPECT_EQ(failures, 0);
 }
 
 }  // namespace
