@@ -203,16 +203,6 @@ struct Rings {
     long T = 0;
 };
 
-// The station triangle network height-balance builds on, without the hull triangles of sites
-// almost on one line whose circumcentres lie far beyond the frame: their cells meet only out
-// there, and the rings of such sites are closed along the outer frame instead. A triangle
-// whose going would part the fan of its far corner stays (its inner vertex lies inside it).
-long NetworkWithoutFarHullTriangles(const PointArray& stationPts, const PointArray& frame, Array2<PointRef>& tri) {
-    if (BuildTriangleNetwork(stationPts, tri) == 0) return 0;
-    PointArray outer;
-    return DropFarHullTriangles(tri, frame, outer, HullFans::StayWhole);
-}
-
 Rings ThiessenRings(const PointArray& stationPts, const PointArray& frame) {
     Rings rings;
     const long n = stationPts.Count();
@@ -235,12 +225,29 @@ Rings ThiessenRings(const PointArray& stationPts, const PointArray& frame) {
     return rings;
 }
 
+// The station triangle network height-balance builds on: the whole network, thin hull
+// triangles included, since an inner vertex lies inside its triangle however far the
+// circumcentre, and outside a convex network every boundary line stays outside it. Sites
+// almost on one line, where every triangle's circumcentre lies far beyond the frame (each
+// goes when far hull triangles are taken out), get no triangle: their rings are the strips of
+// sites on one line, as when they lie on it exactly. Boundary lines along the sides of so
+// thin a network would part the gauges by rounding alone.
+long HeightBalanceNetwork(const PointArray& stationPts, const PointArray& frame, Array2<PointRef>& tri) {
+    const long T = BuildTriangleNetwork(stationPts, tri);
+    if (T == 0) return 0;
+    PointArray outer;
+    std::vector<bool> kept;
+    if (FarHullTriangles(tri, frame, outer, kept) > 0) return T;
+    tri.ReDim(0, 3, 1, 1);
+    return 0;
+}
+
 Rings HeightBalanceRings(const PointArray& stationPts, const PointArray& frame, const CenterPointTable& centres) {
     Rings rings;
     const long n = stationPts.Count();
     rings.polygons.ReDim(1, n);
     if (n >= 3) {
-        rings.T = NetworkWithoutFarHullTriangles(stationPts, frame, rings.tri);
+        rings.T = HeightBalanceNetwork(stationPts, frame, rings.tri);
         rings.hbTri.ReDim(0, 3, 1, rings.T);
         if (rings.T > 0) BuildCenterPointNetwork(rings.tri, centres, rings.hbTri);
         BuildHeightBalancePolygons(rings.polygons, stationPts, rings.tri, rings.hbTri, frame, centres);

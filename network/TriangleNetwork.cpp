@@ -236,94 +236,21 @@ std::vector<std::array<std::size_t, 3>> EdgeUses(const Array2<PointRef>& triangl
 }  // namespace
 
 // the outer frame and the table without hull triangles whose circumcentre lies beyond it
-long DropFarHullTriangles(Array2<PointRef>& triangles, const PointArray& frame, PointArray& outer, HullFans fans) {
+long DropFarHullTriangles(Array2<PointRef>& triangles, const PointArray& frame, PointArray& outer) {
     std::vector<bool> kept;
-    FarHullTriangles(triangles, frame, outer, kept, fans);
+    FarHullTriangles(triangles, frame, outer, kept);
     return DropTriangles(triangles, kept);
 }
 
-namespace {
-
-// Which corners lie on the boundary of the kept triangles: for each corner position, how many
-// of its edges only one kept triangle uses. Taking out a triangle with one such edge bares
-// its other two edges; when its third corner is on the boundary already, the triangles
-// around that corner fall into two fans that no longer meet.
-class BoundaryCorners {
-  public:
-    BoundaryCorners(const Array2<PointRef>& triangles, long T) {
-        std::vector<std::size_t> all(static_cast<std::size_t>(T));
-        for (std::size_t t = 0; t < all.size(); ++t) all[t] = t;
-        edges_ = EdgeUses(triangles, T, all, uses_);
-        for (long t = 1; t <= T; ++t)
-            for (long r = 1; r <= 3; ++r) positions_.emplace_back(triangles(r, t)->X, triangles(r, t)->Y);
-        std::sort(positions_.begin(), positions_.end());
-        positions_.erase(std::unique(positions_.begin(), positions_.end()), positions_.end());
-        corner_.resize(all.size());
-        for (long t = 1; t <= T; ++t)
-            for (long r = 1; r <= 3; ++r)
-                corner_[static_cast<std::size_t>(t - 1)][static_cast<std::size_t>(r - 1)] = Position(*triangles(r, t));
-        bare_.assign(positions_.size(), 0);
-        for (std::size_t t = 0; t < all.size(); ++t)
-            for (std::size_t e = 0; e < 3; ++e)
-                if (uses_[edges_[t][e]] == 1) Bare(t, e, +1);
-    }
-
-    // whether an edge of triangle t (0-based) is used by no other kept triangle
-    bool Bared(std::size_t t) const {
-        return uses_[edges_[t][0]] == 1 || uses_[edges_[t][1]] == 1 || uses_[edges_[t][2]] == 1;
-    }
-
-    // whether taking out triangle t would part the fans at one of its corners
-    bool WouldPart(std::size_t t) const {
-        int bared = 0;
-        std::size_t lone = 0;
-        for (std::size_t e = 0; e < 3; ++e) {
-            if (uses_[edges_[t][e]] == 1) {
-                ++bared;
-                lone = e;
-            }
-        }
-        // edge e runs from corner e to corner e + 1: the corner across from it is e + 2
-        return bared == 1 && bare_[corner_[t][(lone + 2) % 3]] > 0;
-    }
-
-    void TakeOut(std::size_t t) {
-        for (std::size_t e = 0; e < 3; ++e) {
-            const std::size_t k = edges_[t][e];
-            if (uses_[k] == 1) Bare(t, e, -1);  // the edge goes with the triangle
-            --uses_[k];
-            if (uses_[k] == 1) Bare(t, e, +1);  // the neighbour's edge is bared
-        }
-    }
-
-  private:
-    std::size_t Position(const cPoint& P) const {
-        return static_cast<std::size_t>(std::lower_bound(positions_.begin(), positions_.end(), std::pair{P.X, P.Y}) -
-                                        positions_.begin());
-    }
-    void Bare(std::size_t t, std::size_t e, int change) {
-        bare_[corner_[t][e]] += change;
-        bare_[corner_[t][(e + 1) % 3]] += change;
-    }
-
-    std::vector<int> uses_;
-    std::vector<std::array<std::size_t, 3>> edges_;
-    std::vector<std::pair<double, double>> positions_;
-    std::vector<std::array<std::size_t, 3>> corner_;
-    std::vector<int> bare_;
-};
-
-}  // namespace
-
 // the outer frame and which triangles stay
 long FarHullTriangles(const Array2<PointRef>& triangles, const PointArray& frame, PointArray& outer,
-                      std::vector<bool>& kept, HullFans fans) {
+                      std::vector<bool>& kept) {
     const long T = TriangleCount(triangles);
     OuterFrameOf(triangles, T, frame, outer);
     cPoint hi, lo;
     BoundingBox(outer, hi, lo);
     // Round by round, every kept triangle whose circumcentre lies outside the box and that has
-    // an edge used by no other kept triangle (at the start of the round) is dropped.
+    // an edge used by no other kept triangle (counted at the start of the round) is dropped.
     std::vector<std::size_t> outside;
     for (long t = 1; t <= T; ++t) {
         const cPoint& c = *triangles(0, t);
@@ -331,21 +258,22 @@ long FarHullTriangles(const Array2<PointRef>& triangles, const PointArray& frame
             outside.push_back(static_cast<std::size_t>(t - 1));
     }
     kept.assign(static_cast<std::size_t>(T), true);
-    if (outside.empty()) return T;
-    BoundaryCorners boundary(triangles, T);
-    std::vector<std::size_t> bared;
-    for (bool any = true; any;) {
-        bared.clear();
-        for (const std::size_t t : outside)
-            if (kept[t] && boundary.Bared(t)) bared.push_back(t);
-        any = false;
-        for (const std::size_t t : bared) {
-            // StayWhole keeps a triangle whose going would part a corner's fans
-            if (fans == HullFans::StayWhole && boundary.WouldPart(t)) continue;
-            kept[t] = false;
-            boundary.TakeOut(t);
-            any = true;
-        }
+    if (!outside.empty()) {
+        std::vector<int> uses;
+        const std::vector<std::array<std::size_t, 3>> edges = EdgeUses(triangles, T, outside, uses);
+        std::vector<std::size_t> dropped;  // positions in outside
+        do {
+            dropped.clear();
+            for (std::size_t q = 0; q < outside.size(); ++q) {
+                if (!kept[outside[q]]) continue;
+                const auto& e = edges[q];
+                if (uses[e[0]] == 1 || uses[e[1]] == 1 || uses[e[2]] == 1) dropped.push_back(q);
+            }
+            for (const std::size_t q : dropped) {
+                kept[outside[q]] = false;
+                for (const std::size_t k : edges[q]) --uses[k];
+            }
+        } while (!dropped.empty());
     }
     return static_cast<long>(std::count(kept.begin(), kept.end(), true));
 }

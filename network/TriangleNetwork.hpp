@@ -29,25 +29,15 @@ long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangle
 // before. Time grows with the cube of the number of sites; the reference for the tests.
 long BuildTriangleNetworkExhaustive(const PointArray& stations, Array2<PointRef>& triangles);
 
-// What taking far hull triangles out of a network may do to the fans of its corners. In a
-// network only a few sites wide, a hull triangle may reach from one side to the other; taking
-// it out parts the fan of its far corner into two, each open to a different side. Thiessen
-// rings close every gap of a fan along the outer frame (MayPart); height-balance rings, whose
-// inner vertices lie inside their triangles however far the circumcentre, keep such a
-// triangle instead (StayWhole).
-enum class HullFans { MayPart, StayWhole };
-
 // The outer frame for closing open rings: the frame and every circumcentre within
 // kFarCentre frame extents of it, enlarged by kFrameFactor. Hull triangles whose circumcentre lies
 // outside it are taken out of the table (repeatedly, as taking one out bares others), so
-// that every remaining circumcentre lies inside it (with StayWhole, except those of triangles
-// whose going would part a fan). Returns the new triangle count.
-long DropFarHullTriangles(Array2<PointRef>& triangles, const PointArray& frame, PointArray& outer,
-                          HullFans fans = HullFans::MayPart);
+// that every remaining circumcentre lies inside it. Returns the new triangle count.
+long DropFarHullTriangles(Array2<PointRef>& triangles, const PointArray& frame, PointArray& outer);
 // The same in two steps: the outer frame and which triangles stay (kept[t - 1] for column t;
 // returns how many), then the table without the others (returns the new triangle count).
 long FarHullTriangles(const Array2<PointRef>& triangles, const PointArray& frame, PointArray& outer,
-                      std::vector<bool>& kept, HullFans fans = HullFans::MayPart);
+                      std::vector<bool>& kept);
 long DropTriangles(Array2<PointRef>& triangles, const std::vector<bool>& kept);
 
 // for each station (same bounds) the index of the first station at the same X and Y

@@ -1,9 +1,11 @@
 // Constructions at ties, generated over many placements, turns and scales; every one must
 // pass its own check (weights finite, within [0, 1], adding up to 1).
 //
-// Gauges strung along a line, a network a few sites wide: taking out the hull triangles whose
-// circumcentres lie far out can part the network; Thiessen cells are then cut from the frame
-// by the bisectors with every neighbour.
+// Gauges strung along a line, a network a few sites wide, from 0.1 m down to a few units of
+// the last bit to either side, some with a gauge or two well off the line: taking out the hull
+// triangles whose circumcentres lie far out can part the network, where Thiessen cells are
+// cut from the frame by the bisectors with every neighbour; height-balance keeps the thin
+// triangles, and its boundary lines run along their hull edges.
 //
 // Gauges on a small integer grid: gauges in a row along the hull, and three or more boundary
 // lines through one point outside the network, where the height-balance repair closes
@@ -68,10 +70,13 @@ SliverCase MakeCase(std::mt19937_64& random, int index) {
     const double ux = -ny, uy = nx;                       // along the edge
     const double reach = (1.2 + 0.5 * unit(random)) * half;
     const double px = ox + reach * nx, py = oy + reach * ny;
-    const double a = 0.002 + 0.008 * unit(random), b = 0.002 + 0.008 * unit(random);
-    // how far the middle gauge lies inside: its circumradius between 10 m and 100 km
-    const double radius = std::pow(10.0, 1.0 + 4.0 * unit(random));
-    const double off = a * b / (2.0 * radius);
+    // sides of a few millimetres, or (every other pair of cases) of a few tens of metres
+    const double scale = index % 4 >= 2 ? 1e4 : 1.0;
+    const double a = (0.002 + 0.008 * unit(random)) * scale, b = (0.002 + 0.008 * unit(random)) * scale;
+    // how far the middle gauge lies inside, or (two cases in five) outside: its circumradius
+    // between 10 m and 100 km for the short sides, up to 1e12 m for the long ones
+    const double radius = std::pow(10.0, 1.0 + (scale > 1 ? 11.0 : 4.0) * unit(random));
+    const double off = (index % 5 < 2 ? -1.0 : 1.0) * a * b / (2.0 * radius);
     gauges.push_back(cPoint{px - a * ux, py - a * uy, 0.0});
     gauges.push_back(cPoint{px - off * nx, py - off * ny, 0.0});
     gauges.push_back(cPoint{px + b * ux, py + b * uy, 0.0});
@@ -158,6 +163,7 @@ TEST(GridGauges, EveryConstructionPassesItsCheck) {
 
 // Gauges strung along a line a few hundred metres long, each a little to one side of it: a
 // network a few sites wide, whose hull triangles reach across it with circumcentres far out.
+// Every other scene has a gauge or two well off the line as well.
 Scene NarrowScene(std::mt19937_64& random, int index) {
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     const bool mapCoordinates = index % 2 == 1;
@@ -169,7 +175,7 @@ Scene NarrowScene(std::mt19937_64& random, int index) {
     double turn = unit(random) * 6.283185307179586;
     if (index % 3 == 0) turn = 1.5707963267948966 * (index / 3 % 4);
     const double ux = std::cos(turn), uy = std::sin(turn);
-    const double width = std::pow(10.0, -1.0 - 5.0 * unit(random));  // metres to either side
+    const double width = std::pow(10.0, -1.0 - 11.0 * unit(random));  // metres to either side
     const int count = 4 + index % 5;
     for (int i = 0; i < count; ++i) {
         const double along = (unit(random) - 0.5) * 300.0, aside = (unit(random) - 0.5) * 2.0 * width;
@@ -177,11 +183,17 @@ Scene NarrowScene(std::mt19937_64& random, int index) {
                        10.0 * static_cast<double>(random() % 200)};
         scene.Stations.push_back(SceneStation{"G" + std::to_string(i + 1), "N", p});
     }
+    // in every other scene, a gauge or two well off the line
+    for (int extra = index % 4 / 2 == 0 ? 0 : 1 + index % 2; extra > 0; --extra) {
+        const cPoint p{ox + (unit(random) - 0.5) * 700.0, oy + (unit(random) - 0.5) * 700.0,
+                       10.0 * static_cast<double>(random() % 200)};
+        scene.Stations.push_back(SceneStation{"G" + std::to_string(scene.Stations.size() + 1), "N", p});
+    }
     AddMidpointCentres(scene);
     return scene;
 }
 
-TEST(NarrowNetworks, EveryThiessenConstructionPassesItsCheck) {
+TEST(NarrowNetworks, EveryConstructionPassesItsCheck) {
     std::mt19937_64 random(17);
     int built = 0, judged = 0;
     for (int index = 0; index < 3000; ++index) {
@@ -190,15 +202,19 @@ TEST(NarrowNetworks, EveryThiessenConstructionPassesItsCheck) {
         ++judged;
         std::vector<long> all;
         for (std::size_t i = 1; i <= scene.Stations.size(); ++i) all.push_back(static_cast<long>(i));
-        try {
-            BuildConstruction(Method::Thiessen, MakeEngineScene(scene), all);
-            ++built;
-        } catch (const std::exception& e) {
-            ADD_FAILURE() << "case " << index << ": " << e.what();
+        const EngineScene local = MakeEngineScene(scene);
+        for (const Method method : {Method::Thiessen, Method::HeightBalance}) {
+            try {
+                BuildConstruction(method, local, all);
+                ++built;
+            } catch (const std::exception& e) {
+                ADD_FAILURE() << "case " << index << (method == Method::Thiessen ? " thiessen: " : " heightbalance: ")
+                              << e.what();
+            }
         }
     }
     EXPECT_GT(judged, 2500);
-    EXPECT_EQ(built, judged);
+    EXPECT_EQ(built, 2 * judged);
 }
 
 }  // namespace
