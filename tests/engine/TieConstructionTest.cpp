@@ -44,6 +44,29 @@ void AddMidpointCentres(Scene& scene) {
     }
 }
 
+// how many of the two methods' constructions of the selection pass their check; a failure
+// names the case
+int BuildBothMethods(const Scene& scene, const std::vector<long>& selection, const std::string& what) {
+    const EngineScene local = MakeEngineScene(scene);
+    int built = 0;
+    for (const Method method : {Method::Thiessen, Method::HeightBalance}) {
+        try {
+            BuildConstruction(method, local, selection);
+            ++built;
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << what << (method == Method::Thiessen ? ", Thiessen: " : ", height-balance: ") << e.what();
+        }
+    }
+    return built;
+}
+
+// every station of a scene
+std::vector<long> AllStations(const Scene& scene) {
+    std::vector<long> all;
+    for (std::size_t i = 1; i <= scene.Stations.size(); ++i) all.push_back(static_cast<long>(i));
+    return all;
+}
+
 struct SliverCase {
     Scene scene;
     std::string what;
@@ -98,17 +121,7 @@ TEST(HullSlivers, EveryConstructionPassesItsCheck) {
     for (int index = 0; index < 1500; ++index) {
         const SliverCase c = MakeCase(random, index);
         ASSERT_TRUE(CheckSceneGeometry(ProfileFile{}, c.scene).empty()) << c.what;
-        std::vector<long> all;
-        for (std::size_t i = 1; i <= c.scene.Stations.size(); ++i) all.push_back(static_cast<long>(i));
-        const EngineScene local = MakeEngineScene(c.scene);
-        for (const Method method : {Method::Thiessen, Method::HeightBalance}) {
-            try {
-                BuildConstruction(method, local, all);
-                ++built;
-            } catch (const std::exception& e) {
-                ADD_FAILURE() << c.what << ": " << e.what();
-            }
-        }
+        built += BuildBothMethods(c.scene, AllStations(c.scene), c.what);
     }
     EXPECT_EQ(built, 2 * 1500);
 }
@@ -146,16 +159,7 @@ TEST(GridGauges, EveryConstructionPassesItsCheck) {
         const Scene scene = GridScene(random, index, selection);
         if (!CheckSceneGeometry(ProfileFile{}, scene).empty()) continue;  // coincident gauges only, and the like
         ++judged;
-        const EngineScene local = MakeEngineScene(scene);
-        for (const Method method : {Method::Thiessen, Method::HeightBalance}) {
-            try {
-                BuildConstruction(method, local, selection);
-                ++built;
-            } catch (const std::exception& e) {
-                ADD_FAILURE() << "case " << index << (method == Method::Thiessen ? " thiessen: " : " heightbalance: ")
-                              << e.what();
-            }
-        }
+        built += BuildBothMethods(scene, selection, "case " + std::to_string(index));
     }
     EXPECT_GT(judged, 2000);
     EXPECT_EQ(built, 2 * judged);
@@ -200,18 +204,7 @@ TEST(NarrowNetworks, EveryConstructionPassesItsCheck) {
         const Scene scene = NarrowScene(random, index);
         if (!CheckSceneGeometry(ProfileFile{}, scene).empty()) continue;  // a centre point off its pair's line
         ++judged;
-        std::vector<long> all;
-        for (std::size_t i = 1; i <= scene.Stations.size(); ++i) all.push_back(static_cast<long>(i));
-        const EngineScene local = MakeEngineScene(scene);
-        for (const Method method : {Method::Thiessen, Method::HeightBalance}) {
-            try {
-                BuildConstruction(method, local, all);
-                ++built;
-            } catch (const std::exception& e) {
-                ADD_FAILURE() << "case " << index << (method == Method::Thiessen ? " thiessen: " : " heightbalance: ")
-                              << e.what();
-            }
-        }
+        built += BuildBothMethods(scene, AllStations(scene), "case " + std::to_string(index));
     }
     EXPECT_GT(judged, 2500);
     EXPECT_EQ(built, 2 * judged);
