@@ -163,23 +163,10 @@ cPoint WeightedIncentre(const cPoint& M1, const cPoint& M2, const cPoint& M3) {
 
 }  // namespace
 
-// Incentre of three points through two angle bisectors, met by a linear solve. The solve
-// does not pivot: a bisector along an axis (a first coefficient of rounding size) can send
-// its crossing far from the incentre, and on a thin triangle even a close crossing can fall
-// outside it. The solve's point is kept only where it lies strictly inside the triangle and
-// within a millionth of the triangle of the incentre found as a weighted mean of the corners;
-// elsewhere that mean is the answer. Three points on one line (centre points rounded onto one
-// line) get the mean too: the middle point, where the incentre of ever thinner triangles goes,
-// and not the crossing of two bisectors that rounding alone keeps apart.
-long GetIncentre(cPoint& centre, const cPoint& M1, const cPoint& M2, const cPoint& M3) {
-    if (M2.X == M1.X && M2.Y == M1.Y && M3.X == M1.X && M3.Y == M1.Y) return -2;
-    const int turn = Orient2D(M1, M2, M3);
-    if (turn == 0) {
-        const cPoint mean = WeightedIncentre(M1, M2, M3);
-        centre.X = mean.X;
-        centre.Y = mean.Y;
-        return 0;
-    }
+namespace {
+
+// where the bisectors at M1 and M2 meet, by a linear solve; false when it has no unique solution
+bool BisectorsMeet(const cPoint& M1, const cPoint& M2, const cPoint& M3, cPoint& solution) {
     const cPoint* M[3] = {&M1, &M2, &M3};
     Array2<double> m(1, 2, 1, 3);
     LineCoefficients coef(1, 3);
@@ -193,11 +180,28 @@ long GetIncentre(cPoint& centre, const cPoint& M1, const cPoint& M2, const cPoin
         m(i + 1, 2) = coef(2);
         m(i + 1, 3) = coef(3);
     }
-    const bool solved = SolveLinearSystem(m) == SolveCode::Unique;
+    if (SolveLinearSystem(m) != SolveCode::Unique) return false;
+    solution = cPoint{m(1, 3), m(2, 3), 0.0};
+    return true;
+}
+
+}  // namespace
+
+// Incentre of three points through two angle bisectors, met by a linear solve. The solve
+// does not pivot: a bisector along an axis (a first coefficient of rounding size) can send
+// its crossing far from the incentre, and on a thin triangle even a close crossing can fall
+// outside it. The solve's point is kept only where it lies strictly inside the triangle and
+// within a millionth of the triangle of the incentre found as a weighted mean of the corners;
+// elsewhere that mean is the answer. Three points on one line (centre points rounded onto one
+// line) get the mean too: the middle point, where the incentre of ever thinner triangles goes,
+// and not the crossing of two bisectors that rounding alone keeps apart.
+long GetIncentre(cPoint& centre, const cPoint& M1, const cPoint& M2, const cPoint& M3) {
+    if (M2.X == M1.X && M2.Y == M1.Y && M3.X == M1.X && M3.Y == M1.Y) return -2;
     const cPoint mean = WeightedIncentre(M1, M2, M3);
-    const cPoint solution{m(1, 3), m(2, 3), 0.0};
-    const bool inside = solved && Orient2D(M1, M2, solution) == turn && Orient2D(M2, M3, solution) == turn &&
-                        Orient2D(M3, M1, solution) == turn;
+    const int turn = Orient2D(M1, M2, M3);
+    cPoint solution;
+    const bool inside = turn != 0 && BisectorsMeet(M1, M2, M3, solution) && Orient2D(M1, M2, solution) == turn &&
+                        Orient2D(M2, M3, solution) == turn && Orient2D(M3, M1, solution) == turn;
     // a millionth of the triangle, and a few units of the last bit of its coordinates
     const double size = std::max({std::hypot(M2.X - M1.X, M2.Y - M1.Y), std::hypot(M3.X - M2.X, M3.Y - M2.Y),
                                   std::hypot(M1.X - M3.X, M1.Y - M3.Y)});
