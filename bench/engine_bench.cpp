@@ -17,8 +17,7 @@ namespace {
 using namespace kelvarin;
 
 const EngineScene& Bundled() {
-    static const EngineScene scene =
-        MakeEngineScene(LoadScene(std::filesystem::path(KELVARIN_SOURCE_DIR) / "data/Kelvarin.ini"));
+    static const EngineScene scene = LoadScene(std::filesystem::path(KELVARIN_SOURCE_DIR) / "data/Kelvarin.ini").Local;
     return scene;
 }
 

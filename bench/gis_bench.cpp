@@ -16,6 +16,7 @@
 #include "engine/Construction.hpp"
 #include "gis/SceneExport.hpp"
 #include "gis/SceneImport.hpp"
+#include "scene/AtomicFile.hpp"
 #include "scene/Scene.hpp"
 #include "tests/gis/GisFixtures.hpp"
 
@@ -95,7 +96,7 @@ void BM_Import(benchmark::State& state) {
     for (auto _ : state) {
         std::ostringstream notes;
         const gis::ImportedScene scene = gis::ImportScene(options, notes);
-        gis::WriteFileAtomically(options.Out, gis::SceneText(scene));
+        WriteFileAtomically(options.Out, gis::SceneText(scene));
     }
 }
 BENCHMARK(BM_Import)->Unit(benchmark::kMillisecond);
@@ -105,7 +106,7 @@ const Scene& ImportedScene() {
     static const Scene scene = [] {
         std::ostringstream notes;
         const gis::ImportOptions options = Options();
-        gis::WriteFileAtomically(options.Out, gis::SceneText(gis::ImportScene(options, notes)));
+        WriteFileAtomically(options.Out, gis::SceneText(gis::ImportScene(options, notes)));
         return LoadScene(options.Out);
     }();
     return scene;
@@ -119,7 +120,7 @@ std::vector<long> AllStations() {
 
 // the construction of all 60 gauges
 void BM_Construction(benchmark::State& state) {
-    const EngineScene engineScene = MakeEngineScene(ImportedScene());
+    const EngineScene& engineScene = ImportedScene().Local;
     const Method method = state.range(0) ? Method::HeightBalance : Method::Thiessen;
     for (auto _ : state) benchmark::DoNotOptimize(BuildConstruction(method, engineScene, AllStations()));
     state.SetLabel(state.range(0) ? "heightbalance" : "thiessen");
@@ -129,10 +130,9 @@ BENCHMARK(BM_Construction)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 // writing the layers of the Thiessen construction of all 60 gauges
 void BM_Export(benchmark::State& state) {
     static const char* const kFiles[] = {"layers.gpkg", "layers.geojson", "layers.shp"};
-    const EngineScene engineScene = MakeEngineScene(ImportedScene());
-    const Construction construction = BuildConstruction(Method::Thiessen, engineScene, AllStations());
+    const Construction construction = BuildConstruction(Method::Thiessen, ImportedScene().Local, AllStations());
     const fs::path out = Fixture() / kFiles[state.range(0)];
-    for (auto _ : state) gis::ExportConstruction(ImportedScene(), engineScene, construction, out);
+    for (auto _ : state) gis::ExportConstruction(ImportedScene(), construction, out);
     state.SetLabel(kFiles[state.range(0)]);
 }
 BENCHMARK(BM_Export)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);

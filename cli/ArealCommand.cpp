@@ -10,18 +10,13 @@
 #include <system_error>
 #include <vector>
 
-#ifdef _WIN32
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
-
 #include "cli/ArealRainfall.hpp"
 #include "cli/Commands.hpp"
-#include "cli/ProgramFolder.hpp"
 #include "cli/ProgressBar.hpp"
 #include "cli/SelectionWeights.hpp"
 #include "cli/UsageError.hpp"
+#include "scene/AtomicFile.hpp"
+#include "scene/ProgramFolder.hpp"
 
 namespace kelvarin {
 namespace {
@@ -40,66 +35,28 @@ struct ArealOptions {
     bool Stats = false;
 };
 
-long ProcessId() {
-#ifdef _WIN32
-    return _getpid();
-#else
-    return static_cast<long>(::getpid());
-#endif
-}
-
-// An output file written under a temporary name beside it and renamed into place
-// only when everything went well, so a failed run leaves no partial file.
-class ReplacedFile {
-  public:
-    explicit ReplacedFile(std::filesystem::path target)
-        : target_(std::move(target)),
-          temporary_(target_.string() + "." + std::to_string(ProcessId()) + ".tmp"),
-          stream_(temporary_, std::ios::binary | std::ios::trunc) {
-        if (!stream_) throw std::runtime_error(temporary_.string() + ": cannot write");
-    }
-    ~ReplacedFile() {
-        if (committed_) return;
-        stream_.close();
-        std::error_code ignored;
-        std::filesystem::remove(temporary_, ignored);
-    }
-    ReplacedFile(const ReplacedFile&) = delete;
-    ReplacedFile& operator=(const ReplacedFile&) = delete;
-
-    std::ostream& Stream() { return stream_; }
-
-    // closes the file and gives it its name
-    void Commit() {
-        stream_.close();
-        if (!stream_) throw std::runtime_error(target_.string() + ": writing failed");
-        std::filesystem::rename(temporary_, target_);
-        committed_ = true;
-    }
-
-  private:
-    std::filesystem::path target_;
-    std::filesystem::path temporary_;
-    std::ofstream stream_;
-    bool committed_ = false;
-};
-
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     std::error_code error;
     return std::filesystem::equivalent(a, b, error) && !error;
 }
 
-ArealMethod ChooseMethod(const std::string& name, const Scene& scene) {
+// the method of --method ("thiessen", "heightbalance", "mean"), none for the scene's own
+std::optional<ArealMethod> ArealMethodOption(const std::string& name) {
+    if (name.empty()) return std::nullopt;
     if (name == "thiessen") return ArealMethod::Thiessen;
     if (name == "heightbalance") return ArealMethod::HeightBalance;
     if (name == "mean") return ArealMethod::Mean;
-    return scene.ShowMethod == ShowSetting::HeightBalance ? ArealMethod::HeightBalance : ArealMethod::Thiessen;
+    throw UsageError("--method: \"" + name + "\" is none of thiessen, heightbalance, mean");
+}
+
+// the scene, with its centre points when the weights are height-balance ones
+Scene LoadSceneForAreal(const std::filesystem::path& file, std::optional<ArealMethod> method) {
+    if (!method) return LoadScene(file);
+    return LoadScene(file, *method == ArealMethod::HeightBalance ? ShowSetting::HeightBalance : ShowSetting::Thiessen);
 }
 
 void RunAreal(const ArealOptions& options) {
-    if (options.Method != "thiessen" && options.Method != "heightbalance" && options.Method != "mean" &&
-        !options.Method.empty())
-        throw UsageError("--method: \"" + options.Method + "\" is none of thiessen, heightbalance, mean");
+    const std::optional<ArealMethod> asked = ArealMethodOption(options.Method);
     if (options.MinGauges < 1) throw UsageError("--min-gauges: must be 1 or more");
     for (const auto& output : {options.Out, options.WeightsOut})
         if (!output.empty() && SameFile(output, options.Rain))
@@ -108,8 +65,9 @@ void RunAreal(const ArealOptions& options) {
         std::filesystem::absolute(options.Out) == std::filesystem::absolute(options.WeightsOut))
         throw UsageError("--out and --weights-out name the same file");
 
-    const Scene scene = LoadScene(options.Scene);
-    const ArealMethod method = ChooseMethod(options.Method, scene);
+    const Scene scene = LoadSceneForAreal(options.Scene, asked);
+    const ArealMethod method = asked.value_or(
+        scene.ShowMethod == ShowSetting::HeightBalance ? ArealMethod::HeightBalance : ArealMethod::Thiessen);
 
     if (std::filesystem::is_directory(options.Rain))
         throw RainFileError(options.Rain.string() + ": is a folder, not a rain file");
@@ -124,9 +82,9 @@ void RunAreal(const ArealOptions& options) {
         return selectionWeights(selection);
     };
 
-    std::unique_ptr<ReplacedFile> out, weightsOut;
-    if (!options.Out.empty()) out = std::make_unique<ReplacedFile>(options.Out);
-    if (!options.WeightsOut.empty()) weightsOut = std::make_unique<ReplacedFile>(options.WeightsOut);
+    std::unique_ptr<AtomicFile> out, weightsOut;
+    if (!options.Out.empty()) out = std::make_unique<AtomicFile>(options.Out);
+    if (!options.WeightsOut.empty()) weightsOut = std::make_unique<AtomicFile>(options.WeightsOut);
 
     std::error_code sizeError;
     const std::uintmax_t size = std::filesystem::file_size(options.Rain, sizeError);

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "cli/TextColumns.hpp"
+#include "engine/StationList.hpp"
 
 namespace kelvarin {
 namespace {
@@ -82,19 +83,6 @@ std::vector<long> GaugeColumns(const std::vector<std::string>& header, const std
     return columns;
 }
 
-std::string SelectionKey(const std::vector<long>& selection) {
-    std::string key;
-    for (std::size_t i = 0; i < selection.size();) {
-        std::size_t j = i;
-        while (j + 1 < selection.size() && selection[j + 1] == selection[j] + 1) ++j;
-        if (!key.empty()) key += ',';
-        key += std::to_string(selection[i]);
-        if (j > i) key += (j == i + 1 ? "," : "-") + std::to_string(selection[j]);
-        i = j + 1;
-    }
-    return key;
-}
-
 std::string ShortestNumber(double value) {
     char text[32];
     const auto result = std::to_chars(text, text + sizeof text, value);
@@ -158,7 +146,7 @@ ArealCounts WriteArealRainfall(RainCsvReader& reader, const std::vector<SceneSta
                 }
             }
             entry.Gauges = reported;
-            entry.Key = SelectionKey(selection);
+            entry.Key = StationListText(selection);
             found = entryOf.emplace(pattern, entries.size()).first;
             entries.push_back(std::move(entry));
         }
@@ -172,7 +160,7 @@ ArealCounts WriteArealRainfall(RainCsvReader& reader, const std::vector<SceneSta
             selection.clear();
             for (std::size_t g : byStation)
                 if (pattern[g] == '1') selection.push_back(stationOfColumn[g]);
-            out << ',' << reported << ',' << CsvField(SelectionKey(selection)) << '\n';
+            out << ',' << reported << ',' << CsvField(StationListText(selection)) << '\n';
         }
         if (progress && counts.Rows % kProgressEvery == 0) progress(reader.BytesRead(), counts.Rows);
     }

@@ -36,9 +36,6 @@ struct ArealCounts {
 std::vector<long> GaugeColumns(const std::vector<std::string>& header, const std::vector<SceneStation>& stations,
                                const std::string& fileName);
 
-// "1-4,6,8-18": ascending station numbers with runs as ranges, as --stations takes them
-std::string SelectionKey(const std::vector<long>& selection);
-
 // the shortest text that reads back as the same double
 std::string ShortestNumber(double value);
 

@@ -9,7 +9,7 @@
 
 namespace kelvarin {
 
-// `check [--scene FILE]`: reads a scene and prints its summary
+// `check [--scene FILE] [--method M]`: reads a scene and prints its summary
 void AddCheckCommand(CLI::App& app);
 
 // `render [--scene FILE] [--method M] [--stations all|LIST] [--size WxH] --out FILE`:

@@ -15,11 +15,11 @@
 
 #include "cli/Commands.hpp"
 #include "cli/ImageCommands.hpp"
-#include "cli/ProgramFolder.hpp"
 #include "cli/TextColumns.hpp"
 #include "render/CairoSurface.hpp"
 #include "render/PosterSheet.hpp"
-#include "view/ScriptedWindowSystem.hpp"
+#include "scene/ProgramFolder.hpp"
+#include "view/Figure.hpp"
 #include "view/picGIS.hpp"
 
 namespace kelvarin {
@@ -73,23 +73,18 @@ ImageSize CheckDemoOptions(const DemoOptions& options) {
 }
 
 // one cycle's tile on the poster and its rows of the weights table
-void RecordCycle(const CycleReport& report, long cycle, const picGIS& gis, CairoSurface& surface, PosterSheet& poster,
+void RecordCycle(const FigureReport& report, long cycle, CairoSurface& surface, PosterSheet& poster,
                  std::vector<WeightRow>& rows) {
     std::string method = "none", title = "none selected";
-    const long selected = report.Stations;
-    if (selected > 0) {
-        const bool hb = report.Method == ShowSetting::HeightBalance;
+    if (report.Built) {
+        const bool hb = *report.Built == Method::HeightBalance;
         method = hb ? "heightbalance" : "thiessen";
-        title = std::string(hb ? kHeightBalanceCaption : kThiessenCaption) + " · " + std::to_string(selected) + " / " +
-                std::to_string(gis.Stations.Count());
+        title = std::string(hb ? kHeightBalanceCaption : kThiessenCaption) + " · " +
+                std::to_string(report.Gauges.size()) + " / " + std::to_string(report.SceneGauges);
     }
     poster.Add(surface, std::to_string(cycle) + "  " + title);
-    if (selected == 0) rows.push_back({cycle, method, "", "", 0.0, 0.0});
-    for (const auto& entry : gis.Stations) {
-        if (!entry->pSelect) continue;
-        const cGagingStation& s = *entry->GageStation;
-        rows.push_back({cycle, method, s.Number, s.Name, s.Area.value_or(0.0), s.Weight.value_or(0.0)});
-    }
+    if (!report.Built) rows.push_back({cycle, method, "", "", 0.0, 0.0});
+    for (const GaugeResult& g : report.Gauges) rows.push_back({cycle, method, g.Number, g.Name, g.Area, g.Weight});
 }
 
 void WriteWeightsCsv(const std::vector<WeightRow>& rows, const std::filesystem::path& file) {
@@ -135,13 +130,10 @@ DemoResult RunDemo(const DemoOptions& options, std::ostream& log) {
     const ImageSize size = CheckDemoOptions(options);
     WarnWithoutCjkFont(std::cerr);
 
+    auto scene = std::make_shared<const Scene>(LoadScene(options.Scene));
     CairoSurface surface(size.Width, size.Height);
     surface.SetAutoRedraw(true);  // the window keeps what is drawn on it
-    ScriptedWindowSystem windowSystem(options.Seed);
-    windowSystem.SetClock(0.0);  // the seed alone decides the run
-    windowSystem.EndAfterCycles(options.Cycles);
-    picGIS gis(surface, windowSystem);
-    LoadSceneInto(gis, options.Scene);
+    Demonstration demonstration(surface, scene, options.Seed);
 
     std::filesystem::create_directories(options.Out);
     RemoveOldFrames(options.Out);
@@ -160,17 +152,13 @@ DemoResult RunDemo(const DemoOptions& options, std::ostream& log) {
 
     PosterSheet poster(size.Width, size.Height, options.Cycles);
     std::vector<WeightRow> rows;
-    gis.OnCycleShown = [&](const CycleReport& report) {
-        const long cycle = windowSystem.Cycles() + 1;
+    result.Cycles = demonstration.Run(options.Cycles, [&](long cycle, const FigureReport& report) {
         if (options.Progress) *options.Progress << "\rdemo: cycle " << cycle << " of " << options.Cycles << std::flush;
-        RecordCycle(report, cycle, gis, surface, poster, rows);
-    };
-    gis.RunAnalysisAll();
+        RecordCycle(report, cycle, surface, poster, rows);
+    });
     surface.SetPresentHook(nullptr);
-    gis.OnCycleShown = nullptr;
     if (options.Progress) *options.Progress << "\n";
 
-    result.Cycles = windowSystem.Cycles();
     result.FramesPresented = surface.FramesPresented() - loadingFrames;
     result.Poster = options.Out / "poster.png";
     result.Weights = options.Out / "weights.csv";

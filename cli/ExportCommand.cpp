@@ -8,11 +8,11 @@
 #include <string>
 
 #include "cli/Commands.hpp"
-#include "cli/ProgramFolder.hpp"
-#include "cli/StationList.hpp"
+#include "cli/SceneOptions.hpp"
 #include "cli/UsageError.hpp"
 #include "engine/Construction.hpp"
 #include "gis/SceneExport.hpp"
+#include "scene/ProgramFolder.hpp"
 #include "scene/Scene.hpp"
 
 namespace kelvarin {
@@ -27,20 +27,11 @@ struct ExportOptions {
 
 // builds the construction and writes its layers; prints the files written
 void RunExport(const ExportOptions& options, std::ostream& out) {
-    if (options.Method != "thiessen" && options.Method != "heightbalance" && !options.Method.empty())
-        throw UsageError("--method: \"" + options.Method + "\" is neither thiessen nor heightbalance");
-    Scene scene = LoadScene(options.Scene);
-    const std::string method = !options.Method.empty()                          ? options.Method
-                               : scene.ShowMethod == ShowSetting::HeightBalance ? "heightbalance"
-                                                                                : "thiessen";
-    const long count = static_cast<long>(scene.Stations.size());
-    const std::vector<long> selection = ParseStationList(options.Stations, count);
-    if (method == "heightbalance" && scene.CenterPoints.empty() && count >= 2)
-        scene.CenterPoints = ReadCenterPoints(options.Scene, count);
-    const EngineScene engineScene = MakeEngineScene(scene);
-    const Construction construction =
-        BuildConstruction(method == "heightbalance" ? Method::HeightBalance : Method::Thiessen, engineScene, selection);
-    for (const std::filesystem::path& file : gis::ExportConstruction(scene, engineScene, construction, options.Out))
+    const std::optional<Method> asked = MethodOption(options.Method);
+    const Scene scene = LoadSceneFor(options.Scene, asked);
+    const std::vector<long> selection = StationsOption(options.Stations, static_cast<long>(scene.Stations.size()));
+    const Construction construction = BuildConstruction(MethodFor(asked, scene), scene.Local, selection);
+    for (const std::filesystem::path& file : gis::ExportConstruction(scene, construction, options.Out))
         out << file.string() << '\n';
 }
 

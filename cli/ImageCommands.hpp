@@ -1,8 +1,8 @@
 #pragma once
 // The picture commands of kelvarin-cli: `render` (one finished construction as a
 // PNG, SVG or PDF figure) and `demo` (the demonstration cycle run unpaced into
-// numbered frames, a poster and a weights table). Both drive the map window
-// picGIS on a Cairo surface, through its own loading, drivers and result drawing.
+// numbered frames, a poster and a weights table). Both draw through the figure
+// interface of the map window on a Cairo surface.
 
 #include <cstdint>
 #include <filesystem>
@@ -16,8 +16,6 @@
 
 namespace kelvarin {
 
-class picGIS;
-
 struct ImageSize {
     int Width = 0;
     int Height = 0;
@@ -27,10 +25,6 @@ struct ImageSize {
 ImageSize ParseImageSize(const std::string& text);
 inline constexpr int kMinImageSide = 16;
 inline constexpr int kMaxImageSide = 8192;
-
-// loads a scene file from any path into the map window as window loading does: the
-// scene, the map fitted to the surface, the credit text and label; throws when unusable
-void LoadSceneInto(picGIS& gis, const std::filesystem::path& scene);
 
 // says on err when Chinese text would be drawn as boxes for want of a CJK font
 void WarnWithoutCjkFont(std::ostream& err);

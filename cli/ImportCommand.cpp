@@ -8,6 +8,7 @@
 
 #include "cli/Commands.hpp"
 #include "gis/SceneImport.hpp"
+#include "scene/AtomicFile.hpp"
 
 namespace kelvarin {
 
@@ -35,7 +36,7 @@ void AddImportCommand(CLI::App& app) {
         // notes are printed only when the import succeeds: a failure is one line
         std::ostringstream notes;
         const gis::ImportedScene scene = gis::ImportScene(*options, notes);
-        gis::WriteFileAtomically(options->Out, gis::SceneText(scene));
+        WriteFileAtomically(options->Out, gis::SceneText(scene));
         std::cerr << notes.str() << "wrote " << options->Out.string() << ": basin of " << scene.Basin.size()
                   << " vertices, " << scene.Gauges.size() << " gauges, " << scene.CenterPoints.size()
                   << " centre points, " << (scene.Crs.size() <= 40 ? scene.Crs : "its CRS= coordinate system") << "\n";

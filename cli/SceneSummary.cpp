@@ -15,7 +15,7 @@ SceneSummary SummariseScene(const Scene& scene) {
     summary.BasinVertices = static_cast<long>(scene.Basin.size());
     summary.Stations = static_cast<long>(scene.Stations.size());
     summary.ShowMethod = scene.ShowMethod;
-    summary.CenterPoints = static_cast<long>(scene.CenterPoints.size());
+    summary.CenterPoints = static_cast<long>(scene.Local.CenterPoints.size());
 
     cPolygon ring;
     for (const cPoint& p : scene.Basin) ring.AddPoint(p);

@@ -3,7 +3,6 @@
 // each selected gauge's share of the basin area under the chosen method, or, for
 // comparison, the plain arithmetic mean (every selected gauge weighs the same).
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,10 +17,9 @@ std::string ArealMethodName(ArealMethod method);
 
 class SelectionWeights {
   public:
-    // prepares the scene once for every selection to come; height-balance reads the
-    // scene's centre points when the scene was loaded without them
+    // the weights of every selection to come, on a scene read with the centre points the
+    // method needs (it is kept, not copied: it must outlive this)
     SelectionWeights(const Scene& scene, ArealMethod method);
-    ~SelectionWeights();
     SelectionWeights(const SelectionWeights&) = delete;
     SelectionWeights& operator=(const SelectionWeights&) = delete;
 
@@ -30,9 +28,8 @@ class SelectionWeights {
     std::vector<double> operator()(const std::vector<long>& selection);
 
   private:
-    struct Engine;
+    const Scene& scene_;
     ArealMethod method_;
-    std::unique_ptr<Engine> engine_;
 };
 
 }  // namespace kelvarin

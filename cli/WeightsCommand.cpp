@@ -19,11 +19,11 @@
 #include <vector>
 
 #include "cli/Commands.hpp"
-#include "cli/ProgramFolder.hpp"
-#include "cli/StationList.hpp"
+#include "cli/SceneOptions.hpp"
 #include "cli/TextColumns.hpp"
 #include "cli/UsageError.hpp"
 #include "engine/Construction.hpp"
+#include "scene/ProgramFolder.hpp"
 #include "scene/Scene.hpp"
 
 namespace kelvarin {
@@ -148,26 +148,17 @@ void WriteTable(const std::vector<Row>& rows, const std::string& method, double 
 
 // loads the scene as the saver does, builds the chosen method's construction of the selection and prints every station
 void RunWeights(const WeightsOptions& options, std::ostream& out) {
-    if (options.Method != "thiessen" && options.Method != "heightbalance" && !options.Method.empty())
-        throw UsageError("--method: \"" + options.Method + "\" is neither thiessen nor heightbalance");
+    const std::optional<Method> asked = MethodOption(options.Method);
     if (options.Format != "table" && options.Format != "csv" && options.Format != "json")
         throw UsageError("--format: \"" + options.Format + "\" is none of table, csv, json");
 
-    Scene scene = LoadScene(options.Scene);
-    const long stationCount = static_cast<long>(scene.Stations.size());
-    const std::vector<long> selection = ParseStationList(options.Stations, stationCount);
-    std::string method = options.Method;
-    if (method.empty()) method = scene.ShowMethod == ShowSetting::HeightBalance ? "heightbalance" : "thiessen";
-    // a scene that shows only Thiessen carries no centre points until they are asked for
-    if (method == "heightbalance" && scene.CenterPoints.empty() && stationCount >= 2)
-        scene.CenterPoints = ReadCenterPoints(options.Scene, stationCount);
-
-    const EngineScene local = MakeEngineScene(scene);
-    const Construction construction =
-        BuildConstruction(method == "thiessen" ? Method::Thiessen : Method::HeightBalance, local, selection);
+    const Scene scene = LoadSceneFor(options.Scene, asked);
+    const std::vector<long> selection = StationsOption(options.Stations, static_cast<long>(scene.Stations.size()));
+    const std::string method = MethodName(MethodFor(asked, scene));
+    const Construction construction = BuildConstruction(MethodFor(asked, scene), scene.Local, selection);
 
     const std::vector<Row> rows = Rows(scene, construction);
-    const double basinArea = local.BasinArea;
+    const double basinArea = scene.Local.BasinArea;
     double weightSum = 0.0;
     for (const Row& r : rows)
         if (r.Weight) weightSum += *r.Weight;

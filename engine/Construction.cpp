@@ -14,11 +14,11 @@
 #include <unordered_map>
 #include <utility>
 
+#include "engine/StationList.hpp"
 #include "geometry/modGISTools.hpp"
 #include "heightbalance/modHeightBalance.hpp"
 #include "model/BoundedArray.hpp"
 #include "network/TriangleNetwork.hpp"
-#include "scene/Scene.hpp"
 #include "scene/SceneRules.hpp"
 #include "thiessen/modThiessen.hpp"
 
@@ -144,17 +144,9 @@ std::vector<cPoint> SiteCoordinates(const EngineScene& scene) {
     return sites;
 }
 
-// the selection as text: "1,3,5-8"
-std::string SelectionText(const std::vector<long>& selection) {
-    std::string text;
-    for (std::size_t k = 0; k < selection.size();) {
-        std::size_t end = k;
-        while (end + 1 < selection.size() && selection[end + 1] == selection[end] + 1) ++end;
-        if (!text.empty()) text += ',';
-        text += std::to_string(selection[k]);
-        if (end > k) text += (end == k + 1 ? "," : "-") + std::to_string(selection[end]);
-        k = end + 1;
-    }
+// the selection as the check's message names it: "1,3,5-8", or "none"
+std::string SelectionName(const std::vector<long>& selection) {
+    const std::string text = StationListText(selection);
     return text.empty() ? "none" : text;
 }
 
@@ -178,7 +170,7 @@ void CheckWeights(const Construction& result, const std::vector<long>& selection
     if (fault.empty()) return;
     throw InternalInconsistency(std::string("internal inconsistency: the ") +
                                 (result.Used == Method::Thiessen ? "Thiessen" : "height-balance") +
-                                " construction of stations " + SelectionText(selection) + " failed its check (" +
+                                " construction of stations " + SelectionName(selection) + " failed its check (" +
                                 fault + "); no weights are given");
 }
 
@@ -292,43 +284,6 @@ void ClipAndWeigh(Construction& result, const PolygonArray& polygons, const Poin
 }
 
 }  // namespace
-
-EngineScene MakeEngineScene(const Scene& scene) {
-    cPolygon basin;
-    for (const cPoint& p : scene.Basin) basin.Add(p.X, p.Y, p.z);
-    if (basin.Count() < 3 || PolygonArea(basin) == 0.0)
-        throw SceneError(
-            {SceneProblem{scene.Path, 0, "the basin boundary \"" + scene.BasinName + "\" encloses no area"}});
-    cPoint inner;
-    if (InteriorPoint(basin, inner) < 0.0) ReverseRing(basin);
-
-    // the map's origin: a round point below the lower-left corner of the twice-enlarged extent
-    PointArray gathered = RingToArray(basin);
-    const PointArray stations = NewPoints([&] {
-        std::vector<cPoint> points;
-        points.reserve(scene.Stations.size());
-        for (const SceneStation& s : scene.Stations) points.push_back(s.Point);
-        return points;
-    }());
-    for (const auto& p : stations) gathered.Append(p);
-    ExpandRectangleTwice(gathered);
-    const PointRef origin = GridOrigin(gathered);
-
-    EngineScene local;
-    local.ReferancePoint = *origin;
-    auto toLocal = [&origin](const cPoint& p) { return cPoint{p.X - origin->X, p.Y - origin->Y, p.z}; };
-    local.Basin.reserve(static_cast<std::size_t>(basin.Count()));
-    for (const auto& vertex : basin) local.Basin.push_back(toLocal(*vertex));
-    local.Stations.reserve(scene.Stations.size());
-    for (const auto& p : stations) local.Stations.push_back(toLocal(*p));
-    local.CenterPoints.reserve(scene.CenterPoints.size());
-    for (const cPoint& p : scene.CenterPoints) local.CenterPoints.push_back(toLocal(p));
-
-    cPolygon localBasin;
-    for (const cPoint& p : local.Basin) localBasin.Add(p.X, p.Y, p.z);
-    local.BasinArea = PolygonArea(localBasin);
-    return local;
-}
 
 Construction BuildConstruction(Method method, const EngineScene& scene, const std::vector<long>& selection) {
     CheckSelection(selection, scene.Stations.size());

@@ -12,28 +12,11 @@
 
 #include "model/cPoint.hpp"
 #include "model/cPolygon.hpp"
+#include "scene/MapLocal.hpp"
 
 namespace kelvarin {
 
-struct Scene;
-
 enum class Method { Thiessen, HeightBalance };
-
-// A scene moved into map-local coordinates exactly as the map window moves it, so
-// that every number equals the one the saver computes.
-struct EngineScene {
-    cPoint ReferancePoint;             // added back to get the scene file's coordinates
-    std::vector<cPoint> Basin;         // the basin ring, open, counter-clockwise, map-local
-    double BasinArea = 0.0;            // its area, squared map units (> 0)
-    std::vector<cPoint> Stations;      // every station in file order, map-local; z = height
-    std::vector<cPoint> CenterPoints;  // one per station pair (1,2), (1,3), ..., (n-1,n); may be empty
-};
-
-// Moves a loaded scene into map-local coordinates. The centre points are taken when
-// the scene carries them (they are needed for height-balance with two or more gauges).
-// Throws SceneError for a basin of fewer than three vertices or no area (a scene that
-// did not come through LoadScene, which refuses such basins itself).
-EngineScene MakeEngineScene(const Scene& scene);
 
 // one triangle of the station network: circumcentre, then the corners counter-clockwise
 struct NetworkTriangle {

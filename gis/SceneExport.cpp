@@ -268,8 +268,7 @@ void WritePieces(const ExportSource& source, LayerWriter& writer) {
 }  // namespace
 
 // writes the construction's layers
-std::vector<std::filesystem::path> ExportConstruction(const Scene& scene, const EngineScene& engineScene,
-                                                      const Construction& construction,
+std::vector<std::filesystem::path> ExportConstruction(const Scene& scene, const Construction& construction,
                                                       const std::filesystem::path& out) {
     const GdalSession session;
     const Format format = FormatOf(out);
@@ -280,7 +279,7 @@ std::vector<std::filesystem::path> ExportConstruction(const Scene& scene, const 
     }
     const StagingFolder staging(out);
     LayerWriter writer(staging.Path() / out.filename(), format, system.get());
-    const ExportSource source{scene, engineScene, construction};
+    const ExportSource source{scene, scene.Local, construction};
     WriteBasin(source, writer);
     WriteGauges(source, writer);
     WriteNetwork(source, writer);

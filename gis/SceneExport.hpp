@@ -24,8 +24,7 @@ inline constexpr const char* kExportLayers[] = {"basin", "gauges", "network", "p
 // name as a suffix ("weights_pieces.geojson"). Everything is written beside `out` under
 // temporary names first, so a failure leaves none of the files behind. Returns the files
 // written (for a Shapefile: its .shp files). Throws GisError.
-std::vector<std::filesystem::path> ExportConstruction(const Scene& scene, const EngineScene& engineScene,
-                                                      const Construction& construction,
+std::vector<std::filesystem::path> ExportConstruction(const Scene& scene, const Construction& construction,
                                                       const std::filesystem::path& out);
 
 }  // namespace kelvarin::gis

@@ -2,7 +2,6 @@
 
 #include <gdal_priv.h>
 #include <ogrsf_frmts.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <charconv>
@@ -15,6 +14,7 @@
 #include "geometry/BalanceCrossing.hpp"
 #include "geometry/modGISTools.hpp"
 #include "gis/GdalSupport.hpp"
+#include "scene/SceneWriter.hpp"
 
 namespace kelvarin::gis {
 
@@ -509,13 +509,6 @@ std::string BlockName(const std::string& layer) {
     return name;
 }
 
-// the shortest decimal text that reads back as the same double
-std::string Exact(double value) {
-    char text[400];  // the longest fixed-point double has some 330 digits
-    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
-    return std::string(text, result.ptr);
-}
-
 // each gauge without a height takes the terrain's; without a terrain only Thiessen can do without
 void AssignHeights(std::vector<ImportedGauge>& gaugeList, const std::optional<Terrain>& terrain,
                    const std::string& show) {
@@ -615,51 +608,14 @@ ImportedScene ImportScene(const ImportOptions& options, std::ostream& notes) {
 
 // the scene file text
 std::string SceneText(const ImportedScene& scene) {
-    std::string text;
-    text += "; Kelvarin scene imported from GIS data by kelvarin-cli import\n";
-    text += "; from " + scene.Sources + "\n";
-    text += "[Polygon1]\n";
-    text += "Name=" + scene.BasinName + "\n";
-    text += "Number=" + std::to_string(scene.Basin.size()) + "\n";
-    text += "Show=" + scene.Show + "\n";
-    text += "CRS=" + scene.Crs + "\n\n";
-    text += "[" + scene.BasinName + "]\n";
-    for (const cPoint& p : scene.Basin) text += Exact(p.X) + "," + Exact(p.Y) + "\n";
-    text += "\n[rainstation]\n";
-    text += "Name Number (X,Y,Z)\n";
-    for (const ImportedGauge& g : scene.Gauges) {
-        text +=
-            g.Name + " " + g.Number + " (" + Exact(g.Point.X) + "," + Exact(g.Point.Y) + "," + Exact(g.Point.z) + ")\n";
-    }
-    if (!scene.CenterPoints.empty()) {
-        text += "\n[CenterPoint]\n";
-        for (const cPoint& p : scene.CenterPoints)
-            text += "(" + Exact(p.X) + "," + Exact(p.Y) + "," + Exact(p.z) + ")\n";
-    }
-    return text;
-}
-
-// writes under a temporary name, then renames into place
-void WriteFileAtomically(const std::filesystem::path& file, const std::string& text) {
-    std::filesystem::path temporary = file;
-    temporary += ".partial-" + std::to_string(::getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            throw GisError("--out " + Label(file) + ": cannot be written");
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, file, error);
-    if (error) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        throw GisError("--out " + Label(file) + ": cannot be written (" + error.message() + ")");
-    }
+    SceneFile file;
+    file.Comments = {"Kelvarin scene imported from GIS data by kelvarin-cli import", "from " + scene.Sources};
+    file.Polygons = {{scene.BasinName, scene.Basin}};
+    file.Show = scene.Show;
+    file.CRS = scene.Crs;
+    for (const ImportedGauge& g : scene.Gauges) file.Stations.push_back({g.Name, g.Number, g.Point});
+    file.CentrePoints = scene.CenterPoints;
+    return SceneFileText(file);
 }
 
 }  // namespace kelvarin::gis

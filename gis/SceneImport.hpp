@@ -48,8 +48,4 @@ ImportedScene ImportScene(const ImportOptions& options, std::ostream& notes);
 // the scene file text (UTF-8, "\n" line ends)
 std::string SceneText(const ImportedScene& scene);
 
-// writes the text under a temporary name beside `file` and renames it into place, so that
-// a failure leaves no partial file behind; throws GisError
-void WriteFileAtomically(const std::filesystem::path& file, const std::string& text);
-
 }  // namespace kelvarin::gis

@@ -108,4 +108,30 @@ class Array2 {
     std::vector<T> data_;
 };
 
+// A read-only view, indices lower..upper, of a list held elsewhere: a reader that must see
+// a large list through the indices of its algorithm, without a copy of its own.
+template <class T>
+class ArrayView1 {
+  public:
+    ArrayView1() = default;
+    explicit ArrayView1(const std::vector<T>& values, long lower = 1) : values_(&values), lower_(lower) {}
+
+    long LBound() const { return lower_; }
+    long UBound() const { return lower_ + Count() - 1; }
+    long Count() const { return values_ ? static_cast<long>(values_->size()) : 0; }
+    bool Empty() const { return Count() == 0; }
+
+    const T& operator()(long i) const {
+        if (i < lower_ || i > UBound()) ThrowIndexError("ArrayView1", i, lower_, UBound());
+        return (*values_)[static_cast<std::size_t>(i - lower_)];
+    }
+
+    const T* begin() const { return values_ ? values_->data() : nullptr; }
+    const T* end() const { return values_ ? values_->data() + values_->size() : nullptr; }
+
+  private:
+    const std::vector<T>* values_ = nullptr;
+    long lower_ = 1;
+};
+
 }  // namespace kelvarin

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "model/Color.hpp"
 
@@ -72,6 +73,8 @@ class Surface {
     virtual double DeviceHeight() const = 0;
 
     virtual void SetLabel(const CreditLabel& label) = 0;
+    // the label's panel for the caption it holds now: width and height in device pixels
+    virtual std::pair<double, double> LabelExtent() const = 0;
 };
 
 }  // namespace kelvarin

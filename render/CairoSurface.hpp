@@ -86,6 +86,7 @@ class CairoSurface : public Surface {
     double DeviceWidth() const override { return width_; }
     double DeviceHeight() const override { return height_; }
     void SetLabel(const CreditLabel& label) override;
+    std::pair<double, double> LabelExtent() const override;
 
     // the colour Print uses
     void SetForeColor(ColorRef color) { foreColor_ = color; }
@@ -94,8 +95,6 @@ class CairoSurface : public Surface {
     double CurrentX() const { return currentX_; }
     double CurrentY() const { return currentY_; }
     const CreditLabel& Label() const { return label_; }
-    // the label's panel, width and height in pixels, for the caption it holds now
-    std::pair<double, double> LabelExtent() const;
 
     // called after every Refresh with the frame just presented
     void SetPresentHook(PresentHook hook) { hook_ = std::move(hook); }

@@ -39,6 +39,20 @@ void RecordingSurface::SetLabel(const CreditLabel& label) {
     Record({Kind::Label, label.Left, label.Top, 0.0, 0.0, label.ForeColor, label.Visible ? 1 : 0, label.Caption});
 }
 
+std::pair<double, double> RecordingSurface::LabelExtent() const {
+    if (label_.Caption.empty()) return {0.0, 0.0};
+    std::size_t longest = 0, lines = 0;
+    for (std::size_t start = 0; start <= label_.Caption.size(); ++lines) {
+        std::size_t end = label_.Caption.find('\n', start);
+        if (end == std::string::npos) end = label_.Caption.size();
+        std::size_t length = end - start;
+        if (length > 0 && label_.Caption[end - 1] == '\r') --length;
+        longest = std::max(longest, length);
+        start = end + 1;
+    }
+    return {static_cast<double>(longest) * kLabelCharWidth, static_cast<double>(lines) * kLabelLineHeight};
+}
+
 void RecordingSurface::Resize(double deviceWidth, double deviceHeight) {
     width_ = deviceWidth;
     height_ = deviceHeight;

@@ -39,6 +39,11 @@ class RecordingSurface : public Surface {
     double DeviceWidth() const override { return width_; }
     double DeviceHeight() const override { return height_; }
     void SetLabel(const CreditLabel& label) override;
+    // a panel of kLabelCharWidth by kLabelLineHeight pixels per character of the longest
+    // line and per line: a recording has no font
+    std::pair<double, double> LabelExtent() const override;
+    static constexpr double kLabelCharWidth = 8.0;
+    static constexpr double kLabelLineHeight = 16.0;
 
     // changes the device size, as a window resize would
     void Resize(double deviceWidth, double deviceHeight);

@@ -369,7 +369,7 @@ class CentrePointLines {
 };
 
 // the centre points, one per station pair
-std::vector<cPoint> ReadCenterPointLines(const ProfileFile& profile, long stationCount, ProblemList& problems) {
+std::vector<cPoint> ReadCenterPoint(const ProfileFile& profile, long stationCount, ProblemList& problems) {
     std::vector<cPoint> points;
     if (stationCount < 0) {
         problems.Add(0, "a station count of " + std::to_string(stationCount) + " cannot have centre points");
@@ -434,7 +434,7 @@ SceneError::SceneError(std::vector<SceneProblem> problems)
     : std::runtime_error(JoinProblems(problems)), problems_(std::move(problems)) {}
 
 // reads and checks a whole scene file
-Scene LoadScene(const std::filesystem::path& file) {
+Scene LoadScene(const std::filesystem::path& file, std::optional<ShowSetting> show) {
     ProblemList problems(file);
     const std::optional<ProfileFile> profile = OpenScene(file, problems);
     problems.ThrowIfAny();
@@ -442,24 +442,16 @@ Scene LoadScene(const std::filesystem::path& file) {
     scene.Path = file;
     ReadPolygons(*profile, scene, problems);
     ReadStations(*profile, scene, problems);
+    if (show) scene.ShowMethod = *show;
     if (scene.ShowMethod != ShowSetting::Thiessen && !scene.Stations.empty()) {
-        scene.CenterPoints = ReadCenterPointLines(*profile, static_cast<long>(scene.Stations.size()), problems);
+        scene.CenterPoints = ReadCenterPoint(*profile, static_cast<long>(scene.Stations.size()), problems);
     }
     if (problems.Empty()) {
         for (SceneProblem& p : CheckSceneGeometry(*profile, scene)) problems.Add(p.Line, std::move(p.Message));
     }
     problems.ThrowIfAny();
+    PlaceOnMap(scene);
     return scene;
-}
-
-// reads the centre points of a scene file for stationCount stations
-std::vector<cPoint> ReadCenterPoints(const std::filesystem::path& file, long stationCount) {
-    ProblemList problems(file);
-    const std::optional<ProfileFile> profile = OpenScene(file, problems);
-    problems.ThrowIfAny();
-    std::vector<cPoint> points = ReadCenterPointLines(*profile, stationCount, problems);
-    problems.ThrowIfAny();
-    return points;
 }
 
 }  // namespace kelvarin

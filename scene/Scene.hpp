@@ -1,13 +1,16 @@
 #pragma once
-// The scene file read into memory: basin boundary, stations, show setting and
-// station-pair centre points, all in the scene file's own coordinates.
+// The one scene of a run: the scene file read into memory (basin boundary, stations, show
+// setting, all in the file's own coordinates) and its geometry placed once on the map in
+// map-local coordinates, the numbers every construction computes with.
 
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "model/cPoint.hpp"
+#include "scene/MapLocal.hpp"
 
 namespace kelvarin {
 
@@ -27,8 +30,11 @@ struct Scene {
     std::vector<cPoint> Basin;  // its vertices in file order
     std::vector<SceneStation> Stations;
     ShowSetting ShowMethod = ShowSetting::Thiessen;
-    // one per station pair (1,2), (1,3), ..., (n-1,n); read only when the height-balance method can be shown
+    // one per station pair (1,2), (1,3), ..., (n-1,n), in the file's coordinates, until
+    // PlaceOnMap moves them into Local; read only when the height-balance method can be shown
     std::vector<cPoint> CenterPoints;
+    // the geometry on the map (PlaceOnMap): what the constructions and the map window use
+    EngineScene Local;
 };
 
 // One problem with a scene file, located where possible.
@@ -49,11 +55,10 @@ class SceneError : public std::runtime_error {
     std::vector<SceneProblem> problems_;
 };
 
-// Reads and checks the whole scene; throws SceneError when it cannot be used.
-Scene LoadScene(const std::filesystem::path& file);
-
-// Reads the centre-point lines for stationCount stations (stationCount*(stationCount-1)/2
-// points, scene coordinates); throws SceneError when the section holds fewer lines.
-std::vector<cPoint> ReadCenterPoints(const std::filesystem::path& file, long stationCount);
+// Reads and checks the whole scene and places it on the map; throws SceneError when it
+// cannot be used. show, when given, is the method the caller shows in place of the
+// scene's own "Show" (it becomes ShowMethod). The centre points are read, and checked,
+// when the method shown can be height-balance.
+Scene LoadScene(const std::filesystem::path& file, std::optional<ShowSetting> show = std::nullopt);
 
 }  // namespace kelvarin

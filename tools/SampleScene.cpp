@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "geometry/BalanceCrossing.hpp"
+#include "scene/SceneWriter.hpp"
 
 namespace kelvarin::sample {
 
@@ -292,37 +293,18 @@ SampleScene MakeSampleScene() {
     return scene;
 }
 
-namespace {
-// fixed-point text of a value
-std::string Fixed(double value, int decimals) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
-}  // namespace
-
 // the scene file text
 std::string SampleSceneText(const SampleScene& scene) {
-    std::string text;
-    text += "; Kelvarin sample scene: a synthetic mountain basin (projected metres, heights in metres).\n";
-    text += "; Made by tools/make_sample_scene; remake it with: cmake --build build/default --target sample-scene\n";
-    text += "[Polygon1]\n";
-    text += "Name=" + scene.BasinName + "\n";
-    text += "Number=" + std::to_string(scene.Boundary.size()) + "\n";
-    text += "Show=all\n\n";
-    text += "[" + scene.BasinName + "]\n";
-    for (const cPoint& p : scene.Boundary) text += Fixed(p.X, 1) + "," + Fixed(p.Y, 1) + "\n";
-    text += "\n[rainstation]\n";
-    text += "Name Number (X,Y,Z)\n";
-    for (const Gauge& g : scene.Gauges) {
-        text += g.Name + " " + g.Number + " (" + Fixed(g.Point.X, 0) + "," + Fixed(g.Point.Y, 0) + "," +
-                Fixed(g.Point.z, 1) + ")\n";
-    }
-    text += "\n[CenterPoint]\n";
-    for (const cPoint& p : scene.CenterPoints) {
-        text += "(" + Fixed(p.X, 2) + "," + Fixed(p.Y, 2) + "," + Fixed(p.z, 2) + ")\n";
-    }
-    return text;
+    SceneFile file;
+    file.Comments = {"Kelvarin sample scene: a synthetic mountain basin (projected metres, heights in metres).",
+                     "Made by tools/make_sample_scene; remake it with: cmake --build build/default --target "
+                     "sample-scene"};
+    file.Polygons = {{scene.BasinName, scene.Boundary}};
+    file.Show = "all";
+    for (const Gauge& g : scene.Gauges) file.Stations.push_back({g.Name, g.Number, g.Point});
+    file.CentrePoints = scene.CenterPoints;
+    file.Numbers = {.Vertices = 1, .StationXY = 0, .Heights = 1, .CentrePoints = 2};
+    return SceneFileText(file);
 }
 
 }  // namespace kelvarin::sample
@@ -338,22 +320,17 @@ cPoint QuickCentrePoint(const cPoint& a, const cPoint& b) {
     const double t = 0.5 + 0.25 * rise / (std::abs(rise) + 500.0);
     return cPoint{Round(a.X + t * (b.X - a.X), 2), Round(a.Y + t * (b.Y - a.Y), 2), Round((a.z + b.z) / 2, 2)};
 }
-}  // namespace
 
-// the large scene's text
-std::string LargeSceneText(const LargeSceneOptions& options) {
-    const SampleScene sample = MakeSampleScene();
-    double minX = sample.Boundary[0].X, maxX = minX, minY = sample.Boundary[0].Y, maxY = minY;
-    for (const cPoint& p : sample.Boundary) {
+// one gauge in each of `count` cells drawn at random from a grid over the box of the
+// boundary, placed in the middle third of its cell
+std::vector<cPoint> SpreadGauges(const std::vector<cPoint>& boundary, long count) {
+    double minX = boundary[0].X, maxX = minX, minY = boundary[0].Y, maxY = minY;
+    for (const cPoint& p : boundary) {
         minX = std::min(minX, p.X);
         maxX = std::max(maxX, p.X);
         minY = std::min(minY, p.Y);
         maxY = std::max(maxY, p.Y);
     }
-
-    // one gauge in each of `count` cells drawn at random from a grid over the basin's box,
-    // placed in the middle third of its cell
-    const long count = std::max(options.Gauges, 0L);
     double cell = std::sqrt((maxX - minX) * (maxY - minY) / (1.25 * static_cast<double>(std::max(count, 1L))));
     long columns = 0, rows = 0;
     while (true) {
@@ -379,48 +356,57 @@ std::string LargeSceneText(const LargeSceneOptions& options) {
         p.z = Round(TerrainHeight(p.X, p.Y), 1);
         gauges.push_back(p);
     }
+    return gauges;
+}
 
-    std::string text;
-    text += "; Kelvarin large scene: " + std::to_string(count) + " gauges over the sample basin";
-    text += options.CenterPoints ? " with every pair's centre point" : "";
-    text += ", " + std::to_string(std::max(options.Sections, 1L)) + " polygon sections.\n";
-    text += "; Made by tools/make_sample_scene (see bench/README.md).\n";
-    // small square blocks south of the basin, each in a polygon section of its own
-    for (long i = 1; i < options.Sections; ++i) {
-        const std::string name = "Block_" + std::to_string(i);
-        const std::ldiv_t place = std::ldiv(i, 100);  // a hundred blocks to a row
+// small square blocks south of the box's lower-left corner, a hundred to a row
+std::vector<SceneFilePolygon> Blocks(const std::vector<cPoint>& boundary, long count) {
+    double minX = boundary[0].X, minY = boundary[0].Y;
+    for (const cPoint& p : boundary) {
+        minX = std::min(minX, p.X);
+        minY = std::min(minY, p.Y);
+    }
+    std::vector<SceneFilePolygon> blocks;
+    for (long i = 1; i <= count; ++i) {
+        const std::ldiv_t place = std::ldiv(i, 100);
         const double x = minX + 200.0 * static_cast<double>(place.rem);
         const double y = minY - 10000.0 - 200.0 * static_cast<double>(place.quot);
-        text.append("[Polygon").append(std::to_string(i)).append("]\nName=").append(name);
-        text.append("\nNumber=4\n\n[").append(name).append("]\n");
+        SceneFilePolygon block{"Block_" + std::to_string(i), {}};
         for (const auto& [dx, dy] : {std::pair{0.0, 0.0}, {100.0, 0.0}, {100.0, 100.0}, {0.0, 100.0}})
-            text += Fixed(x + dx, 1).append(",").append(Fixed(y + dy, 1)).append("\n");
-        text += "\n";
+            block.Vertices.push_back(cPoint{x + dx, y + dy, 0.0});
+        blocks.push_back(std::move(block));
     }
-    text += "[Polygon" + std::to_string(std::max(options.Sections, 1L)) + "]\n";
-    text += "Name=" + sample.BasinName + "\n";
-    text += "Number=" + std::to_string(sample.Boundary.size()) + "\n";
-    text += options.CenterPoints ? "Show=all\n\n" : "Show=thiessen\n\n";
-    text += "[" + sample.BasinName + "]\n";
-    for (const cPoint& p : sample.Boundary) text += Fixed(p.X, 1) + "," + Fixed(p.Y, 1) + "\n";
-    text += "\n[rainstation]\n";
-    text += "Name Number (X,Y,Z)\n";
+    return blocks;
+}
+
+}  // namespace
+
+// the large scene's text
+std::string LargeSceneText(const LargeSceneOptions& options) {
+    const SampleScene sample = MakeSampleScene();
+    const long count = std::max(options.Gauges, 0L);
+    const std::vector<cPoint> gauges = SpreadGauges(sample.Boundary, count);
+
+    SceneFile file;
+    file.Comments = {"Kelvarin large scene: " + std::to_string(count) + " gauges over the sample basin" +
+                         (options.CenterPoints ? " with every pair's centre point" : "") + ", " +
+                         std::to_string(std::max(options.Sections, 1L)) + " polygon sections.",
+                     "Made by tools/make_sample_scene (see bench/README.md)."};
+    file.Polygons = Blocks(sample.Boundary, options.Sections - 1);
+    file.Polygons.push_back({sample.BasinName, sample.Boundary});
+    file.Show = options.CenterPoints ? "all" : "thiessen";
     for (std::size_t i = 0; i < gauges.size(); ++i) {
         char number[24];
         std::snprintf(number, sizeof number, "LG%05d", static_cast<int>(i + 1));
-        text += "Gauge_" + std::to_string(i + 1) + " " + number + " (" + Fixed(gauges[i].X, 1) + "," +
-                Fixed(gauges[i].Y, 1) + "," + Fixed(gauges[i].z, 1) + ")\n";
+        file.Stations.push_back({"Gauge_" + std::to_string(i + 1), number, gauges[i]});
     }
     if (options.CenterPoints) {
-        text += "\n[CenterPoint]\n";
-        for (std::size_t a = 0; a < gauges.size(); ++a) {
-            for (std::size_t b = a + 1; b < gauges.size(); ++b) {
-                const cPoint p = QuickCentrePoint(gauges[a], gauges[b]);
-                text += "(" + Fixed(p.X, 2) + "," + Fixed(p.Y, 2) + "," + Fixed(p.z, 2) + ")\n";
-            }
-        }
+        for (std::size_t a = 0; a < gauges.size(); ++a)
+            for (std::size_t b = a + 1; b < gauges.size(); ++b)
+                file.CentrePoints.push_back(QuickCentrePoint(gauges[a], gauges[b]));
     }
-    return text;
+    file.Numbers = {.Vertices = 1, .StationXY = 1, .Heights = 1, .CentrePoints = 2};
+    return SceneFileText(file);
 }
 
 }  // namespace kelvarin::sample

@@ -32,23 +32,6 @@ std::vector<long> picGIS::SelectedStations() const {
     return selection;
 }
 
-EngineScene picGIS::LocalScene() const {
-    EngineScene local;
-    local.ReferancePoint = *ReferancePoint;
-    const cPolygon& basin = *lyrLayer(LayerIndex::Basin)->Polygon().Item(1);
-    local.Basin.reserve(static_cast<std::size_t>(basin.Count()));
-    for (const auto& vertex : basin) local.Basin.push_back(*vertex);
-    local.BasinArea = PolygonArea(basin);
-    local.Stations.reserve(static_cast<std::size_t>(Stations.Count()));
-    for (const auto& entry : Stations) local.Stations.push_back(*entry->GageStation->Point);
-    // a list with a gap is as short as the part before the gap
-    for (const auto& point : CenterPoints) {
-        if (!point) break;
-        local.CenterPoints.push_back(*point);
-    }
-    return local;
-}
-
 bool picGIS::Show(const cPolygon& ring, ColorRef color) {
     DrawRing(surface_, ring, color);
     surface_.Refresh();
@@ -137,7 +120,7 @@ std::optional<long> picGIS::BuildAndShow(Method method) {
     if (selection.empty()) return 0L;
     std::optional<Construction> construction;
     try {
-        construction = BuildConstruction(method, LocalScene(), selection);
+        construction = BuildConstruction(method, scene_->Local, selection);
     } catch (const InternalInconsistency& e) {
         failure_ = e.what();
         ReDrawBasin();

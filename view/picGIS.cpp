@@ -75,6 +75,7 @@ picGIS::picGIS(Surface& surface, WindowSystem& windowSystem) : surface_(surface)
     }
     lyrLayer(LayerIndex::Basin)->Point().Color = MapColor::Green;
     ReferancePoint = NewPoint();
+    scene_ = std::make_shared<const Scene>();
     CreditText = MakeCreditText();
     labMarkTarvo.Caption = CreditText;
     // the window keeps what is drawn on it, so a repaint never loses a station mark
@@ -91,8 +92,8 @@ picGIS::~picGIS() {
 void picGIS::ClearScene() {
     for (auto& layer : lyrLayer) layer->ReSet();
     Stations.ReDim(1, 0);
-    CenterPoints.ReDim(1, 0);
-    scene_ = Scene{};
+    CenterPoints = ArrayView1<cPoint>();
+    scene_ = std::make_shared<const Scene>();
     ShowMethod = ShowSetting::Thiessen;
 }
 
@@ -103,105 +104,63 @@ void picGIS::Load(const std::filesystem::path& programFolder) {
     try {
         OpenThiessenFile(GISFile);
     } catch (const std::exception& e) {
-        loadError_ = e.what();
-        if (loadError_.empty()) loadError_ = "the scene " + GISFile + " could not be read";
-        ClearScene();
-        MapExtent = {cPoint{0.0, 1.0, 0.0}, cPoint{1.0, 0.0, 0.0}};
-        SetMapWindow(surface_, 0.0, 1.0, 1.0, 0.0, true);
-        ShowFailure(loadError_);
+        ShowLoadFailure(*e.what() != '\0' ? e.what() : "the scene " + GISFile + " could not be read");
     }
     CreditText = MakeCreditText();
     labMarkTarvo.Caption = CreditText;
     PlaceCreditLabel();
 }
 
+void picGIS::ShowLoadFailure(const std::string& text) {
+    loadError_ = text;
+    ClearScene();
+    MapExtent = {cPoint{0.0, 1.0, 0.0}, cPoint{1.0, 0.0, 0.0}};
+    SetMapWindow(surface_, 0.0, 1.0, 1.0, 0.0, true);
+    ShowFailure(loadError_);
+}
+
 std::string picGIS::OpenThiessenFile(const std::string& file) {
     GISFile = file;
     ClearScene();
     surface_.Refresh();
-    try {
-        scene_ = LoadScene(file);
-        cPolygon basin;
-        basin.Name = scene_.BasinName;
-        for (const cPoint& p : scene_.Basin) basin.Add(p.X, p.Y, p.z);
-        lyrLayer(LayerIndex::Basin)->Polygon().Add(basin);
-        ShowMethod = scene_.ShowMethod;
-        Stations.ReDim(1, static_cast<long>(scene_.Stations.size()));
-        for (long i = 1; i <= Stations.UBound(); ++i) {
-            const SceneStation& source = scene_.Stations[static_cast<std::size_t>(i - 1)];
-            auto station = std::make_shared<cGagingStation>();
-            station->Name = source.Name;
-            station->Number = source.Number;
-            station->Point = NewPoint(source.Point.X, source.Point.Y, source.Point.z);
-            auto entry = std::make_shared<cTypeGagingStation>();
-            entry->GageStation = std::move(station);
-            Stations(i) = std::move(entry);
-        }
-        SetWindowMargineMap(false, false);
-        if (ShowMethod != ShowSetting::Thiessen) ReadCenterPoint();
-    } catch (...) {
-        ClearScene();
-        throw;
-    }
+    OpenScene(std::make_shared<const Scene>(LoadScene(file)));
     return file;
 }
 
-void picGIS::ReadCenterPoint() {
-    const long n = Stations.Count();
-    // the loader has read them already when the scene can show the height-balance method
-    const std::vector<cPoint> points =
-        scene_.ShowMethod != ShowSetting::Thiessen ? scene_.CenterPoints : ReadCenterPoints(GISFile, n);
-    const long count = n * (n - 1) / 2;
-    CenterPoints.ReDim(1, count);
-    for (long i = 1; i <= count; ++i) {
-        const cPoint& p = points.at(static_cast<std::size_t>(i - 1));
-        CenterPoints(i) = NewPoint(p.X - ReferancePoint->X, p.Y - ReferancePoint->Y, p.z);
+void picGIS::OpenScene(std::shared_ptr<const Scene> scene) {
+    ClearScene();
+    scene_ = std::move(scene);
+    const EngineScene& local = scene_->Local;
+    ShowMethod = scene_->ShowMethod;
+    if (!local.Basin.empty()) {
+        cPolygon basin;
+        basin.Name = scene_->BasinName;
+        for (const cPoint& p : local.Basin) basin.Add(p.X, p.Y, p.z);
+        lyrLayer(LayerIndex::Basin)->Polygon().Add(basin);
     }
+    Stations.ReDim(1, static_cast<long>(scene_->Stations.size()));
+    for (long i = 1; i <= Stations.UBound(); ++i) {
+        const SceneStation& source = scene_->Stations[static_cast<std::size_t>(i - 1)];
+        const cPoint& p = local.Stations.at(static_cast<std::size_t>(i - 1));
+        auto station = std::make_shared<cGagingStation>();
+        station->Name = source.Name;
+        station->Number = source.Number;
+        station->Point = NewPoint(p.X, p.Y, p.z);
+        auto entry = std::make_shared<cTypeGagingStation>();
+        entry->GageStation = std::move(station);
+        Stations(i) = std::move(entry);
+    }
+    CenterPoints = ArrayView1<cPoint>(local.CenterPoints);
+    ReferancePoint = NewPoint(local.ReferancePoint.X, local.ReferancePoint.Y, local.ReferancePoint.z);
+    for (auto& layer : lyrLayer) layer->SetReferancePoint(ReferancePoint);
+    SetWindowMargineMap();
 }
 
 // ---- map window ----
 
-void picGIS::SetWindowMargineMap(bool restoreBoundary, bool restoreStations) {
-    kelvarin::Polygon& rings = lyrLayer(LayerIndex::Basin)->Polygon();
-    if (rings.Count() == 0) return;
-    cPolygon& basin = *rings.Item(rings.Count());
-
-    cPoint inner;
-    if (InteriorPoint(basin, inner) < 0.0) ReverseRing(basin);
-
-    PointArray gathered;
-    for (const auto& vertex : basin) {
-        if (restoreBoundary) {
-            vertex->X += ReferancePoint->X;
-            vertex->Y += ReferancePoint->Y;
-        }
-        gathered.Append(vertex);
-    }
-    for (const auto& entry : Stations) {
-        const PointRef& p = entry->GageStation->Point;
-        if (restoreStations) {
-            p->X += ReferancePoint->X;
-            p->Y += ReferancePoint->Y;
-        }
-        gathered.Append(p);
-    }
-
-    ExpandRectangleTwice(gathered);
-    ReferancePoint = GridOrigin(gathered);
-    for (auto& layer : lyrLayer) layer->SetReferancePoint(ReferancePoint);
-
-    auto toLocal = [this](cPoint& p) {
-        p.X -= ReferancePoint->X;
-        p.Y -= ReferancePoint->Y;
-    };
-    for (long i = 1; i <= 4; ++i) toLocal(*gathered(i));
-    for (const auto& vertex : basin) toLocal(*vertex);
-    for (const auto& entry : Stations) toLocal(*entry->GageStation->Point);
-
-    MapExtent[0] = *gathered(2);
-    MapExtent[1] = *gathered(4);
+void picGIS::SetWindowMargineMap() {
+    MapExtent = scene_->Local.MapExtent;
     SetMapWindow(surface_, MapExtent[0].X, MapExtent[0].Y, MapExtent[1].X, MapExtent[1].Y, true);
-
     DisableStationSelect();
     ReDrawBasin();
 }

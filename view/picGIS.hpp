@@ -1,6 +1,7 @@
 #pragma once
-// The map window: it holds the whole scene (layers, stations, centre points), places
-// map coordinates on the surface with equal scales and north up, runs both method
+// The map window: it shows one scene (the one scene state, read and placed on the map
+// once; its layers, stations and centre points are built from it or read through it),
+// places map coordinates on the surface with equal scales and north up, runs both method
 // drivers and the endless demonstration cycle, and keeps the exit counter.
 // It sees the outside world only through a Surface and a WindowSystem.
 
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +20,7 @@
 #include "model/Surface.hpp"
 #include "model/cLayer.hpp"
 #include "model/cPoint.hpp"
+#include "scene/ProgramFolder.hpp"
 #include "scene/Scene.hpp"
 #include "view/WindowSystem.hpp"
 
@@ -25,7 +28,6 @@ namespace kelvarin {
 
 struct Construction;
 enum class Method;
-struct EngineScene;
 
 // Layer numbers of lyrLayer.
 namespace LayerIndex {
@@ -49,9 +51,6 @@ constexpr ColorRef Blue = 0xFF0000;
 constexpr ColorRef Magenta = 0xFF00FF;
 constexpr ColorRef Red = 0x0000FF;
 }  // namespace MapColor
-
-// Name of the scene file in the program's folder.
-inline constexpr const char* kSceneFileName = "Kelvarin.ini";
 
 // Captions of the two methods in the credit label.
 inline constexpr const char* kThiessenCaption = "徐昇多邊形法 - Thiessen Polygon Method";
@@ -81,22 +80,26 @@ class picGIS final : public WindowEventSink {
     // window loading: GISFile = programFolder / "Kelvarin.ini", the scene, the credits.
     // A scene that cannot be used leaves the window empty with LoadError() set and shown.
     void Load(const std::filesystem::path& programFolder);
-    // reads the scene into layer 1, Stations and, when ShowMethod can show height-balance, CenterPoints;
-    // throws SceneError (or std::runtime_error) when the scene cannot be used
+    // reads the scene file (its centre points when ShowMethod can show height-balance) and
+    // shows it; throws SceneError (or std::runtime_error) when the scene cannot be used
     std::string OpenThiessenFile(const std::string& file);
-    // fills CenterPoints from GISFile in map-local coordinates; throws SceneError
-    void ReadCenterPoint();
+    // shows a scene already read and placed on the map: layer 1, Stations, CenterPoints,
+    // ReferancePoint and ShowMethod come from it, and the map is fitted to the window
+    void OpenScene(std::shared_ptr<const Scene> scene);
+    // leaves the window without a scene, showing why (a unit map, the text from the top left)
+    void ShowLoadFailure(const std::string& text);
     // empty when the scene loaded; else the reason it could not be used
     const std::string& LoadError() const { return loadError_; }
     // empty unless a failure is shown on the window (a scene that could not be used, a failed cycle)
     const std::string& ShownFailure() const { return failure_; }
-    // the scene as the file gives it (scene coordinates)
-    const Scene& LoadedScene() const { return scene_; }
+    // the scene shown: the file's own facts and its map-local geometry (empty before loading)
+    const Scene& LoadedScene() const { return *scene_; }
+    std::shared_ptr<const Scene> SharedScene() const { return scene_; }
 
     // ---- map window ----
 
-    // fixes ReferancePoint, moves the scene into map-local coordinates and fits the map
-    void SetWindowMargineMap(bool restoreBoundary, bool restoreStations);
+    // fits the map window to the scene's map extent, clears the selection and draws the basin
+    void SetWindowMargineMap();
     // shows the map rectangle (X1, Y1) top-left to (X2, Y2) bottom-right on the canvas;
     // with keepAspect both axes get the same scale and the rectangle stays centred
     static void SetMapWindow(Surface& canvas, double X1, double Y1, double X2, double Y2, bool keepAspect);
@@ -137,9 +140,6 @@ class picGIS final : public WindowEventSink {
     // that fails its check is not shown: its message stays on the window for the cycle's
     // hold time instead, and the demonstration carries on (0 is returned)
     std::optional<long> BuildAndShow(Method method);
-    // the scene as the engine takes it: the window's own map-local basin, stations and
-    // centre points
-    EngineScene LocalScene() const;
     // the selected stations' numbers in station order
     std::vector<long> SelectedStations() const;
     // prints every selected station's name and weight (percent) beside its mark
@@ -158,11 +158,11 @@ class picGIS final : public WindowEventSink {
 
     // ---- state ----
 
-    std::int64_t HasParent = 0;     // preview parent window, 0 in a full-screen run
-    Array1<LayerRef> lyrLayer;      // 1..7
-    Array1<StationRef> Stations;    // 1..n in file order
-    Array1<PointRef> CenterPoints;  // 1..n(n-1)/2, map-local
-    PointRef ReferancePoint;        // subtracted from every scene coordinate
+    std::int64_t HasParent = 0;       // preview parent window, 0 in a full-screen run
+    Array1<LayerRef> lyrLayer;        // 1..7
+    Array1<StationRef> Stations;      // 1..n in file order, map-local
+    ArrayView1<cPoint> CenterPoints;  // 1..n(n-1)/2, map-local: the scene's own list, read in place
+    PointRef ReferancePoint;          // subtracted from every scene coordinate
     // 0 top-left (min X, max Y), 1 bottom-right (max X, min Y); a unit square until a scene is placed
     std::array<cPoint, 2> MapExtent{cPoint{0.0, 1.0, 0.0}, cPoint{1.0, 0.0, 0.0}};
     double StationMarkSize = 0.0;  // mark diameter in map units
@@ -199,7 +199,7 @@ class picGIS final : public WindowEventSink {
 
     Surface& surface_;
     WindowSystem& windowSystem_;
-    Scene scene_;
+    std::shared_ptr<const Scene> scene_;
     std::string loadError_;
     std::string failure_;
     long exitChecks_ = 0;

@@ -188,6 +188,13 @@ void WindowSurface::Clear() {
     currentY_ = 0.0;
 }
 
+std::pair<double, double> WindowSurface::LabelExtent() const {
+    if (label_.Caption.empty()) return {0.0, 0.0};
+    const Painter::Extent extent = painter_->Measure(Lines(label_.Caption), labelSize_);
+    const double pad = labelSize_ * kLabelPadPerText;
+    return {extent.Width + 2.0 * pad, extent.Height + 2.0 * pad};
+}
+
 // the frame from the kept picture and the label, when drawing has changed them
 void WindowSurface::ComposeIfStale() {
     if (!frameStale_) return;

@@ -85,6 +85,7 @@ class WindowSurface final : public Surface {
         label_ = label;
         frameStale_ = true;
     }
+    std::pair<double, double> LabelExtent() const override;
 
     // the window's client area changed size: the kept image keeps its top-left part
     void Resize(int width, int height);

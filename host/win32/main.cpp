@@ -10,6 +10,7 @@
 #include "host/win32/SaverWindow.hpp"
 #include "host/win32/WindowSurface.hpp"
 #include "host/win32/modStartUp.hpp"
+#include "scene/ProgramFolder.hpp"
 #include "view/SaverRun.hpp"
 
 namespace {
@@ -20,21 +21,6 @@ using kelvarin::win32::Widen;
 // Held by a full-screen run for its whole life: a second full-screen start and a
 // preview start while it runs both end at once.
 constexpr const wchar_t* kFullScreenMutex = L"Local\\Kelvarin.FullScreen";
-
-// the folder of the program's own file, as an absolute path
-std::filesystem::path ProgramFolder() {
-    std::wstring name(MAX_PATH, L'\0');
-    while (true) {
-        const DWORD length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
-        if (length == 0) return std::filesystem::current_path();
-        if (length < name.size()) {
-            name.resize(length);
-            break;
-        }
-        name.resize(name.size() * 2);  // the path was cut: ask again with more room
-    }
-    return std::filesystem::absolute(std::filesystem::path(name)).parent_path();
-}
 
 // Direct2D where it starts, else GDI; KELVARIN_DRAWING=gdi asks for GDI outright
 std::unique_ptr<kelvarin::win32::Painter> MakePainter() {
@@ -66,12 +52,17 @@ int Run(HINSTANCE instance, HWND parent) {
     }
     kelvarin::win32::WindowSurface& surface = *drawing;
     window.SetSurface(&surface);
-    window.SetPacing(kelvarin::Pacing::Presenting());
     ShowWindow(window.Handle(), parent ? SW_SHOWNA : SW_SHOW);
     UpdateWindow(window.Handle());
     if (!parent) window.EnterSaverMode();
     try {
-        kelvarin::RunSaver(surface, window, ProgramFolder(), reinterpret_cast<std::intptr_t>(parent));
+        kelvarin::SaverSettings settings;
+        // the scene beside the program; without a folder the run shows that it found none
+        const std::filesystem::path folder = kelvarin::ProgramFolder();
+        if (!folder.empty()) settings.Scenes = {folder / kelvarin::kSceneFileName};
+        settings.Parent = reinterpret_cast<std::intptr_t>(parent);
+        kelvarin::SaverRun run(surface, window, settings);
+        run.Run();
     } catch (...) {
         if (!parent) window.LeaveSaverMode();
         throw;

@@ -37,8 +37,8 @@ class X11WindowSystem final : public WindowSystem {
     static void InstallStopSignals();
     // true once SIGTERM or SIGINT arrived
     static bool StopSignalled();
-    // X errors no longer end the process: they are reported (or, for a window that has
-    // gone, dropped) by the window system that watches them
+    // X errors go to the window system that watches them, which reports them (or drops
+    // them, for a window that has gone); they never end the process
     static void InstallErrorHandler();
 
     void DoEvents() override;

@@ -19,8 +19,8 @@
 #include "host/x11/SaverOptions.hpp"
 #include "host/x11/X11WindowSystem.hpp"
 #include "render/CairoSurface.hpp"
-#include "view/PacedSurface.hpp"
-#include "view/picGIS.hpp"
+#include "scene/ProgramFolder.hpp"
+#include "view/SaverRun.hpp"
 
 // the bundled scene of an installation, relative to the installed program's folder
 #ifndef KELVARIN_INSTALLED_SCENE
@@ -33,13 +33,6 @@ namespace {
 // a window of its own that is not full screen takes this much of the screen at most
 constexpr int kWindowWidth = 1024;
 constexpr int kWindowHeight = 640;
-
-// the folder of the running program ("" when the system cannot tell)
-std::filesystem::path ProgramFolder() {
-    std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::path() : self.parent_path();
-}
 
 // An X error handler must not return into Xlib once the connection is gone.
 extern "C" int OnXConnectionLost(Display* /*display*/) {
@@ -95,42 +88,6 @@ Window CreateOwnWindow(Display* display, bool fullScreen) {
     return window;
 }
 
-// Window loading as the map window does it, for a scene file of any name, with the
-// method of the command line in place of the scene's own. A scene that cannot be
-// used is shown on the window as its error text, and the run goes on.
-void LoadScene(picGIS& map, const std::vector<std::filesystem::path>& candidates, std::optional<int> method) {
-    // a single candidate (the scene of the command line) is read even when missing, so its own error shows
-    std::filesystem::path file = candidates.size() == 1 ? candidates.front() : std::filesystem::path();
-    std::error_code error;
-    for (const auto& candidate : candidates) {
-        if (file.empty() && std::filesystem::exists(candidate, error)) {
-            file = candidate;
-            break;
-        }
-    }
-    try {
-        if (file.empty()) {
-            std::string text = "no scene file was found; looked for:";
-            for (const auto& candidate : candidates) text += "\n  " + candidate.string();
-            throw std::runtime_error(text);
-        }
-        map.OpenThiessenFile(file.string());
-        if (method) {
-            map.ShowMethod = static_cast<ShowSetting>(*method);
-            const long n = map.Stations.Count();
-            if (*method != 0 && map.CenterPoints.Count() != n * (n - 1) / 2) map.ReadCenterPoint();
-        }
-    } catch (const std::exception& e) {
-        for (auto& layer : map.lyrLayer) layer->ReSet();
-        map.Stations.ReDim(1, 0);
-        map.CenterPoints.ReDim(1, 0);
-        map.MapExtent = {cPoint{0.0, 1.0, 0.0}, cPoint{1.0, 0.0, 0.0}};
-        picGIS::SetMapWindow(map.surface(), 0.0, 1.0, 1.0, 0.0, true);
-        map.ShowFailure(*e.what() != '\0' ? e.what() : "the scene " + file.string() + " could not be read");
-    }
-    map.PlaceCreditLabel();
-}
-
 int Run(const SaverOptions& options) {
     // from the start, a stop signal ends the run cleanly instead of killing it
     X11WindowSystem::InstallStopSignals();
@@ -160,25 +117,21 @@ int Run(const SaverOptions& options) {
         rules.CountInput = options.Target != SaverTarget::SaverWindow;
         rules.EndOnFocusLoss = options.Target == SaverTarget::OwnWindow;
         X11WindowSystem windowSystem(display, window, attributes, rules, surface);
-        Pacing pacing = Pacing::Presenting();
-        if (options.Delay) pacing.StepSeconds = *options.Delay;
-        if (options.Target == SaverTarget::OwnWindow) XMapRaised(display, window);
-
-        PacedSurface paced(surface, windowSystem);
-        picGIS map(paced, windowSystem);
+        SaverSettings settings;
+        if (options.Delay) settings.Pace.StepSeconds = *options.Delay;
+        if (options.Method) settings.Method = static_cast<ShowSetting>(*options.Method);
         // in the daemon's window and in a preview, input is not ours to count
-        map.HasParent = options.Target == SaverTarget::OwnWindow ? 0 : static_cast<std::int64_t>(window);
+        settings.Parent = options.Target == SaverTarget::OwnWindow ? 0 : static_cast<std::int64_t>(window);
         const std::filesystem::path folder = ProgramFolder();
         const std::filesystem::path installed =
             folder.empty() ? std::filesystem::path() : (folder / KELVARIN_INSTALLED_SCENE).lexically_normal();
-        const std::vector<std::filesystem::path> candidates =
-            options.Scene ? std::vector<std::filesystem::path>{*options.Scene}
-                          : SceneCandidates(folder, std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"), installed);
-        // loading is not animated: the basin (or the failure) shows at once
-        LoadScene(map, candidates, options.Method);
-        surface.Refresh();
-        windowSystem.SetPacing(pacing);
-        map.RunUntilExit();
+        settings.Scenes = options.Scene
+                              ? std::vector<std::filesystem::path>{*options.Scene}
+                              : SceneCandidates(folder, std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"), installed);
+        if (options.Target == SaverTarget::OwnWindow) XMapRaised(display, window);
+
+        SaverRun run(surface, windowSystem, settings);
+        run.Run();
         if (options.Target == SaverTarget::OwnWindow && !windowSystem.WindowGone()) XDestroyWindow(display, window);
         XSync(display, False);  // the last errors of a vanished window land in the handler above
     }

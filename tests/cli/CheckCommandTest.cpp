@@ -4,8 +4,8 @@
 #include <sstream>
 #include <string>
 
-#include "cli/ProgramFolder.hpp"
 #include "cli/SceneSummary.hpp"
+#include "scene/ProgramFolder.hpp"
 #include "scene/Scene.hpp"
 #include "tests/cli/CliRun.hpp"
 
@@ -72,6 +72,34 @@ TEST(CheckCommand, ThiessenSceneReadsNoCentrePoints) {
     EXPECT_EQ(run.Status, 0) << run.Err;
     EXPECT_NE(run.Out.find("3 (3 inside the basin, 0 outside)"), std::string::npos) << run.Out;
     EXPECT_NE(run.Out.find("not read"), std::string::npos) << run.Out;
+}
+
+// A scene that passes `check` for a method is never refused later for its data: on every
+// scene of the tests, `weights` with that method either computes or fails only as check did.
+TEST(CheckCommand, ASceneThatPassesCheckForAMethodIsComputedWithIt) {
+    long passed = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(KELVARIN_TEST_DATA)) {
+        if (entry.path().extension() != ".ini") continue;
+        for (const std::string method : {"thiessen", "heightbalance"}) {
+            const std::string scene = " --scene '" + entry.path().string() + "' --method " + method;
+            const CliRun check = RunCli("check" + scene);
+            const CliRun weights = RunCli("weights --format csv" + scene);
+            SCOPED_TRACE(entry.path().filename().string() + " " + method);
+            if (check.Status == 0) {
+                ++passed;
+                EXPECT_EQ(weights.Status, 0) << weights.Err;
+            } else {
+                EXPECT_EQ(weights.Status, check.Status);
+                EXPECT_EQ(weights.Err, check.Err) << "the same problems, named the same way";
+            }
+        }
+    }
+    EXPECT_GE(passed, 10);
+    // a scene that shows only Thiessen keeps one centre-point line for three gauges
+    const CliRun heightBalance =
+        RunCli("check --method heightbalance --scene '" + Data("scene_thiessen_only.ini").string() + "'");
+    EXPECT_EQ(heightBalance.Status, 2);
+    EXPECT_NE(heightBalance.Err.find("3 stations need 3 centre-point lines"), std::string::npos) << heightBalance.Err;
 }
 
 TEST(CheckCommand, EveryProblemOnItsOwnLineAndExitTwo) {

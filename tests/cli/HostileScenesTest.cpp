@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "scene/SceneRules.hpp"
+#include "scene/SceneWriter.hpp"
 #include "tests/cli/CliRun.hpp"
 
 namespace kelvarin {
@@ -52,20 +53,19 @@ double BasinExtent() { return 12000.0; }
 
 // a scene file; centre points at the middle of each pair
 std::string SceneText(const Place& place, const std::vector<Gauge>& gauges) {
-    std::ostringstream text;
-    text.precision(17);
-    text << "[Polygon1]\nName=Basin\nNumber=" << kBasin.size() << "\nShow=all\n\n[Basin]\n";
-    for (const auto& [x, y] : kBasin) text << place.x + x << "," << place.y + y << "\n";
-    text << "\n[rainstation]\nname number (X,Y,Z)\n";
+    SceneFile file;
+    file.Polygons = {{"Basin", {}}};
+    for (const auto& [x, y] : kBasin) file.Polygons[0].Vertices.push_back(cPoint{place.x + x, place.y + y, 0.0});
+    file.Show = "all";
     for (std::size_t i = 0; i < gauges.size(); ++i)
-        text << "G" << i + 1 << " N" << i + 1 << " (" << place.x + gauges[i].x << ", " << place.y + gauges[i].y << ", "
-             << gauges[i].z << ")\n";
-    text << "\n[CenterPoint]\n";
+        file.Stations.push_back({"G" + std::to_string(i + 1), "N" + std::to_string(i + 1),
+                                 cPoint{place.x + gauges[i].x, place.y + gauges[i].y, gauges[i].z}});
     for (std::size_t a = 0; a < gauges.size(); ++a)
         for (std::size_t b = a + 1; b < gauges.size(); ++b)
-            text << "(" << place.x + (gauges[a].x + gauges[b].x) / 2 << "," << place.y + (gauges[a].y + gauges[b].y) / 2
-                 << "," << (gauges[a].z + gauges[b].z) / 2 << ")\n";
-    return text.str();
+            file.CentrePoints.push_back(cPoint{place.x + (gauges[a].x + gauges[b].x) / 2,
+                                               place.y + (gauges[a].y + gauges[b].y) / 2,
+                                               (gauges[a].z + gauges[b].z) / 2});
+    return SceneFileText(file);
 }
 
 // ---- the oracle ----

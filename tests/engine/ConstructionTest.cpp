@@ -25,12 +25,11 @@ constexpr int kSelections = 40;
 // the scene with the centre points read even where the scene shows only Thiessen (none
 // where the file lacks them)
 Scene LoadWithCenterPoints(const std::filesystem::path& file) {
-    Scene scene = LoadScene(file);
-    if (scene.CenterPoints.empty() && scene.Stations.size() >= 2) try {
-            scene.CenterPoints = ReadCenterPoints(file, static_cast<long>(scene.Stations.size()));
-        } catch (const SceneError&) {
-        }
-    return scene;
+    try {
+        return LoadScene(file, ShowSetting::Both);
+    } catch (const SceneError&) {
+        return LoadScene(file);
+    }
 }
 
 std::vector<long> RandomSelection(std::mt19937_64& random, long n) {
@@ -51,13 +50,12 @@ void ExpectSameRing(const cPolygon& engine, const cPolygon& window, const std::s
 
 void CompareWithWindow(const std::filesystem::path& file, std::uint64_t seed) {
     const Scene scene = LoadWithCenterPoints(file);
-    const EngineScene local = MakeEngineScene(scene);
+    const EngineScene& local = scene.Local;
     RecordingSurface surface(1024.0, 768.0, false);
     ScriptedWindowSystem windowSystem;
     picGIS window(surface, windowSystem);
-    window.OpenThiessenFile(file.string());
+    window.OpenScene(std::make_shared<const Scene>(LoadWithCenterPoints(file)));  // a reading of its own
     const bool heightBalance = !local.CenterPoints.empty();
-    if (heightBalance && window.CenterPoints.Empty()) window.ReadCenterPoint();
     ASSERT_EQ(local.ReferancePoint.X, window.ReferancePoint->X);
     ASSERT_EQ(local.ReferancePoint.Y, window.ReferancePoint->Y);
 
@@ -108,7 +106,7 @@ TEST(Construction, TheWindowShowsItAndItsWeightsSumToOneForEveryUsableScene) {
 
 TEST(Construction, RefusesSelectionsThatNameNoStationOrRepeatOne) {
     const EngineScene local =
-        MakeEngineScene(LoadWithCenterPoints(std::filesystem::path(KELVARIN_TEST_DATA) / "scene_minimal.ini"));
+        LoadWithCenterPoints(std::filesystem::path(KELVARIN_TEST_DATA) / "scene_minimal.ini").Local;
     for (const std::vector<long>& bad : {std::vector<long>{0}, {5}, {2, 2}, {3, 1}, {-1, 2}})
         EXPECT_THROW(BuildConstruction(Method::Thiessen, local, bad), std::invalid_argument);
     EngineScene noCentres = local;

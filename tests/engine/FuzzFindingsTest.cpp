@@ -53,7 +53,7 @@ TEST(ConstructionFuzzFindings, EveryConstructionPassesItsCheck) {
          {5, 6}},
     };
     for (const Finding& f : findings) {
-        const EngineScene local = MakeEngineScene(SceneOf(f));
+        const EngineScene local = PlacedOnMap(SceneOf(f)).Local;
         for (const Method method : {Method::Thiessen, Method::HeightBalance}) {
             EXPECT_NO_THROW(BuildConstruction(method, local, f.selection)) << f.what;
         }
@@ -68,7 +68,7 @@ TEST(ConstructionFuzzSeeds, EverySeedPassesItsCheck) {
         const fuzz::WeightsCase c = fuzz::DecodeWeightsCase(bytes.data(), bytes.size());
         ++seeds;
         if (!CheckSceneGeometry(ProfileFile{}, c.scene).empty()) continue;
-        const EngineScene local = MakeEngineScene(c.scene);
+        const EngineScene local = PlacedOnMap(c.scene).Local;
         for (const Method method : {Method::Thiessen, Method::HeightBalance}) {
             try {
                 const Construction construction = BuildConstruction(method, local, c.selection);

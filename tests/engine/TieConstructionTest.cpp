@@ -47,7 +47,7 @@ void AddMidpointCentres(Scene& scene) {
 // how many of the two methods' constructions of the selection pass their check; a failure
 // names the case
 int BuildBothMethods(const Scene& scene, const std::vector<long>& selection, const std::string& what) {
-    const EngineScene local = MakeEngineScene(scene);
+    const EngineScene local = PlacedOnMap(scene).Local;
     int built = 0;
     for (const Method method : {Method::Thiessen, Method::HeightBalance}) {
         try {

@@ -70,7 +70,7 @@ void CheckLoaded(const Scene& scene) {
         if (!Finite(s.Point) || std::abs(s.Point.X) > scene_rules::kMaxCoordinate)
             Fail("a station out of range loaded");
     const std::size_t n = scene.Stations.size();
-    if (scene.ShowMethod != ShowSetting::Thiessen && scene.CenterPoints.size() != n * (n - 1) / 2)
+    if (scene.ShowMethod != ShowSetting::Thiessen && scene.Local.CenterPoints.size() != n * (n - 1) / 2)
         Fail("centre points miscounted");
 }
 

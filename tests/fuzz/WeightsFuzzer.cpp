@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!CheckSceneGeometry(ProfileFile{}, scene).empty()) return 0;  // refused, as the loader would
     for (const Method method : {Method::Thiessen, Method::HeightBalance}) {
         try {
-            const Construction c = BuildConstruction(method, MakeEngineScene(scene), selection);
+            const Construction c = BuildConstruction(method, PlacedOnMap(scene).Local, selection);
             if (c.Stations.size() != selection.size()) Finding(scene, selection, "a station part is missing");
         } catch (const std::exception& e) {
             Finding(scene, selection,

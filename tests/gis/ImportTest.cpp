@@ -181,7 +181,8 @@ TEST_F(ImportTest, HeightsAndCentrePointsFollowTheTerrain) {
     for (std::size_t k = 1; k < names.size(); ++k) EXPECT_EQ(scene.Stations[k].Name, names[k]);
     for (const SceneStation& s : scene.Stations) EXPECT_NEAR(s.Point.z, terrain(s.Point.X, s.Point.Y), 1e-9);
 
-    ASSERT_EQ(scene.CenterPoints.size(), gauges.size() * (gauges.size() - 1) / 2);
+    ASSERT_EQ(scene.Local.CenterPoints.size(), gauges.size() * (gauges.size() - 1) / 2);
+    const cPoint& origin = scene.Local.ReferancePoint;
     long crossings = 0;
     std::size_t pair = 0;
     for (std::size_t a = 0; a < gauges.size(); ++a) {
@@ -191,7 +192,8 @@ TEST_F(ImportTest, HeightsAndCentrePointsFollowTheTerrain) {
             const std::optional<double> t = terrain.Crossing(p, q);
             crossings += t ? 1 : 0;
             const double f = t.value_or(0.5);
-            const cPoint& c = scene.CenterPoints[pair];
+            const cPoint& local = scene.Local.CenterPoints[pair];
+            const cPoint c{local.X + origin.X, local.Y + origin.Y, local.z};
             EXPECT_NEAR(c.X, p.X + f * (q.X - p.X), 1e-6) << "pair " << a + 1 << "," << b + 1;
             EXPECT_NEAR(c.Y, p.Y + f * (q.Y - p.Y), 1e-6) << "pair " << a + 1 << "," << b + 1;
             EXPECT_EQ(c.z, (p.z + q.z) / 2);

@@ -131,7 +131,7 @@ TEST(SceneRules, LineEndsAndTabsReadAlike) {
             EXPECT_EQ(scene.Stations[i].Point.z, lf.Stations[i].Point.z);
         }
         EXPECT_EQ(scene.Basin.size(), 4u);
-        EXPECT_EQ(scene.CenterPoints.size(), 3u);
+        EXPECT_EQ(scene.Local.CenterPoints.size(), 3u);
     }
     // a problem on a CR-only file names the right line
     std::vector<std::string> bad = GoodScene();

@@ -43,6 +43,14 @@ void ExpectPoint(const cPoint& p, double x, double y, double z) {
     EXPECT_DOUBLE_EQ(p.z, z);
 }
 
+// the centre points in the file's coordinates: the loader keeps them map-local only
+std::vector<cPoint> FileCentres(const Scene& scene) {
+    std::vector<cPoint> points;
+    const cPoint& origin = scene.Local.ReferancePoint;
+    for (const cPoint& p : scene.Local.CenterPoints) points.push_back(cPoint{p.X + origin.X, p.Y + origin.Y, p.z});
+    return points;
+}
+
 std::string ReadBytes(const std::filesystem::path& file) {
     std::ifstream stream(file, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
@@ -56,7 +64,7 @@ TEST(LoadScene, ReadsBasinStationsShowAndCentrePoints) {
     ExpectPoint(scene.Basin[2], 1100, 2100, 0);
     EXPECT_EQ(scene.ShowMethod, ShowSetting::Both);  // "ALL" in any case
     ASSERT_EQ(scene.Stations.size(), 4u);
-    EXPECT_EQ(scene.CenterPoints.size(), 6u);
+    EXPECT_EQ(scene.Local.CenterPoints.size(), 6u);
 }
 
 TEST(LoadScene, StationLinesFollowTheLeadingNumberRule) {
@@ -81,19 +89,20 @@ TEST(LoadScene, StationLinesFollowTheLeadingNumberRule) {
 TEST(LoadScene, CentrePointsKeepTheirPairOrder) {
     // comment and blank lines stand between the pairs; the points must stay in pair order
     const Scene scene = LoadScene(Data("scene_minimal.ini"));
-    ASSERT_EQ(scene.CenterPoints.size(), 6u);
-    ExpectPoint(scene.CenterPoints[0], 1025.25, 2025, 35);  // (1,2)
-    ExpectPoint(scene.CenterPoints[1], 1045, 2005, 77.6);   // (1,3)
-    ExpectPoint(scene.CenterPoints[2], 1010.25, 2045, 21);  // (1,4)
-    ExpectPoint(scene.CenterPoints[3], 1070, 2030, 60.1);   // (2,3)
-    ExpectPoint(scene.CenterPoints[4], 1035, 2070, 3.5);    // (2,4)
-    ExpectPoint(scene.CenterPoints[5], 1055, 2050, 63.6);   // (3,4)
+    const std::vector<cPoint> centres = FileCentres(scene);
+    ASSERT_EQ(centres.size(), 6u);
+    ExpectPoint(centres[0], 1025.25, 2025, 35);  // (1,2)
+    ExpectPoint(centres[1], 1045, 2005, 77.6);   // (1,3)
+    ExpectPoint(centres[2], 1010.25, 2045, 21);  // (1,4)
+    ExpectPoint(centres[3], 1070, 2030, 60.1);   // (2,3)
+    ExpectPoint(centres[4], 1035, 2070, 3.5);    // (2,4)
+    ExpectPoint(centres[5], 1055, 2050, 63.6);   // (3,4)
     // every point in this file lies between its two stations
     const auto& s = scene.Stations;
     std::size_t k = 0;
     for (std::size_t a = 0; a < s.size(); ++a) {
         for (std::size_t b = a + 1; b < s.size(); ++b, ++k) {
-            const cPoint& c = scene.CenterPoints[k];
+            const cPoint& c = centres[k];
             EXPECT_GE(c.X, std::min(s[a].Point.X, s[b].Point.X)) << "pair " << a + 1 << "," << b + 1;
             EXPECT_LE(c.X, std::max(s[a].Point.X, s[b].Point.X)) << "pair " << a + 1 << "," << b + 1;
         }
@@ -106,21 +115,21 @@ TEST(LoadScene, LastPolygonBecomesTheBasinAndDecidesShow) {
     ASSERT_EQ(scene.Basin.size(), 5u);
     ExpectPoint(scene.Basin[3], 200, 150, 0);
     EXPECT_EQ(scene.ShowMethod, ShowSetting::HeightBalance);
-    EXPECT_EQ(scene.CenterPoints.size(), 3u);
+    EXPECT_EQ(scene.Local.CenterPoints.size(), 3u);
 }
 
 TEST(LoadScene, UnknownShowLeavesTheEarlierValue) {
     const Scene scene = LoadScene(Data("scene_show_unknown.ini"));
     EXPECT_EQ(scene.BasinName, "Second");
     EXPECT_EQ(scene.ShowMethod, ShowSetting::HeightBalance);
-    EXPECT_EQ(scene.CenterPoints.size(), 1u);
+    EXPECT_EQ(scene.Local.CenterPoints.size(), 1u);
 }
 
 TEST(LoadScene, ThiessenOnlyNeverReadsCentrePoints) {
     // the section holds one line for three pairs; with Show=thiessen that is no problem
     const Scene scene = LoadScene(Data("scene_thiessen_only.ini"));
     EXPECT_EQ(scene.ShowMethod, ShowSetting::Thiessen);
-    EXPECT_TRUE(scene.CenterPoints.empty());
+    EXPECT_TRUE(scene.Local.CenterPoints.empty());
     EXPECT_EQ(scene.Stations.size(), 3u);
 }
 
@@ -150,8 +159,9 @@ TEST(LoadScene, CrLfLineEndsReadTheSame) {
     const Scene b = LoadScene(file.Path());
     ASSERT_EQ(a.Stations.size(), b.Stations.size());
     for (std::size_t i = 0; i < a.Stations.size(); ++i) EXPECT_EQ(a.Stations[i].Number, b.Stations[i].Number);
-    ASSERT_EQ(a.CenterPoints.size(), b.CenterPoints.size());
-    for (std::size_t i = 0; i < a.CenterPoints.size(); ++i) EXPECT_EQ(a.CenterPoints[i].z, b.CenterPoints[i].z);
+    ASSERT_EQ(a.Local.CenterPoints.size(), b.Local.CenterPoints.size());
+    for (std::size_t i = 0; i < a.Local.CenterPoints.size(); ++i)
+        EXPECT_EQ(a.Local.CenterPoints[i].z, b.Local.CenterPoints[i].z);
 }
 
 // The vertex block is a stream of values taken in pairs: however commas and line ends
@@ -209,25 +219,34 @@ TEST(LoadScene, ThirtyStationsNeedAllTheirCentrePoints) {
     }
     TempFile file(text.str());
     const Scene scene = LoadScene(file.Path());
-    ASSERT_EQ(scene.CenterPoints.size(), 435u);
+    const std::vector<cPoint> centres = FileCentres(scene);
+    ASSERT_EQ(centres.size(), 435u);
     std::size_t k = 0;
     for (int a = 1; a <= 30; ++a) {
-        for (int b = a + 1; b <= 30; ++b, ++k)
-            ExpectPoint(scene.CenterPoints[k], (a + b) * 5, (a + b) * 3.5, a + b + 0.5);
+        for (int b = a + 1; b <= 30; ++b, ++k) ExpectPoint(centres[k], (a + b) * 5, (a + b) * 3.5, a + b + 0.5);
     }
 }
 
-TEST(ReadCenterPoints, PairCountFollowsTheStationCount) {
-    const std::filesystem::path file = Data("scene_minimal.ini");
-    EXPECT_EQ(ReadCenterPoints(file, 4).size(), 6u);
-    const std::vector<cPoint> three = ReadCenterPoints(file, 3);
-    ASSERT_EQ(three.size(), 3u);
-    ExpectPoint(three[2], 1010.25, 2045, 21);
-    EXPECT_TRUE(ReadCenterPoints(file, 1).empty());
-    EXPECT_TRUE(ReadCenterPoints(file, 0).empty());
-    EXPECT_THROW(ReadCenterPoints(file, 5), SceneError);  // 10 pairs, 6 lines
-    EXPECT_THROW(ReadCenterPoints(file, -1), SceneError);
-    EXPECT_THROW(ReadCenterPoints(Data("no-such-scene.ini"), 3), SceneError);
+// The centre points are read when the method shown can be height-balance: the scene's own
+// "Show", or the method a caller shows in its place; and only then are their lines counted.
+TEST(LoadScene, CentrePointsAreReadForTheMethodShown) {
+    const std::filesystem::path minimal = Data("scene_minimal.ini");  // Show=ALL, 4 stations, 6 lines
+    EXPECT_EQ(LoadScene(minimal).Local.CenterPoints.size(), 6u);
+    EXPECT_TRUE(LoadScene(minimal, ShowSetting::Thiessen).Local.CenterPoints.empty());
+    EXPECT_EQ(LoadScene(minimal, ShowSetting::Thiessen).ShowMethod, ShowSetting::Thiessen);
+    const Scene heightBalance = LoadScene(minimal, ShowSetting::HeightBalance);
+    EXPECT_EQ(heightBalance.ShowMethod, ShowSetting::HeightBalance);
+    EXPECT_EQ(FileCentres(heightBalance).size(), 6u);
+
+    const std::filesystem::path thiessen = Data("scene_thiessen_only.ini");  // 3 stations, 1 line
+    EXPECT_TRUE(LoadScene(thiessen).Local.CenterPoints.empty());
+    try {
+        LoadScene(thiessen, ShowSetting::Both);
+        ADD_FAILURE() << "a height-balance scene with too few centre-point lines was read";
+    } catch (const SceneError& e) {
+        EXPECT_NE(std::string(e.what()).find("3 stations need 3 centre-point lines"), std::string::npos) << e.what();
+    }
+    EXPECT_THROW(LoadScene(Data("no-such-scene.ini"), ShowSetting::HeightBalance), SceneError);
 }
 
 TEST(SceneErrors, FileMissingOrAFolder) {
@@ -342,7 +361,7 @@ TEST(SceneErrors, EveryTruncationLoadsOrReportsNeverCrashes) {
             const Scene scene = LoadScene(file.Path());
             EXPECT_EQ(scene.Basin.size(), 4u);
             ASSERT_FALSE(scene.Stations.empty());
-            EXPECT_EQ(scene.CenterPoints.size(), scene.Stations.size() * (scene.Stations.size() - 1) / 2);
+            EXPECT_EQ(scene.Local.CenterPoints.size(), scene.Stations.size() * (scene.Stations.size() - 1) / 2);
             // one station needs no centre points; more need the whole sixth centre-point line:
             // a cut one reads as the point (0, 0), off its pair's segment
             if (scene.Stations.size() == 1) {

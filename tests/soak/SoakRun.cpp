@@ -20,7 +20,10 @@
 #include <string_view>
 #include <vector>
 
+#include "model/ForwardingSurface.hpp"
 #include "render/CairoSurface.hpp"
+#include "scene/ProgramFolder.hpp"
+#include "scene/SceneWriter.hpp"
 #include "view/SaverRun.hpp"
 #include "view/ScriptedWindowSystem.hpp"
 
@@ -44,16 +47,9 @@ double ResidentBytes() {
 }
 
 // Forwards to the Cairo surface and notices a failure text the saver puts on screen.
-class WatchingSurface : public Surface {
+class WatchingSurface : public ForwardingSurface {
   public:
-    explicit WatchingSurface(Surface& inner) : inner_(inner) {}
-    void Line(double x1, double y1, double x2, double y2, ColorRef color) override {
-        inner_.Line(x1, y1, x2, y2, color);
-    }
-    void Circle(double x, double y, double radius, ColorRef color) override { inner_.Circle(x, y, radius, color); }
-    void Dot(double x, double y, ColorRef color) override { inner_.Dot(x, y, color); }
-    void MoveTo(double x, double y) override { inner_.MoveTo(x, y); }
-    void SetTextAlign(int flags) override { inner_.SetTextAlign(flags); }
+    explicit WatchingSurface(Surface& inner) : ForwardingSurface(inner) {}
     void Print(std::string_view text) override {
         if (failure_.empty() && (text.find("cannot show") != std::string_view::npos ||
                                  text.find("internal inconsistency") != std::string_view::npos ||
@@ -61,23 +57,13 @@ class WatchingSurface : public Surface {
             failure_ = text;
         if (!failure_.empty() && failureDetail_.size() < 400 && text != failure_)
             failureDetail_ += std::string(text) + " ";
-        inner_.Print(text);
+        Inner().Print(text);
     }
-    void Clear() override { inner_.Clear(); }
-    void Refresh() override { inner_.Refresh(); }
-    bool AutoRedraw() const override { return inner_.AutoRedraw(); }
-    void SetAutoRedraw(bool on) override { inner_.SetAutoRedraw(on); }
-    void SetScale(const ScaleRect& scale) override { inner_.SetScale(scale); }
-    ScaleRect Scale() const override { return inner_.Scale(); }
-    double DeviceWidth() const override { return inner_.DeviceWidth(); }
-    double DeviceHeight() const override { return inner_.DeviceHeight(); }
-    void SetLabel(const CreditLabel& label) override { inner_.SetLabel(label); }
 
     const std::string& Failure() const { return failure_; }
     const std::string& FailureDetail() const { return failureDetail_; }
 
   private:
-    Surface& inner_;
     std::string failure_, failureDetail_;
 };
 
@@ -121,47 +107,41 @@ class SoakWindowSystem : public ScriptedWindowSystem {
     std::vector<Sample> samples_;
 };
 
-std::filesystem::path ProgramFolder() { return std::filesystem::read_symlink("/proc/self/exe").parent_path(); }
-
 // A 60-gauge scene: an irregular 40-vertex basin at map coordinates, gauges in and around
 // it, every pair's centre point on its segment, shown with both methods.
 std::string SixtyGaugeScene() {
     std::mt19937_64 random(60);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
-    std::ostringstream text;
-    text.precision(10);
+    SceneFile file;
+    file.Polygons = {{"Basin", {}}};
     const int vertices = 40;
-    text << "[Polygon1]\nName=Basin\nNumber=" << vertices << "\nShow=all\n\n[Basin]\n";
     for (int i = 0; i < vertices; ++i) {
         const double angle = 6.283185307179586 * i / vertices;
         const double r = 9000.0 * (0.75 + 0.25 * unit(random));
-        text << 255000.0 + r * std::cos(angle) << "," << 2655000.0 + r * std::sin(angle) << "\n";
+        file.Polygons[0].Vertices.push_back(cPoint{255000.0 + r * std::cos(angle), 2655000.0 + r * std::sin(angle), 0});
     }
-    text << "\n[rainstation]\nname number (X,Y,Z)\n";
-    struct G {
-        double x, y, z;
-    };
-    std::vector<G> gauges;
+    file.Show = "all";
     for (int i = 0; i < 60; ++i) {
-        gauges.push_back({255000.0 + 22000.0 * (unit(random) - 0.5), 2655000.0 + 22000.0 * (unit(random) - 0.5),
-                          100.0 + 1900.0 * unit(random)});
-        text << "G" << i + 1 << " N" << i + 1 << " (" << gauges.back().x << ", " << gauges.back().y << ", "
-             << gauges.back().z << ")\n";
+        const cPoint g{255000.0 + 22000.0 * (unit(random) - 0.5), 2655000.0 + 22000.0 * (unit(random) - 0.5),
+                       100.0 + 1900.0 * unit(random)};
+        file.Stations.push_back({"G" + std::to_string(i + 1), "N" + std::to_string(i + 1), g});
     }
-    text << "\n[CenterPoint]\n";
-    for (std::size_t a = 0; a < gauges.size(); ++a) {
-        for (std::size_t b = a + 1; b < gauges.size(); ++b) {
+    for (std::size_t a = 0; a < file.Stations.size(); ++a) {
+        for (std::size_t b = a + 1; b < file.Stations.size(); ++b) {
+            const cPoint& A = file.Stations[a].Point;
+            const cPoint& B = file.Stations[b].Point;
             const double t = 0.3 + 0.4 * unit(random);
-            text << "(" << gauges[a].x + t * (gauges[b].x - gauges[a].x) << ","
-                 << gauges[a].y + t * (gauges[b].y - gauges[a].y) << ","
-                 << gauges[a].z + t * (gauges[b].z - gauges[a].z) << ")\n";
+            file.CentrePoints.push_back(cPoint{A.X + t * (B.X - A.X), A.Y + t * (B.Y - A.Y), A.z + t * (B.z - A.z)});
         }
     }
-    return text.str();
+    // numbers as people write them: centimetres
+    file.Numbers = {.Vertices = 2, .StationXY = 2, .Heights = 2, .CentrePoints = 2};
+    return SceneFileText(file);
 }
 
 int Run(const Options& options) {
     std::filesystem::path folder = ProgramFolder();
+    if (folder.empty()) throw std::runtime_error("cannot find the program's own folder");
     std::filesystem::path scratch;
     if (options.Scene == "gauges60") {
         scratch = std::filesystem::temp_directory_path() / ("kelvarin-soak-" + std::to_string(::getpid()));
@@ -176,7 +156,10 @@ int Run(const Options& options) {
     WatchingSurface surface(cairo);
     SoakWindowSystem windows(options.Cycles, options.Every);
     std::printf("soak: %s scene, %ld cycles, 1920x1080\n", options.Scene.c_str(), options.Cycles);
-    RunSaver(surface, windows, folder, 0);
+    SaverSettings settings;
+    settings.Scenes = {folder / "Kelvarin.ini"};
+    settings.Pace = Pacing{};  // as fast as it computes
+    SaverRun(surface, windows, settings).Run();
     if (!scratch.empty()) std::filesystem::remove_all(scratch);
 
     bool pass = true;

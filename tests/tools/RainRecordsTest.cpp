@@ -30,7 +30,7 @@ TEST(RainRecords, ShareOfMissingCellsAndTheManyGaugeSceneLoads) {
     const testing::TempFile file(sample::SampleSceneText(scene), "many.ini");
     const Scene loaded = LoadScene(file.Path());
     EXPECT_EQ(loaded.Stations.size(), 41u);
-    EXPECT_EQ(loaded.CenterPoints.size(), 41u * 40u / 2u);
+    EXPECT_EQ(loaded.Local.CenterPoints.size(), 41u * 40u / 2u);
 
     sample::RainSettings settings;
     settings.Rows = 2000;

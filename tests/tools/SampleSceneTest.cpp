@@ -95,7 +95,7 @@ TEST(LargeScene, ScenesAsLargeAsTheRulesAllowLoadWithEveryNumberExact) {
         const std::string text = sample::LargeSceneText({scene_rules::kMaxStations, false, 1});
         const Scene scene = LoadScene(testing::TempFile(text).Path());
         EXPECT_EQ(scene.ShowMethod, ShowSetting::Thiessen);
-        EXPECT_TRUE(scene.CenterPoints.empty());
+        EXPECT_TRUE(scene.Local.CenterPoints.empty());
         std::vector<cPoint> stations;
         for (const SceneStation& s : scene.Stations) stations.push_back(s.Point);
         ExpectSamePoints(stations, PointsAfter(text, "[rainstation]", 1));
@@ -105,8 +105,12 @@ TEST(LargeScene, ScenesAsLargeAsTheRulesAllowLoadWithEveryNumberExact) {
         const std::string text = sample::LargeSceneText({1000, true, 1});
         const Scene scene = LoadScene(testing::TempFile(text).Path());
         EXPECT_EQ(scene.ShowMethod, ShowSetting::Both);
-        ASSERT_EQ(scene.CenterPoints.size(), 499500u);
-        ExpectSamePoints(scene.CenterPoints, PointsAfter(text, "[CenterPoint]", 0));
+        ASSERT_EQ(scene.Local.CenterPoints.size(), 499500u);
+        // kept map-local: the file's numbers less the reference point, each exactly so
+        std::vector<cPoint> written = PointsAfter(text, "[CenterPoint]", 0);
+        for (cPoint& p : written)
+            p = cPoint{p.X - scene.Local.ReferancePoint.X, p.Y - scene.Local.ReferancePoint.Y, p.z};
+        ExpectSamePoints(scene.Local.CenterPoints, written);
     }
     {  // 20,000 polygon sections: the last is the basin
         const Scene scene = LoadScene(testing::TempFile(sample::LargeSceneText({20, false, 20000})).Path());
@@ -220,13 +224,15 @@ TEST_F(BundledScene, NamesAreChineseAndLatinAndNumbersUnique) {
 TEST_F(BundledScene, CentrePointsBalanceTheHeightsOfTheirPair) {
     const std::vector<SceneStation>& g = scene_->Stations;
     const std::size_t n = g.size();
-    ASSERT_EQ(scene_->CenterPoints.size(), n * (n - 1) / 2);
+    ASSERT_EQ(scene_->Local.CenterPoints.size(), n * (n - 1) / 2);
+    const cPoint& origin = scene_->Local.ReferancePoint;
     std::size_t k = 0, crossings = 0;
     for (std::size_t a = 0; a < n; ++a) {
         for (std::size_t b = a + 1; b < n; ++b, ++k) {
             const cPoint& A = g[a].Point;
             const cPoint& B = g[b].Point;
-            const cPoint& c = scene_->CenterPoints[k];
+            const cPoint& local = scene_->Local.CenterPoints[k];
+            const cPoint c{local.X + origin.X, local.Y + origin.Y, local.z};
             const double target = (A.z + B.z) / 2;
             const double dx = B.X - A.X, dy = B.Y - A.Y, length = std::hypot(dx, dy);
             const double t = ((c.X - A.X) * dx + (c.Y - A.Y) * dy) / (length * length);

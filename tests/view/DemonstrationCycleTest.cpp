@@ -29,8 +29,7 @@ std::vector<cPoint> Gauges(long count) {
 
 std::unique_ptr<TestWindow> Window(long stations, int showMethod, std::uint64_t seed = 7, bool paced = false) {
     auto w = std::make_unique<TestWindow>(800.0, 600.0, seed, paced);
-    w->Place(SquareBasin(250000, 2650000, 10000), Gauges(stations));
-    w->MidpointCenterPoints();
+    w->Place(SquareBasin(250000, 2650000, 10000), Gauges(stations), true);
     w->window.ShowMethod = static_cast<ShowSetting>(showMethod);
     return w;
 }

@@ -124,14 +124,21 @@ TEST(ExitRules, PacedSurfaceWaitsOneStepAfterEveryRepaintAndHandlesMessagesMeanw
 TEST(ExitRules, SaverRunLoadsPacesAndEndsOnInput) {
     RecordingSurface surface;
     ScriptedWindowSystem windowSystem;
-    windowSystem.SetPacing(Pacing::Presenting());
     windowSystem.AtDoEvents(4, WindowEvent::KeyPressed);
     windowSystem.AtDoEvents(5, WindowEvent::KeyPressed);
-    RunSaver(surface, windowSystem, KELVARIN_BINARY_DIR, 0);
+    SaverSettings settings;
+    settings.Scenes = {std::filesystem::path(KELVARIN_BINARY_DIR) / kSceneFileName};
+    long loadingRefreshes = 0;
+    {
+        SaverRun run(surface, windowSystem, settings);
+        EXPECT_EQ(windowSystem.WaitCalls(), 0) << "loading is not paced";
+        loadingRefreshes = surface.CountOf(RecordingSurface::Kind::Refresh);
+        run.Run();
+    }
     EXPECT_EQ(windowSystem.PasswordChecks(), 1);
     EXPECT_EQ(windowSystem.EventSink(), nullptr) << "the window is gone";
-    // every repaint but the ones of loading was followed by one animation step
-    EXPECT_GE(windowSystem.WaitCalls(), surface.CountOf(RecordingSurface::Kind::Refresh));
+    // every repaint after loading was followed by one animation step
+    EXPECT_GE(windowSystem.WaitCalls(), surface.CountOf(RecordingSurface::Kind::Refresh) - loadingRefreshes);
     EXPECT_GT(surface.CountOf(RecordingSurface::Kind::Circle), 0) << "the bundled scene's gauges are drawn";
 }
 
@@ -168,11 +175,36 @@ TEST(ExitRules, PreviewSaverRunIgnoresInputButEndsOnClose) {
     ScriptedWindowSystem windowSystem;
     for (long call = 1; call <= 30; ++call) windowSystem.AtDoEvents(call, WindowEvent::MouseMoved);
     windowSystem.AtDoEvents(31, WindowEvent::CloseRequested);
-    RunSaver(surface, windowSystem, KELVARIN_BINARY_DIR, 4242);
+    SaverSettings settings;
+    settings.Scenes = {std::filesystem::path(KELVARIN_BINARY_DIR) / kSceneFileName};
+    settings.Parent = 4242;
+    settings.Pace = Pacing{};
+    SaverRun(surface, windowSystem, settings).Run();
     // the close request ends the run at the first exit check that follows it
     EXPECT_GE(windowSystem.DoEventsCalls(), 31);
     EXPECT_LE(windowSystem.DoEventsCalls(), 32);
     EXPECT_EQ(windowSystem.PasswordChecks(), 0);
+}
+
+// The scene files a run may read are tried in order; when none is there, the window says
+// which were looked for and the run still ends by the exit rules.
+TEST(ExitRules, SaverRunShowsWhichSceneFilesItLookedFor) {
+    const std::filesystem::path bundled = std::filesystem::path(KELVARIN_BINARY_DIR) / kSceneFileName;
+    const std::filesystem::path missing = std::filesystem::path(KELVARIN_BINARY_DIR) / "no-such-scene.ini";
+    EXPECT_EQ(ChooseSceneFile({missing, bundled}), bundled);
+    EXPECT_EQ(ChooseSceneFile({missing}), missing) << "a single file is read even when missing";
+    EXPECT_EQ(ChooseSceneFile({missing, missing.string() + "2"}), std::filesystem::path());
+
+    RecordingSurface surface;
+    ScriptedWindowSystem windowSystem;
+    windowSystem.AtDoEvents(3, WindowEvent::CloseRequested);
+    SaverSettings settings;
+    settings.Scenes = {missing, missing.string() + "2"};
+    SaverRun run(surface, windowSystem, settings);
+    EXPECT_NE(run.Map().LoadError().find("no scene file was found"), std::string::npos);
+    EXPECT_NE(run.Map().LoadError().find(missing.string() + "2"), std::string::npos);
+    run.Run();
+    EXPECT_EQ(run.Map().ExitCount, 3);
 }
 
 }  // namespace

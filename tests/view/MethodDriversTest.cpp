@@ -35,9 +35,8 @@ const std::vector<cPoint> kGauges = {
 
 TestWindow& Window(std::unique_ptr<TestWindow>& holder, long stations) {
     holder = std::make_unique<TestWindow>();
-    holder->Place(SquareBasin(250000, 2650000, 10000),
-                  std::vector<cPoint>(kGauges.begin(), kGauges.begin() + stations));
-    holder->MidpointCenterPoints();
+    holder->Place(SquareBasin(250000, 2650000, 10000), std::vector<cPoint>(kGauges.begin(), kGauges.begin() + stations),
+                  true);
     std::vector<long> all(static_cast<std::size_t>(stations));
     std::iota(all.begin(), all.end(), 1L);
     holder->Select(all);
@@ -223,8 +222,7 @@ TEST_P(DriverCounts, GaugesAtOnePlaceShareTheirRingEqually) {
             {253000, 2653000, 100}, {253000, 2653000, 100}, {257000, 2656000, 300}, {252000, 2658000, 500}};
         gauges.resize(static_cast<std::size_t>(n));
         TestWindow w;
-        w.Place(SquareBasin(250000, 2650000, 10000), gauges);
-        w.MidpointCenterPoints();
+        w.Place(SquareBasin(250000, 2650000, 10000), gauges, true);
         std::vector<long> all(static_cast<std::size_t>(n));
         std::iota(all.begin(), all.end(), 1L);
         w.Select(all);
@@ -246,8 +244,7 @@ TEST_P(DriverCounts, StationsOnOneLineOrAtOnePlaceDrawNoTrianglesAndStillShareTh
     for (const auto& gauges : cases) {
         SCOPED_TRACE(gauges.size());
         TestWindow w;
-        w.Place(SquareBasin(250000, 2650000, 10000), gauges);
-        w.MidpointCenterPoints();
+        w.Place(SquareBasin(250000, 2650000, 10000), gauges, true);
         std::vector<long> all(gauges.size());
         std::iota(all.begin(), all.end(), 1L);
         w.Select(all);

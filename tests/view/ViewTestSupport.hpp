@@ -8,6 +8,7 @@
 
 #include "model/cPoint.hpp"
 #include "render/RecordingSurface.hpp"
+#include "scene/Scene.hpp"
 #include "view/PacedSurface.hpp"
 #include "view/ScriptedWindowSystem.hpp"
 #include "view/picGIS.hpp"
@@ -26,24 +27,31 @@ inline double SignedArea2(const cPolygon& ring) {
     return sum;
 }
 
-// A map window over a recording surface and a scripted window system.
-// loads the basin and the stations (scene coordinates) into the window as the scene loader would
-inline void PlaceScene(picGIS& window, const std::vector<cPoint>& basin, const std::vector<cPoint>& stations) {
-    cPolygon ring;
-    for (const cPoint& p : basin) ring.Add(p.X, p.Y, p.z);
-    window.lyrLayer(LayerIndex::Basin)->Polygon().Add(ring);
-    window.Stations.ReDim(1, static_cast<long>(stations.size()));
-    for (long i = 1; i <= window.Stations.UBound(); ++i) {
-        auto station = std::make_shared<cGagingStation>();
-        station->Name = "S" + std::to_string(i);
-        station->Number = std::to_string(1000 + i);
-        const cPoint& p = stations[static_cast<std::size_t>(i - 1)];
-        station->Point = NewPoint(p.X, p.Y, p.z);
-        auto entry = std::make_shared<cTypeGagingStation>();
-        entry->GageStation = std::move(station);
-        window.Stations(i) = std::move(entry);
+// A scene of the basin and the stations (scene coordinates) placed on the map as the scene
+// loader places it; with midpointCentres, every station pair's centre point at its midpoint
+inline std::shared_ptr<const Scene> MakeScene(const std::vector<cPoint>& basin, const std::vector<cPoint>& stations,
+                                              bool midpointCentres = false) {
+    Scene scene;
+    scene.BasinName = "Basin";
+    scene.Basin = basin;
+    for (std::size_t i = 0; i < stations.size(); ++i)
+        scene.Stations.push_back({"S" + std::to_string(i + 1), std::to_string(1001 + i), stations[i]});
+    if (midpointCentres) {
+        for (std::size_t i = 0; i < stations.size(); ++i)
+            for (std::size_t j = i + 1; j < stations.size(); ++j) {
+                const cPoint& a = stations[i];
+                const cPoint& b = stations[j];
+                scene.CenterPoints.push_back(cPoint{(a.X + b.X) / 2, (a.Y + b.Y) / 2, (a.z + b.z) / 2});
+            }
     }
-    window.SetWindowMargineMap(false, false);
+    PlaceOnMap(scene);
+    return std::make_shared<const Scene>(std::move(scene));
+}
+
+// loads the basin and the stations (scene coordinates) into the window as the scene loader would
+inline void PlaceScene(picGIS& window, const std::vector<cPoint>& basin, const std::vector<cPoint>& stations,
+                       bool midpointCentres = false) {
+    window.OpenScene(MakeScene(basin, stations, midpointCentres));
 }
 
 // With paced, the window draws through a PacedSurface at the presenting pace.
@@ -61,22 +69,10 @@ struct TestWindow {
         if (pace) windowSystem.SetPacing(Pacing::Presenting());
     }
 
-    // loads the basin and the stations (scene coordinates) as the scene loader would
-    void Place(const std::vector<cPoint>& basin, const std::vector<cPoint>& stations) {
-        PlaceScene(window, basin, stations);
-    }
-
-    // centre points at the midpoints of every station pair (map-local), as the scene would give them
-    void MidpointCenterPoints() {
-        const long n = window.Stations.Count();
-        window.CenterPoints.ReDim(1, n * (n - 1) / 2);
-        long k = 0;
-        for (long i = 1; i <= n; ++i)
-            for (long j = i + 1; j <= n; ++j) {
-                const cPoint& a = *window.Stations(i)->GageStation->Point;
-                const cPoint& b = *window.Stations(j)->GageStation->Point;
-                window.CenterPoints(++k) = NewPoint((a.X + b.X) / 2, (a.Y + b.Y) / 2, (a.z + b.z) / 2);
-            }
+    // loads the basin and the stations (scene coordinates) as the scene loader would; with
+    // midpointCentres, every station pair's centre point at its midpoint
+    void Place(const std::vector<cPoint>& basin, const std::vector<cPoint>& stations, bool midpointCentres = false) {
+        PlaceScene(window, basin, stations, midpointCentres);
     }
 
     void Select(const std::vector<long>& indices) {

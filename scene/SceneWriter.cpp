@@ -1,0 +1,64 @@
+#include "scene/SceneWriter.hpp"
+
+#include <charconv>
+#include <cstdio>
+
+namespace kelvarin {
+namespace {
+
+// a number with the given decimals, or the shortest fixed-point text of it
+std::string Number(double value, int decimals) {
+    char text[400];  // the longest fixed-point double has some 330 digits
+    if (decimals == SceneFileNumbers::kShortest) {
+        const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
+        return std::string(text, result.ptr);
+    }
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+// one polygon section and its vertex block; the basin's carries Show and CRS
+void AppendPolygon(std::string& text, const SceneFile& scene, std::size_t index) {
+    const SceneFilePolygon& polygon = scene.Polygons[index];
+    const bool basin = index + 1 == scene.Polygons.size();
+    text.append("[Polygon").append(std::to_string(index + 1)).append("]\n");
+    text.append("Name=").append(polygon.Name).append("\n");
+    text.append("Number=").append(std::to_string(polygon.Vertices.size())).append("\n");
+    if (basin && !scene.Show.empty()) text.append("Show=").append(scene.Show).append("\n");
+    if (basin && !scene.CRS.empty()) text.append("CRS=").append(scene.CRS).append("\n");
+    text.append("\n[").append(polygon.Name).append("]\n");
+    for (const cPoint& p : polygon.Vertices) {
+        text.append(Number(p.X, scene.Numbers.Vertices)).append(",");
+        text.append(Number(p.Y, scene.Numbers.Vertices)).append("\n");
+    }
+}
+
+}  // namespace
+
+std::string SceneFileText(const SceneFile& scene) {
+    const SceneFileNumbers& numbers = scene.Numbers;
+    std::string text;
+    for (const std::string& line : scene.Comments) text.append("; ").append(line).append("\n");
+    for (std::size_t i = 0; i < scene.Polygons.size(); ++i) {
+        if (i > 0) text += "\n";
+        AppendPolygon(text, scene, i);
+    }
+    text += "\n[rainstation]\nName Number (X,Y,Z)\n";
+    for (const SceneFileStation& s : scene.Stations) {
+        text.append(s.Name).append(" ").append(s.Number).append(" (");
+        text.append(Number(s.Point.X, numbers.StationXY)).append(",");
+        text.append(Number(s.Point.Y, numbers.StationXY)).append(",");
+        text.append(Number(s.Point.z, numbers.Heights)).append(")\n");
+    }
+    if (!scene.CentrePoints.empty()) {
+        text += "\n[CenterPoint]\n";
+        for (const cPoint& p : scene.CentrePoints) {
+            text.append("(").append(Number(p.X, numbers.CentrePoints)).append(",");
+            text.append(Number(p.Y, numbers.CentrePoints)).append(",");
+            text.append(Number(p.z, numbers.CentrePoints)).append(")\n");
+        }
+    }
+    return text;
+}
+
+}  // namespace kelvarin
