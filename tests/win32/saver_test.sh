@@ -146,13 +146,14 @@ fullscreen)
     ;;
 mouse)
     install_saver
+    # the pointer rests where it will jitter before the saver starts: where the saver
+    # first sees it is where movements are measured from
+    xdotool mousemove 500 300
     start_saver /s
     window=$(window_of '^Kelvarin$' 60)
     [ -n "$window" ] || fail "no saver window appeared"
     await_running
     # a sensitive mouse: movements below the threshold are no input
-    xdotool mousemove 500 300
-    sleep 0.3
     for dx in 1 2 3 2 1 0; do
         xdotool mousemove $((500 + dx)) $((300 + dx))
         sleep 0.1
