@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "geometry/ReferenceClipWalk.hpp"
 #include "geometry/RingOverlay.hpp"
 #include "geometry/modGISTools.hpp"
 #include "tests/geometry/GeosOracle.hpp"
