@@ -10,6 +10,7 @@
 
 #include "geometry/ReferenceClipWalk.hpp"
 #include "geometry/RingOverlay.hpp"
+#include "geometry/RingTouch.hpp"
 #include "geometry/modGISTools.hpp"
 #include "tests/geometry/GeosOracle.hpp"
 #include "tests/geometry/RandomRings.hpp"
