@@ -4,10 +4,11 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <optional>
 #include <utility>
 
 #include "geometry/Predicates.hpp"
-#include "geometry/modGISTools.hpp"
+#include "geometry/SimpleRing.hpp"
 
 namespace kelvarin {
 namespace {
@@ -22,48 +23,28 @@ bool Within(const cPoint& x, const cPoint& p, const cPoint& q) {
 
 bool Same(const cPoint& a, const cPoint& b) { return a.X == b.X && a.Y == b.Y; }
 
-// where the first split of a ring into two lies: at the crossing of two of its edges that
-// are not neighbours, or at a vertex lying on such an edge
-struct SelfMeeting {
-    std::size_t i, j;  // the two edges, i < j
-    cPoint at;         // the meeting point
-};
-
-// the first place where a ring meets itself away from its vertices' own edges, if any
-bool FindSelfMeeting(const std::vector<cPoint>& ring, SelfMeeting& found) {
+// Where edges i and j of a ring that meet (FindEdgeMeeting) share a point: their crossing,
+// or else the first of edge j's ends lying on edge i, or of edge i's ends lying on edge j.
+cPoint MeetingPoint(const std::vector<cPoint>& ring, std::size_t i, std::size_t j) {
     const std::size_t n = ring.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const cPoint& p = ring[i];
-        const cPoint& q = ring[(i + 1) % n];
-        const Box edge = Box::Of(p, q);
-        for (std::size_t j = i + 2; j < n; ++j) {
-            if (i == 0 && j == n - 1) continue;  // neighbours round the ring
-            const cPoint& c = ring[j];
-            const cPoint& d = ring[(j + 1) % n];
-            if (!edge.Meets(Box::Of(c, d))) continue;
-            const int sideC = Orient2D(p, q, c), sideD = Orient2D(p, q, d);
-            const int sideP = Orient2D(c, d, p), sideQ = Orient2D(c, d, q);
-            if (sideC * sideD < 0 && sideP * sideQ < 0) {
-                const double t = CrossingParameter(p, q, c, d).t;
-                found = SelfMeeting{i, j, cPoint{p.X + t * (q.X - p.X), p.Y + t * (q.Y - p.Y), 0.0}};
-                return true;
-            }
-            // a vertex of one edge on the other: the ring touches itself there
-            for (const cPoint* v : {&c, &d}) {
-                if (Orient2D(p, q, *v) == 0 && Within(*v, p, q)) {
-                    found = SelfMeeting{i, j, *v};
-                    return true;
-                }
-            }
-            for (const cPoint* v : {&p, &q}) {
-                if (Orient2D(c, d, *v) == 0 && Within(*v, c, d)) {
-                    found = SelfMeeting{i, j, *v};
-                    return true;
-                }
-            }
-        }
+    const cPoint& p = ring[i];
+    const cPoint& q = ring[(i + 1) % n];
+    const cPoint& c = ring[j];
+    const cPoint& d = ring[(j + 1) % n];
+    const int sideC = Orient2D(p, q, c), sideD = Orient2D(p, q, d);
+    const int sideP = Orient2D(c, d, p), sideQ = Orient2D(c, d, q);
+    if (sideC * sideD < 0 && sideP * sideQ < 0) {
+        const double t = CrossingParameter(p, q, c, d).t;
+        return cPoint{p.X + t * (q.X - p.X), p.Y + t * (q.Y - p.Y), 0.0};
     }
-    return false;
+    // a vertex of one edge on the other: the ring touches itself there
+    for (const cPoint* v : {&c, &d}) {
+        if (Orient2D(p, q, *v) == 0 && Within(*v, p, q)) return *v;
+    }
+    for (const cPoint* v : {&p, &q}) {
+        if (Orient2D(c, d, *v) == 0 && Within(*v, c, d)) return *v;
+    }
+    return c;  // not reached: edges that meet without crossing meet at such a vertex
 }
 
 }  // namespace
@@ -91,8 +72,8 @@ int RingOrientation(const std::vector<cPoint>& ring) {
     return Orient2D(ring[(low + n - 1) % n], ring[low], ring[(low + 1) % n]);
 }
 
-// the ring split at its first meeting with itself, again and again, keeping the loops that
-// run counter-clockwise
+// the ring split at the lowest-numbered pair of edges that meet, again and again, keeping the
+// loops that run counter-clockwise
 std::vector<std::vector<cPoint>> SimpleLoops(const std::vector<cPoint>& ring) {
     std::vector<std::vector<cPoint>> todo{ring}, done;
     std::size_t splits = 4 * ring.size() + 16;  // each split removes a meeting; rounding may add a few
@@ -104,13 +85,14 @@ std::vector<std::vector<cPoint>> SimpleLoops(const std::vector<cPoint>& ring) {
             if (clean.empty() || !Same(clean.back(), p)) clean.push_back(p);
         while (clean.size() > 1 && Same(clean.front(), clean.back())) clean.pop_back();
         if (clean.size() < 3) continue;
-        SelfMeeting meeting{};
-        if (splits > 0 && FindSelfMeeting(clean, meeting)) {
+        const std::optional<RingCrossing> meeting = splits > 0 ? FindEdgeMeeting(clean) : std::nullopt;
+        if (meeting) {
             --splits;
-            const auto i = static_cast<long>(meeting.i), j = static_cast<long>(meeting.j);
+            const auto i = static_cast<long>(meeting->First) - 1, j = static_cast<long>(meeting->Second) - 1;
+            const cPoint at = MeetingPoint(clean, meeting->First - 1, meeting->Second - 1);
             // the meeting point, then edge i's end up to edge j's start; and the meeting point,
             // then edge j's end round to edge i's start
-            std::vector<cPoint> first{meeting.at}, second{meeting.at};
+            std::vector<cPoint> first{at}, second{at};
             first.insert(first.end(), clean.begin() + i + 1, clean.begin() + j + 1);
             second.insert(second.end(), clean.begin() + j + 1, clean.end());
             second.insert(second.end(), clean.begin(), clean.begin() + i + 1);
