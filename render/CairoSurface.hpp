@@ -14,11 +14,12 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <string>
 #include <string_view>
 #include <utility>
 
 #include "model/Surface.hpp"
+// the fonts of the text the surface draws are checked with CheckTextFont
+#include "render/FontCheck.hpp"
 
 // same declaration as <cairo.h>, so this header does not pull cairo in
 typedef struct _cairo_surface cairo_surface_t;  // NOLINT(bugprone-reserved-identifier)
@@ -32,17 +33,6 @@ enum class PictureFormat { Png, Svg, Pdf };
 
 // Png, Svg or Pdf for ".png", ".svg", ".pdf" (any case); throws std::invalid_argument otherwise
 PictureFormat PictureFormatOf(const std::filesystem::path& file);
-
-// What a lookup of the text font found for a piece of text.
-struct FontCheck {
-    std::string Family;      // the family Pango chose for the text's first non-Latin run (or first run)
-    int UnknownGlyphs = 0;   // characters no available font can show (they would be drawn as boxes)
-    bool CjkFamily = false;  // Family is one of the CJK families the surface asks for
-    bool Ok() const { return UnknownGlyphs == 0 && CjkFamily; }
-};
-
-// Looks up the fonts the surface would use for text; used to refuse drawing boxes.
-FontCheck CheckTextFont(std::string_view text);
 
 class CairoSurface : public Surface {
   public:
