@@ -15,17 +15,8 @@
 namespace kelvarin {
 namespace {
 
-// Sizes in pixels, chosen so that 320x240 stays legible and 3840x2160 is not thin:
-// they grow with the shorter side of the device and have a floor for tiny previews.
-constexpr double kPenPerShortSide = 1.0 / 540.0;  // 2 px at 1080, 4 px at 2160
-constexpr double kMinPen = 1.0;
-constexpr double kTextPerShortSide = 1.0 / 50.0;  // gauge names: 21.6 px at 1080
-constexpr double kMinText = 10.0;
-constexpr double kLabelPerShortSide = 1.0 / 56.0;  // credit label: 19 px at 1080
-constexpr double kMinLabel = 9.0;
-constexpr double kDotPerPen = 1.3;         // a dot is a little wider than a line
-constexpr double kLabelPadPerText = 0.35;  // room around the label's text on its panel
-constexpr double kHaloPerText = 0.18;      // dark outline under text, so it reads over lines
+// width of the dark outline under text, so it reads over lines, per pixel of text size
+constexpr double kHaloPerText = 0.18;
 
 // Room around a drawing call's geometry for antialiasing and rounded caps, in pixels.
 constexpr double kDamageMargin = 2.0;
@@ -99,14 +90,11 @@ void CairoSurface::Build(int width, int height) {
     if (first) scale_ = {0.0, 0.0, static_cast<double>(width), static_cast<double>(height)};
     width_ = width;
     height_ = height;
-    const double shortSide = std::min(width, height);
-    penWidth_ = std::max(kMinPen, shortSide * kPenPerShortSide);
-    textSize_ = std::max(kMinText, shortSide * kTextPerShortSide);
-    labelTextSize_ = std::max(kMinLabel, shortSide * kLabelPerShortSide);
+    sizes_ = DrawingSizesFor(width, height);
     if (impl_->textFont) pango_font_description_free(impl_->textFont);
     if (impl_->labelFont) pango_font_description_free(impl_->labelFont);
-    impl_->textFont = NewTextFont(textSize_);
-    impl_->labelFont = NewTextFont(labelTextSize_);
+    impl_->textFont = NewTextFont(sizes_.Text);
+    impl_->labelFont = NewTextFont(sizes_.Label);
 
     cairo_surface_t* old = impl_->persistent ? cairo_surface_reference(impl_->persistent) : nullptr;
     impl_->DropImages();
@@ -114,8 +102,8 @@ void CairoSurface::Build(int width, int height) {
     impl_->frame = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
     CheckCairo(cairo_surface_status(impl_->persistent), "persistent image");
     CheckCairo(cairo_surface_status(impl_->frame), "frame image");
-    impl_->persistentCr = NewDrawingContext(impl_->persistent, penWidth_);
-    impl_->frameCr = NewDrawingContext(impl_->frame, penWidth_);
+    impl_->persistentCr = NewDrawingContext(impl_->persistent, sizes_.Pen);
+    impl_->frameCr = NewDrawingContext(impl_->frame, sizes_.Pen);
     impl_->persistentText = impl_->NewLayout(impl_->persistentCr);
     impl_->frameText = impl_->NewLayout(impl_->frameCr);
     Fill(impl_->persistentCr, kBackground);
@@ -217,26 +205,26 @@ void CairoSurface::Draw(const CairoDrawOp& op) {
                                     std::to_string(op.y1) + ", " + std::to_string(op.x2) + ", " +
                                     std::to_string(op.y2) + " in pixels)");
     }
-    const double halo = textSize_ * kHaloPerText;
+    const double halo = sizes_.Text * kHaloPerText;
     // the pixels the call may touch
     double left = 0.0, top = 0.0, right = 0.0, bottom = 0.0;
     switch (op.kind) {
         case CairoDrawOp::Kind::Line:
-            left = std::min(op.x1, op.x2) - penWidth_;
-            top = std::min(op.y1, op.y2) - penWidth_;
-            right = std::max(op.x1, op.x2) + penWidth_;
-            bottom = std::max(op.y1, op.y2) + penWidth_;
+            left = std::min(op.x1, op.x2) - sizes_.Pen;
+            top = std::min(op.y1, op.y2) - sizes_.Pen;
+            right = std::max(op.x1, op.x2) + sizes_.Pen;
+            bottom = std::max(op.y1, op.y2) + sizes_.Pen;
             break;
         case CairoDrawOp::Kind::Circle:
         case CairoDrawOp::Kind::Dot:
-            left = op.x1 - op.x2 - penWidth_;
-            top = op.y1 - op.x2 - penWidth_;
-            right = op.x1 + op.x2 + penWidth_;
-            bottom = op.y1 + op.x2 + penWidth_;
+            left = op.x1 - op.x2 - sizes_.Pen;
+            top = op.y1 - op.x2 - sizes_.Pen;
+            right = op.x1 + op.x2 + sizes_.Pen;
+            bottom = op.y1 + op.x2 + sizes_.Pen;
             break;
         case CairoDrawOp::Kind::Text: {
             // glyphs may reach beyond their logical box (accents, overhangs): half a line more
-            const double room = halo + textSize_ / 2.0;
+            const double room = halo + sizes_.Text / 2.0;
             left = op.x1 - room;
             top = op.y1 - room;
             right = op.x1 + op.x2 + room;
@@ -268,7 +256,7 @@ void CairoSurface::Circle(double x, double y, double radius, ColorRef color) {
 }
 
 void CairoSurface::Dot(double x, double y, ColorRef color) {
-    const CairoDrawOp op{CairoDrawOp::Kind::Dot, DeviceX(x), DeviceY(y), penWidth_ * kDotPerPen, 0.0, color, {}};
+    const CairoDrawOp op{CairoDrawOp::Kind::Dot, DeviceX(x), DeviceY(y), sizes_.Dot, 0.0, color, {}};
     Draw(op);
 }
 
@@ -348,12 +336,12 @@ void CairoSurface::Clear() {
 void CairoSurface::DrawLabel(void* context) const {
     if (!label_.Visible || label_.Caption.empty()) return;
     DrawLabelPanel(static_cast<cairo_t*>(context), impl_->labelFont, label_, DeviceX(label_.Left), DeviceY(label_.Top),
-                   labelTextSize_ * kLabelPadPerText);
+                   sizes_.LabelPad);
 }
 
 std::pair<double, double> CairoSurface::LabelExtent() const {
     if (label_.Caption.empty()) return {0.0, 0.0};
-    return LabelPanelSize(impl_->frameCr, impl_->labelFont, label_.Caption, labelTextSize_ * kLabelPadPerText);
+    return LabelPanelSize(impl_->frameCr, impl_->labelFont, label_.Caption, sizes_.LabelPad);
 }
 
 // the shown frame, from the persistent image and the label, when drawing has changed them
@@ -452,7 +440,7 @@ void CairoSurface::WriteVector(const std::filesystem::path& file, bool pdf) cons
     if (!keepVector_ || !impl_->vector.Complete())
         throw std::logic_error("cannot write '" + file.string() +
                                "': the surface kept no complete vector copy (switch KeepVector on before drawing)");
-    const VectorStyle style{penWidth_, textSize_ * kHaloPerText, impl_->textFont};
+    const VectorStyle style{sizes_.Pen, sizes_.Text * kHaloPerText, impl_->textFont};
     impl_->vector.Write(file, pdf, width_, height_, style, [this](cairo_t* cr) { DrawLabel(cr); });
 }
 

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <utility>
 
+#include "model/DrawingSizes.hpp"
 #include "model/Surface.hpp"
 // the fonts of the text the surface draws are checked with CheckTextFont
 #include "render/FontCheck.hpp"
@@ -112,9 +113,9 @@ class CairoSurface : public Surface {
     void WritePdf(const std::filesystem::path& file) const;
 
     // pen width in pixels and text sizes in pixels for this device size
-    double PenWidth() const { return penWidth_; }
-    double TextSize() const { return textSize_; }
-    double LabelTextSize() const { return labelTextSize_; }
+    double PenWidth() const { return sizes_.Pen; }
+    double TextSize() const { return sizes_.Text; }
+    double LabelTextSize() const { return sizes_.Label; }
 
     // map units to device pixels
     double DeviceX(double x) const;
@@ -152,7 +153,7 @@ class CairoSurface : public Surface {
     CreditLabel label_;
     PresentHook hook_;
     long frames_ = 0;
-    double penWidth_ = 1.0, textSize_ = 10.0, labelTextSize_ = 10.0;
+    DrawingSizes sizes_ = DrawingSizesFor(1, 1);
     mutable bool frameStale_ = true;  // the frame must be composed again before it is read
     mutable Damage composeDamage_;    // where the frame must be composed again
     Damage presentDamage_;            // where the target has not seen the frame yet
