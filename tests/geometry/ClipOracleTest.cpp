@@ -149,7 +149,7 @@ TEST(ClipOracle, FrameCellsAgainstFrameAndBasin) {
             JudgePair(oracle, frame, cell, ClipPolygons, label, tally, where.nearVertices);
             JudgePair(oracle, cell, basin, ClipPolygons, label, tally, where.nearVertices);
         }
-        Report(tally, KELVARIN_ORACLE_CASES * 3, "frame cells");
+        Report(tally, 3L * KELVARIN_ORACLE_CASES, "frame cells");
     }
 }
 

@@ -11,7 +11,7 @@
 namespace kelvarin {
 namespace {
 
-PointArray Ring(std::vector<std::pair<double, double>> xy) {
+PointArray Ring(const std::vector<std::pair<double, double>>& xy) {
     PointArray a(1, 0);
     for (auto [x, y] : xy) a.Append(NewPoint(x, y));
     return a;

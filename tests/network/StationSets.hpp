@@ -118,6 +118,7 @@ class Geos {
     // area of the union of the polygons
     double UnionArea(const std::vector<Geom>& polys) const {
         std::vector<GEOSGeometry*> parts;
+        parts.reserve(polys.size());
         for (const Geom& g : polys) parts.push_back(GEOSGeom_clone_r(ctx_, g.get()));
         Geom all = Own(GEOSGeom_createCollection_r(ctx_, GEOS_GEOMETRYCOLLECTION, parts.data(),
                                                    static_cast<unsigned>(parts.size())));
