@@ -8,7 +8,6 @@
 #include "model/BoundedArray.hpp"
 #include "model/cPoint.hpp"
 // the table's users take its far hull triangles out with these
-#include "network/FarHullTriangles.hpp"
 
 namespace kelvarin {
 

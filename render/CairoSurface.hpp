@@ -20,7 +20,6 @@
 #include "model/DrawingSizes.hpp"
 #include "model/Surface.hpp"
 // the fonts of the text the surface draws are checked with CheckTextFont
-#include "render/FontCheck.hpp"
 
 // same declaration as <cairo.h>, so this header does not pull cairo in
 typedef struct _cairo_surface cairo_surface_t;  // NOLINT(bugprone-reserved-identifier)
