@@ -43,6 +43,13 @@ std::string GdalPath(const std::filesystem::path& path) {
 // text in double quotes
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// ASCII capitals made small; other bytes (UTF-8 included) kept
+std::string LowerAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
 // a copy with east/north axis order
 SpatialReference TraditionalCopy(const OGRSpatialReference& srs) {
     SpatialReference copy(srs.Clone());

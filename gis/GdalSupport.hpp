@@ -39,6 +39,9 @@ std::string GdalPath(const std::filesystem::path& path);
 // text in double quotes for a message
 std::string Quoted(const std::string& text);
 
+// the text with its ASCII capitals made small (file extensions, option values)
+std::string LowerAscii(std::string text);
+
 using SpatialReference = std::unique_ptr<OGRSpatialReference>;
 
 // a copy of a spatial reference that orders axes east then north (longitude then latitude)

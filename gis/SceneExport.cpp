@@ -23,9 +23,7 @@ struct Format {
 
 // the format of an output file, from its extension
 Format FormatOf(const std::filesystem::path& out) {
-    std::string extension = out.extension().string();
-    for (char& c : extension)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    const std::string extension = LowerAscii(out.extension().string());
     if (extension == ".gpkg") return {"GPKG", false};
     if (extension == ".geojson" || extension == ".json") return {"GeoJSON", true};
     if (extension == ".shp") return {"ESRI Shapefile", true};
