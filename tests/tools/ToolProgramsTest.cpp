@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../cli/CliRun.hpp"
+#include "../cli/ProgramTest.hpp"
 #include "tools/RainRecords.hpp"
 #include "tools/SampleScene.hpp"
 
@@ -28,17 +29,9 @@ struct Refusal {
     std::string Named;
 };
 
-// each program runs in a fresh, empty folder, removed afterwards
-class ToolProgram : public ::testing::Test {
+// each program runs in a fresh, empty folder
+class ToolProgram : public ProgramTest {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("kelvarin-tools-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     CliRun Run(const std::string& program, const std::string& arguments) const {
         return RunProgram(kBin / program, arguments, dir_);
     }
@@ -73,8 +66,6 @@ class ToolProgram : public ::testing::Test {
         EXPECT_EQ(run.Status, 0) << program << " " << arguments << ": " << run.Err;
         return ReadText(dir_ / file);
     }
-
-    fs::path dir_;
 };
 
 using RainRecordsProgram = ToolProgram;
