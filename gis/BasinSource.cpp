@@ -13,20 +13,21 @@ namespace kelvarin::gis {
 namespace {
 
 // the named layer, or the only one
-OGRLayer& PickLayer(GDALDataset& dataset, const std::string& name, const std::filesystem::path& path,
-                    const std::string& option) {
+OGRLayer& PickLayer(GDALDataset& dataset, const std::string& name, const std::string& file) {
     if (!name.empty()) {
         OGRLayer* layer = dataset.GetLayerByName(name.c_str());
         if (!layer) {
-            throw GisError("--layer " + Quoted(name) + ": " + GdalPath(path) +
-                           " has no such layer (its layers: " + LayerNames(dataset) + ")");
+            throw GisError(GisInput::Layer,
+                           Quoted(name) + ": " + file + " has no such layer (its layers: " + LayerNames(dataset) + ")");
         }
         return *layer;
     }
-    if (dataset.GetLayerCount() == 0) throw GisError(option + " " + GdalPath(path) + " holds no layer");
+    if (dataset.GetLayerCount() == 0) throw GisError(GisInput::Basin, file + " holds no layer");
     if (dataset.GetLayerCount() > 1) {
-        throw GisError(option + " " + GdalPath(path) + " holds " + std::to_string(dataset.GetLayerCount()) +
-                       " layers (" + LayerNames(dataset) + "): choose one with --layer");
+        throw GisError(GisInput::Basin,
+                       file + " holds " + std::to_string(dataset.GetLayerCount()) + " layers (" + LayerNames(dataset) +
+                           "): choose one",
+                       GisInput::Layer);
     }
     return *dataset.GetLayer(0);
 }
@@ -43,9 +44,9 @@ OGRGeometryCollection CollectPolygons(OGRLayer& layer, const std::string& file, 
                                                                          : geometry->clone());
         const OGRwkbGeometryType type = wkbFlatten(linear->getGeometryType());
         if (type != wkbPolygon && type != wkbMultiPolygon) {
-            throw GisError("--basin " + file + ": feature " + std::to_string(feature->GetFID()) + " of layer " +
-                           Quoted(layer.GetName()) + " is a " + OGRGeometryTypeToName(linear->getGeometryType()) +
-                           ", not a polygon");
+            throw GisError(GisInput::Basin, file + ": feature " + std::to_string(feature->GetFID()) + " of layer " +
+                                                Quoted(layer.GetName()) + " is a " +
+                                                OGRGeometryTypeToName(linear->getGeometryType()) + ", not a polygon");
         }
         linear->flattenTo2D();
         parts.addGeometryDirectly(linear.release());
@@ -63,10 +64,22 @@ std::unique_ptr<OGRGeometry> Dissolve(const OGRGeometryCollection& parts, const 
             dissolved.reset(dissolved->Union(parts.getGeometryRef(i)));
     }
     if (!dissolved) {
-        throw GisError("--basin " + file + ": its " + std::to_string(parts.getNumGeometries()) +
-                       " polygons cannot be dissolved (" + LastGdalError() + ")");
+        throw GisError(GisInput::Basin, file + ": its " + std::to_string(parts.getNumGeometries()) +
+                                            " polygons cannot be dissolved (" + LastGdalError() + ")");
     }
     return dissolved;
+}
+
+// Nothing to make a basin of (`what`: "feature" or "polygon"): the filter's fault when the
+// options give one, else the layer's.
+GisError NothingSelected(const ImportOptions& options, const std::string& layer, const std::string& what) {
+    const std::string file = GdalPath(options.Basin);
+    if (!options.Where.empty()) {
+        return GisError(GisInput::Where,
+                        Quoted(options.Where) + " selects no " + what + " of layer " + Quoted(layer) + " in " + file);
+    }
+    return GisError(GisInput::Basin, file + ": layer " + Quoted(layer) +
+                                         (what == "feature" ? " selects no feature" : " holds no polygon"));
 }
 
 // the UTM zone of a longitude/latitude position, WGS 84
@@ -83,12 +96,11 @@ SpatialReference UtmSystem(double longitude, double latitude) {
 // the polygons the options pick, dissolved into one geometry
 BasinSource ReadBasin(const ImportOptions& options) {
     const std::string file = GdalPath(options.Basin);
-    GDALDatasetUniquePtr dataset = OpenVector(options.Basin, "--basin");
-    OGRLayer& layer = PickLayer(*dataset, options.Layer, options.Basin, "--basin");
-    const std::string where = options.Where.empty() ? "" : " (--where " + Quoted(options.Where) + ")";
+    GDALDatasetUniquePtr dataset = OpenVector(options.Basin, GisInput::Basin);
+    OGRLayer& layer = PickLayer(*dataset, options.Layer, file);
     if (!options.Where.empty() && layer.SetAttributeFilter(options.Where.c_str()) != OGRERR_NONE) {
-        throw GisError("--where " + Quoted(options.Where) + ": not a filter layer " + Quoted(layer.GetName()) +
-                       " understands (" + LastGdalError() + ")");
+        throw GisError(GisInput::Where, Quoted(options.Where) + ": not a filter layer " + Quoted(layer.GetName()) +
+                                            " understands (" + LastGdalError() + ")");
     }
     BasinSource source;
     source.LayerName = layer.GetName();
@@ -96,10 +108,8 @@ BasinSource ReadBasin(const ImportOptions& options) {
 
     long features = 0;
     const OGRGeometryCollection parts = CollectPolygons(layer, file, features);
-    if (features == 0)
-        throw GisError("--basin " + file + ": layer " + Quoted(source.LayerName) + where + " selects no feature");
-    if (parts.getNumGeometries() == 0)
-        throw GisError("--basin " + file + ": layer " + Quoted(source.LayerName) + where + " holds no polygon");
+    if (features == 0) throw NothingSelected(options, source.LayerName, "feature");
+    if (parts.getNumGeometries() == 0) throw NothingSelected(options, source.LayerName, "polygon");
     source.Geometry = Dissolve(parts, file);
     return source;
 }
@@ -108,36 +118,39 @@ BasinSource ReadBasin(const ImportOptions& options) {
 SpatialReference TargetSystem(const ImportOptions& options, const BasinSource& basin) {
     if (!options.Crs.empty()) {
         SpatialReference target = SpatialReferenceFrom(options.Crs);
-        if (!target) throw GisError("--crs " + Quoted(options.Crs) + ": not a coordinate system PROJ knows");
+        if (!target) throw GisError(GisInput::Crs, Quoted(options.Crs) + ": not a coordinate system PROJ knows");
         if (target->IsGeographic() || target->IsGeocentric()) {
-            throw GisError("--crs " + Quoted(options.Crs) +
-                           " is a longitude/latitude system; areas need a projected system in metres");
+            throw GisError(
+                GisInput::Crs,
+                Quoted(options.Crs) + " is a longitude/latitude system; areas need a projected system in metres");
         }
         return target;
     }
     const std::string file = GdalPath(options.Basin);
     if (!basin.System) {
-        throw GisError("--basin " + file + ": layer " + Quoted(basin.LayerName) +
-                       " has no coordinate system; name the one it is in with --crs");
+        throw GisError(GisInput::Basin,
+                       file + ": layer " + Quoted(basin.LayerName) + " has no coordinate system; name the one it is in",
+                       GisInput::Crs);
     }
     if (basin.System->IsProjected()) return TraditionalCopy(*basin.System);
     if (basin.System->IsGeographic()) {
         OGRPoint centroid;
         if (basin.Geometry->Centroid(&centroid) != OGRERR_NONE)
-            throw GisError("--basin " + file + ": the basin has no centroid");
+            throw GisError(GisInput::Basin, file + ": the basin has no centroid");
         return UtmSystem(centroid.getX(), centroid.getY());
     }
-    throw GisError("--basin " + file + ": its coordinate system is neither projected nor " +
-                   "longitude/latitude; give a projected one with --crs");
+    throw GisError(GisInput::Basin,
+                   file + ": its coordinate system is neither projected nor longitude/latitude; give a projected one",
+                   GisInput::Crs);
 }
 
 // the basin in the target system
 void MoveBasin(BasinSource& basin, const OGRSpatialReference& target, const std::string& crs,
                const std::filesystem::path& file) {
     if (!basin.System) return;
-    const Transform toTarget = MakeTransform(*basin.System, target, "--basin " + GdalPath(file));
+    const Transform toTarget = MakeTransform(*basin.System, target, GisInput::Basin, GdalPath(file));
     if (toTarget && basin.Geometry->transform(toTarget.get()) != OGRERR_NONE)
-        throw GisError("--basin " + GdalPath(file) + ": the basin cannot be moved into " + crs);
+        throw GisError(GisInput::Basin, GdalPath(file) + ": the basin cannot be moved into " + crs);
 }
 
 // the outer ring of the largest part, counter-clockwise, open, without repeated vertices
@@ -162,7 +175,7 @@ std::vector<cPoint> BasinOutline(const OGRGeometry& geometry, const std::string&
         polygon = geometry.toPolygon();
     }
     if (!polygon || !polygon->getExteriorRing() || polygon->IsEmpty())
-        throw GisError("--basin " + file + ": the basin has no outline");
+        throw GisError(GisInput::Basin, file + ": the basin has no outline");
     if (polygon->getNumInteriorRings() > 0) {
         notes << "basin: dropped " << polygon->getNumInteriorRings()
               << (polygon->getNumInteriorRings() == 1 ? " hole" : " holes")
@@ -173,15 +186,15 @@ std::vector<cPoint> BasinOutline(const OGRGeometry& geometry, const std::string&
     for (int i = 0; i < ring.getNumPoints(); ++i) {
         const cPoint p{ring.getX(i), ring.getY(i), 0.0};
         if (!std::isfinite(p.X) || !std::isfinite(p.Y))
-            throw GisError("--basin " + file + ": vertex " + std::to_string(i + 1) + " has no finite coordinates");
+            throw GisError(GisInput::Basin, file + ": vertex " + std::to_string(i + 1) + " has no finite coordinates");
         if (!outline.empty() && outline.back().X == p.X && outline.back().Y == p.Y) continue;
         outline.push_back(p);
     }
     while (outline.size() > 1 && outline.front().X == outline.back().X && outline.front().Y == outline.back().Y)
         outline.pop_back();
     if (outline.size() < 3 || TwiceSignedArea(outline) == 0.0) {
-        throw GisError("--basin " + file + ": the basin is degenerate (" + std::to_string(outline.size()) +
-                       " distinct vertices, no area)");
+        throw GisError(GisInput::Basin, file + ": the basin is degenerate (" + std::to_string(outline.size()) +
+                                            " distinct vertices, no area)");
     }
     if (TwiceSignedArea(outline) < 0) std::reverse(outline.begin(), outline.end());
     return outline;

@@ -19,18 +19,20 @@ std::string TableWord(std::string text, const std::string& what, bool& mended) {
     const std::size_t begin = text.find_first_not_of(" \t");
     const std::size_t end = text.find_last_not_of(" \t");
     text = begin == std::string::npos ? std::string() : text.substr(begin, end - begin + 1);
-    if (text.empty()) throw GisError(what + " is empty");
+    if (text.empty()) throw GisError(GisInput::Gauges, what + " is empty");
     for (char& c : text) {
         if (c == ' ' || c == '\t') {
             c = '_';
             mended = true;
         }
         if (c == '(' || c == ')' || c == '\r' || c == '\n') {
-            throw GisError(what + " " + Quoted(text) +
-                           " holds a bracket or a line break, which the station table cannot carry");
+            throw GisError(
+                GisInput::Gauges,
+                what + " " + Quoted(text) + " holds a bracket or a line break, which the station table cannot carry");
         }
     }
-    if (text.front() == '[') throw GisError(what + " " + Quoted(text) + " begins with \"[\", which ends a table");
+    if (text.front() == '[')
+        throw GisError(GisInput::Gauges, what + " " + Quoted(text) + " begins with \"[\", which ends a table");
     return text;
 }
 
@@ -46,8 +48,9 @@ OGRLayer& GaugeLayer(GDALDataset& dataset, const std::filesystem::path& path) {
         }
     }
     if (count != 1) {
-        throw GisError("--gauges " + GdalPath(path) + " holds " + std::to_string(dataset.GetLayerCount()) +
-                       " layers (" + LayerNames(dataset) + "), but not exactly one layer of points");
+        throw GisError(GisInput::Gauges, GdalPath(path) + " holds " + std::to_string(dataset.GetLayerCount()) +
+                                             " layers (" + LayerNames(dataset) +
+                                             "), but not exactly one layer of points");
     }
     return *points;
 }
@@ -65,25 +68,25 @@ struct GaugeColumns {
 // under their usual names; positions from points, x/y or lon/lat
 GaugeColumns FindColumns(OGRLayer& layer, const ImportOptions& options) {
     const std::string file = GdalPath(options.Gauges);
-    const std::optional<int> name = FindField(layer, options.NameField, {"name"}, "--name-field", options.Gauges);
+    const std::optional<int> name = FindField(layer, options.NameField, {"name"}, GisInput::NameField, options.Gauges);
     const std::optional<int> number =
-        FindField(layer, options.NumberField, {"number"}, "--number-field", options.Gauges);
+        FindField(layer, options.NumberField, {"number"}, GisInput::NumberField, options.Gauges);
     GaugeColumns columns;
-    columns.Height = FindField(layer, options.HeightField, {"height"}, "--height-field", options.Gauges);
-    if (!name) throw GisError("--gauges " + file + ": no \"name\" column (name another with --name-field)");
-    if (!number) throw GisError("--gauges " + file + ": no \"number\" column (name another with --number-field)");
+    columns.Height = FindField(layer, options.HeightField, {"height"}, GisInput::HeightField, options.Gauges);
+    if (!name) throw GisError(GisInput::Gauges, file + ": no \"name\" column; name another", GisInput::NameField);
+    if (!number) throw GisError(GisInput::Gauges, file + ": no \"number\" column; name another", GisInput::NumberField);
     columns.Name = *name;
     columns.Number = *number;
 
-    const std::optional<int> x = FindField(layer, "", {"x"}, "", options.Gauges);
-    const std::optional<int> y = FindField(layer, "", {"y"}, "", options.Gauges);
-    const std::optional<int> lon = FindField(layer, "", {"lon", "longitude"}, "", options.Gauges);
-    const std::optional<int> lat = FindField(layer, "", {"lat", "latitude"}, "", options.Gauges);
+    const std::optional<int> x = FindField(layer, "", {"x"}, GisInput::None, options.Gauges);
+    const std::optional<int> y = FindField(layer, "", {"y"}, GisInput::None, options.Gauges);
+    const std::optional<int> lon = FindField(layer, "", {"lon", "longitude"}, GisInput::None, options.Gauges);
+    const std::optional<int> lat = FindField(layer, "", {"lat", "latitude"}, GisInput::None, options.Gauges);
     columns.Points = wkbFlatten(layer.GetGeomType()) == wkbPoint;
     columns.ByXY = !columns.Points && x && y;
     const bool byLonLat = !columns.Points && !columns.ByXY && lon && lat;
     if (!columns.Points && !columns.ByXY && !byLonLat)
-        throw GisError("--gauges " + file + ": neither x and y nor lon and lat columns, and no point geometry");
+        throw GisError(GisInput::Gauges, file + ": neither x and y nor lon and lat columns, and no point geometry");
     if (columns.ByXY) {
         columns.X = *x;
         columns.Y = *y;
@@ -108,14 +111,16 @@ void FeaturePosition(const OGRFeature& feature, const GaugeColumns& columns, con
     if (columns.Points) {
         const OGRGeometry* geometry = feature.GetGeometryRef();
         if (!geometry || geometry->IsEmpty() || wkbFlatten(geometry->getGeometryType()) != wkbPoint)
-            throw GisError(which + " has no point");
+            throw GisError(GisInput::Gauges, which + " has no point");
         px = geometry->toPoint()->getX();
         py = geometry->toPoint()->getY();
         return;
     }
-    const std::optional<double> vx = FieldNumber(feature, columns.X, which + ": " + (columns.ByXY ? "x" : "lon"));
-    const std::optional<double> vy = FieldNumber(feature, columns.Y, which + ": " + (columns.ByXY ? "y" : "lat"));
-    if (!vx || !vy) throw GisError(which + " has no position");
+    const std::optional<double> vx =
+        FieldNumber(feature, columns.X, GisInput::Gauges, which + ": " + (columns.ByXY ? "x" : "lon"));
+    const std::optional<double> vy =
+        FieldNumber(feature, columns.Y, GisInput::Gauges, which + ": " + (columns.ByXY ? "y" : "lat"));
+    if (!vx || !vy) throw GisError(GisInput::Gauges, which + " has no position");
     px = *vx;
     py = *vy;
 }
@@ -130,11 +135,12 @@ ImportedGauge ReadGauge(const OGRFeature& feature, const GaugeColumns& columns, 
     double px = 0.0, py = 0.0;
     FeaturePosition(feature, columns, which, px, py);
     if (transform && !transform->Transform(1, &px, &py))
-        throw GisError(which + " cannot be moved into the target coordinate system");
-    if (!std::isfinite(px) || !std::isfinite(py)) throw GisError(which + " has no finite position");
+        throw GisError(GisInput::Gauges, which + " cannot be moved into the target coordinate system");
+    if (!std::isfinite(px) || !std::isfinite(py)) throw GisError(GisInput::Gauges, which + " has no finite position");
     gauge.Point = cPoint{px, py, std::numeric_limits<double>::quiet_NaN()};
     if (columns.Height) {
-        if (std::optional<double> h = FieldNumber(feature, *columns.Height, which + ": height")) gauge.Point.z = *h;
+        if (std::optional<double> h = FieldNumber(feature, *columns.Height, GisInput::Gauges, which + ": height"))
+            gauge.Point.z = *h;
     }
     return gauge;
 }
@@ -144,12 +150,12 @@ ImportedGauge ReadGauge(const OGRFeature& feature, const GaugeColumns& columns, 
 // reads every gauge into the target system
 GaugeSource ReadGauges(const ImportOptions& options, const OGRSpatialReference* basinSystem,
                        const OGRSpatialReference& target) {
-    GDALDatasetUniquePtr dataset = OpenVector(options.Gauges, "--gauges");
+    GDALDatasetUniquePtr dataset = OpenVector(options.Gauges, GisInput::Gauges);
     const std::string file = GdalPath(options.Gauges);
     OGRLayer& layer = GaugeLayer(*dataset, options.Gauges);
     const GaugeColumns columns = FindColumns(layer, options);
     const SpatialReference source = PositionSystem(layer, columns, basinSystem);
-    const Transform transform = source ? MakeTransform(*source, target, "--gauges " + file) : Transform(nullptr);
+    const Transform transform = source ? MakeTransform(*source, target, GisInput::Gauges, file) : Transform(nullptr);
 
     GaugeSource result;
     long row = 0;
@@ -157,10 +163,10 @@ GaugeSource ReadGauges(const ImportOptions& options, const OGRSpatialReference* 
         ++row;
         bool mended = false;
         result.Gauges.push_back(
-            ReadGauge(*feature, columns, transform.get(), "--gauges " + file + ": row " + std::to_string(row), mended));
+            ReadGauge(*feature, columns, transform.get(), file + ": row " + std::to_string(row), mended));
         if (mended) ++result.Mended;
     }
-    if (result.Gauges.empty()) throw GisError("--gauges " + file + " holds no gauge");
+    if (result.Gauges.empty()) throw GisError(GisInput::Gauges, file + " holds no gauge");
     return result;
 }
 

@@ -19,15 +19,15 @@ bool IsTextTable(const std::filesystem::path& path) {
 }  // namespace
 
 // the path must name an existing file (or a folder)
-void RequireExisting(const std::filesystem::path& path, const std::string& option) {
+void RequireExisting(const std::filesystem::path& path, GisInput input) {
     std::error_code error;
-    if (path.empty()) throw GisError(option + " names no file");
-    if (!std::filesystem::exists(path, error)) throw GisError(option + " " + GdalPath(path) + ": no such file");
+    if (path.empty()) throw GisError(input, "names no file");
+    if (!std::filesystem::exists(path, error)) throw GisError(input, GdalPath(path) + ": no such file");
 }
 
 // a vector data set; tables of text through the CSV driver alone
-GDALDatasetUniquePtr OpenVector(const std::filesystem::path& path, const std::string& option) {
-    RequireExisting(path, option);
+GDALDatasetUniquePtr OpenVector(const std::filesystem::path& path, GisInput input) {
+    RequireExisting(path, input);
     const bool table = IsTextTable(path);
     const std::string name = (table ? "CSV:" : "") + GdalPath(path);
     const char* const csvOnly[] = {"CSV", nullptr};
@@ -35,8 +35,8 @@ GDALDatasetUniquePtr OpenVector(const std::filesystem::path& path, const std::st
         GDALDataset::Open(name.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, table ? csvOnly : nullptr));
     if (!dataset) {
         const std::string why = LastGdalError();
-        throw GisError(option + " " + GdalPath(path) + ": not a vector data set GDAL can read" +
-                       (why.empty() ? "" : " (" + why + ")"));
+        throw GisError(
+            input, GdalPath(path) + ": not a vector data set GDAL can read" + (why.empty() ? "" : " (" + why + ")"));
     }
     return dataset;
 }

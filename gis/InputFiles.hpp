@@ -7,14 +7,17 @@
 #include <filesystem>
 #include <string>
 
+#include "gis/GisError.hpp"
+
 namespace kelvarin::gis {
 
-// Throws GisError when the path is empty or names nothing (a folder counts: GDAL may read
-// one as a data set); `option` names the input in the message.
-void RequireExisting(const std::filesystem::path& path, const std::string& option);
+// Throws GisError about `input` when the path is empty or names nothing (a folder counts:
+// GDAL may read one as a data set).
+void RequireExisting(const std::filesystem::path& path, GisInput input);
 
-// the vector data set at path, opened for reading; throws GisError when GDAL cannot read it
-GDALDatasetUniquePtr OpenVector(const std::filesystem::path& path, const std::string& option);
+// the vector data set at path, opened for reading; throws GisError about `input` when GDAL
+// cannot read it
+GDALDatasetUniquePtr OpenVector(const std::filesystem::path& path, GisInput input);
 
 // the names of every layer of a data set, quoted and separated by commas, for a message
 std::string LayerNames(GDALDataset& dataset);

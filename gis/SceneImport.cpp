@@ -15,8 +15,8 @@ ImportedScene ImportScene(const ImportOptions& options, std::ostream& notes) {
     const GdalSession session;
     const std::string show = LowerAscii(options.Show);
     if (show != "all" && show != "thiessen" && show != "heightbalance")
-        throw GisError("--show: " + Quoted(options.Show) + " is none of all, thiessen, heightbalance");
-    if (options.Out.empty()) throw GisError("--out names no file");
+        throw GisError(GisInput::Show, Quoted(options.Show) + " is none of all, thiessen, heightbalance");
+    if (options.Out.empty()) throw GisError(GisInput::Out, "names no file");
 
     ImportedScene scene;
     scene.Show = show;

@@ -14,16 +14,17 @@ namespace kelvarin::gis {
 // opens the model and reads the cells the gauges need
 Terrain::Terrain(const std::filesystem::path& path, const OGRSpatialReference& target,
                  const std::vector<cPoint>& sites) {
-    RequireExisting(path, "--dem");
+    RequireExisting(path, GisInput::Dem);
     GDALDatasetUniquePtr dataset(GDALDataset::Open(GdalPath(path).c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
     file_ = GdalPath(path);
-    if (!dataset || dataset->GetRasterCount() < 1) throw GisError("--dem " + file_ + ": not a raster GDAL can read");
+    if (!dataset || dataset->GetRasterCount() < 1)
+        throw GisError(GisInput::Dem, file_ + ": not a raster GDAL can read");
     double transform[6];
     if (dataset->GetGeoTransform(transform) != CE_None || !GDALInvGeoTransform(transform, inverse_))
-        throw GisError("--dem " + file_ + ": the raster is not placed on the ground (no geotransform)");
+        throw GisError(GisInput::Dem, file_ + ": the raster is not placed on the ground (no geotransform)");
     if (const OGRSpatialReference* srs = dataset->GetSpatialRef()) {
         const SpatialReference own = TraditionalCopy(*srs);
-        toModel_ = MakeTransform(target, *own, "--dem " + file_);
+        toModel_ = MakeTransform(target, *own, GisInput::Dem, file_);
     }
     width_ = dataset->GetRasterXSize();
     height_ = dataset->GetRasterYSize();
@@ -61,7 +62,7 @@ void Terrain::ReadCells(GDALRasterBand& band) {
     cells_.resize(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_));
     if (band.RasterIO(GF_Read, left_, top_, columns_, rows_, cells_.data(), columns_, rows_, GDT_Float64, 0, 0) !=
         CE_None)
-        throw GisError("--dem " + file_ + ": reading its cells failed (" + LastGdalError() + ")");
+        throw GisError(GisInput::Dem, file_ + ": reading its cells failed (" + LastGdalError() + ")");
     for (double& v : cells_) {
         if ((hasNoData && (v == noData || (std::isnan(noData) && std::isnan(v)))) || !std::isfinite(v)) {
             v = std::numeric_limits<double>::quiet_NaN();
@@ -108,17 +109,18 @@ void AssignHeights(std::vector<ImportedGauge>& gaugeList, const std::optional<Te
         if (!std::isnan(g.Point.z)) continue;
         if (!terrain) {
             if (show != "thiessen") {
-                throw GisError("gauge " + Quoted(g.Name) +
-                               " has no height: give a height column or a terrain model with --dem");
+                throw GisError(GisInput::None,
+                               "gauge " + Quoted(g.Name) + " has no height: give a height column or a terrain model",
+                               GisInput::Dem);
             }
             g.Point.z = 0.0;
             continue;
         }
         g.Point.z = (*terrain)(g.Point.X, g.Point.Y);
         if (std::isnan(g.Point.z)) {
-            throw GisError("gauge " + Quoted(g.Name) + " has no height and lies " +
-                           (terrain->Covers(g.Point.X, g.Point.Y) ? "on no-data cells of " : "outside ") + "--dem " +
-                           terrain->File());
+            throw GisError(GisInput::Dem,
+                           terrain->File() + ": gauge " + Quoted(g.Name) + " has no height and lies " +
+                               (terrain->Covers(g.Point.X, g.Point.Y) ? "on no-data cells" : "outside the model"));
         }
     }
 }
@@ -146,7 +148,8 @@ void PlaceCenterPoints(const std::vector<ImportedGauge>& gauges, const std::opti
                   << " gauge pairs cross their mean height between 10% and 90% of the way; the others take the "
                      "midpoint\n";
         } else if (pairs > 0) {
-            notes << "centre points: no --dem, so every pair's centre point is its midpoint at the mean height\n";
+            notes << "centre points: no terrain model, so every pair's centre point is its midpoint at the mean "
+                     "height\n";
         }
     }
 }
