@@ -161,6 +161,13 @@ std::vector<LessonWeight> LessonView::WeightsAfter(long steps) const {
     return known;
 }
 
+std::pair<double, double> LessonView::GaugePixel(long station) const {
+    const ScaleRect view = parts_->counter.Scale();
+    const cPoint& p = *parts_->gis.Stations(station)->GageStation->Point;
+    return {(p.X - view.Left) / view.Width() * parts_->counter.DeviceWidth(),
+            (p.Y - view.Top) / view.Height() * parts_->counter.DeviceHeight()};
+}
+
 long LessonView::GaugeAt(double x, double y) const {
     const picGIS& gis = parts_->gis;
     const ScaleRect view = parts_->counter.Scale();

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/Construction.hpp"
@@ -66,6 +67,8 @@ class LessonView {
     std::vector<LessonWeight> WeightsAfter(long steps) const;
     // the gauge whose mark holds the device pixel (x, y), nearest first; 0 for none
     long GaugeAt(double x, double y) const;
+    // where a gauge's mark stands on the surface, in device pixels
+    std::pair<double, double> GaugePixel(long station) const;
     // map units per device pixel
     double UnitsPerPixelX() const;
     double UnitsPerPixelY() const;

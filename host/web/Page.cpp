@@ -244,9 +244,16 @@ std::string Page::State() const {
     for (std::size_t i = 0; i < failures_.size(); ++i) json += (i ? "," : "") + JsonString(failures_[i]);
     json += "],\"rows\":[";
     for (std::size_t i = 0; i < shown_->Stations.size(); ++i) {
-        const bool selected = std::binary_search(selection_.begin(), selection_.end(), static_cast<long>(i + 1));
-        json += (i ? "," : "") + std::string("{\"index\":") + std::to_string(i + 1) +
-                ",\"selected\":" + (selected ? "true" : "false") + results[i] + "}";
+        const long station = static_cast<long>(i + 1);
+        const bool selected = std::binary_search(selection_.begin(), selection_.end(), station);
+        json += (i ? "," : "") + std::string("{\"index\":") + std::to_string(station) +
+                ",\"selected\":" + (selected ? "true" : "false") + results[i];
+        // where the gauge stands on the first map, in its device pixels
+        if (views_[0]) {
+            const auto [x, y] = views_[0]->GaugePixel(station);
+            json += ",\"x\":" + JsonNumber(x) + ",\"y\":" + JsonNumber(y);
+        }
+        json += "}";
     }
     return json + "]}";
 }

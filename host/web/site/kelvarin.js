@@ -558,6 +558,13 @@ window.kelvarin = Object.freeze({
     return weights();
   },
   state: () => page.state,
+  // where a gauge stands on the first map, in the page's CSS pixels from the window's corner
+  gaugeAt: (index) => {
+    const row = page.state.rows[index - 1];
+    const canvas = $('map0');
+    const box = canvas.getBoundingClientRect();
+    return { x: box.left + (row.x * box.width) / canvas.width, y: box.top + (row.y * box.height) / canvas.height };
+  },
 });
 
 // ---- start ----
@@ -576,19 +583,23 @@ function readUrl() {
 
 async function openFirstScene(wanted) {
   let url = sceneAddress(BUNDLED_SCENE);
+  let refused = null;
   if (wanted.scene) {
     try {
       url = sceneAddress(wanted.scene);
       page.sceneParam = wanted.scene;
     } catch (e) {
-      showProblems([{ line: 0, text: e.message }]);
-      setStatus(`${e.message}; the bundled scene is shown instead.`);
+      refused = e.message;
     }
   }
   try {
     openScene(decodeURIComponent(url.pathname), await fetchBytes(url));
   } catch (e) {
     setStatus(e.message);
+  }
+  if (refused) {
+    showProblems([{ line: 0, text: refused }]);
+    setStatus(`${refused}; the bundled scene is shown instead.`);
   }
 }
 
