@@ -413,6 +413,7 @@ async function runSaver(method) {
   const done = page.module.ccall('kelvarin_saver', 'number', ['number', 'string', 'number'],
     [SAVER_PAINTER, page.sceneFile || BUNDLED_SCENE, show], { async: true });
   document.body.dataset.mode = 'saver';
+  markFirstFrame();
   await done;
   window.removeEventListener('keydown', leave);
   window.removeEventListener('pointerdown', leave);
@@ -424,6 +425,11 @@ async function runSaver(method) {
 }
 
 // ---- lesson mode ----
+
+// the moment the first map is on screen, for the benchmarks
+function markFirstFrame() {
+  if (!performance.getEntriesByName('kelvarin-first-frame').length) performance.mark('kelvarin-first-frame');
+}
 
 function enterLesson() {
   page.mode = 'lesson';
@@ -442,6 +448,7 @@ function enterLesson() {
   }
   if (wanted.step === 'end') {
     drawStep(-1);
+    markFirstFrame();
   } else {
     drawStep(0);
     play();
