@@ -264,3 +264,26 @@ describe('never a busy page', () => {
     await page.close();
   });
 });
+
+describe('the storm', () => {
+  test('each time step\'s areal rainfall is what kelvarin-cli areal computes, under every method', async () => {
+    const page = await newPage(chromium.browser);
+    await openAt(page, server.origin, 'mode=lesson&step=end');
+    await page.click('#storm-play');
+    await within(20000, 'the first time step of the records',
+      page.waitForFunction(() => /gauges reported/.test(document.getElementById('storm-time').textContent)));
+    await page.click('#storm-play');
+    const first = await page.$eval('#storm-time', (e) => e.textContent);
+    const reported = Number(/(\d+) gauges reported/.exec(first)[1]);
+    assert.equal(await page.$$eval('tr[data-selected="true"]', (rows) => rows.length), reported);
+    assert.equal(await page.$$eval('tr.norecord', (rows) => rows.length), 18 - reported, 'the others are greyed out');
+    for (const [method, label] of [['thiessen', 'Thiessen'], ['heightbalance', 'height-balance'], ['mean', 'mean']]) {
+      const out = execFileSync(cliPath, ['areal', '--scene', path.join(sourceDir, 'data/Kelvarin.ini'), '--method',
+        method, '--rain', path.join(sourceDir, 'data/rain_example.csv')], { encoding: 'utf8' });
+      const value = Number(csvRows(out)[1][1]);
+      assert.match(first, new RegExp(`${value.toFixed(2)} \\(${label}\\)`), `${method}: ${value}`);
+    }
+    assert.deepEqual(page.problems, []);
+    await page.close();
+  });
+});
