@@ -21,6 +21,7 @@ class ForwardingSurface : public Surface {
     void MoveTo(double x, double y) override { inner_.MoveTo(x, y); }
     void SetTextAlign(int flags) override { inner_.SetTextAlign(flags); }
     void Print(std::string_view text) override { inner_.Print(text); }
+    TextExtent MeasureText(std::string_view text) const override { return inner_.MeasureText(text); }
     void Clear() override { inner_.Clear(); }
     void Refresh() override { inner_.Refresh(); }
     bool AutoRedraw() const override { return inner_.AutoRedraw(); }

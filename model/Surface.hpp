@@ -41,6 +41,13 @@ struct CreditLabel {
     bool Visible = true;
 };
 
+// The box of a text as Print draws it, in device pixels.
+struct TextExtent {
+    double Width = 0.0;
+    double Height = 0.0;    // every line, from the top of the first to the bottom of the last
+    double Baseline = 0.0;  // from the top of the box to the first line's baseline
+};
+
 class Surface {
   public:
     virtual ~Surface() = default;
@@ -56,6 +63,8 @@ class Surface {
     virtual void MoveTo(double x, double y) = 0;
     virtual void SetTextAlign(int flags) = 0;
     virtual void Print(std::string_view text) = 0;
+    // the box Print would give the text, measured with the surface's own font
+    virtual TextExtent MeasureText(std::string_view text) const = 0;
 
     // wipes the drawing to the background
     virtual void Clear() = 0;

@@ -7,6 +7,8 @@
 #include <cctype>
 #include <cmath>
 #include <stdexcept>
+#include <string>
+#include <unordered_map>
 
 #include "render/CairoLabel.hpp"
 #include "render/CairoText.hpp"
@@ -26,6 +28,16 @@ void ClipTo(cairo_t* cr, double left, double top, double right, double bottom) {
     const double x0 = std::floor(left), y0 = std::floor(top);
     cairo_rectangle(cr, x0, y0, std::ceil(right) - x0, std::ceil(bottom) - y0);
     cairo_clip(cr);
+}
+
+// the logical box of text already in Pango's line form
+TextExtent MeasureLines(PangoLayout* layout, const std::string& lines) {
+    pango_layout_set_text(layout, lines.c_str(), static_cast<int>(lines.size()));
+    PangoRectangle logical;
+    pango_layout_get_extents(layout, nullptr, &logical);
+    return TextExtent{static_cast<double>(logical.width) / PANGO_SCALE,
+                      static_cast<double>(logical.height) / PANGO_SCALE,
+                      static_cast<double>(pango_layout_get_baseline(layout)) / PANGO_SCALE};
 }
 
 }  // namespace
@@ -51,9 +63,20 @@ struct CairoSurface::Impl {
     cairo_surface_t* target = nullptr;
     PangoFontDescription* textFont = nullptr;
     PangoFontDescription* labelFont = nullptr;
+    // the boxes of texts measured in the text font, so that printing a text measured before
+    // (a gauge label, measured to be placed) does not measure it again
+    std::unordered_map<std::string, TextExtent> measured;
 
     // a layout bound to a context, with the text font
     PangoLayout* NewLayout(cairo_t* cr) const { return NewTextLayout(cr, textFont); }
+    // the box of text in Pango's line form, in the text font
+    TextExtent Measure(const std::string& lines) {
+        const auto known = measured.find(lines);
+        if (known != measured.end()) return known->second;
+        if (measured.size() >= kMaxMeasured) measured.clear();  // an endless run prints ever new weights
+        return measured[lines] = MeasureLines(persistentText, lines);
+    }
+    static constexpr std::size_t kMaxMeasured = 4096;
     void DropImages() {
         if (persistentText) g_object_unref(persistentText);
         if (persistentCr) cairo_destroy(persistentCr);
@@ -91,10 +114,12 @@ void CairoSurface::Build(int width, int height) {
     width_ = width;
     height_ = height;
     sizes_ = DrawingSizesFor(width, height);
+    if (textSize_ > 0.0) sizes_.Text = textSize_;
     if (impl_->textFont) pango_font_description_free(impl_->textFont);
     if (impl_->labelFont) pango_font_description_free(impl_->labelFont);
     impl_->textFont = NewTextFont(sizes_.Text);
     impl_->labelFont = NewTextFont(sizes_.Label);
+    impl_->measured.clear();
 
     cairo_surface_t* old = impl_->persistent ? cairo_surface_reference(impl_->persistent) : nullptr;
     impl_->DropImages();
@@ -119,6 +144,23 @@ void CairoSurface::Build(int width, int height) {
 }
 
 void CairoSurface::Resize(int width, int height) { Build(width, height); }
+
+void CairoSurface::SetTextSize(double pixels) {
+    if (!std::isfinite(pixels) || pixels < 0.0)
+        throw std::invalid_argument("text size " + std::to_string(pixels) + " pixels is not a size");
+    textSize_ = pixels;
+    sizes_.Text = pixels > 0.0 ? pixels : DrawingSizesFor(width_, height_).Text;
+    UseTextFont();
+}
+
+// the text font at the text size, on both layouts
+void CairoSurface::UseTextFont() {
+    if (impl_->textFont) pango_font_description_free(impl_->textFont);
+    impl_->textFont = NewTextFont(sizes_.Text);
+    impl_->measured.clear();
+    pango_layout_set_font_description(impl_->persistentText, impl_->textFont);
+    pango_layout_set_font_description(impl_->frameText, impl_->textFont);
+}
 
 void CairoSurface::SetTarget(cairo_surface_t* target) {
     if (impl_->target) cairo_surface_destroy(impl_->target);
@@ -267,17 +309,14 @@ void CairoSurface::MoveTo(double x, double y) {
 
 void CairoSurface::SetTextAlign(int flags) { textAlign_ = flags; }
 
+TextExtent CairoSurface::MeasureText(std::string_view text) const { return impl_->Measure(PangoLines(text)); }
+
 void CairoSurface::Print(std::string_view text) {
     // a text call keeps its logical width and height in x2, y2
     CairoDrawOp op{CairoDrawOp::Kind::Text, 0.0, 0.0, 0.0, 0.0, foreColor_, PangoLines(text)};
-    // measure on the persistent image's layout; every layout has the same font and options
-    PangoLayout* measure = impl_->persistentText;
-    pango_layout_set_text(measure, op.text.c_str(), static_cast<int>(op.text.size()));
-    PangoRectangle logical;
-    pango_layout_get_extents(measure, nullptr, &logical);
-    const double w = static_cast<double>(logical.width) / PANGO_SCALE;
-    const double h = static_cast<double>(logical.height) / PANGO_SCALE;
-    const double baseline = static_cast<double>(pango_layout_get_baseline(measure)) / PANGO_SCALE;
+    // measured on the persistent image's layout; every layout has the same font and options
+    const TextExtent extent = impl_->Measure(op.text);
+    const double w = extent.Width, h = extent.Height, baseline = extent.Baseline;
     op.x2 = w;
     op.y2 = h;
 

@@ -67,6 +67,7 @@ class CairoSurface : public Surface {
     void MoveTo(double x, double y) override;
     void SetTextAlign(int flags) override;
     void Print(std::string_view text) override;
+    TextExtent MeasureText(std::string_view text) const override;
     void Clear() override;
     void Refresh() override;
     bool AutoRedraw() const override { return autoRedraw_; }
@@ -110,6 +111,11 @@ class CairoSurface : public Surface {
     void WriteSvg(const std::filesystem::path& file) const;
     void WritePdf(const std::filesystem::path& file) const;
 
+    // Text Print draws at this size in pixels from now on, in place of the size the device's
+    // size gives (0 goes back to that); set it before drawing: a vector file writes every text
+    // at the size set last
+    void SetTextSize(double pixels);
+
     // pen width in pixels and text sizes in pixels for this device size
     double PenWidth() const { return sizes_.Pen; }
     double TextSize() const { return sizes_.Text; }
@@ -136,6 +142,7 @@ class CairoSurface : public Surface {
     void DamageLabel();
 
     void Build(int width, int height);
+    void UseTextFont();
     void Draw(const CairoDrawOp& op);
     void WriteVector(const std::filesystem::path& file, bool pdf) const;
     void ComposeIfStale() const;
@@ -152,6 +159,7 @@ class CairoSurface : public Surface {
     PresentHook hook_;
     long frames_ = 0;
     DrawingSizes sizes_ = DrawingSizesFor(1, 1);
+    double textSize_ = 0.0;           // the text size asked for; 0: the device's
     mutable bool frameStale_ = true;  // the frame must be composed again before it is read
     mutable Damage composeDamage_;    // where the frame must be composed again
     Damage presentDamage_;            // where the target has not seen the frame yet

@@ -3,7 +3,29 @@
 #include <algorithm>
 #include <utility>
 
+#include "model/DrawingSizes.hpp"
+
 namespace kelvarin {
+namespace {
+
+// whether a code point is drawn full width: the CJK blocks, Hangul, full-width forms
+bool IsWide(char32_t c) {
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3) ||
+           (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+           (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
+}
+
+// the code point that starts at text[i] (UTF-8), moving i past it; a stray byte is one character
+char32_t NextCodePoint(std::string_view text, std::size_t& i) {
+    const auto lead = static_cast<unsigned char>(text[i++]);
+    const int more = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+    char32_t c = more == 0 ? lead : lead & (0x3F >> more);
+    for (int k = 0; k < more && i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80; ++k)
+        c = (c << 6) | (static_cast<unsigned char>(text[i++]) & 0x3F);
+    return c;
+}
+
+}  // namespace
 
 RecordingSurface::RecordingSurface(double deviceWidth, double deviceHeight, bool record)
     : width_(deviceWidth), height_(deviceHeight), record_(record), scale_{0.0, 0.0, deviceWidth, deviceHeight} {}
@@ -24,6 +46,24 @@ void RecordingSurface::SetTextAlign(int flags) { Record({Kind::TextAlign, 0.0, 0
 void RecordingSurface::Print(std::string_view text) {
     Record({Kind::Print, 0.0, 0.0, 0.0, 0.0, 0, 0, std::string(text)});
 }
+TextExtent RecordingSurface::MeasureText(std::string_view text) const {
+    const double size = DrawingSizesFor(static_cast<int>(width_), static_cast<int>(height_)).Text;
+    double widest = 0.0, line = 0.0;
+    long lines = 1;
+    for (std::size_t i = 0; i < text.size();) {
+        const char32_t c = NextCodePoint(text, i);
+        if (c == '\r') continue;
+        if (c == '\n') {
+            ++lines;
+            line = 0.0;
+            continue;
+        }
+        line += IsWide(c) ? kWideWidth : kNarrowWidth;
+        widest = std::max(widest, line);
+    }
+    return TextExtent{widest * size, static_cast<double>(lines) * kLineHeight * size, kBaseline * size};
+}
+
 void RecordingSurface::Clear() { Record({Kind::Clear, 0.0, 0.0, 0.0, 0.0, 0, 0, {}}); }
 void RecordingSurface::Refresh() { Record({Kind::Refresh, 0.0, 0.0, 0.0, 0.0, 0, 0, {}}); }
 void RecordingSurface::SetAutoRedraw(bool on) {

@@ -30,6 +30,15 @@ class RecordingSurface : public Surface {
     void MoveTo(double x, double y) override;
     void SetTextAlign(int flags) override;
     void Print(std::string_view text) override;
+    // An estimate, the same on every machine: a recording has no font. Per pixel of the text
+    // size the device's size gives, a character is kNarrowWidth wide, or kWideWidth for the
+    // full-width characters of Chinese, Japanese and Korean, and a line kLineHeight high with
+    // its baseline kBaseline from its top.
+    TextExtent MeasureText(std::string_view text) const override;
+    static constexpr double kNarrowWidth = 0.6;
+    static constexpr double kWideWidth = 1.0;
+    static constexpr double kLineHeight = 1.25;
+    static constexpr double kBaseline = 1.0;
     void Clear() override;
     void Refresh() override;
     bool AutoRedraw() const override { return autoRedraw_; }

@@ -22,6 +22,12 @@ EM_JS(void, kelvarin_canvas_dot, (int painter, int target, double x, double y, u
 EM_JS(double, kelvarin_canvas_text, (int painter, int target, double x, double y, int align, const char* text, int length, unsigned color), {
     return Module.kelvarinPainters[painter].text(target, x, y, align, UTF8ToString(text, length), color);
 });
+EM_JS(void, kelvarin_canvas_text_extent, (int painter, const char* text, int length, double* extent), {
+    const e = Module.kelvarinPainters[painter].textExtent(UTF8ToString(text, length));
+    HEAPF64[extent >> 3] = e[0];
+    HEAPF64[(extent >> 3) + 1] = e[1];
+    HEAPF64[(extent >> 3) + 2] = e[2];
+});
 EM_JS(void, kelvarin_canvas_clear, (int painter, int target), { Module.kelvarinPainters[painter].clear(target); });
 EM_JS(void, kelvarin_canvas_present, (int painter), { Module.kelvarinPainters[painter].present(); });
 EM_JS(void, kelvarin_canvas_label, (int painter, const char* text, int length, double x, double y, unsigned color, int visible), {
@@ -73,6 +79,12 @@ void CanvasSurface::Print(std::string_view text) {
     if ((textAlign_ & TextAlign::Center) == TextAlign::Left) x = x0 + width;
     if ((textAlign_ & TextAlign::Center) == TextAlign::Right) x = x0 - width;
     currentX_ = scale_.Left + x / width_ * scale_.Width();
+}
+
+TextExtent CanvasSurface::MeasureText(std::string_view text) const {
+    double extent[3] = {0.0, 0.0, 0.0};  // width, height, baseline
+    kelvarin_canvas_text_extent(painter_, text.data(), static_cast<int>(text.size()), extent);
+    return TextExtent{extent[0], extent[1], extent[2]};
 }
 
 void CanvasSurface::Clear() {

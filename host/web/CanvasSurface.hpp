@@ -23,6 +23,7 @@ class CanvasSurface : public Surface {
     void MoveTo(double x, double y) override;
     void SetTextAlign(int flags) override { textAlign_ = flags; }
     void Print(std::string_view text) override;
+    TextExtent MeasureText(std::string_view text) const override;
     void Clear() override;
     void Refresh() override;
     bool AutoRedraw() const override { return autoRedraw_; }

@@ -168,6 +168,11 @@ void WindowSurface::Print(std::string_view text) {
     }
 }
 
+TextExtent WindowSurface::MeasureText(std::string_view text) const {
+    const Painter::Extent extent = painter_->Measure(Lines(text), sizes_.Text);
+    return TextExtent{extent.Width, extent.Height, extent.Baseline};
+}
+
 void WindowSurface::Clear() {
     painter_->Fill(Target(), kBackground);
     currentX_ = 0.0;
@@ -176,9 +181,8 @@ void WindowSurface::Clear() {
 
 std::pair<double, double> WindowSurface::LabelExtent() const {
     if (label_.Caption.empty()) return {0.0, 0.0};
-    const Painter::Extent extent = painter_->Measure(Lines(label_.Caption), labelSize_);
-    const double pad = labelSize_ * kLabelPadPerText;
-    return {extent.Width + 2.0 * pad, extent.Height + 2.0 * pad};
+    const Painter::Extent extent = painter_->Measure(Lines(label_.Caption), sizes_.Label);
+    return {extent.Width + 2.0 * sizes_.LabelPad, extent.Height + 2.0 * sizes_.LabelPad};
 }
 
 // the frame from the kept picture and the label, when drawing has changed them

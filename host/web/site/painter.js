@@ -147,6 +147,12 @@ export class Painter {
     return { lines, width, lineHeight: size * LINE_HEIGHT, ascent: this.ascents.get(size) };
   }
 
+  // the box text() gives the text: its width, its height and its first baseline from its top
+  textExtent(text) {
+    const m = this.measure(this.pctx, text, this.textSize);
+    return [m.width, m.lines.length * m.lineHeight, m.ascent];
+  }
+
   // prints at (x, y) aligned as the Windows flags say; returns the text's width
   text(t, x, y, align, text, color) {
     const ctx = this.target(t);
