@@ -95,8 +95,10 @@ FigureReport DrawFigure(Surface& surface, std::shared_ptr<const Scene> scene, Me
 
     const Construction construction = BuildConstruction(method, gis.LoadedScene().Local, gis.SelectedStations());
     if (!gis.ShowConstruction(construction)) throw std::runtime_error("the construction was interrupted");
-    gis.ShowStationWeights();
-    return Report(gis, method);
+    const long unplaced = gis.ShowStationWeights();
+    FigureReport report = Report(gis, method);
+    report.UnplacedLabels = unplaced;
+    return report;
 }
 
 struct Demonstration::Parts {
@@ -121,7 +123,9 @@ long Demonstration::Run(long cycles, const std::function<void(long cycle, const 
         std::optional<Method> built;
         if (report.Stations > 0)
             built = report.Method == ShowSetting::HeightBalance ? Method::HeightBalance : Method::Thiessen;
-        onCycle(windowSystem.Cycles() + 1, Report(gis, built));
+        FigureReport shown = Report(gis, built);
+        shown.UnplacedLabels = report.UnplacedLabels;
+        onCycle(windowSystem.Cycles() + 1, shown);
     };
     const long before = windowSystem.Cycles();
     gis.RunAnalysisAll();

@@ -30,13 +30,16 @@ struct FigureReport {
     std::optional<Method> Built;      // none when no gauge was selected
     std::vector<GaugeResult> Gauges;  // the selected gauges in station order
     long SceneGauges = 0;             // every gauge of the scene
+    long UnplacedLabels = 0;          // gauge labels that found no place free of others
 };
 
 // Draws the finished construction of one method for the selection (ascending 1-based
 // station numbers) as the demonstration shows it at the end of a cycle: the basin, every
 // gauge, the networks, the rings, the pieces, each selected gauge's name and weight, and
 // the method's caption in a calm colour in the corner where it hides the fewest basin
-// vertices and gauges. Throws InternalInconsistency when the construction fails its check.
+// vertices and gauges; the gauges' labels each where they cover no other label and no other
+// mark when such a place exists. Throws InternalInconsistency when the construction fails
+// its check.
 FigureReport DrawFigure(Surface& surface, std::shared_ptr<const Scene> scene, Method method,
                         const std::vector<long>& selection);
 

@@ -8,7 +8,9 @@
 #include <utility>
 
 #include "geometry/modGISTools.hpp"
+#include "model/DrawingSizes.hpp"
 #include "model/modGraphicBasic.hpp"
+#include "view/LabelPlacement.hpp"
 
 #ifndef KELVARIN_VERSION
 #define KELVARIN_VERSION "unknown"
@@ -23,6 +25,10 @@ constexpr double kMarkDivisor = 40.0;
 constexpr double kErrorLinesPerScreen = 30.0;
 // How long a window showing a failure waits between two exit checks.
 constexpr double kIdleWaitSeconds = 0.25;
+// A gauge's label starts this many mark diameters right of the mark's centre.
+constexpr double kLabelOffsetPerMark = 0.75;
+// The line that joins a label moved away from its gauge: a grey that stays behind the text.
+constexpr ColorRef kLeaderColor = RGB(150, 150, 150);
 
 // the sign of a number: -1, 0 or 1
 double Sign(double v) { return v > 0.0 ? 1.0 : (v < 0.0 ? -1.0 : 0.0); }
@@ -54,6 +60,69 @@ constexpr std::array<LayerSpec, 7> kLayers = {{
     {"河川溪流", MapColor::Blue},
     {"其它", 0},
 }};
+
+// map units to a surface's device pixels and back
+struct DeviceMapping {
+    ScaleRect view;
+    double width, height;
+    double X(double x) const { return (x - view.Left) / view.Width() * width; }
+    double Y(double y) const { return (y - view.Top) / view.Height() * height; }
+    double MapX(double px) const { return view.Left + px / width * view.Width(); }
+    double MapY(double py) const { return view.Top + py / height * view.Height(); }
+};
+
+// a selected gauge's label: its name and its weight in percent
+std::string WeightLabel(const cGagingStation& station) {
+    char percent[64];
+    std::snprintf(percent, sizeof percent, "%.1f%%", *station.Weight * 100.0);
+    return station.Name + " " + percent;
+}
+
+// What the label placement sees of the window: every gauge's mark, the credit label's panel,
+// and the label of each selected gauge with a weight (its station number in `labelled`, its
+// text in `texts`), measured by the surface.
+LabelField GaugeLabelField(picGIS& gis, const DeviceMapping& device, std::vector<long>& labelled,
+                           std::vector<std::string>& texts) {
+    Surface& surface = gis.surface();
+    const DrawingSizes sizes = DrawingSizesFor(static_cast<int>(device.width), static_cast<int>(device.height));
+    const double pixelsPerUnit = device.width / std::abs(device.view.Width());
+    LabelField field;
+    field.Width = device.width;
+    field.Height = device.height;
+    field.MarkRadius = std::max(gis.StationMarkSize / 2.0 * pixelsPerUnit + sizes.Pen / 2.0, sizes.Dot);
+    field.Offset = gis.StationMarkSize * kLabelOffsetPerMark * pixelsPerUnit;
+    field.Gap = sizes.Pen;  // about the width of the dark outline round the text
+    if (gis.labMarkTarvo.Visible && !gis.labMarkTarvo.Caption.empty()) {
+        const auto [w, h] = surface.LabelExtent();
+        const double x = device.X(gis.labMarkTarvo.Left), y = device.Y(gis.labMarkTarvo.Top);
+        field.Covered.push_back({x, y, x + w, y + h});
+    }
+    for (long i = gis.Stations.LBound(); i <= gis.Stations.UBound(); ++i) {
+        const cTypeGagingStation& entry = *gis.Stations(i);
+        const cGagingStation& station = *entry.GageStation;
+        field.Marks.push_back({device.X(station.Point->X), device.Y(station.Point->Y)});
+        if (!entry.pSelect || !station.Weight) continue;
+        labelled.push_back(i);
+        texts.push_back(WeightLabel(station));
+        field.Labels.push_back({field.Marks.size() - 1, surface.MeasureText(texts.back())});
+    }
+    return field;
+}
+
+// prints a gauge's label at its place, joined to the mark by its leader line if it has one
+void DrawGaugeLabel(Surface& surface, const DeviceMapping& device, const cPoint& gauge, double markSize,
+                    const LabelSpot& spot, const std::string& text) {
+    // the preferred place in map units, exactly as the window has always put it
+    double x = gauge.X + markSize * kLabelOffsetPerMark, y = gauge.Y;
+    if (spot.Place != LabelPlace::Right && spot.Place != LabelPlace::Unplaced) {
+        x = device.MapX(spot.X);
+        y = device.MapY(spot.Y);
+    }
+    if (spot.Place == LabelPlace::Leader)
+        surface.Line(device.MapX(spot.LeaderFrom.X), device.MapY(spot.LeaderFrom.Y), device.MapX(spot.LeaderTo.X),
+                     device.MapY(spot.LeaderTo.Y), kLeaderColor);
+    DrawText(surface, x, y, text, TextAlign::Left | TextAlign::Baseline);
+}
 
 }  // namespace
 
@@ -264,8 +333,8 @@ void picGIS::RunAnalysisAll() {
             const std::optional<long> result = RunMethod(method);
             // the lesson's result: every gauge's weight stays on screen for a while
             if (result && *result > 0) {
-                ShowStationWeights();
-                if (OnCycleShown) OnCycleShown(CycleReport{method, *result});
+                const long unplaced = ShowStationWeights();
+                if (OnCycleShown) OnCycleShown(CycleReport{method, *result, unplaced});
                 windowSystem_.Wait(windowSystem_.GetPacing().HoldSeconds);
             }
         } else {
@@ -329,20 +398,20 @@ void picGIS::DisableStationSelect() {
     for (auto& entry : Stations) entry->pSelect = false;
 }
 
-void picGIS::ShowStationWeights() {
+long picGIS::ShowStationWeights() {
     const bool saved = surface_.AutoRedraw();
     surface_.SetAutoRedraw(true);
-    for (const auto& entry : Stations) {
-        if (!entry->pSelect) continue;
-        const cGagingStation& station = *entry->GageStation;
-        if (!station.Weight) continue;
-        char percent[64];
-        std::snprintf(percent, sizeof percent, "%.1f%%", *station.Weight * 100.0);
-        DrawText(surface_, station.Point->X + StationMarkSize * 0.75, station.Point->Y, station.Name + " " + percent,
-                 TextAlign::Left | TextAlign::Baseline);
-    }
+    const DeviceMapping device{surface_.Scale(), surface_.DeviceWidth(), surface_.DeviceHeight()};
+    std::vector<long> labelled;
+    std::vector<std::string> texts;
+    const LabelLayout layout = PlaceLabels(GaugeLabelField(*this, device, labelled, texts));
+    for (std::size_t k = 0; k < labelled.size(); ++k)
+        DrawGaugeLabel(surface_, device, *Stations(labelled[k])->GageStation->Point, StationMarkSize, layout.Spots[k],
+                       texts[k]);
     surface_.Refresh();
     surface_.SetAutoRedraw(saved);
+    unplacedLabels_ += layout.Unplaced;
+    return layout.Unplaced;
 }
 
 // ---- exit rules ----

@@ -64,6 +64,7 @@ const char* KelvarinVersion();
 struct CycleReport {
     ShowSetting Method = ShowSetting::Thiessen;  // the method built: Thiessen or HeightBalance
     long Stations = 0;                           // gauges in the construction; 0 when none was selected
+    long UnplacedLabels = 0;                     // gauge labels drawn over others (ShowStationWeights)
 };
 
 class picGIS final : public WindowEventSink {
@@ -142,8 +143,12 @@ class picGIS final : public WindowEventSink {
     std::optional<long> BuildAndShow(Method method);
     // the selected stations' numbers in station order
     std::vector<long> SelectedStations() const;
-    // prints every selected station's name and weight (percent) beside its mark
-    void ShowStationWeights();
+    // prints every selected station's name and weight (percent) beside its mark, each where
+    // it covers no other label and no other mark when it can (LabelPlacement); returns how
+    // many labels had no such place and were drawn at the preferred one over others
+    long ShowStationWeights();
+    // the labels ShowStationWeights drew over others since the window was made
+    long UnplacedLabels() const { return unplacedLabels_; }
 
     // ---- exit rules ----
 
@@ -203,6 +208,7 @@ class picGIS final : public WindowEventSink {
     std::string loadError_;
     std::string failure_;
     long exitChecks_ = 0;
+    long unplacedLabels_ = 0;
 };
 
 // The three credit lines: Kelvarin and its version, what the screen shows, where to read more.

@@ -132,6 +132,10 @@ int Run(const SaverOptions& options) {
 
         SaverRun run(surface, windowSystem, settings);
         run.Run();
+        if (const long unplaced = run.Map().UnplacedLabels(); unplaced > 0)
+            std::fprintf(stderr,
+                         "kelvarin: %ld gauge labels could not be placed free of others and printed over them\n",
+                         unplaced);
         if (options.Target == SaverTarget::OwnWindow && !windowSystem.WindowGone()) XDestroyWindow(display, window);
         XSync(display, False);  // the last errors of a vanished window land in the handler above
     }
