@@ -152,9 +152,12 @@ DemoResult RunDemo(const DemoOptions& options, std::ostream& log) {
 
     PosterSheet poster(size.Width, size.Height, options.Cycles);
     std::vector<WeightRow> rows;
+    long labels = 0;
     result.Cycles = demonstration.Run(options.Cycles, [&](long cycle, const FigureReport& report) {
         if (options.Progress) *options.Progress << "\rdemo: cycle " << cycle << " of " << options.Cycles << std::flush;
         RecordCycle(report, cycle, surface, poster, rows);
+        labels += static_cast<long>(report.Gauges.size());
+        result.UnplacedLabels += report.UnplacedLabels;
     });
     surface.SetPresentHook(nullptr);
     if (options.Progress) *options.Progress << "\n";
@@ -170,6 +173,7 @@ DemoResult RunDemo(const DemoOptions& options, std::ostream& log) {
         << "poster:  " << result.Poster.string() << "\n"
         << "weights: " << result.Weights.string() << "\n";
     LogFirstConstruction(rows, log);
+    ReportUnplacedLabels(result.UnplacedLabels, labels, std::cerr);
     return result;
 }
 

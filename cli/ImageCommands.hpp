@@ -34,8 +34,24 @@ struct RenderOptions {
     std::string Method;            // "thiessen", "heightbalance", or empty: the scene's own
     std::string Stations = "all";  // "all" or 1-based numbers in file order with ranges: 1,3,5-8
     std::string Size = "1920x1080";
-    std::filesystem::path Out;  // .png, .svg or .pdf
+    std::optional<std::string> LabelSize;  // the gauge labels' text in points; none: the picture size's own
+    std::filesystem::path Out;             // .png, .svg or .pdf
 };
+
+// A point is 1/72 inch and a figure is taken to have 96 pixels to the inch, as screens and
+// browsers do: a point is 4/3 pixel.
+inline constexpr double kPixelsPerPoint = 96.0 / 72.0;
+// --label-size from kMinLabelPoints to kMaxLabelPoints: smaller cannot be read, larger
+// than a few labels would cover a figure
+inline constexpr double kMinLabelPoints = 4.0;
+inline constexpr double kMaxLabelPoints = 144.0;
+
+// the pixels of a --label-size in points; throws UsageError when it is not a number of points
+// from kMinLabelPoints to kMaxLabelPoints
+double ParseLabelSize(const std::string& text);
+
+// says on err how many gauge labels could not be placed free of others, when any
+void ReportUnplacedLabels(long unplaced, long labels, std::ostream& err);
 
 // draws the finished construction and writes it; throws UsageError for bad options,
 // SceneError or std::runtime_error when the scene or the file fails
@@ -58,6 +74,7 @@ struct DemoResult {
     long FramesWritten = 0;
     std::filesystem::path Poster;
     std::filesystem::path Weights;
+    long UnplacedLabels = 0;  // gauge labels, over all the finished constructions, drawn over others
 };
 
 // runs the cycle unpaced for the given number of cycles and writes its files

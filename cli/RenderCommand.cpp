@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -11,6 +12,7 @@
 #include "cli/Commands.hpp"
 #include "cli/ImageCommands.hpp"
 #include "cli/SceneOptions.hpp"
+#include "model/DecimalReader.hpp"
 #include "render/CairoSurface.hpp"
 #include "render/FontCheck.hpp"
 #include "scene/ProgramFolder.hpp"
@@ -44,6 +46,25 @@ ImageSize ParseImageSize(const std::string& text) {
     return {*w, *h};
 }
 
+double ParseLabelSize(const std::string& text) {
+    double points = 0.0;
+    const char* end = text.data() + text.size();
+    const auto [last, error] = ReadDouble(text.data(), end, points);
+    if (text.empty() || error != std::errc() || last != end ||
+        !(points >= kMinLabelPoints && points <= kMaxLabelPoints)) {
+        char range[64];
+        std::snprintf(range, sizeof range, "from %g to %g", kMinLabelPoints, kMaxLabelPoints);
+        throw UsageError(std::string("--label-size must be a number of points ") + range + ", not '" + text + "'");
+    }
+    return points * kPixelsPerPoint;
+}
+
+void ReportUnplacedLabels(long unplaced, long labels, std::ostream& err) {
+    if (unplaced <= 0) return;
+    err << "kelvarin-cli: " << unplaced << " of " << labels
+        << " gauge labels could not be placed free of others and print over them\n";
+}
+
 void WarnWithoutCjkFont(std::ostream& err) {
     const FontCheck font = CheckTextFont(kThiessenCaption);
     if (font.Ok()) return;
@@ -60,6 +81,7 @@ void RunRender(const RenderOptions& options, std::ostream& log) {
         throw UsageError(std::string("--out: ") + e.what());
     }
     const ImageSize size = ParseImageSize(options.Size);
+    const double labelPixels = options.LabelSize ? ParseLabelSize(*options.LabelSize) : 0.0;
     WarnWithoutCjkFont(std::cerr);
 
     const std::optional<Method> asked = MethodOption(options.Method);
@@ -68,17 +90,19 @@ void RunRender(const RenderOptions& options, std::ostream& log) {
     const std::vector<long> selection = StationsOption(options.Stations, static_cast<long>(scene->Stations.size()));
 
     CairoSurface surface(size.Width, size.Height);
+    surface.SetTextSize(labelPixels);
     surface.SetKeepVector(format != PictureFormat::Png);
     surface.SetAutoRedraw(true);  // the window keeps what is drawn on it
     const FigureReport report = DrawFigure(surface, scene, method, selection);
     surface.WritePicture(options.Out);
+    ReportUnplacedLabels(report.UnplacedLabels, static_cast<long>(report.Gauges.size()), std::cerr);
 
     log << "wrote " << options.Out.string() << " (" << size.Width << "x" << size.Height
         << "): " << (method == Method::HeightBalance ? "height-balance" : "Thiessen") << " polygons of "
         << report.Gauges.size() << " of " << report.SceneGauges << " gauges\n";
 }
 
-// adds `render [--scene FILE] [--method M] [--stations all|LIST] [--size WxH] --out FILE`
+// adds `render [--scene FILE] [--method M] [--stations all|LIST] [--size WxH] [--label-size PT] --out FILE`
 void AddRenderCommand(CLI::App& app) {
     auto options = std::make_shared<RenderOptions>();
     auto scene = std::make_shared<std::string>();
@@ -91,10 +115,16 @@ void AddRenderCommand(CLI::App& app) {
                      "all, or 1-based station numbers in file order with ranges: 1,3,5-8")
         ->capture_default_str();
     render->add_option("--size", options->Size, "picture size WxH in pixels")->capture_default_str();
+    auto labelSize = std::make_shared<std::string>();
+    CLI::Option* labelSizeOption =
+        render->add_option("--label-size", *labelSize,
+                           "gauge labels' text size in points of 4/3 pixel (default: the size the picture's "
+                           "size gives, as on the saver's screen)");
     render->add_option("--out", *out, "the figure: FILE.png, FILE.svg or FILE.pdf");
-    render->callback([options, scene, out] {
+    render->callback([options, scene, out, labelSize, labelSizeOption] {
         options->Scene = scene->empty() ? DefaultScenePath() : std::filesystem::path(*scene);
         options->Out = *out;
+        if (labelSizeOption->count() > 0) options->LabelSize = *labelSize;
         RunRender(*options, std::cout);
     });
 }

@@ -222,6 +222,69 @@ TEST(RenderCommand, SizesTheFigureAndWritesSvgAndPdf) {
     fs::remove_all(dir);
 }
 
+// a scene of so many gauges over the sample basin, as tools/make_sample_scene writes it
+fs::path GeneratedScene(const fs::path& dir, int gauges) {
+    const fs::path scene = dir / ("gauges" + std::to_string(gauges) + ".ini");
+    const CliRun made = testing::RunProgram(fs::path(KELVARIN_BINARY_DIR) / "make_sample_scene",
+                                            "--gauges " + std::to_string(gauges) + " '" + scene.string() + "'");
+    EXPECT_EQ(made.Status, 0) << made.Err;
+    return scene;
+}
+
+// the count a line "kelvarin-cli: N of M gauge labels could not be placed ..." gives, or -1
+long UnplacedCount(const std::string& err, long labels) {
+    const std::string tail = " of " + std::to_string(labels) + " gauge labels could not be placed free of others";
+    const auto at = err.find(tail);
+    const std::string head = "kelvarin-cli: ";
+    if (at == std::string::npos || err.rfind(head, 0) != 0) return -1;
+    return std::stol(err.substr(head.size(), at - head.size()));
+}
+
+TEST(RenderCommand, NoGaugeLabelPrintsOverAnotherOnTheTestScenesOrOnGeneratedScenesOfUpTo100Gauges) {
+    const fs::path dir = TempDir("labels");
+    std::vector<fs::path> scenes = {kBundled};
+    for (const char* name :
+         {"areal_square.ini", "scene_big5.ini", "scene_minimal.ini", "scene_show_unknown.ini",
+          "scene_thiessen_only.ini", "scene_two_polygons.ini", "scene_utf8_bom.ini", "weights_quoted_names.ini"})
+        scenes.push_back(fs::path(KELVARIN_TEST_DATA) / name);
+    for (int gauges : {20, 40, 60, 80, 100}) scenes.push_back(GeneratedScene(dir, gauges));
+    for (const fs::path& scene : scenes) {
+        const CliRun run = RunCli("render --scene '" + scene.string() + "' --method thiessen --out '" +
+                                  (dir / "figure.png").string() + "'");
+        EXPECT_EQ(run.Status, 0) << scene;
+        EXPECT_EQ(run.Err, "") << scene;  // every label found a place free of the others
+    }
+    fs::remove_all(dir);
+}
+
+TEST(RenderCommand, LabelSizeSetsTheGaugeLabelsTextInPointsAndUnplacedLabelsAreCounted) {
+    const fs::path dir = TempDir("label-size");
+    const std::string bundled = "render --scene '" + kBundled.string() + "' --out '";
+    ASSERT_EQ(RunCli(bundled + (dir / "default.png").string() + "'").Status, 0);
+    // 1080 rows give labels of 21.6 pixels: 16.2 points of 4/3 pixel
+    ASSERT_EQ(RunCli(bundled + (dir / "same.png").string() + "' --label-size 16.2").Status, 0);
+    ASSERT_EQ(RunCli(bundled + (dir / "larger.png").string() + "' --label-size 20").Status, 0);
+    EXPECT_EQ(ReadText(dir / "same.png"), ReadText(dir / "default.png"));
+    EXPECT_NE(ReadText(dir / "larger.png"), ReadText(dir / "default.png"));
+
+    // a dense scene with large labels: some find no free place, and one line says how many
+    const fs::path dense = GeneratedScene(dir, 100);
+    const CliRun crowded = RunCli("render --scene '" + dense.string() + "' --label-size 30 --out '" +
+                                  (dir / "crowded.png").string() + "'");
+    EXPECT_EQ(crowded.Status, 0);
+    EXPECT_EQ(std::count(crowded.Err.begin(), crowded.Err.end(), '\n'), 1) << crowded.Err;
+    const long unplaced = UnplacedCount(crowded.Err, 100);
+    EXPECT_GT(unplaced, 0) << crowded.Err;
+    EXPECT_LT(unplaced, 100) << crowded.Err;
+
+    // and the demonstration counts them over its cycles
+    const CliRun demo = RunCli("demo --scene '" + dense.string() + "' --cycles 2 --size 480x270 --every 1000 --out '" +
+                               (dir / "demo").string() + "'");
+    EXPECT_EQ(demo.Status, 0);
+    EXPECT_NE(demo.Err.find(" gauge labels could not be placed free of others"), std::string::npos) << demo.Err;
+    fs::remove_all(dir);
+}
+
 // the sorted names of the frames a demo left
 std::vector<std::string> Frames(const fs::path& dir) {
     std::vector<std::string> names;
@@ -344,6 +407,10 @@ TEST(ImageCommands, BadArgumentsExitTwoWithOneLine) {
              "render" + scene + " --size 1920" + png,
              "render" + scene + " --size 10x10" + png,
              "render" + scene + " --size 99999x100" + png,
+             "render" + scene + " --label-size 3" + png,
+             "render" + scene + " --label-size 200" + png,
+             "render" + scene + " --label-size big" + png,
+             "render" + scene + " --label-size ''" + png,
              "render --scene '" + (dir / "missing.ini").string() + "'" + png,
              "demo" + scene,  // no --out
              "demo" + scene + " --cycles 0" + out,
