@@ -111,8 +111,8 @@ void AddPlacesAround(const MarkPoint& m, double offset, const TextExtent& t, std
     out.push_back(AtCorner(LabelPlace::LowerRight, m.X + k, m.Y + k, t));
     out.push_back(AtBaseline(LabelPlace::Left, m.X - o - w, m.Y, t));
     out.push_back(AtCorner(LabelPlace::LowerLeft, m.X - k - w, m.Y + k, t));
-    out.push_back(AtCorner(LabelPlace::Above, m.X - w / 2.0, m.Y - o - h, t));
-    out.push_back(AtCorner(LabelPlace::Below, m.X - w / 2.0, m.Y + o, t));
+    out.push_back(AtCorner(LabelPlace::Over, m.X - w / 2.0, m.Y - o - h, t));
+    out.push_back(AtCorner(LabelPlace::Under, m.X - w / 2.0, m.Y + o, t));
 }
 
 // The leader directions as unit vectors (y grows downwards): right first, then alternately

@@ -29,8 +29,9 @@ struct LabelBox {
     double Left = 0.0, Top = 0.0, Right = 0.0, Bottom = 0.0;
 };
 
-// The places a label may take, in the order they are tried; Leader and Unplaced come last.
-enum class LabelPlace { Right, UpperRight, UpperLeft, LowerRight, Left, LowerLeft, Above, Below, Leader, Unplaced };
+// The places a label may take, in the order they are tried (Over and Under: centred above and
+// below the mark); Leader and Unplaced come last.
+enum class LabelPlace { Right, UpperRight, UpperLeft, LowerRight, Left, LowerLeft, Over, Under, Leader, Unplaced };
 
 // the eight places around a mark
 inline constexpr std::size_t kPlacesAroundMark = 8;

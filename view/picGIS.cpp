@@ -78,11 +78,14 @@ std::string WeightLabel(const cGagingStation& station) {
     return station.Name + " " + percent;
 }
 
-// What the label placement sees of the window: every gauge's mark, the credit label's panel,
-// and the label of each selected gauge with a weight (its station number in `labelled`, its
-// text in `texts`), measured by the surface.
-LabelField GaugeLabelField(picGIS& gis, const DeviceMapping& device, std::vector<long>& labelled,
-                           std::vector<std::string>& texts) {
+// a surface's mapping from map units to its pixels
+DeviceMapping DeviceOf(const Surface& surface) {
+    return DeviceMapping{surface.Scale(), surface.DeviceWidth(), surface.DeviceHeight()};
+}
+
+// picGIS::GaugeLabelField on the window's device mapping
+LabelField LabelFieldOf(picGIS& gis, const DeviceMapping& device, std::vector<long>& labelled,
+                        std::vector<std::string>& texts) {
     Surface& surface = gis.surface();
     const DrawingSizes sizes = DrawingSizesFor(static_cast<int>(device.width), static_cast<int>(device.height));
     const double pixelsPerUnit = device.width / std::abs(device.view.Width());
@@ -398,13 +401,17 @@ void picGIS::DisableStationSelect() {
     for (auto& entry : Stations) entry->pSelect = false;
 }
 
+LabelField picGIS::GaugeLabelField(std::vector<long>& labelled, std::vector<std::string>& texts) {
+    return LabelFieldOf(*this, DeviceOf(surface_), labelled, texts);
+}
+
 long picGIS::ShowStationWeights() {
     const bool saved = surface_.AutoRedraw();
     surface_.SetAutoRedraw(true);
-    const DeviceMapping device{surface_.Scale(), surface_.DeviceWidth(), surface_.DeviceHeight()};
+    const DeviceMapping device = DeviceOf(surface_);
     std::vector<long> labelled;
     std::vector<std::string> texts;
-    const LabelLayout layout = PlaceLabels(GaugeLabelField(*this, device, labelled, texts));
+    const LabelLayout layout = PlaceLabels(LabelFieldOf(*this, device, labelled, texts));
     for (std::size_t k = 0; k < labelled.size(); ++k)
         DrawGaugeLabel(surface_, device, *Stations(labelled[k])->GageStation->Point, StationMarkSize, layout.Spots[k],
                        texts[k]);

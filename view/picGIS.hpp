@@ -22,6 +22,7 @@
 #include "model/cPoint.hpp"
 #include "scene/ProgramFolder.hpp"
 #include "scene/Scene.hpp"
+#include "view/LabelPlacement.hpp"
 #include "view/WindowSystem.hpp"
 
 namespace kelvarin {
@@ -147,6 +148,10 @@ class picGIS final : public WindowEventSink {
     // it covers no other label and no other mark when it can (LabelPlacement); returns how
     // many labels had no such place and were drawn at the preferred one over others
     long ShowStationWeights();
+    // What the gauge labels' placement sees of the window as it stands: every gauge's mark,
+    // the credit label's panel, and the label of each selected gauge with a weight (its
+    // station number in `labelled`, its text in `texts`), measured by the surface.
+    LabelField GaugeLabelField(std::vector<long>& labelled, std::vector<std::string>& texts);
     // the labels ShowStationWeights drew over others since the window was made
     long UnplacedLabels() const { return unplacedLabels_; }
 

@@ -4,15 +4,21 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
 
 #include "model/modGraphicBasic.hpp"
 #include "render/CairoSurface.hpp"
 #include "render/RecordingSurface.hpp"
+#include "scene/Scene.hpp"
 #include "tests/view/BruteForceLabelRules.hpp"
 #include "tests/view/LabelScenes.hpp"
+#include "view/Figure.hpp"
 
 namespace kelvarin {
 namespace {
@@ -96,6 +102,46 @@ TEST(CairoLabels, TheMapWindowDrawsThemWhereTheRulesPutThem) {
             const std::vector<std::string> problems = testing::DrawnLabelProblems(window);
             EXPECT_TRUE(problems.empty()) << problems.size() << " problems, the first: " << problems.front();
         }
+}
+
+// The bundled scene's labels never collided: on its figures every label stays exactly where
+// the map window always printed it (right of the mark, baseline at its height; a label there
+// that was placed has no leader), so its pictures stay byte for byte what they were.
+TEST(CairoLabels, OnTheBundledSceneEveryLabelKeepsItsOldPlace) {
+    const auto scene =
+        std::make_shared<const Scene>(LoadScene(std::filesystem::path(KELVARIN_BINARY_DIR) / "Kelvarin.ini"));
+    const long gauges = static_cast<long>(scene->Stations.size());
+    std::mt19937_64 random(26);
+    long labels = 0;
+    for (const auto& [w, h] : {std::pair{1920, 1080}, {1440, 810}})
+        for (Method method : {Method::Thiessen, Method::HeightBalance})
+            for (int round = 0; round < 12; ++round) {
+                std::vector<long> selection;  // every gauge first, then each with probability one half
+                for (long i = 1; i <= gauges; ++i)
+                    if (round == 0 || (random() & 1)) selection.push_back(i);
+                if (selection.size() < 3) continue;
+                CairoSurface cairo(w, h);
+                cairo.SetAutoRedraw(true);
+                testing::LabelTrace trace(cairo);
+                const FigureReport report = DrawFigure(trace, scene, method, selection);
+                EXPECT_EQ(report.UnplacedLabels, 0);
+                const ScaleRect view = trace.Scale();
+                const double markSize = std::min(std::abs(view.Height()), std::abs(view.Width())) / 40.0;
+                for (const GaugeResult& gauge : report.Gauges) {
+                    char percent[32];
+                    std::snprintf(percent, sizeof percent, " %.1f%%", gauge.Weight * 100.0);
+                    const std::string text = gauge.Name + percent;
+                    const cPoint& at = scene->Local.Stations[static_cast<std::size_t>(gauge.Station - 1)];
+                    const auto& drawn = trace.Labels();
+                    const auto label = std::find_if(drawn.begin(), drawn.end(),
+                                                    [&](const testing::DrawnLabel& d) { return d.Text == text; });
+                    ASSERT_NE(label, drawn.end()) << text;
+                    EXPECT_EQ(label->X, at.X + markSize * 0.75) << text;
+                    EXPECT_EQ(label->Y, at.Y) << text;
+                    ++labels;
+                }
+            }
+    EXPECT_GT(labels, 100);
 }
 
 }  // namespace
