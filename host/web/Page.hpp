@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "host/web/LessonView.hpp"
 #include "model/Surface.hpp"
 #include "scene/Scene.hpp"
+#include "view/Lesson.hpp"
 
 namespace kelvarin {
 

@@ -182,7 +182,8 @@ void WindowSurface::Clear() {
 std::pair<double, double> WindowSurface::LabelExtent() const {
     if (label_.Caption.empty()) return {0.0, 0.0};
     const Painter::Extent extent = painter_->Measure(Lines(label_.Caption), sizes_.Label);
-    return {extent.Width + 2.0 * sizes_.LabelPad, extent.Height + 2.0 * sizes_.LabelPad};
+    const double pad = sizes_.LabelPad;
+    return {extent.Width + 2.0 * pad, extent.Height + 2.0 * pad};
 }
 
 // the frame from the kept picture and the label, when drawing has changed them

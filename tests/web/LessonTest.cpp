@@ -14,10 +14,10 @@
 #include "engine/Construction.hpp"
 #include "host/web/GaugeMove.hpp"
 #include "host/web/JsonText.hpp"
-#include "host/web/LessonView.hpp"
 #include "host/web/Page.hpp"
 #include "render/RecordingSurface.hpp"
 #include "scene/Scene.hpp"
+#include "view/Lesson.hpp"
 #include "view/ScriptedWindowSystem.hpp"
 #include "view/picGIS.hpp"
 

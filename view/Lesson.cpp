@@ -1,4 +1,4 @@
-#include "host/web/LessonView.hpp"
+#include "view/Lesson.hpp"
 
 #include <algorithm>
 #include <cmath>

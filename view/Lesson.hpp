@@ -1,5 +1,5 @@
 #pragma once
-// One map of the web page's lesson: a scene's basin and gauges on a surface, the
+// One map of a lesson (the web page shows one or two): a scene's basin and gauges on a surface, the
 // construction of one method for the selected gauges, and that construction drawn up to
 // any step, each step being one repaint of the map window's drivers (a triangle, a
 // centre-point triangle, the segment of two gauges, a gauge's ring, a piece of a ring in
