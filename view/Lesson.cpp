@@ -127,13 +127,14 @@ void LessonView::Draw(long steps) {
     for (long station : selection_)
         if (station >= gis.Stations.LBound() && station <= gis.Stations.UBound()) gis.Stations(station)->pSelect = true;
     gis.DrawStations(gis.StationColor, true);
+    unplacedLabels_ = 0;
     if (built_ && steps > 0) {
         parts_->counter.Restart();
         parts_->windowSystem.StopAfter(steps);
         const bool finished = gis.ShowConstruction(*built_).has_value();
         parts_->windowSystem.StopAfter(kAllSteps);
         gis.ExitCount = 0;
-        if (finished) gis.ShowStationWeights();
+        if (finished) unplacedLabels_ = gis.ShowStationWeights();
     }
     if (!parts_->failure.empty()) {
         const ScaleRect view = parts_->counter.Scale();

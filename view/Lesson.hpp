@@ -59,6 +59,8 @@ class LessonView {
     // draws the basin, every gauge, and the first `steps` steps of the construction; the
     // finished construction gets each gauge's name and weight. Presents once.
     void Draw(long steps);
+    // the gauge labels the last Draw could not place free of others (drawn over them)
+    long UnplacedLabels() const { return unplacedLabels_; }
 
     long StepCount() const { return static_cast<long>(steps_.size()); }
     const std::vector<LessonStep>& Steps() const { return steps_; }
@@ -80,6 +82,7 @@ class LessonView {
     std::vector<long> selection_;
     std::optional<Construction> built_;
     std::vector<LessonStep> steps_;
+    long unplacedLabels_ = 0;
 };
 
 }  // namespace kelvarin

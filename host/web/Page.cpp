@@ -225,7 +225,8 @@ std::string Page::State() const {
         if (!view) continue;
         const long shown = step_ < 0 ? view->StepCount() : std::min(step_, view->StepCount());
         json += (first ? "" : ",") + std::string("{\"method\":\"") + MethodText(view->Used()) +
-                "\",\"steps\":" + std::to_string(view->StepCount()) + ",\"current\":";
+                "\",\"steps\":" + std::to_string(view->StepCount()) +
+                ",\"unplacedLabels\":" + std::to_string(view->UnplacedLabels()) + ",\"current\":";
         first = false;
         if (shown > 0) {
             const LessonStep& s = view->Steps()[static_cast<std::size_t>(shown - 1)];

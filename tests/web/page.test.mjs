@@ -1,6 +1,7 @@
 // The web page in headless Chromium against kelvarin-cli: the weights table equals the
 // command line's CSV, a click and a drag rebuild the weights, scenes that break the rules
-// list their problems, untrusted names stay text, and a paused page asks for no frames.
+// list their problems, untrusted names stay text, gauge labels on a dense scene stay clear of
+// each other, and a paused page asks for no frames.
 
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
@@ -182,6 +183,41 @@ describe('steering the construction', () => {
     await within(10000, 'the weights to come back', page.waitForFunction((w) =>
       [...document.querySelectorAll('table#weights tbody tr')].every((tr, i) => tr.dataset.weight === w[i]), {}, before));
     assert.deepEqual(page.problems, []);
+    await page.close();
+  });
+});
+
+describe('gauge labels', () => {
+  test('on a dense generated scene no two labels overlap, none covers another mark, all stay on the map', async () => {
+    const scene = path.join(root, 'dense.ini');
+    execFileSync(path.join(path.dirname(cliPath), 'make_sample_scene'), ['--gauges', '40', scene]);
+    const page = await newPage(chromium.browser);
+    await openAt(page, server.origin, 'mode=lesson&method=thiessen');
+    assert.equal(await page.evaluate((t) => window.kelvarin.load(t), readFileSync(scene, 'utf8')), true);
+    await page.evaluate(() => { window.kelvarin.select('all'); window.kelvarin.finish(); });
+    const state = await page.evaluate(() => window.kelvarin.state());
+    const { boxes, width, height } = await page.evaluate(() => {
+      const canvas = document.getElementById('map0');
+      return { boxes: window.kelvarin.texts(0), width: canvas.width, height: canvas.height };
+    });
+    const labels = boxes.filter((b) => / \d+\.\d%$/.test(b.line));
+    assert.equal(labels.length, 40, boxes.map((b) => b.line).join(', '));
+    assert.equal(state.views[0].unplacedLabels, 0);
+    // the generated gauges are named Gauge_N, N their row; a label at its old place has its
+    // baseline at its mark's height and starts right of it: on this scene some had to move
+    const gauge = (label) => state.rows[Number(label.line.match(/^Gauge_(\d+) /)[1]) - 1];
+    const moved = labels.filter((b) => Math.abs(b.base - gauge(b).y) > 0.01 || b.left < gauge(b).x);
+    assert.ok(moved.length > 0, 'every label kept its old place: the scene is too sparse to test the placement');
+    const meet = (a, b) => a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+    labels.forEach((a, i) => {
+      assert.ok(a.left >= 0 && a.top >= 0 && a.right <= width && a.bottom <= height, `${a.line} leaves the map`);
+      labels.slice(i + 1).forEach((b) => assert.ok(!meet(a, b), `${a.line} overlaps ${b.line}`));
+      // no other gauge's mark centre inside a label
+      state.rows.forEach((r) => {
+        if (r === gauge(a)) return;
+        assert.ok(!(r.x > a.left && r.x < a.right && r.y > a.top && r.y < a.bottom), `${a.line} covers gauge ${r.index}`);
+      });
+    });
     await page.close();
   });
 });

@@ -585,6 +585,8 @@ window.kelvarin = Object.freeze({
     return weights();
   },
   state: () => page.state,
+  // every line of text a map shows, with its box in the canvas's pixels
+  texts: (slot = 0) => page.painters[slot].textBoxes(),
   // where a gauge stands on the first map, in the page's CSS pixels from the window's corner
   gaugeAt: (index) => {
     const row = page.state.rows[index - 1];

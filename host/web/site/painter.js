@@ -179,6 +179,14 @@ export class Painter {
     return [m.width, m.lines.length * m.lineHeight, m.ascent];
   }
 
+  // every line of text on the persistent image, each with its baseline and the box text() gave it
+  textBoxes() {
+    return this.calls.filter((c) => c[0] === 'text').map(([, left, base, size, , line]) => {
+      const m = this.measure(this.pctx, line, size);
+      return { line, left, base, top: base - m.ascent, right: left + m.width, bottom: base - m.ascent + m.lineHeight };
+    });
+  }
+
   // prints at (x, y) aligned as the Windows flags say; returns the text's width
   text(t, x, y, align, text, color) {
     const ctx = this.target(t);
