@@ -220,7 +220,7 @@ void AddArealCommand(CLI::App& app) {
     areal->add_option("--from", options->From, "the first data row to write, 1 being the row after the header");
     areal->add_option("--to", options->To, "the last data row to write (default: the last of the file)");
     areal->add_option("--cache", options->Cache,
-                      "the most selections whose weights stay cached (default: as many as fit 256 MB)");
+                      "the most selections whose weights stay cached (default: as many as fit 32 MB)");
     areal->add_flag("--stats", options->Stats,
                     "print rows, selections, weight builds, cache hits and misses and peak memory on stderr");
     areal->callback([options] {

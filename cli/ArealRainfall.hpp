@@ -35,7 +35,7 @@ struct ArealSettings {
 };
 
 // the memory the cached weights may take when no count is given
-constexpr std::size_t kCacheBytes = std::size_t{256} << 20U;
+constexpr std::size_t kCacheBytes = std::size_t{32} << 20U;
 
 struct ArealCounts {
     long Rows = 0;             // time steps written

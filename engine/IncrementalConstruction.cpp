@@ -33,6 +33,19 @@ cPoint BisectorCrossing(const cPoint& p, const cPoint& q, const cPoint& a, const
     return cPoint{p.X + t * (q.X - p.X), p.Y + t * (q.Y - p.Y), 0.0};
 }
 
+// CloserTo(p, a, b), decided in doubles where the rounding cannot change the sign (the
+// distances' squares differ by more than a bound on their rounding) and exactly elsewhere
+int Nearer(const cPoint& p, const cPoint& a, const cPoint& b) {
+    const double ax = a.X - p.X, ay = a.Y - p.Y, bx = b.X - p.X, by = b.Y - p.Y;
+    const double da = ax * ax + ay * ay, db = bx * bx + by * by;
+    const double difference = db - da, bound = 1e-14 * (da + db);
+    if (bound > 1e-280 && bound < 1e280) {
+        if (difference > bound) return 1;
+        if (difference < -bound) return -1;
+    }
+    return CloserTo(p, a, b);
+}
+
 // Cuts the ring down to the points at least as near to a as to b (each vertex's side decided
 // exactly) and returns whether anything was cut away. A ring that is not convex may come out
 // with edges run forth and back along the bisector: they enclose nothing, so its area is the
@@ -43,7 +56,7 @@ bool KeepNearerTo(std::vector<cPoint>& ring, const cPoint& a, const cPoint& b, s
     side.resize(n);
     bool cut = false;
     for (std::size_t i = 0; i < n; ++i) {
-        side[i] = CloserTo(ring[i], a, b);
+        side[i] = Nearer(ring[i], a, b);
         cut = cut || side[i] < 0;
     }
     if (!cut) return false;
@@ -94,8 +107,9 @@ std::vector<cPolygon> CutRing(const cPolygon& ring, const std::vector<cPoint>& b
 // what the sites next to missing gauges take, per region and site
 struct IncrementalConstruction::Gains {
     std::vector<std::vector<double>> Area;
-    std::vector<cPoint> cell, ring, scratch;
+    std::vector<cPoint> ring, scratch;
     std::vector<int> side;
+    std::vector<std::pair<double, long>> others;
 };
 
 IncrementalConstruction::IncrementalConstruction(Method method, const EngineScene& scene, std::vector<long> base)
@@ -210,51 +224,27 @@ IncrementalResult IncrementalConstruction::WholeConstruction(const std::vector<l
 // sites next to the group (the takers): a point of the group's cells is nearest to one of
 // them, since the segment from the nearest selected site to the point crosses no other
 // selected site's cell. Each taker's part is cut from the group's pieces by the bisectors
-// with the other takers; a bisector that leaves the taker's part of the group's box whole
-// is left out.
+// with the other takers.
 void IncrementalConstruction::ShareOut(const std::vector<long>& component, const std::vector<long>& takers,
                                        Gains& gains) const {
-    std::array<double, 4> box{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
-    for (const Region& region : regions_) {
-        for (long g : component) {
-            for (const Piece& piece : region.PiecesOfSite[static_cast<std::size_t>(g)]) {
-                box[0] = std::min(box[0], piece.MinX), box[1] = std::min(box[1], piece.MinY);
-                box[2] = std::max(box[2], piece.MaxX), box[3] = std::max(box[3], piece.MaxY);
-            }
-        }
-    }
-    if (!(box[0] <= box[2])) return;  // the group's cells lie outside every region
-    std::vector<std::pair<double, long>> others;
-    std::vector<long> active;
+    std::vector<std::pair<double, long>>& others = gains.others;
     for (long j : takers) {
         const cPoint& J = sites_[static_cast<std::size_t>(j)];
         others.clear();
         for (long k : takers)
             if (k != j) others.emplace_back(SquaredDistance(J, sites_[static_cast<std::size_t>(k)]), k);
         std::sort(others.begin(), others.end());
-        // the taker's part of the box, cut bisector by bisector from the nearest taker out
-        gains.cell = {cPoint{box[0], box[1], 0.0}, cPoint{box[2], box[1], 0.0}, cPoint{box[2], box[3], 0.0},
-                      cPoint{box[0], box[3], 0.0}};
-        active.clear();
-        for (const auto& [distance, k] : others) {
-            double reach = 0.0;
-            for (const cPoint& p : gains.cell) reach = std::max(reach, SquaredDistance(J, p));
-            // a taker more than twice as far as the part's farthest point cuts nothing
-            if (distance > 4.0 * reach * (1.0 + 1e-9)) break;
-            if (KeepNearerTo(gains.cell, J, sites_[static_cast<std::size_t>(k)], gains.scratch, gains.side))
-                active.push_back(k);
-            if (gains.cell.empty()) break;
-        }
-        if (gains.cell.empty()) continue;
-        const auto part = BoxOf(gains.cell);
         for (std::size_t r = 0; r < regions_.size(); ++r) {
             double& gained = gains.Area[r][static_cast<std::size_t>(j)];
             for (long g : component) {
                 for (const Piece& piece : regions_[r].PiecesOfSite[static_cast<std::size_t>(g)]) {
-                    if (piece.MaxX < part[0] || piece.MinX > part[2] || piece.MaxY < part[1] || piece.MinY > part[3])
-                        continue;
                     gains.ring = piece.Ring;
-                    for (long k : active) {
+                    // bisector by bisector from the nearest taker out; a taker more than twice as
+                    // far as the part's farthest point cuts nothing, nor does any farther one
+                    for (const auto& [distance, k] : others) {
+                        double reach = 0.0;
+                        for (const cPoint& p : gains.ring) reach = std::max(reach, SquaredDistance(J, p));
+                        if (distance > 4.0 * reach * (1.0 + 1e-9)) break;
                         KeepNearerTo(gains.ring, J, sites_[static_cast<std::size_t>(k)], gains.scratch, gains.side);
                         if (gains.ring.empty()) break;
                     }
