@@ -80,7 +80,8 @@ bool ReadDateTime(const std::string& text, std::int64_t& seconds, std::string& r
     if (m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m, calendar) || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 ||
         s >= 61)
         return false;
-    seconds = DaysOfDate(y, m, d, calendar) * 86400 + h * 3600 + mi * 60 + static_cast<std::int64_t>(s);
+    seconds = DaysOfDate(y, m, d, calendar) * 86400 + std::int64_t{h} * 3600 + std::int64_t{mi} * 60 +
+              static_cast<std::int64_t>(s);
     rest = text.substr(at);
     return true;
 }

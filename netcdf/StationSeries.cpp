@@ -311,9 +311,10 @@ std::vector<long> StationSeriesSource::MatchStations(const std::vector<SceneStat
         const long station = StationAt(s, stations);
         if (station < 0) throw RainFileError(where + ": several gauges of the scene share this name or place");
         if (station == 0) {
-            std::string place;
-            if (!x_.empty()) place = ", nor stands at (" + ShortestNumber(x_[s]) + ", " + ShortestNumber(y_[s]) + ")";
-            throw RainFileError(where + ": no gauge of the scene has this number or name" + place);
+            std::string message = where + ": no gauge of the scene has this number or name";
+            if (!x_.empty())
+                message += ", nor stands at (" + ShortestNumber(x_[s]) + ", " + ShortestNumber(y_[s]) + ")";
+            throw RainFileError(message);
         }
         std::size_t& earlier = columnOf[static_cast<std::size_t>(station)];
         if (earlier != layout_.Stations)
