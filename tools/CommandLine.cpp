@@ -59,4 +59,13 @@ CLI::Validator RealBetween(double low, double high) {
         Shortest(low) + (std::isinf(high) ? " or more" : " to " + Shortest(high)));
 }
 
+int RunReportingFailure(const char* name, const std::function<int(int, char**)>& body, int argc, char** argv) {
+    try {
+        return body(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << name << ": " << e.what() << "\n";
+        return 2;
+    }
+}
+
 }  // namespace kelvarin::tools

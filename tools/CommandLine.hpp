@@ -4,6 +4,7 @@
 // missing argument is one line on stderr that names it.
 
 #include <CLI/CLI.hpp>
+#include <functional>
 #include <optional>
 
 namespace kelvarin::tools {
@@ -12,6 +13,10 @@ namespace kelvarin::tools {
 // program is done (0 after --help, 2 after the line on stderr, which starts with the
 // app's name), nothing when it should go on and run.
 std::optional<int> ParseCommandLine(CLI::App& app, int argc, char** argv);
+
+// Runs a program's body: a failure it throws (a file that cannot be written) is one line on
+// stderr, after the program's name, and the status 2.
+int RunReportingFailure(const char* name, const std::function<int(int, char**)>& body, int argc, char** argv);
 
 // a check for counts: whole numbers of at least `least` ("ROWS: 0 is less than 1")
 CLI::Validator WholeAtLeast(long least);

@@ -30,23 +30,6 @@ constexpr int kBoundaryVertices = 156;
 constexpr int kInsideGauges = 15;
 constexpr double kOutletAngle = -kPi / 2;  // the basin drains to the south
 
-// A small deterministic random source (splitmix64), the same on every platform.
-class Random {
-  public:
-    explicit Random(std::uint64_t seed) : state_(seed) {}
-    // next value in [0, 1)
-    double Next() {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        z ^= z >> 31;
-        return static_cast<double>(z >> 11) * 0x1.0p-53;
-    }
-
-  private:
-    std::uint64_t state_;
-};
-
 // A point in basin units: u east, v north, 1 = kRadius (u also divided by kStretchEast).
 struct Unit {
     double u, v;

@@ -2,12 +2,31 @@
 // The bundled sample scene: a synthetic mountain basin with its rain gauges,
 // built deterministically so that the committed file can always be remade.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "model/cPoint.hpp"
 
 namespace kelvarin::sample {
+
+// A small deterministic random source (splitmix64), the same on every platform: the sample
+// scenes, and the GIS data the tests and benchmarks generate, come from it.
+class Random {
+  public:
+    explicit Random(std::uint64_t seed) : state_(seed) {}
+    // next value in [0, 1)
+    double Next() {
+        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        z ^= z >> 31;
+        return static_cast<double>(z >> 11) * 0x1.0p-53;
+    }
+
+  private:
+    std::uint64_t state_;
+};
 
 // Height in metres of the synthetic terrain at a projected position (metres):
 // a divide along the basin boundary, river valleys falling to the outlet in the

@@ -69,11 +69,4 @@ int Run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    try {
-        return Run(argc, argv);
-    } catch (const std::exception& e) {  // a file that cannot be written
-        std::cerr << "make_rain_records: " << e.what() << "\n";
-        return 2;
-    }
-}
+int main(int argc, char** argv) { return kelvarin::tools::RunReportingFailure("make_rain_records", Run, argc, argv); }

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "model/DrawingSizes.hpp"
+
 // The painter's side of every call: site/painter.js registers each canvas's painter in
 // Module.kelvarinPainters. Target 0 is the persistent image, 1 the shown canvas.
 // clang-format off
@@ -21,6 +23,9 @@ EM_JS(void, kelvarin_canvas_dot, (int painter, int target, double x, double y, u
 });
 EM_JS(double, kelvarin_canvas_text, (int painter, int target, double x, double y, int align, const char* text, int length, unsigned color), {
     return Module.kelvarinPainters[painter].text(target, x, y, align, UTF8ToString(text, length), color);
+});
+EM_JS(void, kelvarin_canvas_sizes, (int painter, double pen, double dot, double text, double label, double pad), {
+    Module.kelvarinPainters[painter].setSizes(pen, dot, text, label, pad);
 });
 EM_JS(void, kelvarin_canvas_clear, (int painter, int target), { Module.kelvarinPainters[painter].clear(target); });
 EM_JS(void, kelvarin_canvas_present, (int painter), { Module.kelvarinPainters[painter].present(); });
@@ -41,6 +46,8 @@ CanvasSurface::CanvasSurface(int painter) : painter_(painter) {
 void CanvasSurface::TakeCanvasSize() {
     width_ = std::max(1.0, kelvarin_canvas_width(painter_));
     height_ = std::max(1.0, kelvarin_canvas_height(painter_));
+    const DrawingSizes sizes = DrawingSizesFor(static_cast<int>(width_), static_cast<int>(height_));
+    kelvarin_canvas_sizes(painter_, sizes.Pen, sizes.Dot, sizes.Text, sizes.Label, sizes.LabelPad);
     // the label is placed in map units: it follows the new size
     SetLabel(label_);
 }

@@ -176,8 +176,8 @@ void WindowSurface::Clear() {
 
 std::pair<double, double> WindowSurface::LabelExtent() const {
     if (label_.Caption.empty()) return {0.0, 0.0};
-    const Painter::Extent extent = painter_->Measure(Lines(label_.Caption), labelSize_);
-    const double pad = labelSize_ * kLabelPadPerText;
+    const Painter::Extent extent = painter_->Measure(Lines(label_.Caption), sizes_.Label);
+    const double pad = sizes_.LabelPad;
     return {extent.Width + 2.0 * pad, extent.Height + 2.0 * pad};
 }
 

@@ -18,15 +18,19 @@
 
 #include "scene/Scene.hpp"
 #include "tests/cli/CliRun.hpp"
+#include "tests/cli/CsvText.hpp"
 #include "tests/scene/TempFile.hpp"
 
 namespace kelvarin {
 namespace {
 
 using testing::CliRun;
+using testing::CsvFields;
+using testing::CsvRecords;
 using testing::ReadText;
 using testing::RunCli;
 using testing::TempFile;
+using testing::Value;
 
 const std::filesystem::path kBundled = std::filesystem::path(KELVARIN_BINARY_DIR) / "Kelvarin.ini";
 const std::filesystem::path kSquare = std::filesystem::path(KELVARIN_TEST_DATA) / "areal_square.ini";
@@ -35,40 +39,6 @@ const std::filesystem::path kSquare = std::filesystem::path(KELVARIN_TEST_DATA) 
 constexpr double kRelativeTolerance = 1e-12;
 
 std::string Quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
-
-// one CSV record split into fields, double quotes undone
-std::vector<std::string> CsvFields(const std::string& line) {
-    std::vector<std::string> fields(1);
-    bool quoted = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-            fields.back() += '"';
-            ++i;
-        } else if (c == '"') {
-            quoted = !quoted;
-        } else if (c == ',' && !quoted) {
-            fields.emplace_back();
-        } else {
-            fields.back() += c;
-        }
-    }
-    return fields;
-}
-
-std::vector<std::vector<std::string>> CsvRecords(const std::string& text) {
-    std::vector<std::vector<std::string>> records;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);) records.push_back(CsvFields(line));
-    return records;
-}
-
-double Value(const std::string& text) {
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    EXPECT_TRUE(!text.empty() && *end == '\0') << "not a number: \"" << text << "\"";
-    return value;
-}
 
 // the stations a --stations list such as "1-4,6,8" names
 std::set<long> StationsOfKey(const std::string& key) {

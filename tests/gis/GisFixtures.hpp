@@ -17,26 +17,14 @@
 #include <vector>
 
 #include "model/cPoint.hpp"
+#include "tools/SampleScene.hpp"
 
 namespace kelvarin::testing {
 
 using Ring = std::vector<cPoint>;
 
-// a deterministic random source in [0, 1) (splitmix64)
-class FixtureRandom {
-  public:
-    explicit FixtureRandom(std::uint64_t seed) : state_(seed) {}
-    double Next() {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        z ^= z >> 31;
-        return static_cast<double>(z >> 11) * 0x1.0p-53;
-    }
-
-  private:
-    std::uint64_t state_;
-};
+// a deterministic random source in [0, 1), the sample scenes' own
+using FixtureRandom = sample::Random;
 
 // a star-shaped (hence simple) ring around a centre, counter-clockwise
 inline Ring StarBasin(double cx, double cy, double radius, int vertices, std::uint64_t seed) {

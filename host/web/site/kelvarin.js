@@ -125,35 +125,52 @@ function headCell(row, text) {
   row.append(th);
 }
 
-// the weights table: one row per gauge, its weight once its last piece is cut, and the sums
-function renderTable(state) {
-  const methods = state.views.map((v) => v.method);
+// the table's rows and head for the methods shown, made again only when the scene or the
+// methods change: dragging a gauge only changes the numbers
+function tableRows(methods, count) {
+  const key = `${methods.join(',')}/${count}/${page.scene.stations.length}`;
+  const body = document.querySelector('#weights tbody');
+  if (page.tableKey === key) return [...body.children];
+  page.tableKey = key;
   const both = methods.length > 1;
   const head = $('weights-head');
   head.replaceChildren();
   ['#', 'name', 'number'].forEach((t) => headCell(head, t));
   methods.forEach((m) => ['area', 'weight'].forEach((t) => headCell(head, both ? `${t} (${m})` : t)));
-  const sums = methods.map(() => 0);
-  const rows = state.rows.map((r) => {
+  const rows = [];
+  for (let i = 0; i < count; ++i) {
     const tr = document.createElement('tr');
+    for (let c = 0; c < 3 + 2 * methods.length; ++c) cell(tr, '');
+    rows.push(tr);
+  }
+  body.replaceChildren(...rows);
+  return rows;
+}
+
+// the weights table: one row per gauge, its weight once its last piece is cut, and the sums
+function renderTable(state) {
+  const methods = state.views.map((v) => v.method);
+  const sums = methods.map(() => 0);
+  const rows = tableRows(methods, state.rows.length);
+  state.rows.forEach((r, k) => {
+    const tr = rows[k];
+    const cells = tr.children;
     const station = page.scene.stations[r.index - 1];
     tr.dataset.index = String(r.index);
     tr.dataset.selected = String(r.selected);
-    cell(tr, String(r.index));
-    cell(tr, station.name);
-    cell(tr, station.number);
+    cells[0].textContent = String(r.index);
+    cells[1].textContent = station.name;
+    cells[2].textContent = station.number;
     methods.forEach((m, i) => {
       const result = r[m];
-      cell(tr, result ? result.area.toFixed(2) : '');
-      cell(tr, result ? result.weight.toFixed(6) : '');
+      cells[3 + 2 * i].textContent = result ? result.area.toFixed(2) : '';
+      cells[4 + 2 * i].textContent = result ? result.weight.toFixed(6) : '';
       if (result) sums[i] += result.weight;
       const value = result ? String(result.weight) : '';
       if (i === 0) tr.dataset.weight = value; else tr.dataset.weightHeightbalance = value;
       if (i === 0) tr.dataset.area = result ? String(result.area) : '';
     });
-    return tr;
   });
-  document.querySelector('#weights tbody').replaceChildren(...rows);
   const foot = $('weights-sum');
   foot.replaceChildren();
   ['', 'sum', ''].forEach((t) => headCell(foot, t));
@@ -196,7 +213,10 @@ function writeUrl() {
   params.set('stations', page.state.selection === '' ? '' : page.state.selection);
   params.set('mode', page.mode);
   if (finished()) params.set('step', 'end');
-  history.replaceState(null, '', `?${params}`);
+  // the address changes with the state a teacher links to, not with every drag
+  const query = `?${params}`;
+  if (query !== page.query) history.replaceState(null, '', query);
+  page.query = query;
 }
 
 // ---- stepping ----
