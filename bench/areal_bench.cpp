@@ -78,9 +78,7 @@ void Areal(benchmark::State& state, const RainCase& (*rainCase)(), ArealMethod m
         RainCsvReader reader(in, "bench.csv");
         SelectionWeights selectionWeights(c.Gauges, method);
         std::ostringstream out;
-        counts = WriteArealRainfall(
-            reader, c.Gauges.Stations, ArealSettings{},
-            [&](const std::vector<long>& selection) { return selectionWeights(selection); }, out, nullptr);
+        counts = WriteArealRainfallCsv(reader, c.Gauges.Stations, {}, ArealSettings{}, selectionWeights, out, nullptr);
         written = out.str().size();
         benchmark::DoNotOptimize(written);
     }

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <utility>
 
+#include "cli/ArealRainfall.hpp"
+#include "cli/TextColumns.hpp"
 #include "model/DecimalReader.hpp"
 
 namespace kelvarin {
@@ -170,5 +172,51 @@ std::optional<double> ParseNumber(std::string_view cell) {
         return std::nullopt;
     return value;
 }
+
+CsvRainSource::CsvRainSource(RainCsvReader& reader, const std::vector<std::string>& declaredMissing,
+                             std::uintmax_t size)
+    : reader_(reader),
+      cells_(declaredMissing),
+      names_(reader.Header().begin() + 1, reader.Header().end()),
+      size_(size) {}
+
+std::vector<long> CsvRainSource::MatchStations(const std::vector<SceneStation>& stations) const {
+    return MatchGaugeNames(names_, stations, reader_.FileName(), [this](std::size_t g) {
+        return "column " + std::to_string(g + 2) + " (" + names_[g] + ")";
+    });
+}
+
+bool CsvRainSource::Next(RainRow& row) {
+    if (!reader_.Next(fields_)) return false;
+    const std::size_t gauges = names_.size();
+    row.Time = fields_[0];
+    row.Rain.resize(gauges);
+    row.Present.resize(gauges);
+    for (std::size_t g = 0; g < gauges; ++g) {
+        std::optional<double> value;
+        try {
+            value = cells_.Read(fields_[g + 1]);
+        } catch (const RainFileError& e) {
+            throw RainFileError(reader_.Where(g + 1) + ": " + e.what());
+        }
+        row.Rain[g] = value.value_or(0.0);
+        row.Present[g] = value ? 1 : 0;
+    }
+    return true;
+}
+
+bool CsvRainSource::Skip() { return reader_.Next(fields_); }
+
+CsvArealSink::CsvArealSink(std::ostream& out, const std::string& timeName) : out_(out) {
+    out_ << CsvField(timeName) << ",areal_rainfall,gauges,selection\n";
+}
+
+void CsvArealSink::Row(const RainRow& row, std::optional<double> value, long gauges, const std::string& selection) {
+    out_ << CsvField(row.Time) << ',';
+    if (value) out_ << ShortestNumber(*value);
+    out_ << ',' << gauges << ',' << CsvField(selection) << '\n';
+}
+
+void CsvArealSink::Finish() { out_.flush(); }
 
 }  // namespace kelvarin

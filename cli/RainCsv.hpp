@@ -13,13 +13,9 @@
 #include <string_view>
 #include <vector>
 
-namespace kelvarin {
+#include "cli/RainSource.hpp"
 
-// A rain file that cannot be read; the message names the file, row and column.
-class RainFileError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
+namespace kelvarin {
 
 class RainCsvReader {
   public:
@@ -80,6 +76,40 @@ class RainCells {
   private:
     std::vector<std::string> texts_;
     std::vector<double> numbers_;
+};
+
+// The records of a CSV file as a source: the reader, the cells' rules (texts given with
+// --missing besides the usual ones) and the file's size for progress. Kept by reference.
+class CsvRainSource : public RainSource {
+  public:
+    CsvRainSource(RainCsvReader& reader, const std::vector<std::string>& declaredMissing, std::uintmax_t size);
+    const std::string& FileName() const override { return reader_.FileName(); }
+    std::string TimeName() const override { return reader_.Header().at(0); }
+    const std::vector<std::string>& GaugeNames() const override { return names_; }
+    std::vector<long> MatchStations(const std::vector<SceneStation>& stations) const override;
+    bool Next(RainRow& row) override;
+    bool Skip() override;
+    std::uintmax_t Done() const override { return reader_.BytesRead(); }
+    std::uintmax_t Size() const override { return size_; }
+
+  private:
+    RainCsvReader& reader_;
+    RainCells cells_;
+    std::vector<std::string> names_;
+    std::vector<std::string> fields_;
+    std::uintmax_t size_;
+};
+
+// The CSV output: "time,areal_rainfall,gauges,selection" (the time column named as the
+// source names it), the header written at once.
+class CsvArealSink : public ArealSink {
+  public:
+    CsvArealSink(std::ostream& out, const std::string& timeName);
+    void Row(const RainRow& row, std::optional<double> value, long gauges, const std::string& selection) override;
+    void Finish() override;
+
+  private:
+    std::ostream& out_;
 };
 
 }  // namespace kelvarin

@@ -1,5 +1,6 @@
 #include "cli/SelectionWeights.hpp"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
@@ -21,9 +22,28 @@ std::string ArealMethodName(ArealMethod method) {
 
 SelectionWeights::SelectionWeights(const Scene& scene, ArealMethod method) : scene_(scene), method_(method) {}
 
-std::vector<double> SelectionWeights::operator()(const std::vector<long>& selection) {
+void SelectionWeights::SetBase(const std::vector<long>& base) {
+    base_.reset();
+    if (method_ == ArealMethod::Mean || base.empty()) return;
+    try {
+        base_ = std::make_unique<IncrementalConstruction>(
+            method_ == ArealMethod::Thiessen ? Method::Thiessen : Method::HeightBalance, scene_.Local, base);
+    } catch (const InternalInconsistency&) {
+        // met again, with the same message, if a row has every gauge of the base
+    }
+}
+
+std::vector<double> SelectionWeights::operator()(const std::vector<long>& selection) const {
     if (selection.empty()) throw std::invalid_argument("weights of an empty selection");
     if (method_ == ArealMethod::Mean) return std::vector<double>(selection.size(), 1.0 / selection.size());
+    const bool inBase =
+        base_ && std::includes(base_->Base().begin(), base_->Base().end(), selection.begin(), selection.end());
+    if (inBase) {
+        IncrementalResult result = base_->Weigh(selection);
+        ++(result.Whole ? whole_ : incremental_);
+        return std::move(result.Weights[0]);
+    }
+    ++whole_;
     const Construction built = BuildConstruction(
         method_ == ArealMethod::Thiessen ? Method::Thiessen : Method::HeightBalance, scene_.Local, selection);
     if (built.Stations.size() != selection.size())

@@ -1,11 +1,16 @@
 #pragma once
 // The weights of one selection of gauges, as the `weights` command computes them:
 // each selected gauge's share of the basin area under the chosen method, or, for
-// comparison, the plain arithmetic mean (every selected gauge weighs the same).
+// comparison, the plain arithmetic mean (every selected gauge weighs the same). With a
+// base set (every gauge a rain file has), selections of it are weighed from one
+// construction of the base, rebuilding only the cells around the gauges they lack.
 
+#include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/IncrementalConstruction.hpp"
 #include "scene/Scene.hpp"
 
 namespace kelvarin {
@@ -23,13 +28,24 @@ class SelectionWeights {
     SelectionWeights(const SelectionWeights&) = delete;
     SelectionWeights& operator=(const SelectionWeights&) = delete;
 
+    // builds the whole construction of the base (1-based stations, ascending) that the
+    // selections to come are parts of. A base whose construction fails leaves every
+    // selection to a whole construction of its own, which fails the same way if it is met.
+    void SetBase(const std::vector<long>& base);
+
     // the weights of the selected stations (1-based indices in file order, ascending,
-    // no repeats, at least one), in selection order
-    std::vector<double> operator()(const std::vector<long>& selection);
+    // no repeats, at least one), in selection order; safe on several threads at once
+    std::vector<double> operator()(const std::vector<long>& selection) const;
+
+    // selections weighed from the base, and by whole constructions of their own
+    long Incremental() const { return incremental_; }
+    long Whole() const { return whole_; }
 
   private:
     const Scene& scene_;
     ArealMethod method_;
+    std::unique_ptr<IncrementalConstruction> base_;
+    mutable std::atomic<long> incremental_{0}, whole_{0};
 };
 
 }  // namespace kelvarin

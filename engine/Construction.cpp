@@ -85,9 +85,8 @@ void CheckCenterPoints(const EngineScene& scene) {
                                     std::to_string(scene.CenterPoints.size()));
 }
 
-// The stations as the construction uses them: a station closer than the same-site share
-// of the basin's extent to an earlier site takes that site's coordinates, so that the pair
-// is one site everywhere (network, centre points, shared areas).
+}  // namespace
+
 std::vector<cPoint> SiteCoordinates(const EngineScene& scene) {
     double minX = HUGE_VAL, maxX = -HUGE_VAL, minY = HUGE_VAL, maxY = -HUGE_VAL;
     for (const cPoint& p : scene.Basin) {
@@ -144,6 +143,8 @@ std::vector<cPoint> SiteCoordinates(const EngineScene& scene) {
     }
     return sites;
 }
+
+namespace {
 
 // the selection as the check's message names it: "1,3,5-8", or "none"
 std::string SelectionName(const std::vector<long>& selection) {

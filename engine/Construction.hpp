@@ -54,6 +54,12 @@ class InternalInconsistency : public std::runtime_error {
 // much from 1. Areas of a few dozen pieces add rounding of about 1e-15 of the basin.
 constexpr double kWeightTolerance = 1e-9;
 
+// The stations as every construction uses them (scene.Stations' order): a station closer
+// than the same-site share of the basin's extent to an earlier site takes that site's
+// coordinates, so that the pair is one site everywhere (network, centre points, shared
+// areas). It depends on the scene alone, never on the selection.
+std::vector<cPoint> SiteCoordinates(const EngineScene& scene);
+
 // Builds the whole construction of one method for the selected stations (1-based
 // indices into scene.Stations, ascending, no repeats), exactly as the map window's
 // drivers show it. An empty selection gives a construction without stations. Gauges

@@ -22,6 +22,9 @@ class AtomicFile {
 
     std::ostream& Stream() { return stream_; }
     const std::filesystem::path& Target() const { return target_; }
+    // the temporary file itself, for a library that writes a file it opens by name (the
+    // stream then stays empty); Commit gives it the target's name as for the stream
+    const std::filesystem::path& TemporaryPath() const { return temporary_; }
 
     // closes the file and gives it its name; throws std::runtime_error naming the target
     // when writing or renaming failed (the temporary file is then removed)

@@ -36,15 +36,29 @@ std::string RainRecordsText(const std::vector<Gauge>& gauges, const RainSettings
     for (const Gauge& gauge : gauges) text += "," + gauge.Number;
     text += "\n";
     bool wet = settings.StartInStorm;
+    // runs of missing records: a run of 1 to N steps (mean (N + 1) / 2) starts with the chance
+    // that leaves MissingShare of the cells missing
+    std::vector<int> away(gauges.size(), 0);
+    const double meanRun = (settings.MissingRunSteps + 1) / 2.0;
+    const double runStart =
+        settings.MissingShare >= 1 ? 1.0 : settings.MissingShare / ((1 - settings.MissingShare) * meanRun);
     for (int row = 0; row < settings.Rows; ++row) {
         const double chance = Uniform(random);
         if (row > 0 || !settings.StartInStorm) wet = chance < (wet ? keepWet : startWet);
         const double storm = wet ? -std::log(1.0 - Uniform(random)) * meanDepth : 0.0;
         text += TimeStamp(settings.StartYear, static_cast<long>(row) * settings.StepHours);
-        for (const Gauge& gauge : gauges) {
+        for (std::size_t g = 0; g < gauges.size(); ++g) {
+            const Gauge& gauge = gauges[g];
             text += ',';
             const double missing = Uniform(random), local = Uniform(random), mark = Uniform(random);
-            if (missing < settings.MissingShare) {
+            bool gone = missing < settings.MissingShare;
+            if (settings.MissingRunSteps > 0) {
+                if (away[g] == 0 && missing < runStart)
+                    away[g] = 1 + static_cast<int>(Uniform(random) * settings.MissingRunSteps);
+                gone = away[g] > 0;
+                away[g] = std::max(0, away[g] - 1);
+            }
+            if (gone) {
                 text += settings.MissingMarks[static_cast<std::size_t>(mark * settings.MissingMarks.size())];
                 continue;
             }

@@ -18,6 +18,8 @@ struct RainSettings {
     double MissingShare = 0.05;                    // chance that a cell has no record
     std::vector<std::string> MissingMarks = {""};  // how a missing cell is written, chosen at random
     bool StartInStorm = false;                     // the first row is wet
+    int MissingRunSteps = 0;                       // 0: each cell missing at random; N: gauges missing for runs
+                                                   // of 1 to N steps, MissingShare of the cells in all
     std::uint64_t Seed = 1;
 };
 

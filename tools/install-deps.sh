@@ -11,7 +11,7 @@ packages=(
     libcairo2-dev libpango1.0-dev fonts-wqy-zenhei
     libcli11-dev nlohmann-json3-dev
     libxml2-dev poppler-utils python3-shapely
-    libgdal-dev
+    libgdal-dev libnetcdf-dev python3-netcdf4 python3-distributed
     libx11-dev xvfb xdotool x11-apps x11-utils libxml2-utils groff-base
     g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix mingw-w64 googletest wine wine64 imagemagick zip unzip
     emscripten chromium

@@ -2,13 +2,17 @@
 //   make_rain_records <out.csv>
 //       the README's example: twelve hours of a storm over the bundled scene (data/rain_example.csv)
 //   make_rain_records <out.csv> <rows> <step hours> <missing share> [<gauges> <scene out.ini>]
-//       larger files; with <gauges>, also a scene of that many gauges on the sample basin
+//       [--gauges-of SCENE] [--missing-runs N]
+//       larger files; with <gauges>, also a scene of that many gauges on the sample basin; with
+//       --gauges-of, records of that scene's gauges; with --missing-runs, gauges missing for runs
+//       of 1 to N steps
 
 #include <exception>
 #include <filesystem>
 #include <iostream>
 
 #include "scene/AtomicFile.hpp"
+#include "scene/Scene.hpp"
 #include "tools/CommandLine.hpp"
 #include "tools/RainRecords.hpp"
 
@@ -36,12 +40,24 @@ int Run(int argc, char** argv) {
     CLI::Option* many =
         app.add_option("GAUGES", gauges, "Gauges of a scene on the sample basin")->check(WholeAtLeast(1));
     CLI::Option* scene = app.add_option("SCENE", sceneOut, "Scene file of those gauges to write");
+    std::filesystem::path gaugesOf;
+    CLI::Option* of = app.add_option("--gauges-of", gaugesOf, "Records of the gauges of this scene file instead");
+    app.add_option("--missing-runs", settings.MissingRunSteps,
+                   "Gauges go missing for runs of 1 to N steps (MISSING-SHARE of the cells in all) "
+                   "instead of cell by cell")
+        ->check(WholeAtLeast(1));
     rows->needs(step);
     step->needs(missing);
     many->needs(scene);
+    of->excludes(many);
     if (const std::optional<int> status = ParseCommandLine(app, argc, argv)) return *status;
 
     SampleScene sample = MakeSampleScene();
+    if (of->count() > 0) {
+        sample.Gauges.clear();
+        for (const kelvarin::SceneStation& station : kelvarin::LoadScene(gaugesOf).Stations)
+            sample.Gauges.push_back(Gauge{station.Name, station.Number, station.Point});
+    }
     if (many->count() > 0) {
         sample = SceneWithGauges(gauges, 41);
         kelvarin::WriteFileAtomically(sceneOut, SampleSceneText(sample));

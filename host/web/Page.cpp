@@ -277,7 +277,7 @@ std::vector<std::vector<std::string>> ArealColumn(const std::filesystem::path& r
     RainCsvReader reader(in, records.filename().string());
     SelectionWeights weights(scene, method);
     std::ostringstream out;
-    WriteArealRainfall(reader, scene.Stations, ArealSettings{}, std::ref(weights), out, nullptr);
+    WriteArealRainfallCsv(reader, scene.Stations, {}, ArealSettings{}, weights, out, nullptr);
     // read back with the same CSV reader: time, areal rainfall, gauges, selection
     std::istringstream written(out.str());
     RainCsvReader table(written, "areal rainfall");

@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "scene/Scene.hpp"
 #include "tests/scene/TempFile.hpp"
@@ -52,6 +54,43 @@ TEST(RainRecords, ShareOfMissingCellsAndTheManyGaugeSceneLoads) {
     EXPECT_EQ(cells, 41L * settings.Rows);
     // 82,000 cells at 5%: the count stays within a few standard deviations (62)
     EXPECT_NEAR(static_cast<double>(missing), 0.05 * cells, 300.0);
+}
+
+// Gauges missing in runs: every run lasts 1 to 72 steps, and the runs leave about the
+// asked share of the cells missing.
+TEST(RainRecords, MissingRunsLastOneToTheLongestStepsAndKeepTheShare) {
+    sample::RainSettings settings;
+    settings.Rows = 8760;
+    settings.MissingShare = 0.05;
+    settings.MissingRunSteps = 72;
+    const std::vector<sample::Gauge> gauges = sample::MakeSampleScene().Gauges;
+    std::istringstream text(sample::RainRecordsText(gauges, settings));
+    std::string line;
+    std::getline(text, line);
+    std::vector<int> run(gauges.size(), 0);
+    std::vector<int> longest(gauges.size(), 0);
+    long missing = 0, cells = 0, runs = 0;
+    while (std::getline(text, line)) {
+        std::istringstream fields(line);
+        std::string cell;
+        std::getline(fields, cell, ',');  // the time
+        for (std::size_t g = 0; std::getline(fields, cell, ',') || g < gauges.size(); ++g) {
+            ++cells;
+            if (cell.empty()) {
+                ++missing;
+                runs += run[g] == 0 ? 1 : 0;
+                longest[g] = std::max(longest[g], ++run[g]);
+            } else {
+                run[g] = 0;
+            }
+            cell.clear();
+        }
+    }
+    EXPECT_NEAR(static_cast<double>(missing) / static_cast<double>(cells), 0.05, 0.01);
+    EXPECT_GT(runs, 100);
+    // runs back to back may join, so a gap is at most twice the longest run
+    EXPECT_LE(*std::max_element(longest.begin(), longest.end()), 144);
+    EXPECT_GT(static_cast<double>(missing) / static_cast<double>(runs), 20.0) << "runs, not single cells";
 }
 
 }  // namespace
