@@ -13,6 +13,7 @@
 
 #include "scene/Scene.hpp"
 #include "tests/cli/CliRun.hpp"
+#include "tests/cli/CsvRecords.hpp"
 
 namespace kelvarin {
 namespace {
@@ -23,43 +24,11 @@ const std::filesystem::path kBundled = std::filesystem::path(KELVARIN_BINARY_DIR
 constexpr double kWeightSumTolerance = 1e-9;
 
 using testing::CliRun;
+using testing::CsvRecords;
 using testing::RunCli;
 
 // runs kelvarin-cli weights with the given arguments (already quoted for the shell)
 CliRun RunWeights(const std::string& arguments) { return RunCli("weights " + arguments); }
-
-// one CSV record split into fields, double quotes undone
-std::vector<std::string> CsvFields(const std::string& line) {
-    std::vector<std::string> fields(1);
-    bool quoted = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-                fields.back() += '"';
-                ++i;
-            } else if (c == '"') {
-                quoted = false;
-            } else {
-                fields.back() += c;
-            }
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            fields.emplace_back();
-        } else {
-            fields.back() += c;
-        }
-    }
-    return fields;
-}
-
-std::vector<std::vector<std::string>> CsvRecords(const std::string& text) {
-    std::vector<std::vector<std::string>> records;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);) records.push_back(CsvFields(line));
-    return records;
-}
 
 // a full-precision number of the CSV
 double Value(const std::string& text) {
