@@ -15,6 +15,7 @@
 #include "cli/ProgressBar.hpp"
 #include "cli/SelectionWeights.hpp"
 #include "cli/UsageError.hpp"
+#include "engine/Construction.hpp"
 #include "scene/AtomicFile.hpp"
 #include "scene/ProgramFolder.hpp"
 
@@ -55,6 +56,27 @@ Scene LoadSceneForAreal(const std::filesystem::path& file, std::optional<ArealMe
     return LoadScene(file, *method == ArealMethod::HeightBalance ? ShowSetting::HeightBalance : ShowSetting::Thiessen);
 }
 
+// the names of the scene's sub-basins, in file order
+std::vector<std::string> SubbasinNames(const Scene& scene) {
+    std::vector<std::string> names;
+    for (const SceneSubbasin& subbasin : scene.Subbasins) names.push_back(subbasin.Name);
+    return names;
+}
+
+// the weights of a selection in the whole basin, then in each sub-basin in turn
+std::vector<double> WeightsWithSubbasins(const Scene& scene, ArealMethod method, const std::vector<long>& selection) {
+    const std::size_t n = selection.size(), areas = 1 + scene.Subbasins.size();
+    if (method == ArealMethod::Mean) return std::vector<double>(areas * n, 1.0 / static_cast<double>(n));
+    const Construction built = BuildConstruction(
+        method == ArealMethod::Thiessen ? Method::Thiessen : Method::HeightBalance, scene.Local, selection);
+    std::vector<double> weights(areas * n);
+    for (std::size_t k = 0; k < n; ++k) {
+        weights[k] = built.Stations[k].Weight;
+        for (std::size_t s = 1; s < areas; ++s) weights[s * n + k] = built.Stations[k].Subbasins[s - 1].Weight;
+    }
+    return weights;
+}
+
 void RunAreal(const ArealOptions& options) {
     const std::optional<ArealMethod> asked = ArealMethodOption(options.Method);
     if (options.MinGauges < 1) throw UsageError("--min-gauges: must be 1 or more");
@@ -79,7 +101,7 @@ void RunAreal(const ArealOptions& options) {
     long builds = 0;
     const WeightsOfSelection weights = [&](const std::vector<long>& selection) {
         ++builds;
-        return selectionWeights(selection);
+        return scene.Subbasins.empty() ? selectionWeights(selection) : WeightsWithSubbasins(scene, method, selection);
     };
 
     std::unique_ptr<AtomicFile> out, weightsOut;
@@ -90,10 +112,10 @@ void RunAreal(const ArealOptions& options) {
     const std::uintmax_t size = std::filesystem::file_size(options.Rain, sizeError);
     ProgressBar bar(std::cerr, !sizeError && size >= kProgressFromBytes && StandardErrorIsTerminal(),
                     sizeError ? 0 : size, "areal");
-    const ArealCounts counts =
-        WriteArealRainfall(reader, scene.Stations, ArealSettings{options.Missing, options.MinGauges}, weights,
-                           out ? out->Stream() : std::cout, weightsOut ? &weightsOut->Stream() : nullptr,
-                           [&bar](std::uintmax_t bytesRead, long rows) { bar.Update(bytesRead, rows); });
+    const ArealCounts counts = WriteArealRainfall(
+        reader, scene.Stations, ArealSettings{options.Missing, options.MinGauges, SubbasinNames(scene)}, weights,
+        out ? out->Stream() : std::cout, weightsOut ? &weightsOut->Stream() : nullptr,
+        [&bar](std::uintmax_t bytesRead, long rows) { bar.Update(bytesRead, rows); });
     bar.Finish();
 
     if (out) out->Commit();

@@ -36,6 +36,7 @@ std::vector<long> StationsWith(const std::vector<SceneStation>& stations, const 
 // one distinct selection: its weights by gauge column (0 where a gauge is not in it)
 struct SelectionEntry {
     std::vector<double> ColumnWeights;
+    std::vector<std::vector<double>> SubbasinWeights;  // per sub-basin, by gauge column
     std::vector<bool> InSelection;
     long Gauges = 0;
     std::string Key;
@@ -119,7 +120,9 @@ ArealCounts WriteArealRainfall(RainCsvReader& reader, const std::vector<SceneSta
     std::vector<SelectionEntry> entries;
     std::unordered_map<std::string, std::size_t> entryOf;  // presence pattern ('0'/'1' per gauge column)
 
-    out << CsvField(header[0]) << ",areal_rainfall,gauges,selection\n";
+    out << CsvField(header[0]) << ",areal_rainfall";
+    for (const std::string& name : settings.Subbasins) out << ',' << CsvField(name);
+    out << ",gauges,selection\n";
     ArealCounts counts;
     std::vector<std::string> fields;
     std::vector<double> rain(gauges, 0.0);
@@ -147,13 +150,18 @@ ArealCounts WriteArealRainfall(RainCsvReader& reader, const std::vector<SceneSta
             for (std::size_t g : byStation)
                 if (pattern[g] == '1') selection.push_back(stationOfColumn[g]);
             const std::vector<double> selected = weights(selection);
-            if (selected.size() != selection.size()) throw std::logic_error("the weights do not match the selection");
+            const std::size_t areas = 1 + settings.Subbasins.size();
+            if (selected.size() != areas * selection.size())
+                throw std::logic_error("the weights do not match the selection");
             SelectionEntry entry;
             entry.ColumnWeights.assign(gauges, 0.0);
+            entry.SubbasinWeights.assign(settings.Subbasins.size(), std::vector<double>(gauges, 0.0));
             entry.InSelection.assign(gauges, false);
             for (std::size_t g = 0, k = 0; g < gauges; ++g) {
                 const std::size_t column = byStation[g];
                 if (pattern[column] == '1') {
+                    for (std::size_t s = 0; s < settings.Subbasins.size(); ++s)
+                        entry.SubbasinWeights[s][column] = selected[(s + 1) * selection.size() + k];
                     entry.ColumnWeights[column] = selected[k++];
                     entry.InSelection[column] = true;
                 }
@@ -168,12 +176,19 @@ ArealCounts WriteArealRainfall(RainCsvReader& reader, const std::vector<SceneSta
             ++entry.Rows;
             double sum = 0.0;
             for (std::size_t g = 0; g < gauges; ++g) sum += entry.ColumnWeights[g] * rain[g];
-            out << ShortestNumber(sum) << ',' << reported << ',' << CsvField(entry.Key) << '\n';
+            out << ShortestNumber(sum);
+            for (const std::vector<double>& subbasin : entry.SubbasinWeights) {
+                double part = 0.0;
+                for (std::size_t g = 0; g < gauges; ++g) part += subbasin[g] * rain[g];
+                out << ',' << ShortestNumber(part);
+            }
+            out << ',' << reported << ',' << CsvField(entry.Key) << '\n';
         } else {
             selection.clear();
             for (std::size_t g : byStation)
                 if (pattern[g] == '1') selection.push_back(stationOfColumn[g]);
-            out << ',' << reported << ',' << CsvField(StationListText(selection)) << '\n';
+            out << std::string(settings.Subbasins.size(), ',') << ',' << reported << ','
+                << CsvField(StationListText(selection)) << '\n';
         }
         if (progress && counts.Rows % kProgressEvery == 0) progress(reader.BytesRead(), counts.Rows);
     }

@@ -16,12 +16,15 @@
 
 namespace kelvarin {
 
-// the weights of the selected stations (1-based, ascending), in selection order
+// the weights of the selected stations (1-based, ascending), in selection order: in the whole
+// basin, then, when the settings name sub-basins, in each of them in turn (selection-size
+// weights per sub-basin)
 using WeightsOfSelection = std::function<std::vector<double>(const std::vector<long>& selection)>;
 
 struct ArealSettings {
-    std::vector<std::string> Missing;  // texts that mean "no record", beside empty, NA and NaN
-    long MinGauges = 1;                // rows with fewer records give an empty value
+    std::vector<std::string> Missing;    // texts that mean "no record", beside empty, NA and NaN
+    long MinGauges = 1;                  // rows with fewer records give an empty value
+    std::vector<std::string> Subbasins;  // one areal-rainfall column each, after the whole basin's
 };
 
 struct ArealCounts {
@@ -40,10 +43,10 @@ std::vector<long> GaugeColumns(const std::vector<std::string>& header, const std
 std::string ShortestNumber(double value);
 
 // Reads every row of the rain file and writes, to out, one line per row: the time
-// stamp as the file gives it, the areal rainfall (empty below MinGauges), the number
-// of gauges used and the selection key. When weightsOut is given it receives, at the
-// end, every distinct selection once with every gauge's weight in it. progress, when
-// given, is called now and then with the bytes read and the rows done.
+// stamp as the file gives it, the areal rainfall (empty below MinGauges), then that of
+// each sub-basin (headed by its name), the number of gauges used and the selection key. When weightsOut is given it
+// receives, at the end, every distinct selection once with every gauge's weight in it. progress, when given, is called
+// now and then with the bytes read and the rows done.
 ArealCounts WriteArealRainfall(RainCsvReader& reader, const std::vector<SceneStation>& stations,
                                const ArealSettings& settings, const WeightsOfSelection& weights, std::ostream& out,
                                std::ostream* weightsOut,
