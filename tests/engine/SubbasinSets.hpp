@@ -23,6 +23,7 @@ struct SubbasinSetOptions {
     int RimVertices = 480;  // vertices of the outline
     int Sectors = 4;        // divides from the centre to the rim (2 or more)
     int MaxBands = 2;       // each sector is cut into 1..MaxBands bands
+    bool AllBands = false;  // every sector cut into MaxBands bands
     int DivideVertices = 24;
     bool Enclave = true, Lake = true;
     std::uint64_t Seed = 1;
@@ -48,7 +49,8 @@ class SubbasinSetMaker {
             const double gap = 2 * M_PI * std::min(Span(i), Span((i + S - 1) % S)) / M;
             amplitude_.push_back((Next() - 0.5) * 0.2 * gap);
             phase_.push_back(Next() * 2 * M_PI);
-            bands_.push_back(1 + static_cast<int>(Next() * o_.MaxBands) % o_.MaxBands);
+            const int bands = 1 + static_cast<int>(Next() * o_.MaxBands) % o_.MaxBands;
+            bands_.push_back(o_.AllBands ? o_.MaxBands : bands);
         }
         for (int i = 0; i < S; ++i) {
             for (int b = 0; b < bands_[i]; ++b) {
