@@ -35,6 +35,7 @@ struct RenderOptions {
     std::string Stations = "all";  // "all" or 1-based numbers in file order with ranges: 1,3,5-8
     std::string Size = "1920x1080";
     std::filesystem::path Out;  // .png, .svg or .pdf
+    bool PieceLabels = false;   // each piece labelled with its weight in its sub-basin
 };
 
 // draws the finished construction and writes it; throws UsageError for bad options,

@@ -70,7 +70,7 @@ void RunRender(const RenderOptions& options, std::ostream& log) {
     CairoSurface surface(size.Width, size.Height);
     surface.SetKeepVector(format != PictureFormat::Png);
     surface.SetAutoRedraw(true);  // the window keeps what is drawn on it
-    const FigureReport report = DrawFigure(surface, scene, method, selection);
+    const FigureReport report = DrawFigure(surface, scene, method, selection, options.PieceLabels);
     surface.WritePicture(options.Out);
 
     log << "wrote " << options.Out.string() << " (" << size.Width << "x" << size.Height
@@ -78,7 +78,7 @@ void RunRender(const RenderOptions& options, std::ostream& log) {
         << report.Gauges.size() << " of " << report.SceneGauges << " gauges\n";
 }
 
-// adds `render [--scene FILE] [--method M] [--stations all|LIST] [--size WxH] --out FILE`
+// adds `render [--scene FILE] [--method M] [--stations all|LIST] [--size WxH] [--piece-labels] --out FILE`
 void AddRenderCommand(CLI::App& app) {
     auto options = std::make_shared<RenderOptions>();
     auto scene = std::make_shared<std::string>();
@@ -91,6 +91,8 @@ void AddRenderCommand(CLI::App& app) {
                      "all, or 1-based station numbers in file order with ranges: 1,3,5-8")
         ->capture_default_str();
     render->add_option("--size", options->Size, "picture size WxH in pixels")->capture_default_str();
+    render->add_flag("--piece-labels", options->PieceLabels,
+                     "label each piece with its gauge's weight in its sub-basin (in the basin without sub-basins)");
     render->add_option("--out", *out, "the figure: FILE.png, FILE.svg or FILE.pdf");
     render->callback([options, scene, out] {
         options->Scene = scene->empty() ? DefaultScenePath() : std::filesystem::path(*scene);
