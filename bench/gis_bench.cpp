@@ -1,6 +1,7 @@
 // GIS import and export on a basin of real size: a 2,000-vertex Shapefile basin, 60 gauges
 // in a CSV table without heights, and a 1000 x 1000 GeoTIFF terrain model; the fixture is
-// written with GDAL into a temporary folder first.
+// written with GDAL into a temporary folder first (with the basin cut into sub-basins as a
+// GeoPackage beside it, for the README's picture).
 // Run: build/<dir>/bin/gis_bench
 //      build/<dir>/bin/gis_bench --fixture DIR   (only writes the fixture into DIR)
 
@@ -18,6 +19,7 @@
 #include "gis/SceneImport.hpp"
 #include "scene/AtomicFile.hpp"
 #include "scene/Scene.hpp"
+#include "tests/engine/SubbasinSets.hpp"
 #include "tests/gis/GisFixtures.hpp"
 
 namespace {
@@ -35,7 +37,25 @@ double Terrain(double x, double y) {
            90 * std::sin(9.7 * u + 7.9 * v);
 }
 
-// basin.shp, gauges.csv and dem.tif in the folder
+// subbasins.gpkg: the basin cut into named sub-basins (an enclave, a lake with an island),
+// every part a feature of its own with a "name" field
+void WriteSubbasins(const fs::path& dir) {
+    SubbasinSetOptions options;
+    options.CentreX = kEast;
+    options.CentreY = kNorth;
+    options.RimVertices = 2000;
+    options.Sectors = 5;
+    options.DivideVertices = 60;
+    options.Seed = 2026;
+    const SubbasinSet set = MakeSubbasinSet(options);
+    std::vector<std::pair<std::string, std::unique_ptr<OGRGeometry>>> features;
+    for (const SceneFileSubbasin& subbasin : set.Subbasins)
+        for (const SceneFilePart& part : subbasin.Parts)
+            features.emplace_back(subbasin.Name, PolygonGeometry(part.Shell, part.Holes));
+    WriteNamedPolygons(dir / "subbasins.gpkg", "GPKG", 32613, features);
+}
+
+// basin.shp, subbasins.gpkg, gauges.csv and dem.tif in the folder
 void WriteFixture(const fs::path& dir) {
     fs::create_directories(dir);
     Ring basin;
@@ -49,6 +69,7 @@ void WriteFixture(const fs::path& dir) {
     std::vector<std::unique_ptr<OGRGeometry>> features;
     features.push_back(PolygonGeometry(basin));
     WritePolygons(dir / "basin.shp", "ESRI Shapefile", 32613, features);
+    WriteSubbasins(dir);
 
     static const char* const kNames[] = {"霧溪口", "Hollowmere", "青松坪", "Cedar Fold", "石梯嶺", "Greyridge",
                                          "雲棲",   "Windgap",    "竹澗",   "Larkfield",  "鶴峰",   "Mistral Weir"};

@@ -167,9 +167,12 @@ void RunAreal(const ArealOptions& options) {
     std::unique_ptr<ArealSink> sink;
 #ifdef KELVARIN_WITH_NETCDF
     if (IsNetcdf(options.Out))
-        sink = CreateArealSeries(out->TemporaryPath(), options.Out.string(), source, scene.BasinName);
+        sink = CreateArealSeries(out->TemporaryPath(), options.Out.string(), source, scene.BasinName,
+                                 selectionWeights.SubbasinNames());
 #endif
-    if (!sink) sink = std::make_unique<CsvArealSink>(out ? out->Stream() : std::cout, source.TimeName());
+    if (!sink)
+        sink = std::make_unique<CsvArealSink>(out ? out->Stream() : std::cout, source.TimeName(),
+                                              selectionWeights.SubbasinNames());
 
     ArealSettings settings;
     settings.MinGauges = options.MinGauges;
@@ -178,6 +181,7 @@ void RunAreal(const ArealOptions& options) {
     settings.Jobs =
         options.Jobs > 0 ? options.Jobs : static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
     settings.CachedSelections = options.Cache;
+    settings.Subbasins = scene.Subbasins.size();
     ProgressBar bar(std::cerr, source.Size() >= kProgressFromBytes && StandardErrorIsTerminal(), source.Size(),
                     "areal");
     const ArealCounts counts = WriteArealRainfall(source, stationOfColumn, settings, std::cref(selectionWeights), *sink,

@@ -46,7 +46,8 @@ std::vector<long> StationsWith(const std::vector<SceneStation>& stations, const 
 // one distinct selection's weights by gauge column (0 where a gauge is not in it)
 struct SelectionWeightsOfColumns {
     std::vector<double> ColumnWeights;
-    std::string Key;  // "1,3,5-8"
+    std::vector<std::vector<double>> SubbasinWeights;  // per sub-basin, by gauge column
+    std::string Key;                                   // "1,3,5-8"
 };
 using SelectionRef = std::shared_ptr<const SelectionWeightsOfColumns>;
 
@@ -121,8 +122,8 @@ class SelectionBook {
 
     static std::size_t CacheCap(const ArealSettings& settings, std::size_t gauges) {
         if (settings.CachedSelections > 0) return settings.CachedSelections;
-        return std::clamp(kCacheBytes / (sizeof(double) * std::max<std::size_t>(gauges, 1) + 64), kFewestCached,
-                          kMostCached);
+        const std::size_t weights = (1 + settings.Subbasins) * std::max<std::size_t>(gauges, 1);
+        return std::clamp(kCacheBytes / (sizeof(double) * weights + 64), kFewestCached, kMostCached);
     }
 
     // the bits of the gauges with a record
@@ -145,11 +146,17 @@ class SelectionBook {
     SelectionRef Build(const std::string& pattern) const {
         const std::vector<long> selection = Selection(pattern);
         const std::vector<double> selected = weights_(selection);
-        if (selected.size() != selection.size()) throw std::logic_error("the weights do not match the selection");
+        const std::size_t n = selection.size(), subbasins = settings_.Subbasins;
+        if (selected.size() != (1 + subbasins) * n) throw std::logic_error("the weights do not match the selection");
         auto entry = std::make_shared<SelectionWeightsOfColumns>();
         entry->ColumnWeights.assign(stationOfColumn_.size(), 0.0);
-        for (std::size_t g = 0, k = 0; g < byStation_.size(); ++g)
-            if (Has(pattern, byStation_[g])) entry->ColumnWeights[byStation_[g]] = selected[k++];
+        entry->SubbasinWeights.assign(subbasins, std::vector<double>(stationOfColumn_.size(), 0.0));
+        for (std::size_t g = 0, k = 0; g < byStation_.size(); ++g) {
+            const std::size_t column = byStation_[g];
+            if (!Has(pattern, column)) continue;
+            for (std::size_t s = 0; s < subbasins; ++s) entry->SubbasinWeights[s][column] = selected[(s + 1) * n + k];
+            entry->ColumnWeights[column] = selected[k++];
+        }
         entry->Key = StationListText(selection);
         return entry;
     }
@@ -288,6 +295,7 @@ ArealCounts WriteArealRainfall(RainSource& source, const std::vector<long>& stat
     std::vector<std::string> patterns(kBlockRows);
     std::vector<char> enough(kBlockRows);
     std::vector<long> reported(kBlockRows);
+    std::vector<double> subbasinValues;
     long row = 0;  // data rows passed
     bool more = true;
     while (more) {
@@ -315,9 +323,15 @@ ArealCounts WriteArealRainfall(RainSource& source, const std::vector<long>& stat
             if (found[i]) {
                 double sum = 0.0;
                 for (std::size_t g = 0; g < gauges; ++g) sum += found[i]->ColumnWeights[g] * r.Rain[g];
-                sink.Row(r, sum, reported[i], found[i]->Key);
+                subbasinValues.clear();
+                for (const std::vector<double>& subbasin : found[i]->SubbasinWeights) {
+                    double part = 0.0;
+                    for (std::size_t g = 0; g < gauges; ++g) part += subbasin[g] * r.Rain[g];
+                    subbasinValues.push_back(part);
+                }
+                sink.Row(r, sum, subbasinValues, reported[i], found[i]->Key);
             } else {
-                sink.Row(r, std::nullopt, reported[i], StationListText(book.Selection(patterns[i])));
+                sink.Row(r, std::nullopt, {}, reported[i], StationListText(book.Selection(patterns[i])));
             }
             ++counts.Rows;
         }
@@ -337,8 +351,10 @@ ArealCounts WriteArealRainfallCsv(RainCsvReader& reader, const std::vector<Scene
     std::vector<long> base = stationOfColumn;
     std::sort(base.begin(), base.end());
     weights.SetBase(base);
-    CsvArealSink sink(out, source.TimeName());
-    return WriteArealRainfall(source, stationOfColumn, settings, std::cref(weights), sink, weightsOut);
+    CsvArealSink sink(out, source.TimeName(), weights.SubbasinNames());
+    ArealSettings withSubbasins = settings;
+    withSubbasins.Subbasins = weights.SubbasinNames().size();
+    return WriteArealRainfall(source, stationOfColumn, withSubbasins, std::cref(weights), sink, weightsOut);
 }
 
 }  // namespace kelvarin

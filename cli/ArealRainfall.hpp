@@ -22,8 +22,10 @@
 
 namespace kelvarin {
 
-// the weights of the selected stations (1-based, ascending), in selection order; called
-// from several threads at once, so it must give the same weights for the same selection
+// the weights of the selected stations (1-based, ascending), in selection order: in the whole
+// basin, then, for a scene with sub-basins, in each sub-basin in turn (a selection's worth
+// each). Called from several threads at once, so it must give the same weights for the same
+// selection.
 using WeightsOfSelection = std::function<std::vector<double>(const std::vector<long>& selection)>;
 
 struct ArealSettings {
@@ -32,6 +34,7 @@ struct ArealSettings {
     long To = 0;                       // the last one (0: to the end)
     int Jobs = 1;                      // threads that weigh selections
     std::size_t CachedSelections = 0;  // the most selections whose weights stay cached (0: as many as fit kCacheBytes)
+    std::size_t Subbasins = 0;         // sub-basins weighed beside the whole basin
 };
 
 // the memory the cached weights may take when no count is given
@@ -49,7 +52,7 @@ struct ArealCounts {
 std::string ShortestNumber(double value);
 
 // Reads the rows of the source (those from settings.From to settings.To) and gives the
-// sink one areal value per row; stationOfColumn is the scene station of each gauge column
+// sink one areal value per row (and one per sub-basin); stationOfColumn is the scene station of each gauge column
 // (the source's MatchStations). When weightsOut is given it receives, at the end, every
 // distinct selection once with every gauge's weight in it. progress, when given, is called
 // now and then with the source's progress and the rows done.
@@ -62,7 +65,7 @@ class SelectionWeights;
 
 // The whole road from a CSV reader to CSV text on one thread, as the web page takes it:
 // the columns matched against the scene's stations, the weights' base set to them, the
-// rows of settings written to out.
+// rows of settings written to out, with a column per sub-basin of the weights' scene.
 ArealCounts WriteArealRainfallCsv(RainCsvReader& reader, const std::vector<SceneStation>& stations,
                                   const std::vector<std::string>& declaredMissing, const ArealSettings& settings,
                                   SelectionWeights& weights, std::ostream& out, std::ostream* weightsOut);

@@ -11,6 +11,8 @@ std::string FlagOf(gis::GisInput input) {
             return "--layer";
         case gis::GisInput::Where:
             return "--where";
+        case gis::GisInput::SubbasinField:
+            return "--subbasin-field";
         case gis::GisInput::Gauges:
             return "--gauges";
         case gis::GisInput::Dem:

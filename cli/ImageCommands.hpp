@@ -36,6 +36,7 @@ struct RenderOptions {
     std::string Size = "1920x1080";
     std::optional<std::string> LabelSize;  // the gauge labels' text in points; none: the picture size's own
     std::filesystem::path Out;             // .png, .svg or .pdf
+    bool PieceLabels = false;              // each piece labelled with its weight in its sub-basin
 };
 
 // A point is 1/72 inch and a figure is taken to have 96 pixels to the inch, as screens and

@@ -12,8 +12,27 @@
 #include "cli/GisFlags.hpp"
 #include "gis/SceneImport.hpp"
 #include "scene/AtomicFile.hpp"
+#include "scene/Scene.hpp"
 
 namespace kelvarin {
+
+namespace {
+
+// Refuses sub-basins that break the scene's rules before anything is written: one line per
+// problem, each with --basin and the file in front.
+void CheckSubbasins(const std::string& text, const std::filesystem::path& basin) {
+    try {
+        LoadSceneText(text, basin);
+    } catch (const SceneError& e) {
+        std::string lines;
+        for (const SceneProblem& problem : e.Problems())
+            lines += (lines.empty() ? "" : "\nkelvarin-cli: ") + FlagOf(gis::GisInput::Basin) + " " + basin.string() +
+                     ": " + problem.Message;
+        throw std::runtime_error(lines);
+    }
+}
+
+}  // namespace
 
 // adds `import --basin FILE ... --out FILE`
 void AddImportCommand(CLI::App& app) {
@@ -25,6 +44,9 @@ void AddImportCommand(CLI::App& app) {
     command->add_option(FlagOf(GisInput::Layer), options->Layer, "Layer of the basin file (default: its only layer)");
     command->add_option(FlagOf(GisInput::Where), options->Where,
                         "Attribute filter picking the basin feature(s), such as \"ID = 7\"");
+    command->add_option(FlagOf(GisInput::SubbasinField), options->SubbasinField,
+                        "Every basin feature becomes a sub-basin named by this field (features of one name are "
+                        "one sub-basin)");
     command
         ->add_option(FlagOf(GisInput::Gauges), options->Gauges,
                      "Gauges: a CSV table (name, number, x/y or lon/lat, height) or a point layer")
@@ -48,10 +70,14 @@ void AddImportCommand(CLI::App& app) {
         } catch (const gis::GisError& e) {
             throw std::runtime_error(FlagLine(e));
         }
-        WriteFileAtomically(options->Out, gis::SceneText(scene));
+        const std::string text = gis::SceneText(scene);
+        if (!scene.Subbasins.empty()) CheckSubbasins(text, options->Basin);
+        WriteFileAtomically(options->Out, text);
         std::cerr << notes.str() << "wrote " << options->Out.string() << ": basin of " << scene.Basin.size()
-                  << " vertices, " << scene.Gauges.size() << " gauges, " << scene.CenterPoints.size()
-                  << " centre points, " << (scene.Crs.size() <= 40 ? scene.Crs : "its CRS= coordinate system") << "\n";
+                  << " vertices, "
+                  << (scene.Subbasins.empty() ? "" : std::to_string(scene.Subbasins.size()) + " sub-basins, ")
+                  << scene.Gauges.size() << " gauges, " << scene.CenterPoints.size() << " centre points, "
+                  << (scene.Crs.size() <= 40 ? scene.Crs : "its CRS= coordinate system") << "\n";
     });
 }
 

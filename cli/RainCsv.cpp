@@ -207,13 +207,21 @@ bool CsvRainSource::Next(RainRow& row) {
 
 bool CsvRainSource::Skip() { return reader_.Next(fields_); }
 
-CsvArealSink::CsvArealSink(std::ostream& out, const std::string& timeName) : out_(out) {
-    out_ << CsvField(timeName) << ",areal_rainfall,gauges,selection\n";
+CsvArealSink::CsvArealSink(std::ostream& out, const std::string& timeName, const std::vector<std::string>& subbasins)
+    : out_(out), subbasins_(subbasins.size()) {
+    out_ << CsvField(timeName) << ",areal_rainfall";
+    for (const std::string& name : subbasins) out_ << ',' << CsvField(name);
+    out_ << ",gauges,selection\n";
 }
 
-void CsvArealSink::Row(const RainRow& row, std::optional<double> value, long gauges, const std::string& selection) {
+void CsvArealSink::Row(const RainRow& row, std::optional<double> value, const std::vector<double>& subbasins,
+                       long gauges, const std::string& selection) {
     out_ << CsvField(row.Time) << ',';
     if (value) out_ << ShortestNumber(*value);
+    for (std::size_t s = 0; s < subbasins_; ++s) {
+        out_ << ',';
+        if (value) out_ << ShortestNumber(subbasins.at(s));
+    }
     out_ << ',' << gauges << ',' << CsvField(selection) << '\n';
 }
 

@@ -104,12 +104,15 @@ class CsvRainSource : public RainSource {
 // source names it), the header written at once.
 class CsvArealSink : public ArealSink {
   public:
-    CsvArealSink(std::ostream& out, const std::string& timeName);
-    void Row(const RainRow& row, std::optional<double> value, long gauges, const std::string& selection) override;
+    // subbasins: the names of the scene's sub-basins, a column each after the whole basin's
+    CsvArealSink(std::ostream& out, const std::string& timeName, const std::vector<std::string>& subbasins = {});
+    void Row(const RainRow& row, std::optional<double> value, const std::vector<double>& subbasins, long gauges,
+             const std::string& selection) override;
     void Finish() override;
 
   private:
     std::ostream& out_;
+    std::size_t subbasins_;
 };
 
 }  // namespace kelvarin

@@ -55,8 +55,10 @@ class RainSource {
 class ArealSink {
   public:
     virtual ~ArealSink() = default;
-    // value: empty below the least number of gauges; selection: the "1,3,5-8" text
-    virtual void Row(const RainRow& row, std::optional<double> value, long gauges, const std::string& selection) = 0;
+    // value: empty below the least number of gauges; subbasins: the value of each sub-basin
+    // of the scene, in its order (empty with value); selection: the "1,3,5-8" text
+    virtual void Row(const RainRow& row, std::optional<double> value, const std::vector<double>& subbasins, long gauges,
+                     const std::string& selection) = 0;
     // everything written; throws when it could not be
     virtual void Finish() = 0;
 };

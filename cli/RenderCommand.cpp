@@ -93,7 +93,7 @@ void RunRender(const RenderOptions& options, std::ostream& log) {
     surface.SetTextSize(labelPixels);
     surface.SetKeepVector(format != PictureFormat::Png);
     surface.SetAutoRedraw(true);  // the window keeps what is drawn on it
-    const FigureReport report = DrawFigure(surface, scene, method, selection);
+    const FigureReport report = DrawFigure(surface, scene, method, selection, options.PieceLabels);
     surface.WritePicture(options.Out);
     ReportUnplacedLabels(report.UnplacedLabels, static_cast<long>(report.Gauges.size()), std::cerr);
 
@@ -102,7 +102,8 @@ void RunRender(const RenderOptions& options, std::ostream& log) {
         << report.Gauges.size() << " of " << report.SceneGauges << " gauges\n";
 }
 
-// adds `render [--scene FILE] [--method M] [--stations all|LIST] [--size WxH] [--label-size PT] --out FILE`
+// adds `render [--scene FILE] [--method M] [--stations all|LIST] [--size WxH] [--label-size PT] [--piece-labels]
+// --out FILE`
 void AddRenderCommand(CLI::App& app) {
     auto options = std::make_shared<RenderOptions>();
     auto scene = std::make_shared<std::string>();
@@ -120,6 +121,8 @@ void AddRenderCommand(CLI::App& app) {
         render->add_option("--label-size", *labelSize,
                            "gauge labels' text size in points of 4/3 pixel (default: the size the picture's "
                            "size gives, as on the saver's screen)");
+    render->add_flag("--piece-labels", options->PieceLabels,
+                     "label each piece with its gauge's weight in its sub-basin (in the basin without sub-basins)");
     render->add_option("--out", *out, "the figure: FILE.png, FILE.svg or FILE.pdf");
     render->callback([options, scene, out, labelSize, labelSizeOption] {
         options->Scene = scene->empty() ? DefaultScenePath() : std::filesystem::path(*scene);

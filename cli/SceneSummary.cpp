@@ -16,6 +16,8 @@ SceneSummary SummariseScene(const Scene& scene) {
     summary.Stations = static_cast<long>(scene.Stations.size());
     summary.ShowMethod = scene.ShowMethod;
     summary.CenterPoints = static_cast<long>(scene.Local.CenterPoints.size());
+    summary.Subbasins = static_cast<long>(scene.Subbasins.size());
+    if (summary.Subbasins > 0) summary.SubbasinArea = scene.Local.BasinArea;
 
     cPolygon ring;
     for (const cPoint& p : scene.Basin) ring.AddPoint(p);
@@ -57,6 +59,10 @@ void PrintSceneSummary(const SceneSummary& s, std::ostream& out) {
     out << "stations:       " << s.Stations << " (" << s.Inside << " inside the basin, " << s.Outside << " outside";
     if (s.OnBoundary > 0) out << ", " << s.OnBoundary << " on its boundary";
     out << ")\n";
+    if (s.Subbasins > 0) {
+        std::snprintf(area, sizeof area, "%.0f square map units (%.2f km²)", s.SubbasinArea, s.SubbasinArea / 1e6);
+        out << "sub-basins:     " << s.Subbasins << ", the whole basin their union of " << area << "\n";
+    }
     out << "show:           " << ShowText(s.ShowMethod) << "\n";
     out << "centre points:  ";
     if (s.ShowMethod == ShowSetting::Thiessen) {

@@ -19,6 +19,8 @@ struct SceneSummary {
     long Outside = 0;
     ShowSetting ShowMethod = ShowSetting::Thiessen;
     long CenterPoints = 0;
+    long Subbasins = 0;         // sub-basin sections
+    double SubbasinArea = 0.0;  // the area of their union (the whole basin), square map units
 };
 
 // counts and measures of a loaded scene

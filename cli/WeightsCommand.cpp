@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "cli/Commands.hpp"
+#include "cli/HmsGageWeights.hpp"
 #include "cli/SceneOptions.hpp"
 #include "cli/TextColumns.hpp"
 #include "cli/UsageError.hpp"
@@ -34,17 +35,13 @@ struct WeightsOptions {
     std::filesystem::path Scene;
     std::string Method;            // "thiessen", "heightbalance", or empty: the scene's own
     std::string Stations = "all";  // "all" or 1-based numbers in file order with ranges: 1,3,5-8
-    std::string Format = "table";  // table, csv or json
+    std::string Format = "table";  // table, csv, json, or with PerSubbasin hms
+    bool PerSubbasin = false;      // every sub-basin's weights, then the whole basin's
 };
 
-void WriteJson(const std::vector<WeightsRow>& rows, const WeightsOptions& options, const std::string& method,
-               double basinArea, double weightSum, std::ostream& out) {
-    nlohmann::ordered_json doc;
-    doc["scene"] = options.Scene.string();
-    doc["method"] = method;
-    doc["basin_area"] = basinArea;
-    doc["weight_sum"] = weightSum;
-    doc["stations"] = nlohmann::ordered_json::array();
+// every station as a JSON object
+nlohmann::ordered_json JsonStations(const std::vector<WeightsRow>& rows) {
+    nlohmann::ordered_json stations = nlohmann::ordered_json::array();
     for (const WeightsRow& r : rows) {
         nlohmann::ordered_json s;
         s["index"] = r.Index;
@@ -56,13 +53,42 @@ void WriteJson(const std::vector<WeightsRow>& rows, const WeightsOptions& option
         s["selected"] = r.Selected;
         s["area"] = r.Area ? nlohmann::ordered_json(*r.Area) : nlohmann::ordered_json(nullptr);
         s["weight"] = r.Weight ? nlohmann::ordered_json(*r.Weight) : nlohmann::ordered_json(nullptr);
-        doc["stations"].push_back(std::move(s));
+        stations.push_back(std::move(s));
+    }
+    return stations;
+}
+
+void WriteJson(const std::vector<WeightsRow>& rows, const WeightsOptions& options, const std::string& method,
+               double basinArea, double weightSum, std::ostream& out) {
+    nlohmann::ordered_json doc;
+    doc["scene"] = options.Scene.string();
+    doc["method"] = method;
+    doc["basin_area"] = basinArea;
+    doc["weight_sum"] = weightSum;
+    doc["stations"] = JsonStations(rows);
+    out << doc.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+}
+
+// every sub-basin's table, then the whole basin's ("*")
+void WriteSubbasinJson(const std::vector<SubbasinWeights>& tables, const WeightsOptions& options,
+                       const std::string& method, std::ostream& out) {
+    nlohmann::ordered_json doc;
+    doc["scene"] = options.Scene.string();
+    doc["method"] = method;
+    doc["subbasins"] = nlohmann::ordered_json::array();
+    for (const SubbasinWeights& table : tables) {
+        nlohmann::ordered_json subbasin;
+        subbasin["subbasin"] = table.Subbasin;
+        subbasin["area"] = table.Area;
+        subbasin["weight_sum"] = table.WeightSum();
+        subbasin["stations"] = JsonStations(table.Rows);
+        doc["subbasins"].push_back(std::move(subbasin));
     }
     out << doc.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
 }
 
 void WriteTable(const std::vector<WeightsRow>& rows, const std::string& method, double basinArea, double weightSum,
-                std::ostream& out) {
+                std::ostream& out, const std::string& subbasin = {}) {
     auto fixed = [](double v, int decimals) {
         char text[64];
         std::snprintf(text, sizeof text, "%.*f", decimals, v);
@@ -92,22 +118,50 @@ void WriteTable(const std::vector<WeightsRow>& rows, const std::string& method, 
         out << text << '\n';
     };
     out << "method: " << method << '\n';
+    if (!subbasin.empty()) out << "sub-basin: " << subbasin << '\n';
     put(heads);
     for (const auto& line : cells) put(line);
-    out << "basin area: " << fixed(basinArea, 2) << " square map units\n";
+    out << (subbasin.empty() || subbasin == "*" ? "basin area: " : "sub-basin area: ") << fixed(basinArea, 2)
+        << " square map units\n";
     out << "sum of weights: " << fixed(weightSum, 12) << '\n';
+}
+
+// every sub-basin's weights, then the whole basin's, in the chosen format
+void WritePerSubbasin(const Scene& scene, const Construction& construction, const WeightsOptions& options,
+                      const std::string& method, std::ostream& out) {
+    const std::vector<SubbasinWeights> tables = SubbasinWeightsTables(scene, construction);
+    if (options.Format == "csv") {
+        WriteSubbasinWeightsCsv(tables, out);
+    } else if (options.Format == "json") {
+        WriteSubbasinJson(tables, options, method, out);
+    } else if (options.Format == "hms") {
+        WriteHmsGageWeights(tables, out);
+    } else {
+        for (std::size_t t = 0; t < tables.size(); ++t) {
+            if (t > 0) out << '\n';
+            WriteTable(tables[t].Rows, method, tables[t].Area, tables[t].WeightSum(), out, tables[t].Subbasin);
+        }
+    }
 }
 
 // loads the scene as the saver does, builds the chosen method's construction of the selection and prints every station
 void RunWeights(const WeightsOptions& options, std::ostream& out) {
     const std::optional<Method> asked = MethodOption(options.Method);
-    if (options.Format != "table" && options.Format != "csv" && options.Format != "json")
-        throw UsageError("--format: \"" + options.Format + "\" is none of table, csv, json");
+    if (options.Format != "table" && options.Format != "csv" && options.Format != "json" && options.Format != "hms")
+        throw UsageError("--format: \"" + options.Format + "\" is none of table, csv, json, hms");
+    if (options.Format == "hms" && !options.PerSubbasin)
+        throw UsageError("--format hms gives each sub-basin's gauge weights: it needs --per-subbasin");
 
     const Scene scene = LoadSceneFor(options.Scene, asked);
+    if (options.PerSubbasin && scene.Subbasins.empty())
+        throw UsageError("--per-subbasin: " + options.Scene.string() + " has no sub-basins ([Subbasin1] sections)");
     const std::vector<long> selection = StationsOption(options.Stations, static_cast<long>(scene.Stations.size()));
     const std::string method = MethodName(MethodFor(asked, scene));
     const Construction construction = BuildConstruction(MethodFor(asked, scene), scene.Local, selection);
+    if (options.PerSubbasin) {
+        WritePerSubbasin(scene, construction, options, method, out);
+        return;
+    }
 
     const std::vector<WeightsRow> rows = WeightsRows(scene, construction);
     const double basinArea = scene.Local.BasinArea;
@@ -126,7 +180,7 @@ void RunWeights(const WeightsOptions& options, std::ostream& out) {
 
 }  // namespace
 
-// adds `weights [--scene FILE] [--method M] [--stations LIST] [--format F]`
+// adds `weights [--scene FILE] [--method M] [--stations LIST] [--format F] [--per-subbasin]`
 void AddWeightsCommand(CLI::App& app) {
     auto options = std::make_shared<WeightsOptions>();
     CLI::App* weights =
@@ -136,7 +190,11 @@ void AddWeightsCommand(CLI::App& app) {
                         "thiessen or heightbalance (default: the scene's own; thiessen when it shows both)");
     weights->add_option("--stations", options->Stations,
                         "all, or station numbers in file order from 1 with ranges, such as 1,3,5-8 (default: all)");
-    weights->add_option("--format", options->Format, "table, csv or json (default: table)");
+    weights->add_option("--format", options->Format,
+                        "table, csv or json (default: table); with --per-subbasin also hms, the gauge-weights "
+                        "block of a HEC-HMS meteorologic model file");
+    weights->add_flag("--per-subbasin", options->PerSubbasin,
+                      "every sub-basin's weights in file order, then the whole basin's as sub-basin *");
     weights->callback([options] {
         WeightsOptions run = *options;
         if (run.Scene.empty()) run.Scene = DefaultScenePath();

@@ -21,6 +21,7 @@
 #include "network/FarHullTriangles.hpp"
 #include "network/TriangleNetwork.hpp"
 #include "scene/SceneRules.hpp"
+#include "scene/SubbasinGeometry.hpp"
 #include "thiessen/modThiessen.hpp"
 
 namespace kelvarin {
@@ -152,23 +153,29 @@ std::string SelectionName(const std::vector<long>& selection) {
     return text.empty() ? "none" : text;
 }
 
-// throws InternalInconsistency unless every weight is finite and within [0, 1] and they add up to 1
+// what is wrong with the weights of the whole basin (subbasin 0) or of sub-basin s (1-based), if anything
+std::string WeightsFault(const Construction& result, std::size_t subbasin) {
+    const std::string where = subbasin ? " in sub-basin " + std::to_string(subbasin) : "";
+    double sum = 0.0;
+    for (const StationPart& part : result.Stations) {
+        const double weight = subbasin ? part.Subbasins[subbasin - 1].Weight : part.Weight;
+        if (!std::isfinite(weight) || weight < -kWeightTolerance || weight > 1.0 + kWeightTolerance)
+            return "station " + std::to_string(part.Station) + " got the weight " + std::to_string(weight) + where;
+        sum += weight;
+    }
+    if (std::abs(sum - 1.0) <= kWeightTolerance) return {};
+    char text[64];
+    std::snprintf(text, sizeof text, "the weights add up to %.12g, not 1", sum);
+    return text + where;
+}
+
+// throws InternalInconsistency unless every weight is finite and within [0, 1] and they add
+// up to 1, in the whole basin and in every sub-basin
 void CheckWeights(const Construction& result, const std::vector<long>& selection) {
     if (result.Stations.empty()) return;
-    double sum = 0.0;
     std::string fault;
-    for (const StationPart& part : result.Stations) {
-        if (!std::isfinite(part.Weight) || part.Weight < -kWeightTolerance || part.Weight > 1.0 + kWeightTolerance) {
-            fault = "station " + std::to_string(part.Station) + " got the weight " + std::to_string(part.Weight);
-            break;
-        }
-        sum += part.Weight;
-    }
-    if (fault.empty() && !(std::abs(sum - 1.0) <= kWeightTolerance)) {
-        char text[64];
-        std::snprintf(text, sizeof text, "the weights add up to %.12g, not 1", sum);
-        fault = text;
-    }
+    for (std::size_t s = 0; s <= result.Stations.front().Subbasins.size() && fault.empty(); ++s)
+        fault = WeightsFault(result, s);
     if (fault.empty()) return;
     throw InternalInconsistency(std::string("internal inconsistency: the ") +
                                 (result.Used == Method::Thiessen ? "Thiessen" : "height-balance") +
@@ -253,6 +260,37 @@ Rings HeightBalanceRings(const PointArray& stationPts, const PointArray& frame, 
     return rings;
 }
 
+// the pieces of a ring cut by one prepared ring
+void CutInto(std::vector<cPolygon>& out, double& area, const PreparedRing& cell, const PreparedRing& ring) {
+    PolygonArray pieces;
+    const long m = CutRings(pieces, cell, ring);
+    for (long k = 1; k <= m; ++k) {
+        out.push_back(pieces(k) ? CopyRing(*pieces(k)) : cPolygon{});
+        area += PolygonArea(out.back());
+    }
+}
+
+// a station ring's share of every sub-basin its box meets
+std::vector<SubbasinShare> SubbasinShares(const cPolygon& ring, const std::vector<PreparedRegion>& subbasins) {
+    std::vector<SubbasinShare> shares(subbasins.size());
+    if (ring.Count() < 3) return shares;
+    PreparedRing cell;
+    cell.Points = RingToArray(ring);
+    for (const auto& p : cell.Points) cell.Bounds.Add(*p);
+    for (std::size_t s = 0; s < subbasins.size(); ++s) {
+        if (!subbasins[s].Bounds.Meets(cell.Bounds)) continue;
+        SubbasinShare& share = shares[s];
+        double pieces = 0.0, holes = 0.0;
+        for (const PreparedPart& part : subbasins[s].Parts) {
+            if (!part.Shell.Bounds.Meets(cell.Bounds)) continue;
+            CutInto(share.Pieces, pieces, cell, part.Shell);
+            for (const PreparedRing& hole : part.Holes) CutInto(share.Holes, holes, cell, hole);
+        }
+        share.Area = pieces - holes;
+    }
+    return shares;
+}
+
 // each station's ring cut by the basin, its area (shared equally by gauges at one place) and weight
 void ClipAndWeigh(Construction& result, const PolygonArray& polygons, const PointArray& stationPts,
                   const EngineScene& scene) {
@@ -262,6 +300,10 @@ void ClipAndWeigh(Construction& result, const PolygonArray& polygons, const Poin
 
     std::map<std::pair<double, double>, long> atSite;
     for (const auto& p : stationPts) ++atSite[{p->X, p->Y}];
+
+    std::vector<PreparedRegion> subbasins;
+    subbasins.reserve(scene.Subbasins.size());
+    for (const LocalSubbasin& subbasin : scene.Subbasins) subbasins.push_back(PrepareRegion(subbasin.Parts));
 
     // the rings as they stand before any of them is cut
     for (long i = 1; i <= polygons.UBound(); ++i)
@@ -280,7 +322,18 @@ void ClipAndWeigh(Construction& result, const PolygonArray& polygons, const Poin
             part.Pieces.push_back(pieces(k) ? CopyRing(*pieces(k)) : cPolygon{});
             area += PolygonArea(part.Pieces.back());
         }
-        part.Area = area / static_cast<double>(atSite[{stationPts(i)->X, stationPts(i)->Y}]);
+        const auto sharing = static_cast<double>(atSite[{stationPts(i)->X, stationPts(i)->Y}]);
+        if (!subbasins.empty()) {
+            part.Subbasins = SubbasinShares(ring && ring->Count() >= 3 ? *ring : cPolygon{}, subbasins);
+            area = 0.0;
+            for (std::size_t s = 0; s < subbasins.size(); ++s) {
+                SubbasinShare& share = part.Subbasins[s];
+                area += share.Area;
+                share.Area /= sharing;
+                share.Weight = share.Area / scene.Subbasins[s].Area;
+            }
+        }
+        part.Area = area / sharing;
         part.Weight = part.Area / scene.BasinArea;
     }
 }

@@ -24,13 +24,24 @@ struct NetworkTriangle {
     std::array<cPoint, 3> Corners;
 };
 
+// what a selected station's ring gives one sub-basin
+struct SubbasinShare {
+    std::vector<cPolygon> Pieces;  // the ring cut by the outer ring of each of the sub-basin's parts
+    std::vector<cPolygon> Holes;   // the ring cut by each of its holes: taken out of the pieces
+    double Area = 0.0;             // the pieces' area less the holes', shared as StationPart::Area is
+    double Weight = 0.0;           // Area / the sub-basin's area
+};
+
 // what the construction gives one selected station
 struct StationPart {
     long Station = 0;              // 1-based index into EngineScene::Stations
     cPolygon Ring;                 // its ring in the frame; fewer than 3 vertices: controls nothing
-    std::vector<cPolygon> Pieces;  // the ring cut by the basin, in the order they are shown
-    double Area = 0.0;             // squared map units (shared equally by gauges at one place)
-    double Weight = 0.0;           // Area / BasinArea
+    std::vector<cPolygon> Pieces;  // the ring cut by the basin ring, in the order they are shown
+    // squared map units (shared equally by gauges at one place): the pieces' area, or with
+    // sub-basins the sum of its shares of them (their union's, holes left out)
+    double Area = 0.0;
+    double Weight = 0.0;                   // Area / BasinArea
+    std::vector<SubbasinShare> Subbasins;  // one per sub-basin of the scene, in its order; empty without
 };
 
 struct Construction {
@@ -43,8 +54,8 @@ struct Construction {
 
 // Thrown when a finished construction fails the check every construction must pass:
 // each selected gauge's weight finite and within [0, 1], the weights adding up to 1 (the
-// pieces tile the basin). It means a fault of the program, never of the data; what()
-// is one line naming the method and the selection, beginning "internal inconsistency".
+// pieces tile the basin), in the whole basin and in every sub-basin. It means a fault of the program, never of the
+// data; what() is one line naming the method and the selection, beginning "internal inconsistency".
 class InternalInconsistency : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
@@ -64,7 +75,9 @@ std::vector<cPoint> SiteCoordinates(const EngineScene& scene);
 // indices into scene.Stations, ascending, no repeats), exactly as the map window's
 // drivers show it. An empty selection gives a construction without stations. Gauges
 // closer together than the same-site share of the basin's extent (scene/SceneRules.hpp)
-// form one site, the first one's, which they share as coincident gauges do. Throws
+// form one site, the first one's, which they share as coincident gauges do. With
+// sub-basins, each selected station's ring is cut by every sub-basin its box meets, once for
+// all of them. Throws
 // std::invalid_argument for a bad selection and for height-balance with two or more
 // gauges when the scene carries fewer centre points than one per pair of its stations,
 // and InternalInconsistency when the result fails its check.

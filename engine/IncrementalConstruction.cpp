@@ -90,14 +90,19 @@ std::vector<cPoint> Vertices(const cPolygon& ring) {
     return points;
 }
 
+// a ring of points as a polygon
+cPolygon RingOf(const std::vector<cPoint>& points) {
+    cPolygon ring;
+    for (const cPoint& p : points) ring.Add(p.X, p.Y, p.z);
+    return ring;
+}
+
 // the pieces of a ring cut by a boundary, as the whole construction cuts a ring by the basin
 std::vector<cPolygon> CutRing(const cPolygon& ring, const std::vector<cPoint>& boundary) {
     std::vector<cPolygon> cut;
     if (ring.Count() < 3) return cut;
-    cPolygon region;
-    for (const cPoint& p : boundary) region.Add(p.X, p.Y, p.z);
     PolygonArray pieces;
-    const long m = ClipPolygons(pieces, RingToArray(ring), RingToArray(region));
+    const long m = ClipPolygons(pieces, RingToArray(ring), RingToArray(RingOf(boundary)));
     for (long k = 1; k <= m; ++k) cut.push_back(pieces(k) ? *pieces(k) : cPolygon{});
     return cut;
 }
@@ -131,7 +136,8 @@ IncrementalConstruction::IncrementalConstruction(Method method, const EngineScen
     // the basin: the base's own pieces, added up as the whole construction adds them
     Region basin;
     basin.Boundary = scene.Basin;
-    basin.Area = scene.BasinArea;
+    // (with sub-basins the scene's basin area is their union's, not the ring's)
+    basin.Area = scene.Subbasins.empty() ? scene.BasinArea : PolygonArea(RingOf(scene.Basin));
     basin.PiecesOfSite.resize(sites_.size());
     basin.AreaOfSite.assign(sites_.size(), 0.0);
     std::vector<bool> done(sites_.size(), false);
@@ -182,9 +188,7 @@ IncrementalConstruction::IncrementalConstruction(Method method, const EngineScen
 std::size_t IncrementalConstruction::AddRegion(const std::vector<cPoint>& boundary) {
     Region region;
     region.Boundary = boundary;
-    cPolygon ring;
-    for (const cPoint& p : boundary) ring.Add(p.X, p.Y, p.z);
-    region.Area = PolygonArea(ring);
+    region.Area = PolygonArea(RingOf(boundary));
     if (!(region.Area > 0)) throw std::invalid_argument("a region without area");
     region.PiecesOfSite.resize(sites_.size());
     region.AreaOfSite.assign(sites_.size(), 0.0);
@@ -209,8 +213,14 @@ IncrementalResult IncrementalConstruction::WholeConstruction(const std::vector<l
     for (long s : selection) ++atSite[SiteOfStation(s)];
     for (std::size_t k = 0; k < selection.size(); ++k) {
         const StationPart& part = built.Stations[k];
-        result.Weights[0][k] = part.Weight;
         const long sharing = atSite[SiteOfStation(selection[k])];
+        if (scene_.Subbasins.empty()) {
+            result.Weights[0][k] = part.Weight;
+        } else {
+            double area = 0.0;
+            for (const cPolygon& piece : part.Pieces) area += PolygonArea(piece);
+            result.Weights[0][k] = area / static_cast<double>(sharing) / regions_[0].Area;
+        }
         for (std::size_t r = 1; r < regions_.size(); ++r) {
             double area = 0.0;
             for (const cPolygon& piece : CutRing(part.Ring, regions_[r].Boundary)) area += PolygonArea(piece);

@@ -28,7 +28,7 @@ namespace kelvarin {
 // how one selection's weights were found
 struct IncrementalResult {
     // [region][k]: the weight of the selection's k-th station in that region (region 0 is
-    // the basin): its part of the region's area
+    // the basin ring): its part of the region's area
     std::vector<std::vector<double>> Weights;
     bool Whole = false;  // by a whole construction of the selection
     long Missing = 0;    // sites of the base that the selection lacks
@@ -43,10 +43,12 @@ class IncrementalConstruction {
     const std::vector<long>& Base() const { return base_; }
 
     // Adds a region inside the basin the cells are also cut by (a part of the basin with a
-    // weight table of its own) and returns its index; the basin itself is region 0. The
+    // weight table of its own) and returns its index; the basin ring itself is region 0 (with
+    // sub-basins, whose union is the whole basin, their rings are regions of their own). The
     // boundary is a ring in the scene's map coordinates.
     std::size_t AddRegion(const std::vector<cPoint>& boundary);
     std::size_t RegionCount() const { return regions_.size(); }
+    double RegionArea(std::size_t region) const { return regions_.at(region).Area; }
 
     // The weights of a selection of the base's stations (ascending, no repeats, at least
     // one), equal to a whole construction's within rounding. Safe to call from several

@@ -1,6 +1,7 @@
 #include "geometry/SimpleRing.hpp"
 
 #include <algorithm>
+#include <utility>
 
 #include "geometry/Predicates.hpp"
 
@@ -113,7 +114,48 @@ std::optional<RingCrossing> SweepMeetings(const std::vector<Edge>& edges, bool f
     return found;
 }
 
+// the segments cross at a point inside both, or run along each other for a stretch
+bool SegmentsCross(const Edge& e, const Edge& f) {
+    const int o1 = Orient2D(*e.A, *e.B, *f.A);
+    const int o2 = Orient2D(*e.A, *e.B, *f.B);
+    const int o3 = Orient2D(*f.A, *f.B, *e.A);
+    const int o4 = Orient2D(*f.A, *f.B, *e.B);
+    if (o1 * o2 < 0 && o3 * o4 < 0) return true;
+    if (o1 != 0 || o2 != 0) return false;
+    // on one line: the stretch both cover, along the axis the edges run furthest on
+    const bool alongX = e.MaxX - e.MinX >= e.MaxY - e.MinY;
+    const double lo = alongX ? std::max(e.MinX, f.MinX) : std::max(e.MinY, f.MinY);
+    const double hi = alongX ? std::min(e.MaxX, f.MaxX) : std::min(e.MaxY, f.MaxY);
+    return lo < hi;
+}
+
 }  // namespace
+
+std::optional<RingCrossing> FindRingsCrossing(const std::vector<cPoint>& a, const std::vector<cPoint>& b) {
+    const std::vector<Edge> edges[2] = {EdgesOf(a), EdgesOf(b)};
+    std::vector<std::pair<int, std::size_t>> order;  // (ring, edge)
+    for (int r = 0; r < 2; ++r)
+        for (std::size_t k = 0; k < edges[r].size(); ++k) order.emplace_back(r, k);
+    const auto edge = [&](const std::pair<int, std::size_t>& id) -> const Edge& { return edges[id.first][id.second]; };
+    std::sort(order.begin(), order.end(), [&](const auto& x, const auto& y) { return edge(x).MinX < edge(y).MinX; });
+    std::vector<std::size_t> active[2];
+    std::optional<RingCrossing> found;
+    for (const auto& id : order) {
+        const Edge& e = edge(id);
+        const int other = 1 - id.first;
+        for (int r = 0; r < 2; ++r) std::erase_if(active[r], [&](std::size_t j) { return edges[r][j].MaxX < e.MinX; });
+        for (const std::size_t j : active[other]) {
+            const Edge& f = edges[other][j];
+            if (f.MaxY < e.MinY || e.MaxY < f.MinY || !SegmentsCross(e, f)) continue;
+            const Edge& ofA = id.first == 0 ? e : f;
+            const Edge& ofB = id.first == 0 ? f : e;
+            const RingCrossing c{ofA.From + 1, ofB.From + 1, ofA.To + 1, ofB.To + 1};
+            if (!found || c.First < found->First || (c.First == found->First && c.Second < found->Second)) found = c;
+        }
+        active[id.first].push_back(id.second);
+    }
+    return found;
+}
 
 std::optional<RingCrossing> FindRingCrossing(const std::vector<cPoint>& ring) {
     const std::vector<Edge> edges = EdgesOf(ring);

@@ -33,4 +33,10 @@ std::optional<RingCrossing> FindRingCrossing(const std::vector<cPoint>& ring);
 // back over each other are not looked at.
 std::optional<RingCrossing> FindEdgeMeeting(const std::vector<cPoint>& ring);
 
+// Where two rings cross: an edge of each crossing the other at a point inside both, or the
+// two running along each other for a stretch. Rings that only touch at points (a vertex of
+// one on the other) do not cross. First and FirstEnd name the edge of ring a, Second and
+// SecondEnd the edge of ring b; nullopt when they do not cross.
+std::optional<RingCrossing> FindRingsCrossing(const std::vector<cPoint>& a, const std::vector<cPoint>& b);
+
 }  // namespace kelvarin

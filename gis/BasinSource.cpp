@@ -54,6 +54,43 @@ OGRGeometryCollection CollectPolygons(OGRLayer& layer, const std::string& file, 
     return parts;
 }
 
+// the name of a feature's sub-basin: its field's text, blanks around it trimmed
+std::string SubbasinName(const OGRFeature& feature, int field, const std::string& fieldName, const std::string& file) {
+    std::string name = feature.IsFieldSetAndNotNull(field) ? feature.GetFieldAsString(field) : "";
+    const auto first = name.find_first_not_of(" \t");
+    name = first == std::string::npos ? "" : name.substr(first, name.find_last_not_of(" \t") - first + 1);
+    if (name.empty() || name.find_first_of("\r\n") != std::string::npos)
+        throw GisError(GisInput::SubbasinField, file + ": feature " + std::to_string(feature.GetFID()) +
+                                                    (name.empty() ? " has no name in field "
+                                                                  : " has a name of several "
+                                                                    "lines in field ") +
+                                                    Quoted(fieldName));
+    return name;
+}
+
+// the polygons of each sub-basin name, in the order of the name's first feature
+std::vector<std::pair<std::string, OGRGeometryCollection>> CollectSubbasins(OGRLayer& layer, const std::string& field,
+                                                                            const std::string& file) {
+    const int index = layer.GetLayerDefn()->GetFieldIndex(field.c_str());
+    if (index < 0)
+        throw GisError(GisInput::SubbasinField,
+                       Quoted(field) + ": layer " + Quoted(layer.GetName()) + " of " + file + " has no such field");
+    std::vector<std::pair<std::string, OGRGeometryCollection>> groups;
+    layer.ResetReading();
+    for (const OGRFeatureUniquePtr& feature : layer) {
+        const OGRGeometry* geometry = feature->GetGeometryRef();
+        if (!geometry || geometry->IsEmpty()) continue;
+        const std::string name = SubbasinName(*feature, index, field, file);
+        auto group = std::find_if(groups.begin(), groups.end(), [&](const auto& g) { return g.first == name; });
+        if (group == groups.end()) group = groups.insert(groups.end(), {name, OGRGeometryCollection()});
+        std::unique_ptr<OGRGeometry> linear(geometry->hasCurveGeometry() ? geometry->getLinearGeometry()
+                                                                         : geometry->clone());
+        linear->flattenTo2D();
+        group->second.addGeometryDirectly(linear.release());
+    }
+    return groups;
+}
+
 // the union of the parts: cascaded when GEOS can, else one part at a time
 std::unique_ptr<OGRGeometry> Dissolve(const OGRGeometryCollection& parts, const std::string& file) {
     if (parts.getNumGeometries() == 1) return std::unique_ptr<OGRGeometry>(parts.getGeometryRef(0)->clone());
@@ -111,6 +148,9 @@ BasinSource ReadBasin(const ImportOptions& options) {
     if (features == 0) throw NothingSelected(options, source.LayerName, "feature");
     if (parts.getNumGeometries() == 0) throw NothingSelected(options, source.LayerName, "polygon");
     source.Geometry = Dissolve(parts, file);
+    if (options.SubbasinField.empty()) return source;
+    for (auto& [name, group] : CollectSubbasins(layer, options.SubbasinField, file))
+        source.Subbasins.emplace_back(name, Dissolve(group, file));
     return source;
 }
 
@@ -151,6 +191,10 @@ void MoveBasin(BasinSource& basin, const OGRSpatialReference& target, const std:
     const Transform toTarget = MakeTransform(*basin.System, target, GisInput::Basin, GdalPath(file));
     if (toTarget && basin.Geometry->transform(toTarget.get()) != OGRERR_NONE)
         throw GisError(GisInput::Basin, GdalPath(file) + ": the basin cannot be moved into " + crs);
+    for (auto& [name, geometry] : basin.Subbasins)
+        if (toTarget && geometry->transform(toTarget.get()) != OGRERR_NONE)
+            throw GisError(GisInput::Basin,
+                           GdalPath(file) + ": sub-basin " + Quoted(name) + " cannot be moved into " + crs);
 }
 
 // the outer ring of the largest part, counter-clockwise, open, without repeated vertices
@@ -200,13 +244,53 @@ std::vector<cPoint> BasinOutline(const OGRGeometry& geometry, const std::string&
     return outline;
 }
 
+namespace {
+
+// an OGR ring open, without repeated vertices
+std::vector<cPoint> OpenRing(const OGRLinearRing& ring, const std::string& what, const std::string& file) {
+    std::vector<cPoint> points;
+    for (int i = 0; i < ring.getNumPoints(); ++i) {
+        const cPoint p{ring.getX(i), ring.getY(i), 0.0};
+        if (!std::isfinite(p.X) || !std::isfinite(p.Y))
+            throw GisError(GisInput::Basin, file + ": " + what + " has a vertex without finite coordinates");
+        if (!points.empty() && points.back().X == p.X && points.back().Y == p.Y) continue;
+        points.push_back(p);
+    }
+    while (points.size() > 1 && points.front().X == points.back().X && points.front().Y == points.back().Y)
+        points.pop_back();
+    return points;
+}
+
+}  // namespace
+
+SceneFileSubbasin SubbasinOf(const std::string& name, const OGRGeometry& geometry, const std::string& file) {
+    SceneFileSubbasin subbasin;
+    subbasin.Name = name;
+    std::vector<const OGRPolygon*> polygons;
+    if (wkbFlatten(geometry.getGeometryType()) == wkbPolygon) polygons.push_back(geometry.toPolygon());
+    if (wkbFlatten(geometry.getGeometryType()) == wkbMultiPolygon)
+        for (const OGRPolygon* part : *geometry.toMultiPolygon()) polygons.push_back(part);
+    const std::string what = "sub-basin " + Quoted(name);
+    for (const OGRPolygon* polygon : polygons) {
+        if (polygon->IsEmpty() || !polygon->getExteriorRing()) continue;
+        SceneFilePart& part = subbasin.Parts.emplace_back();
+        part.Shell = OpenRing(*polygon->getExteriorRing(), what, file);
+        for (int h = 0; h < polygon->getNumInteriorRings(); ++h)
+            part.Holes.push_back(OpenRing(*polygon->getInteriorRing(h), what, file));
+    }
+    if (subbasin.Parts.empty()) throw GisError(GisInput::Basin, file + ": " + what + " has no polygon");
+    return subbasin;
+}
+
 // the layer name made fit to name a vertex block
 std::string BlockName(const std::string& layer) {
     std::string name;
     for (char c : layer) name += (c == ' ' || c == '\t' || c == '[' || c == ']' || c == '=') ? '_' : c;
     if (name.empty()) return "Basin";
     const std::string lower = LowerAscii(name);
-    if (lower == "rainstation" || lower == "centerpoint" || lower.rfind("polygon", 0) == 0) return "Basin_" + name;
+    if (lower == "rainstation" || lower == "centerpoint" || lower.rfind("polygon", 0) == 0 ||
+        lower.rfind("subbasin", 0) == 0)
+        return "Basin_" + name;
     return name;
 }
 

@@ -19,9 +19,12 @@ struct BasinSource {
     std::unique_ptr<OGRGeometry> Geometry;  // dissolved; in the layer's system until MoveBasin
     SpatialReference System;                // the layer's, or nothing
     std::string LayerName;
+    // with a sub-basin field: each name's features dissolved, in the order of its first feature
+    std::vector<std::pair<std::string, std::unique_ptr<OGRGeometry>>> Subbasins;
 };
 
-// the polygons of the layer and filter the options pick, dissolved into one geometry
+// the polygons of the layer and filter the options pick, dissolved into one geometry; with a
+// sub-basin field also those of each name, dissolved into one geometry each
 BasinSource ReadBasin(const ImportOptions& options);
 
 // The projected system of the scene: the one the options name, else the basin's own when
@@ -36,6 +39,10 @@ void MoveBasin(BasinSource& basin, const OGRSpatialReference& target, const std:
 // The outer ring of the basin: the largest part, holes dropped (both said in `notes`),
 // counter-clockwise, without the closing vertex or repeated vertices.
 std::vector<cPoint> BasinOutline(const OGRGeometry& geometry, const std::string& file, std::ostream& notes);
+
+// a sub-basin's parts and holes as the scene file keeps them: every ring open, without
+// repeated vertices
+SceneFileSubbasin SubbasinOf(const std::string& name, const OGRGeometry& geometry, const std::string& file);
 
 // the vertex-block name of the basin: its layer name without blanks and brackets, and
 // never the name of another section of the scene file

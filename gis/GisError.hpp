@@ -9,7 +9,21 @@
 namespace kelvarin::gis {
 
 // the inputs of an import (ImportOptions) and of an export (its output file)
-enum class GisInput { None, Basin, Layer, Where, Gauges, Dem, Crs, NameField, NumberField, HeightField, Show, Out };
+enum class GisInput {
+    None,
+    Basin,
+    Layer,
+    Where,
+    SubbasinField,
+    Gauges,
+    Dem,
+    Crs,
+    NameField,
+    NumberField,
+    HeightField,
+    Show,
+    Out
+};
 
 // A failure the user can mend: one line naming the file, layer, field or value, never an
 // option as a program spells it ("basin.shp: no such file", about the basin). When the

@@ -4,6 +4,7 @@
 #include <ogrsf_frmts.h>
 #include <unistd.h>
 
+#include <memory>
 #include <set>
 #include <string>
 #include <system_error>
@@ -244,8 +245,82 @@ void WritePolygons(const ExportSource& source, LayerWriter& writer) {
     }
 }
 
+// rings as one multi-polygon in scene coordinates, less the holes given
+std::unique_ptr<OGRGeometry> PiecesLessHoles(const std::vector<cPolygon>& pieces, const std::vector<cPolygon>& holes,
+                                             const cPoint& origin) {
+    auto gather = [&origin](const std::vector<cPolygon>& rings) {
+        auto all = std::make_unique<OGRMultiPolygon>();
+        for (const cPolygon& ring : rings) {
+            if (ring.Count() < 3) continue;
+            OGRPolygon polygon = ScenePolygon(ring, origin);
+            all->addGeometry(&polygon);
+        }
+        return all;
+    };
+    std::unique_ptr<OGRGeometry> result = gather(pieces);
+    if (holes.empty()) return result;
+    std::unique_ptr<OGRGeometry> less(result->Difference(gather(holes).get()));
+    if (!less) throw GisError(GisInput::None, "a piece less its holes cannot be formed (" + LastGdalError() + ")");
+    return std::unique_ptr<OGRGeometry>(OGRGeometryFactory::forceToMultiPolygon(less.release()));
+}
+
+// each selected gauge's piece in each sub-basin it has a share of, with its area and weight there
+void WriteSubbasinPieces(const ExportSource& source, LayerWriter& writer) {
+    OGRLayer& layer = writer.Create("pieces", wkbMultiPolygon,
+                                    {{"index", OFTInteger},
+                                     {"name", OFTString},
+                                     {"number", OFTString},
+                                     {"subbasin", OFTString},
+                                     {"area", OFTReal},
+                                     {"weight", OFTReal}});
+    for (const StationPart& part : source.Built.Stations) {
+        for (std::size_t s = 0; s < part.Subbasins.size(); ++s) {
+            const SubbasinShare& share = part.Subbasins[s];
+            if (share.Pieces.empty()) continue;
+            OGRFeature feature(layer.GetLayerDefn());
+            feature.SetField("index", static_cast<int>(part.Station));
+            feature.SetField("name", source.Station(part.Station).Name.c_str());
+            feature.SetField("number", source.Station(part.Station).Number.c_str());
+            feature.SetField("subbasin", source.SceneFile.Subbasins[s].Name.c_str());
+            feature.SetField("area", share.Area);
+            feature.SetField("weight", share.Weight);
+            feature.SetGeometryDirectly(
+                PiecesLessHoles(share.Pieces, share.Holes, source.Local.ReferancePoint).release());
+            Add(layer, feature);
+        }
+    }
+}
+
+// every sub-basin's outline: its parts with their holes, named, with its area
+void WriteSubbasins(const ExportSource& source, LayerWriter& writer) {
+    OGRLayer& layer = writer.Create("subbasins", wkbMultiPolygon, {{"name", OFTString}, {"area", OFTReal}});
+    const cPoint& origin = source.Local.ReferancePoint;
+    for (std::size_t s = 0; s < source.Local.Subbasins.size(); ++s) {
+        OGRMultiPolygon outline;
+        for (const LocalPart& part : source.Local.Subbasins[s].Parts) {
+            OGRPolygon polygon;
+            OGRLinearRing shell = SceneRing(RingOf(part.Shell), origin);
+            polygon.addRing(&shell);
+            for (const std::vector<cPoint>& hole : part.Holes) {
+                OGRLinearRing inner = SceneRing(RingOf(hole), origin);
+                polygon.addRing(&inner);
+            }
+            outline.addGeometry(&polygon);
+        }
+        OGRFeature feature(layer.GetLayerDefn());
+        feature.SetField("name", source.SceneFile.Subbasins[s].Name.c_str());
+        feature.SetField("area", source.Local.Subbasins[s].Area);
+        feature.SetGeometry(&outline);
+        Add(layer, feature);
+    }
+}
+
 // each selected gauge's pieces inside the basin, with its area and weight
 void WritePieces(const ExportSource& source, LayerWriter& writer) {
+    if (!source.Local.Subbasins.empty()) {
+        WriteSubbasinPieces(source, writer);
+        return;
+    }
     OGRLayer& layer = writer.Create(
         "pieces", wkbMultiPolygon,
         {{"index", OFTInteger}, {"name", OFTString}, {"number", OFTString}, {"area", OFTReal}, {"weight", OFTReal}});
@@ -289,6 +364,7 @@ std::vector<std::filesystem::path> ExportConstruction(const Scene& scene, const 
     WriteNetwork(source, writer);
     WritePolygons(source, writer);
     WritePieces(source, writer);
+    if (!scene.Subbasins.empty()) WriteSubbasins(source, writer);
     writer.Close();
 
     const std::filesystem::path destination = out.parent_path().empty() ? "." : out.parent_path();
@@ -296,6 +372,7 @@ std::vector<std::filesystem::path> ExportConstruction(const Scene& scene, const 
     std::vector<std::filesystem::path> written;
     if (format.OneFilePerLayer) {
         for (const char* layer : kExportLayers) written.push_back(LayerFile(out, format, layer));
+        if (!scene.Subbasins.empty()) written.push_back(LayerFile(out, format, "subbasins"));
     } else {
         written.push_back(out);
     }

@@ -1,7 +1,10 @@
 #pragma once
 // One finished construction written as GIS layers: the basin, every gauge (with whether
 // it was selected), the method's network as lines, each selected gauge's polygon in the
-// frame, and each selected gauge's piece(s) inside the basin with its area and weight.
+// frame, and each selected gauge's piece(s) inside the basin with its area and weight. With
+// sub-basins the pieces are each gauge's piece in each sub-basin (a `subbasin` field names
+// it; area and weight are its share of that sub-basin), and a `subbasins` layer holds their
+// outlines.
 // Coordinates are the scene file's own; the layers carry the scene's coordinate system
 // when it names one.
 
@@ -17,7 +20,7 @@ struct Scene;
 
 namespace kelvarin::gis {
 
-// the layers, in the order they are written
+// the layers, in the order they are written; "subbasins" follows when the scene has sub-basins
 inline constexpr const char* kExportLayers[] = {"basin", "gauges", "network", "polygons", "pieces"};
 
 // Writes the layers to `out`: a GeoPackage (.gpkg) holds them all; GeoJSON (.geojson,

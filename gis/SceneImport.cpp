@@ -1,6 +1,7 @@
 #include "gis/SceneImport.hpp"
 
 #include <optional>
+#include <sstream>
 
 #include "gis/BasinSource.hpp"
 #include "gis/GaugeSource.hpp"
@@ -24,7 +25,16 @@ ImportedScene ImportScene(const ImportOptions& options, std::ostream& notes) {
     const SpatialReference target = TargetSystem(options, basin);
     scene.Crs = DefinitionOf(*target);
     MoveBasin(basin, *target, scene.Crs, options.Basin);
-    scene.Basin = BasinOutline(*basin.Geometry, GdalPath(options.Basin), notes);
+    if (basin.Subbasins.empty()) {
+        scene.Basin = BasinOutline(*basin.Geometry, GdalPath(options.Basin), notes);
+    } else {
+        // the outline the saver draws and cuts by: the outer ring of the union's largest part
+        std::ostringstream dropped;
+        scene.Basin = BasinOutline(*basin.Geometry, GdalPath(options.Basin), dropped);
+        for (const auto& [name, geometry] : basin.Subbasins)
+            scene.Subbasins.push_back(SubbasinOf(name, *geometry, GdalPath(options.Basin)));
+        notes << "basin: " << scene.Subbasins.size() << " sub-basins; the outline is their union's\n";
+    }
     scene.BasinName = BlockName(basin.LayerName);
 
     GaugeSource gauges = ReadGauges(options, basin.System.get(), *target);
@@ -58,6 +68,7 @@ std::string SceneText(const ImportedScene& scene) {
     file.Polygons = {{scene.BasinName, scene.Basin}};
     file.Show = scene.Show;
     file.CRS = scene.Crs;
+    file.Subbasins = scene.Subbasins;
     for (const ImportedGauge& g : scene.Gauges) file.Stations.push_back({g.Name, g.Number, g.Point});
     file.CentrePoints = scene.CenterPoints;
     return SceneFileText(file);

@@ -11,6 +11,7 @@
 
 #include "gis/GisError.hpp"
 #include "model/cPoint.hpp"
+#include "scene/SceneWriter.hpp"
 
 namespace kelvarin::gis {
 
@@ -18,6 +19,7 @@ struct ImportOptions {
     std::filesystem::path Basin;                      // polygon layer(s)
     std::string Layer;                                // which layer of the basin file; empty: its only one
     std::string Where;                                // attribute filter picking the basin feature(s)
+    std::string SubbasinField;                        // every feature a sub-basin named by it; empty: none
     std::filesystem::path Gauges;                     // CSV table or point layer
     std::filesystem::path Dem;                        // terrain model (raster); empty: none
     std::string Crs;                                  // target system; empty: the basin's own if projected, else UTM
@@ -33,9 +35,10 @@ struct ImportedGauge {
 };
 
 struct ImportedScene {
-    std::string BasinName;      // name of the vertex block
-    std::string Crs;            // the target system as the scene file names it
-    std::vector<cPoint> Basin;  // counter-clockwise, open
+    std::string BasinName;                     // name of the vertex block
+    std::string Crs;                           // the target system as the scene file names it
+    std::vector<cPoint> Basin;                 // counter-clockwise, open
+    std::vector<SceneFileSubbasin> Subbasins;  // in the order of their first feature; empty: none
     std::vector<ImportedGauge> Gauges;
     std::vector<cPoint> CenterPoints;  // pair order (1,2), (1,3), ..., (n-1,n); empty for thiessen
     std::string Show;

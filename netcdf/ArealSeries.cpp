@@ -1,4 +1,5 @@
-// The areal rainfall as a NetCDF time series: one station per basin.
+// The areal rainfall as a NetCDF time series: one station per basin, the whole basin first,
+// then each sub-basin.
 
 #include <netcdf.h>
 
@@ -19,10 +20,13 @@ constexpr const char* kTextTimeUnits = "minutes since 1970-01-01 00:00:00";
 class ArealSeriesSink : public ArealSink {
   public:
     ArealSeriesSink(const std::filesystem::path& path, std::string target, const RainSource& source,
-                    const std::string& basinName)
-        : target_(std::move(target)), source_(source.FileName()), units_(source.TimeUnits()) {
+                    std::vector<std::string> basinNames)
+        : target_(std::move(target)),
+          source_(source.FileName()),
+          units_(source.TimeUnits()),
+          names_(std::move(basinNames)) {
         Check(nc_create(path.string().c_str(), NC_CLOBBER | NC_NETCDF4, &id_), "cannot be created");
-        Define(source, basinName);
+        Define(source);
     }
     ~ArealSeriesSink() override {
         if (id_ >= 0) nc_close(id_);
@@ -30,7 +34,8 @@ class ArealSeriesSink : public ArealSink {
     ArealSeriesSink(const ArealSeriesSink&) = delete;
     ArealSeriesSink& operator=(const ArealSeriesSink&) = delete;
 
-    void Row(const RainRow& row, std::optional<double> value, long gauges, const std::string& selection) override {
+    void Row(const RainRow& row, std::optional<double> value, const std::vector<double>& subbasins, long gauges,
+             const std::string& selection) override {
         double time = row.TimeValue;
         if (units_.empty()) {
             const auto seconds = SecondsOfTimeStamp(row.Time);
@@ -41,9 +46,12 @@ class ArealSeriesSink : public ArealSink {
             time = static_cast<double>(*seconds) / 60.0;
         }
         times_.push_back(time);
-        values_.push_back(value.value_or(NC_FILL_DOUBLE));
-        gauges_.push_back(static_cast<int>(gauges));
-        selections_.push_back(selection);
+        // every basin of a row shares its gauges and selection
+        for (std::size_t b = 0; b < names_.size(); ++b) {
+            values_.push_back(!value ? NC_FILL_DOUBLE : b == 0 ? *value : subbasins.at(b - 1));
+            gauges_.push_back(static_cast<int>(gauges));
+            selections_.push_back(selection);
+        }
         if (times_.size() == kBufferRows) Flush();
     }
 
@@ -62,13 +70,13 @@ class ArealSeriesSink : public ArealSink {
         Check(nc_put_att_text(id_, var, name, text.size(), text.c_str()), "cannot be written");
     }
 
-    void Define(const RainSource& source, const std::string& basinName) {
+    void Define(const RainSource& source) {
         int timeDim = 0, basinDim = 0;
         Check(nc_def_dim(id_, "time", NC_UNLIMITED, &timeDim), "cannot be written");
-        Check(nc_def_dim(id_, "basin", 1, &basinDim), "cannot be written");
+        Check(nc_def_dim(id_, "basin", names_.size(), &basinDim), "cannot be written");
         Text(NC_GLOBAL, "Conventions", "CF-1.8");
         Text(NC_GLOBAL, "featureType", "timeSeries");
-        Text(NC_GLOBAL, "title", "areal rainfall of " + basinName);
+        Text(NC_GLOBAL, "title", "areal rainfall of " + names_.front());
         Text(NC_GLOBAL, "source", "kelvarin-cli areal from " + source.FileName());
         Check(nc_def_var(id_, "time", NC_DOUBLE, 1, &timeDim, &timeVar_), "cannot be written");
         Text(timeVar_, "standard_name", "time");
@@ -88,14 +96,15 @@ class ArealSeriesSink : public ArealSink {
         Check(nc_def_var(id_, "selection", NC_STRING, 2, dims, &selectionVar_), "cannot be written");
         Text(selectionVar_, "long_name", "the gauges that reported, as scene station numbers such as 1,3,5-8");
         Check(nc_enddef(id_), "cannot be written");
-        const char* name = basinName.c_str();
-        const std::size_t first = 0, one = 1;
-        Check(nc_put_vara_string(id_, nameVar_, &first, &one, &name), "cannot be written");
+        std::vector<const char*> names;
+        for (const std::string& name : names_) names.push_back(name.c_str());
+        const std::size_t first = 0, count = names.size();
+        Check(nc_put_vara_string(id_, nameVar_, &first, &count, names.data()), "cannot be written");
     }
 
     void Flush() {
         if (times_.empty()) return;
-        const std::size_t start[2] = {written_, 0}, count[2] = {times_.size(), 1};
+        const std::size_t start[2] = {written_, 0}, count[2] = {times_.size(), names_.size()};
         std::vector<const char*> texts;
         for (const std::string& text : selections_) texts.push_back(text.c_str());
         Check(nc_put_vara_double(id_, timeVar_, start, count, times_.data()), "cannot be written");
@@ -107,6 +116,7 @@ class ArealSeriesSink : public ArealSink {
     }
 
     std::string target_, source_, units_;
+    std::vector<std::string> names_;  // the whole basin's, then each sub-basin's
     int id_ = -1;
     int timeVar_ = 0, nameVar_ = 0, valueVar_ = 0, gaugesVar_ = 0, selectionVar_ = 0;
     std::size_t written_ = 0;
@@ -118,8 +128,11 @@ class ArealSeriesSink : public ArealSink {
 }  // namespace
 
 std::unique_ptr<ArealSink> CreateArealSeries(const std::filesystem::path& path, const std::string& target,
-                                             const RainSource& source, const std::string& basinName) {
-    return std::make_unique<ArealSeriesSink>(path, target, source, basinName);
+                                             const RainSource& source, const std::string& basinName,
+                                             const std::vector<std::string>& subbasins) {
+    std::vector<std::string> names{basinName};
+    names.insert(names.end(), subbasins.begin(), subbasins.end());
+    return std::make_unique<ArealSeriesSink>(path, target, source, std::move(names));
 }
 
 }  // namespace kelvarin

@@ -22,11 +22,13 @@ std::unique_ptr<RainSource> OpenStationSeries(const std::filesystem::path& file,
                                               const std::vector<std::string>& declaredMissing);
 
 // Creates the areal time series at path (written under that name; target names the file
-// in messages): one station per basin, named basinName, the time copied from the source
+// in messages): one station per basin, the first named basinName, then one per sub-basin
+// (subbasins, in the scene's order), the time copied from the source
 // (its values and units where it has them, else its time stamps read as dates), the areal
 // rainfall with _FillValue where a row has too few gauges, the number of gauges and the
 // selection of every row.
 std::unique_ptr<ArealSink> CreateArealSeries(const std::filesystem::path& path, const std::string& target,
-                                             const RainSource& source, const std::string& basinName);
+                                             const RainSource& source, const std::string& basinName,
+                                             const std::vector<std::string>& subbasins = {});
 
 }  // namespace kelvarin

@@ -1,11 +1,29 @@
 #include "scene/MapLocal.hpp"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "geometry/modGISTools.hpp"
 #include "scene/Scene.hpp"
 
 namespace kelvarin {
+
+namespace {
+
+// a ring moved onto the map, counter-clockwise
+std::vector<cPoint> LocalRing(const std::vector<cPoint>& ring, const cPoint& origin) {
+    std::vector<cPoint> local;
+    local.reserve(ring.size());
+    for (const cPoint& p : ring) local.push_back(cPoint{p.X - origin.X, p.Y - origin.Y, 0.0});
+    if (TwiceSignedArea(local) < 0.0) std::reverse(local.begin(), local.end());
+    return local;
+}
+
+// the area of a ring of points
+double RingArea(const std::vector<cPoint>& ring) { return std::abs(TwiceSignedArea(ring)) / 2.0; }
+
+}  // namespace
 
 void PlaceOnMap(Scene& scene) {
     cPolygon basin;
@@ -39,6 +57,21 @@ void PlaceOnMap(Scene& scene) {
     cPolygon localBasin;
     for (const cPoint& p : local.Basin) localBasin.Add(p.X, p.Y, p.z);
     local.BasinArea = PolygonArea(localBasin);
+    if (scene.Subbasins.empty()) return;
+    local.BasinArea = 0.0;
+    for (const SceneSubbasin& subbasin : scene.Subbasins) {
+        LocalSubbasin& placed = local.Subbasins.emplace_back();
+        for (const SceneSubbasinPart& part : subbasin.Parts) {
+            LocalPart& localPart = placed.Parts.emplace_back();
+            localPart.Shell = LocalRing(part.Shell.Vertices, origin);
+            placed.Area += RingArea(localPart.Shell);
+            for (const SceneRing& hole : part.Holes) {
+                localPart.Holes.push_back(LocalRing(hole.Vertices, origin));
+                placed.Area -= RingArea(localPart.Holes.back());
+            }
+        }
+        local.BasinArea += placed.Area;
+    }
 }
 
 Scene PlacedOnMap(Scene scene) {

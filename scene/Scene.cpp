@@ -17,33 +17,20 @@
 #include "geometry/modStrTools.hpp"
 #include "scene/INIProFile.hpp"
 #include "scene/SceneChecks.hpp"
+#include "scene/SceneReading.hpp"
 #include "scene/SceneRules.hpp"
+#include "scene/SubbasinChecks.hpp"
+#include "scene/SubbasinSections.hpp"
 
 namespace kelvarin {
 
 namespace {
 
-// Problems of one scene file, gathered so that all of them are reported at once.
-class ProblemList {
-  public:
-    explicit ProblemList(std::filesystem::path file) : file_(std::move(file)) {}
-    void Add(long line, std::string message) {
-        problems_.push_back(SceneProblem{file_, static_cast<int>(line), std::move(message)});
-    }
-    bool Empty() const { return problems_.empty(); }
-    std::size_t Size() const { return problems_.size(); }
-    const SceneProblem& operator[](std::size_t i) const { return problems_[i]; }
-    void ThrowIfAny() const {
-        if (!problems_.empty()) throw SceneError(problems_);
-    }
-
-  private:
-    std::filesystem::path file_;
-    std::vector<SceneProblem> problems_;
-};
-
-// text in double quotes for a message
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+using scene_reading::ProblemList;
+using scene_reading::Quoted;
+using scene_reading::ReadCoordinate;
+using scene_reading::ReadVertexValues;
+using scene_reading::VertexBlock;
 
 // a count with its noun, singular or plural ("1 line", "5 lines")
 std::string Count(long long n, std::string_view singular, std::string_view plural) {
@@ -117,16 +104,6 @@ std::optional<long> FindLine(const ProfileFile& profile, std::string_view header
     return profile.FindLine(header, from);
 }
 
-// a coordinate field read by the leading-number rule; a problem when it is too large to hold
-double ReadCoordinate(std::string_view field, long line, std::string_view what, ProblemList& problems) {
-    const double value = LeadingNumber(field);
-    if (!std::isfinite(value)) {
-        problems.Add(line, std::string(what) + " " + Quoted(TrimBlanks(field)) + " is too large");
-        return 0.0;
-    }
-    return value;
-}
-
 // the text between the first "(" and the first ")" after it, as TextBetween gives it
 std::string_view TextBetweenView(std::string_view text) {
     const std::size_t open = text.find('(');
@@ -145,43 +122,14 @@ struct PolygonRead {
     bool Complete = false;  // its vertex block was found and held all its vertices
 };
 
-// The values of one vertex block, read once however many polygon sections name it: a
-// stream of numbers after its header, separated by commas (a run of them counts as one)
-// or line ends, up to the next "[" line or the most values a polygon may ask for; and
-// the problems met on the way, each with the count of values read before it.
-struct VertexBlock {
-    std::vector<double> Values;
-    ProblemList Problems;
-    std::vector<std::size_t> ProblemAt;
-};
-
-VertexBlock ReadVertexValues(const ProfileFile& profile, long headerLine) {
-    constexpr std::size_t kMostValues = 2 * static_cast<std::size_t>(scene_rules::kMaxBasinVertices);
-    VertexBlock block{{}, ProblemList(profile.Path()), {}};
-    for (long n = headerLine + 1; n <= profile.LineCount() && block.Values.size() < kMostValues; ++n) {
-        const std::string_view line = profile.Line(n);
-        const std::string_view trimmed = TrimBlanks(line);
-        if (trimmed.empty()) continue;
-        if (trimmed.front() == '[') break;
-        for (std::size_t start = 0; start <= line.size() && block.Values.size() < kMostValues;) {
-            std::size_t comma = line.find(',', start);
-            if (comma == std::string_view::npos) comma = line.size();
-            const std::string_view field = line.substr(start, comma - start);
-            start = comma + 1;
-            if (TrimBlanks(field).empty()) continue;  // blanks before a line end or between commas
-            const bool isX = block.Values.size() % 2 == 0;
-            const std::size_t before = block.Problems.Size();
-            block.Values.push_back(ReadCoordinate(field, n, isX ? "X" : "Y", block.Problems));
-            if (block.Problems.Size() > before) block.ProblemAt.push_back(block.Values.size() - 1);
-        }
-    }
-    return block;
-}
+// the most values a polygon's vertex block may ask for
+constexpr std::size_t kMostVertexValues = 2 * static_cast<std::size_t>(scene_rules::kMaxBasinVertices);
 
 // the vertex block under a header line, read on first use
 const VertexBlock& BlockAt(const ProfileFile& profile, long headerLine, std::unordered_map<long, VertexBlock>& blocks) {
     auto found = blocks.find(headerLine);
-    if (found == blocks.end()) found = blocks.emplace(headerLine, ReadVertexValues(profile, headerLine)).first;
+    if (found == blocks.end())
+        found = blocks.emplace(headerLine, ReadVertexValues(profile, headerLine, kMostVertexValues)).first;
     return found->second;
 }
 
@@ -433,25 +381,55 @@ std::string JoinProblems(const std::vector<SceneProblem>& problems) {
 SceneError::SceneError(std::vector<SceneProblem> problems)
     : std::runtime_error(JoinProblems(problems)), problems_(std::move(problems)) {}
 
+namespace {
+
+// reads and checks a whole scene from its profile, and places it on the map
+Scene SceneFromProfile(const ProfileFile& profile, const std::filesystem::path& file, std::optional<ShowSetting> show,
+                       ProblemList& problems) {
+    Scene scene;
+    scene.Path = file;
+    ReadPolygons(profile, scene, problems);
+    ReadSubbasins(profile, scene.Subbasins, problems);
+    ReadStations(profile, scene, problems);
+    if (show) scene.ShowMethod = *show;
+    if (scene.ShowMethod != ShowSetting::Thiessen && !scene.Stations.empty()) {
+        scene.CenterPoints = ReadCenterPoint(profile, static_cast<long>(scene.Stations.size()), problems);
+    }
+    if (problems.Empty()) {
+        for (SceneProblem& p : CheckSceneGeometry(profile, scene)) problems.Add(p.Line, std::move(p.Message));
+    }
+    problems.ThrowIfAny();
+    PlaceOnMap(scene);
+    for (SceneProblem& p : CheckSubbasins(scene)) problems.Add(p.Line, std::move(p.Message));
+    problems.ThrowIfAny();
+    return scene;
+}
+
+}  // namespace
+
 // reads and checks a whole scene file
 Scene LoadScene(const std::filesystem::path& file, std::optional<ShowSetting> show) {
     ProblemList problems(file);
     const std::optional<ProfileFile> profile = OpenScene(file, problems);
     problems.ThrowIfAny();
-    Scene scene;
-    scene.Path = file;
-    ReadPolygons(*profile, scene, problems);
-    ReadStations(*profile, scene, problems);
-    if (show) scene.ShowMethod = *show;
-    if (scene.ShowMethod != ShowSetting::Thiessen && !scene.Stations.empty()) {
-        scene.CenterPoints = ReadCenterPoint(*profile, static_cast<long>(scene.Stations.size()), problems);
+    return SceneFromProfile(*profile, file, show, problems);
+}
+
+Scene LoadSceneText(std::string bytes, const std::filesystem::path& name, std::optional<ShowSetting> show) {
+    ProblemList problems(name);
+    if (bytes.size() > scene_rules::kMaxFileBytes) {
+        problems.Add(0, "the scene is larger than " +
+                            Count(static_cast<long long>(scene_rules::kMaxFileBytes >> 20), "MB", "MB") +
+                            ", the most a scene may hold");
+        problems.ThrowIfAny();
     }
-    if (problems.Empty()) {
-        for (SceneProblem& p : CheckSceneGeometry(*profile, scene)) problems.Add(p.Line, std::move(p.Message));
+    try {
+        return SceneFromProfile(ProfileFile::FromBytes(std::move(bytes), name), name, show, problems);
+    } catch (const TextDecodeError& e) {
+        problems.Add(e.Line(), e.Problem());
+        problems.ThrowIfAny();
     }
-    problems.ThrowIfAny();
-    PlaceOnMap(scene);
-    return scene;
+    return {};
 }
 
 }  // namespace kelvarin

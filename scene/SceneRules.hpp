@@ -21,6 +21,16 @@ constexpr long kMaxStations = 20000;
 // large catchment has tens of thousands).
 constexpr long kMaxBasinVertices = 200000;
 
+// Sub-basins of one scene: a basin model of a few hundred sub-basins, with room to spare.
+// Every construction cuts each cell by every sub-basin it meets, and the checks weigh each
+// pair of sub-basins whose boxes meet.
+constexpr long kMaxSubbasins = 10000;
+
+// Sub-basins may overlap one another, and reach outside the basin outline, by at most this
+// share of their area: outlines traced by GIS software round their shared divides, and an
+// overlap this small changes no weight by more than its share.
+constexpr double kSubbasinOverlapShare = 1e-9;
+
 // Every coordinate, height and centre-point value must be finite and at most this in
 // magnitude: map coordinates in metres, or even millimetres, stay far below it, and
 // squares and products of differences then stay far inside the range of doubles.

@@ -30,6 +30,15 @@ std::string Number(double value, int decimals) {
     return text;
 }
 
+// a vertex block: its header, then one X,Y pair per line
+void AppendVertexBlock(std::string& text, const std::string& name, const std::vector<cPoint>& vertices, int decimals) {
+    text.append("\n[").append(name).append("]\n");
+    for (const cPoint& p : vertices) {
+        text.append(Number(p.X, decimals)).append(",");
+        text.append(Number(p.Y, decimals)).append("\n");
+    }
+}
+
 // one polygon section and its vertex block; the basin's carries Show and CRS
 void AppendPolygon(std::string& text, const SceneFile& scene, std::size_t index) {
     const SceneFilePolygon& polygon = scene.Polygons[index];
@@ -39,10 +48,31 @@ void AppendPolygon(std::string& text, const SceneFile& scene, std::size_t index)
     text.append("Number=").append(std::to_string(polygon.Vertices.size())).append("\n");
     if (basin && !scene.Show.empty()) text.append("Show=").append(scene.Show).append("\n");
     if (basin && !scene.CRS.empty()) text.append("CRS=").append(scene.CRS).append("\n");
-    text.append("\n[").append(polygon.Name).append("]\n");
-    for (const cPoint& p : polygon.Vertices) {
-        text.append(Number(p.X, scene.Numbers.Vertices)).append(",");
-        text.append(Number(p.Y, scene.Numbers.Vertices)).append("\n");
+    AppendVertexBlock(text, polygon.Name, polygon.Vertices, scene.Numbers.Vertices);
+}
+
+// sub-basin i's section and the vertex blocks of its rings
+void AppendSubbasin(std::string& text, const SceneFile& scene, std::size_t index) {
+    const SceneFileSubbasin& subbasin = scene.Subbasins[index];
+    const std::string section = "Subbasin" + std::to_string(index + 1);
+    text.append("\n[").append(section).append("]\n");
+    text.append("Name=").append(subbasin.Name).append("\n");
+    for (std::size_t k = 0; k < subbasin.Parts.size(); ++k) {
+        const std::string part = "Part" + std::to_string(k + 1);
+        text.append(part).append("=").append(section + "_" + part).append("\n");
+        const std::size_t holes = subbasin.Parts[k].Holes.size();
+        if (holes == 0) continue;
+        text.append(part).append("Holes=");
+        for (std::size_t h = 0; h < holes; ++h)
+            text.append(h ? "," : "").append(section + "_" + part + "_Hole" + std::to_string(h + 1));
+        text.append("\n");
+    }
+    for (std::size_t k = 0; k < subbasin.Parts.size(); ++k) {
+        const std::string part = section + "_Part" + std::to_string(k + 1);
+        AppendVertexBlock(text, part, subbasin.Parts[k].Shell, scene.Numbers.Vertices);
+        for (std::size_t h = 0; h < subbasin.Parts[k].Holes.size(); ++h)
+            AppendVertexBlock(text, part + "_Hole" + std::to_string(h + 1), subbasin.Parts[k].Holes[h],
+                              scene.Numbers.Vertices);
     }
 }
 
@@ -56,6 +86,7 @@ std::string SceneFileText(const SceneFile& scene) {
         if (i > 0) text += "\n";
         AppendPolygon(text, scene, i);
     }
+    for (std::size_t i = 0; i < scene.Subbasins.size(); ++i) AppendSubbasin(text, scene, i);
     text += "\n[rainstation]\nName Number (X,Y,Z)\n";
     for (const SceneFileStation& s : scene.Stations) {
         text.append(s.Name).append(" ").append(s.Number).append(" (");

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "model/DrawingSizes.hpp"
+#include "view/PieceLabels.hpp"
 #include "view/ScriptedWindowSystem.hpp"
 #include "view/picGIS.hpp"
 
@@ -78,7 +79,7 @@ void OpenForPicture(picGIS& gis, std::shared_ptr<const Scene> scene) {
 }  // namespace
 
 FigureReport DrawFigure(Surface& surface, std::shared_ptr<const Scene> scene, Method method,
-                        const std::vector<long>& selection) {
+                        const std::vector<long>& selection, bool pieceLabels) {
     ScriptedWindowSystem windowSystem;
     picGIS gis(surface, windowSystem);
     OpenForPicture(gis, std::move(scene));
@@ -96,6 +97,7 @@ FigureReport DrawFigure(Surface& surface, std::shared_ptr<const Scene> scene, Me
     const Construction construction = BuildConstruction(method, gis.LoadedScene().Local, gis.SelectedStations());
     if (!gis.ShowConstruction(construction)) throw std::runtime_error("the construction was interrupted");
     const long unplaced = gis.ShowStationWeights();
+    if (pieceLabels) DrawPieceLabels(surface, construction, gis.LoadedScene().Local);
     FigureReport report = Report(gis, method);
     report.UnplacedLabels = unplaced;
     return report;

@@ -37,11 +37,12 @@ struct FigureReport {
 // station numbers) as the demonstration shows it at the end of a cycle: the basin, every
 // gauge, the networks, the rings, the pieces, each selected gauge's name and weight, and
 // the method's caption in a calm colour in the corner where it hides the fewest basin
-// vertices and gauges; the gauges' labels each where they cover no other label and no other
-// mark when such a place exists. Throws InternalInconsistency when the construction fails
-// its check.
+// vertices and gauges; the sub-basins' outlines, and with pieceLabels each piece's weight in
+// its sub-basin; the gauges' labels each where they cover no other label and no other mark
+// when such a place exists. Throws InternalInconsistency when the construction fails its
+// check.
 FigureReport DrawFigure(Surface& surface, std::shared_ptr<const Scene> scene, Method method,
-                        const std::vector<long>& selection);
+                        const std::vector<long>& selection, bool pieceLabels = false);
 
 // The demonstration cycle on a surface, unpaced, with seeded random numbers in place of the
 // clock: the same scene, seed and surface size give the same frames.

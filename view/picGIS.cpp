@@ -210,6 +210,7 @@ void picGIS::OpenScene(std::shared_ptr<const Scene> scene) {
         for (const cPoint& p : local.Basin) basin.Add(p.X, p.Y, p.z);
         lyrLayer(LayerIndex::Basin)->Polygon().Add(basin);
     }
+    AddSubbasinOutlines(local);
     Stations.ReDim(1, static_cast<long>(scene_->Stations.size()));
     for (long i = 1; i <= Stations.UBound(); ++i) {
         const SceneStation& source = scene_->Stations[static_cast<std::size_t>(i - 1)];
@@ -226,6 +227,23 @@ void picGIS::OpenScene(std::shared_ptr<const Scene> scene) {
     ReferancePoint = NewPoint(local.ReferancePoint.X, local.ReferancePoint.Y, local.ReferancePoint.z);
     for (auto& layer : lyrLayer) layer->SetReferancePoint(ReferancePoint);
     SetWindowMargineMap();
+}
+
+void picGIS::AddSubbasinOutlines(const EngineScene& local) {
+    if (local.Subbasins.empty()) return;
+    Polygon& outlines = lyrLayer(LayerIndex::Other)->Polygon();
+    outlines.Color = kSubbasinColor;
+    auto add = [&outlines](const std::vector<cPoint>& ring) {
+        cPolygon outline;
+        for (const cPoint& p : ring) outline.Add(p.X, p.Y, p.z);
+        outlines.Add(outline);
+    };
+    for (const LocalSubbasin& subbasin : local.Subbasins) {
+        for (const LocalPart& part : subbasin.Parts) {
+            add(part.Shell);
+            for (const std::vector<cPoint>& hole : part.Holes) add(hole);
+        }
+    }
 }
 
 // ---- map window ----

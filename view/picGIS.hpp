@@ -53,6 +53,9 @@ constexpr ColorRef Magenta = 0xFF00FF;
 constexpr ColorRef Red = 0x0000FF;
 }  // namespace MapColor
 
+// the sub-basins' outlines in layer 7: a quiet grey beside the white basin boundary
+constexpr ColorRef kSubbasinColor = 0xA0A0A0;
+
 // Captions of the two methods in the credit label.
 inline constexpr const char* kThiessenCaption = "徐昇多邊形法 - Thiessen Polygon Method";
 inline constexpr const char* kHeightBalanceCaption = "高度平衡多邊形法 - Height Balance Polygon Method";
@@ -190,6 +193,8 @@ class picGIS final : public WindowEventSink {
 
   private:
     void ClearScene();
+    // every sub-basin's rings, parts and holes, into layer 7 (nothing for a scene without them)
+    void AddSubbasinOutlines(const EngineScene& local);
     // the steps of one cycle: a random selection (true when any station is selected), the
     // method of this cycle, its caption and its driver
     bool SelectRandomStations();

@@ -278,7 +278,8 @@ std::vector<std::vector<std::string>> ArealColumn(const std::filesystem::path& r
     SelectionWeights weights(scene, method);
     std::ostringstream out;
     WriteArealRainfallCsv(reader, scene.Stations, {}, ArealSettings{}, weights, out, nullptr);
-    // read back with the same CSV reader: time, areal rainfall, gauges, selection
+    // read back with the same CSV reader: time, areal rainfall (then one column per sub-basin),
+    // gauges, selection
     std::istringstream written(out.str());
     RainCsvReader table(written, "areal rainfall");
     std::vector<std::vector<std::string>> rows;
@@ -301,8 +302,8 @@ std::string Page::Storm(const std::filesystem::path& records) {
             const auto& row = thiessen[i];
             json += (i ? "," : "") + std::string("{\"time\":") + JsonString(row[0]) + ",\"thiessen\":" + value(row[1]) +
                     ",\"heightbalance\":" + (balance.empty() ? "null" : value(balance[i][1])) +
-                    ",\"mean\":" + value(mean[i][1]) + ",\"gauges\":" + value(row[2]) +
-                    ",\"selection\":" + JsonString(row[3]) + "}";
+                    ",\"mean\":" + value(mean[i][1]) + ",\"gauges\":" + value(row[row.size() - 2]) +
+                    ",\"selection\":" + JsonString(row.back()) + "}";
         }
         return json + "]}";
     } catch (const std::exception& e) {

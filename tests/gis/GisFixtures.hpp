@@ -116,6 +116,27 @@ inline void WritePolygons(const std::filesystem::path& file, const char* driver,
     }
 }
 
+// a layer of polygon features with a text field giving each its name
+inline void WriteNamedPolygons(const std::filesystem::path& file, const char* driver, int epsg,
+                               const std::vector<std::pair<std::string, std::unique_ptr<OGRGeometry>>>& features,
+                               const char* field = "name") {
+    RegisterGdal();
+    std::filesystem::remove(file);
+    GDALDatasetUniquePtr dataset(
+        GetGDALDriverManager()->GetDriverByName(driver)->Create(file.string().c_str(), 0, 0, 0, GDT_Unknown, nullptr));
+    if (!dataset) throw std::runtime_error("cannot create " + file.string());
+    const auto srs = Epsg(epsg);
+    OGRLayer* layer = dataset->CreateLayer("subbasins", srs.get(), wkbPolygon, nullptr);
+    OGRFieldDefn name(field, OFTString);
+    layer->CreateField(&name);
+    for (const auto& [text, geometry] : features) {
+        OGRFeature feature(layer->GetLayerDefn());
+        feature.SetField(field, text.c_str());
+        feature.SetGeometry(geometry.get());
+        if (layer->CreateFeature(&feature) != OGRERR_NONE) throw std::runtime_error("cannot write a polygon");
+    }
+}
+
 struct FixtureGauge {
     std::string Name, Number;
     double X = 0, Y = 0;
