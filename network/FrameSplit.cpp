@@ -120,18 +120,15 @@ void OuterLineDirection(const cPoint& S, const cPoint& O, const cPoint& M, const
     const double ny = sign * (E.X - S.X);
     dx = nx;
     dy = ny;
-    if (IsOnBoundaryEdge(S, O, M, E)) return;
+    // A Thiessen line is the edge's perpendicular bisector, and it leaves the network outwards
+    // whichever side of the edge the circumcentre lies on: its direction is the edge's normal,
+    // taken from the edge itself. The direction from the circumcentre to M would lose its
+    // digits where the two almost meet (a right angle opposite the edge).
+    if (through == LineThrough::Circumcentre || IsOnBoundaryEdge(S, O, M, E)) return;
     dx = M.X - O.X;
     dy = M.Y - O.Y;
     const double outward = dx * nx + dy * ny;
     if (outward >= 0) return;
-    if (through == LineThrough::Circumcentre) {
-        // the perpendicular bisector: a circumcentre beyond an obtuse triangle's long side
-        // lies on the far side of the edge, and the line leaves the other way
-        dx = -dx;
-        dy = -dy;
-        return;
-    }
     // An inner vertex lies inside its triangle, beyond the edge's line only by rounding on a
     // triangle so thin that the line runs along the edge, or where the edge's centre point lies
     // off it (gauges a hair apart moved onto one site): the part of the line across the edge
@@ -141,28 +138,11 @@ void OuterLineDirection(const cPoint& S, const cPoint& O, const cPoint& M, const
     dy -= 2 * outward / n2 * ny;
 }
 
-// crossing of a station's outer boundary line with the outer frame
+// crossing of a station's outer boundary line with the outer frame: where the ray from M in
+// the line's outward direction leaves it (measured from M, so that a line running almost
+// along an axis keeps its tilt, and the crossing is as exact as the line's direction)
 long OuterFrameCrossing(const cPoint& S, const cPoint& O, const cPoint& M, const cPoint& E, const PointArray& F,
                         double sign, LineThrough through, PointRef& Q) {
-    const long lo = F.LBound();
-    const long n = F.Count();
-    const bool followLine = through == LineThrough::Circumcentre && !IsOnBoundaryEdge(S, O, M, E);
-    for (long k = lo; k <= F.UBound() && followLine; ++k) {
-        const cPoint& A = *F(k);
-        const cPoint& B = *F(lo + ((k - lo + 1) % n));
-        PointRef X;
-        const Verdict verdict = SegmentIntersection(O, M, A, B, X);
-        if (verdict == Verdict::In && sign * Orient2D(S, M, *X) >= 0) {
-            Q = X;
-            return k;
-        }
-        if (verdict == Verdict::Out && IsPointInSegmentBox(*X, A, B) && sign * Orient2D(S, O, *X) >= 0) {
-            Q = X;
-            return k;
-        }
-    }
-    // An inner vertex's line, a circumcentre on M, or no edge qualified (a crossing exactly at
-    // a corner): the ray from M in the line's outward direction.
     double dx = 0, dy = 0;
     OuterLineDirection(S, O, M, E, sign, through, dx, dy);
     cPoint exitPoint;
