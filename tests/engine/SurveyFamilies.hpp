@@ -48,7 +48,13 @@ namespace survey {
 
 constexpr double kPi = 3.14159265358979323846;
 
-inline double RoundTo(double value, double step) { return std::round(value / step) * step; }
+// the value rounded to a whole number of steps, as the decimal a survey writes (a step of a
+// metre or less: the division by the steps in a metre gives the double nearest that decimal)
+inline double RoundTo(double value, double step) {
+    if (step >= 1.0) return std::round(value / step) * step;
+    const double perMetre = std::round(1.0 / step);
+    return std::round(value * perMetre) / perMetre;
+}
 
 inline double Between(const Uniform& u, double lo, double hi) { return lo + (hi - lo) * u(); }
 
