@@ -10,6 +10,7 @@
 #include "geometry/SimpleRing.hpp"
 #include "geometry/Tolerances.hpp"
 #include "geometry/modGISTools.hpp"
+#include "scene/CentrePointLines.hpp"
 #include "scene/SceneRules.hpp"
 
 namespace kelvarin {
@@ -154,8 +155,16 @@ class Checker {
         return problems_.size() == before;
     }
 
+    // the line of centre point k (0-based, ascending from call to call); 0 for a scene not
+    // read from a file
+    long CentreLine(std::size_t k) {
+        if (!centreLines_) centreLines_.emplace(profile_);
+        for (; centresPassed_ <= k; ++centresPassed_)
+            if (!centreLines_->Next()) return 0;
+        return centreLines_->Line();
+    }
+
     void CheckCentrePoints() {
-        const long section = profile_.FindSection("CenterPoint").value_or(0);
         const std::size_t n = scene_.Stations.size();
         std::size_t k = 0;
         int reported = 0;
@@ -165,11 +174,11 @@ class Checker {
                 const std::optional<std::string> fault = CentrePointFault(a, b, scene_.CenterPoints[k]);
                 if (!fault) continue;
                 if (++reported > kMostCentreProblems) {
-                    Add(section, "more centre points are wrong; only the first " + std::to_string(kMostCentreProblems) +
-                                     " are listed");
+                    Add(CentreLine(k), "more centre points are wrong; only the first " +
+                                           std::to_string(kMostCentreProblems) + " are listed");
                     return;
                 }
-                Add(section, "centre point " + std::to_string(k + 1) + " " + PointText(scene_.CenterPoints[k]) +
+                Add(CentreLine(k), "centre point " + std::to_string(k + 1) + " " + PointText(scene_.CenterPoints[k]) +
                                  ", of " + StationText(scene_, a) + " and " + StationText(scene_, b) + ", " + *fault);
             }
         }
@@ -199,6 +208,8 @@ class Checker {
 
     const ProfileFile& profile_;
     const Scene& scene_;
+    std::optional<CentrePointLines> centreLines_;  // read as far as the centre points checked
+    std::size_t centresPassed_ = 0;
     std::vector<SceneProblem> problems_;
     double extent_ = 0.0;
     Box box_{};
