@@ -13,6 +13,7 @@
 #include "cli/ArealRainfall.hpp"
 #include "cli/Commands.hpp"
 #include "cli/ProgressBar.hpp"
+#include "cli/SceneOptions.hpp"
 #include "cli/SelectionWeights.hpp"
 #include "cli/UsageError.hpp"
 #include "scene/AtomicFile.hpp"
@@ -51,8 +52,9 @@ std::optional<ArealMethod> ArealMethodOption(const std::string& name) {
 
 // the scene, with its centre points when the weights are height-balance ones
 Scene LoadSceneForAreal(const std::filesystem::path& file, std::optional<ArealMethod> method) {
-    if (!method) return LoadScene(file);
-    return LoadScene(file, *method == ArealMethod::HeightBalance ? ShowSetting::HeightBalance : ShowSetting::Thiessen);
+    if (!method) return LoadSceneShowing(file, std::nullopt);
+    return LoadSceneShowing(file,
+                            *method == ArealMethod::HeightBalance ? ShowSetting::HeightBalance : ShowSetting::Thiessen);
 }
 
 void RunAreal(const ArealOptions& options) {

@@ -221,6 +221,18 @@ std::vector<SceneProblem> CheckSceneGeometry(const ProfileFile& profile, const S
     return Checker(profile, scene).Run();
 }
 
+std::string DegreesWarning(const Scene& scene) {
+    const double extent = BasinExtent(scene.Basin);
+    if (scene.Basin.empty() || !(extent <= kDegreesBasin)) return {};
+    auto degrees = [](const cPoint& p) { return std::abs(p.X) <= 180.0 && std::abs(p.Y) <= 90.0; };
+    for (const cPoint& p : scene.Basin)
+        if (!degrees(p)) return {};
+    for (const SceneStation& s : scene.Stations)
+        if (!degrees(s.Point)) return {};
+    return "the coordinates look like longitude and latitude in degrees, and polygons built in degrees are not "
+           "the polygons on the ground; kelvarin-cli import projects such data into metres";
+}
+
 double BasinExtent(const std::vector<cPoint>& basin) {
     if (basin.empty()) return 0.0;
     const Box box = BoxOf(basin);
