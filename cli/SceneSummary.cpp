@@ -1,7 +1,7 @@
 #include "cli/SceneSummary.hpp"
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -61,8 +61,8 @@ std::string AreaText(double area) {
 
 // the summary, one line per figure
 void PrintSceneSummary(const SceneSummary& s, std::ostream& out) {
-    const std::string area = AreaText(s.BasinArea) + " square map units (" + AreaText(s.BasinArea / 1e6) +
-                             " km² when the units are metres)";
+    const std::string area =
+        AreaText(s.BasinArea) + " square map units (" + AreaText(s.BasinArea / 1e6) + " km² when the units are metres)";
     out << "scene:          " << s.Path.string() << "\n";
     out << "basin:          " << s.BasinName << ", " << s.BasinVertices << " vertices, area " << area << "\n";
     out << "stations:       " << s.Stations << " (" << s.Inside << " inside the basin, " << s.Outside << " outside";

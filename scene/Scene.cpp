@@ -404,10 +404,9 @@ std::vector<cPoint> ReadCenterPoint(const ProfileFile& profile, long stationCoun
     for (std::size_t k = 0; k < pointProblems.Size() && k < kMostListed; ++k)
         problems.Add(pointProblems[k].Line, pointProblems[k].Message);
     if (pointProblems.Size() > kMostListed)
-        problems.Add(pointProblems[kMostListed].Line,
-                     std::to_string(pointProblems.Size() - kMostListed) +
-                         " more centre-point problems follow; only the first " + std::to_string(kMostListed) +
-                         " are listed");
+        problems.Add(pointProblems[kMostListed].Line, std::to_string(pointProblems.Size() - kMostListed) +
+                                                          " more centre-point problems follow; only the first " +
+                                                          std::to_string(kMostListed) + " are listed");
     return points;
 }
 

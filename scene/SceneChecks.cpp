@@ -179,7 +179,8 @@ class Checker {
                     return;
                 }
                 Add(CentreLine(k), "centre point " + std::to_string(k + 1) + " " + PointText(scene_.CenterPoints[k]) +
-                                 ", of " + StationText(scene_, a) + " and " + StationText(scene_, b) + ", " + *fault);
+                                       ", of " + StationText(scene_, a) + " and " + StationText(scene_, b) + ", " +
+                                       *fault);
             }
         }
     }

@@ -59,7 +59,8 @@ inline std::vector<double> HalfPlaneCellAreas(const std::vector<cPoint>& basin, 
         std::vector<std::size_t> others(gauges.size());
         std::iota(others.begin(), others.end(), std::size_t{0});
         auto distance = [&](std::size_t k) { return std::hypot(gauges[k].X - site.X, gauges[k].Y - site.Y); };
-        std::sort(others.begin(), others.end(), [&](std::size_t a, std::size_t b) { return distance(a) < distance(b); });
+        std::sort(others.begin(), others.end(),
+                  [&](std::size_t a, std::size_t b) { return distance(a) < distance(b); });
         std::vector<Vec> cell;
         for (const cPoint& v : basin) cell.push_back(Vec{v.X - site.X, v.Y - site.Y});
         double sharing = 1.0;

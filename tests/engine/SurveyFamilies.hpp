@@ -58,9 +58,7 @@ inline double RoundTo(double value, double step) {
 
 inline double Between(const Uniform& u, double lo, double hi) { return lo + (hi - lo) * u(); }
 
-inline int Count(const Uniform& u, int lo, int hi) {
-    return std::min(hi, lo + static_cast<int>(u() * (hi - lo + 1)));
-}
+inline int Count(const Uniform& u, int lo, int hi) { return std::min(hi, lo + static_cast<int>(u() * (hi - lo + 1))); }
 
 // one of the survey precisions from a metre down to a micrometre
 inline double Precision(const Uniform& u) {
@@ -133,7 +131,8 @@ inline std::vector<cPoint> Road(const Uniform& u, double cx, double cy, double& 
     std::vector<cPoint> gauges;
     for (int i = 0; i < n; ++i) {
         const double along = (i - (n - 1) / 2.0) * step, off = wobble * (2 * u() - 1);
-        gauges.push_back(cPoint{cx + along * std::cos(a) - off * std::sin(a), cy + along * std::sin(a) + off * std::cos(a), 0.0});
+        gauges.push_back(
+            cPoint{cx + along * std::cos(a) - off * std::sin(a), cy + along * std::sin(a) + off * std::cos(a), 0.0});
     }
     spread = n * step / 2;
     return gauges;
@@ -219,8 +218,8 @@ inline SurveyScene MakeSurveyScene(SurveyFamily family, const Uniform& u) {
             break;
     }
     SurveyScene made;
-    made.What = std::string(SurveyFamilyName(family)) + " of " + std::to_string(gauges.size()) +
-                " gauges to " + std::to_string(precision) + " m";
+    made.What = std::string(SurveyFamilyName(family)) + " of " + std::to_string(gauges.size()) + " gauges to " +
+                std::to_string(precision) + " m";
     Scene& scene = made.Data;
     scene.BasinName = "Basin";
     scene.ShowMethod = ShowSetting::Both;

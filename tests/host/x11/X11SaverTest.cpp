@@ -91,7 +91,6 @@ const std::filesystem::path kBundledFolder = KELVARIN_BINARY_DIR;
 // printed, and measured by X11SaverFigures, never asserted.
 constexpr double kEventLimit = 60.0;
 
-
 // waits until the window shows the bundled map
 bool ShowsMap(const XvfbServer& server, Window window, const Reference& reference, double seconds) {
     return WaitFor(
