@@ -2,7 +2,8 @@
 # The Wine fixture of one ctest run.
 #   setup RUN:   a fresh Wine prefix in a temporary folder (RUN/prefix links to it), an
 #                Xvfb screen for the window tests (its display in RUN/display), crash
-#                dialogs off so a crash ends the program instead of waiting for a click
+#                dialogs off so a crash ends the program instead of waiting for a click,
+#                and Wine's windows unmanaged, as there is no window manager
 #   cleanup RUN: stops the prefix's wineserver and the Xvfb, removes the temporary folder
 set -euo pipefail
 action=$1
@@ -49,6 +50,9 @@ setup)
     DISPLAY=$(cat "$run/display")
     timeout 180 wineboot -i >/dev/null 2>&1 || { echo "wineboot failed" >&2; exit 1; }
     timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    # no window manager runs on the Xvfb screen: Wine's windows are left unmanaged, or
+    # Wine waits two seconds for a manager's answer whenever it takes one off the screen
+    timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     echo "Wine prefix $tmp/prefix, display $(cat "$run/display")"
     ;;
 cleanup)
