@@ -1,13 +1,16 @@
 // kelvarin-cli export: one construction of a selection of gauges written as GIS layers
 // (GeoPackage, GeoJSON or Shapefile), with each gauge's area and weight exactly as
-// `weights` prints them.
+// `weights` prints them. A problem with the output file is said with --out in front
+// (cli/GisFlags).
 
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "cli/Commands.hpp"
+#include "cli/GisFlags.hpp"
 #include "cli/SceneOptions.hpp"
 #include "cli/UsageError.hpp"
 #include "engine/Construction.hpp"
@@ -31,8 +34,13 @@ void RunExport(const ExportOptions& options, std::ostream& out) {
     const Scene scene = LoadSceneFor(options.Scene, asked);
     const std::vector<long> selection = StationsOption(options.Stations, static_cast<long>(scene.Stations.size()));
     const Construction construction = BuildConstruction(MethodFor(asked, scene), scene.Local, selection);
-    for (const std::filesystem::path& file : gis::ExportConstruction(scene, construction, options.Out))
-        out << file.string() << '\n';
+    std::vector<std::filesystem::path> written;
+    try {
+        written = gis::ExportConstruction(scene, construction, options.Out);
+    } catch (const gis::GisError& e) {
+        throw std::runtime_error(FlagLine(e));
+    }
+    for (const std::filesystem::path& file : written) out << file.string() << '\n';
 }
 
 }  // namespace
@@ -49,7 +57,9 @@ void AddExportCommand(CLI::App& app) {
                          "thiessen or heightbalance (default: the scene's own; thiessen when it shows both)");
     exporter->add_option("--stations", options->Stations,
                          "all, or station numbers in file order from 1 with ranges, such as 1,3,5-8 (default: all)");
-    exporter->add_option("--out", options->Out, "FILE.gpkg (one file), FILE.geojson or FILE.shp (one file per layer)")
+    exporter
+        ->add_option(FlagOf(gis::GisInput::Out), options->Out,
+                     "FILE.gpkg (one file), FILE.geojson or FILE.shp (one file per layer)")
         ->required();
     exporter->callback([options] {
         ExportOptions run = *options;

@@ -12,6 +12,7 @@
 #include "cli/ImageCommands.hpp"
 #include "cli/SceneOptions.hpp"
 #include "render/CairoSurface.hpp"
+#include "render/FontCheck.hpp"
 #include "scene/ProgramFolder.hpp"
 #include "view/Figure.hpp"
 #include "view/picGIS.hpp"

@@ -24,4 +24,18 @@ if(KELVARIN_WITH_GEOS AND NOT KELVARIN_GEOS_FOUND)
     message(FATAL_ERROR "KELVARIN_WITH_GEOS is on, but GEOS (geos_c) was not found")
 endif()
 
+# CLI11 (kelvarin-cli, the tools and the soak program) and nlohmann/json are header-only:
+# a cross build uses the build machine's headers through a folder that holds only them,
+# never the whole /usr/include
+if(CMAKE_CROSSCOMPILING)
+    set(KELVARIN_HEADER_ONLY ${CMAKE_BINARY_DIR}/header-only)
+    file(MAKE_DIRECTORY ${KELVARIN_HEADER_ONLY})
+    file(CREATE_LINK /usr/include/CLI ${KELVARIN_HEADER_ONLY}/CLI SYMBOLIC)
+    file(CREATE_LINK /usr/include/nlohmann ${KELVARIN_HEADER_ONLY}/nlohmann SYMBOLIC)
+    add_library(CLI11::CLI11 INTERFACE IMPORTED)
+    target_include_directories(CLI11::CLI11 SYSTEM INTERFACE ${KELVARIN_HEADER_ONLY})
+else()
+    find_package(CLI11 CONFIG REQUIRED)
+endif()
+
 message(STATUS "Kelvarin: Cairo ${KELVARIN_WITH_CAIRO}, GEOS ${KELVARIN_WITH_GEOS}")

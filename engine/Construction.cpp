@@ -18,6 +18,7 @@
 #include "geometry/modGISTools.hpp"
 #include "heightbalance/modHeightBalance.hpp"
 #include "model/BoundedArray.hpp"
+#include "network/FarHullTriangles.hpp"
 #include "network/TriangleNetwork.hpp"
 #include "scene/SceneRules.hpp"
 #include "thiessen/modThiessen.hpp"

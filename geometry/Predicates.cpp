@@ -16,8 +16,6 @@ namespace {
 
 using boost::multiprecision::cpp_int;
 
-thread_local long exactFallbacks = 0;
-
 // the error bounds of the double-precision determinants (Shewchuk's first-stage bounds)
 using predicate_filter::kEpsilon;
 using predicate_filter::kOrientBound;
@@ -67,14 +65,12 @@ int Sign(const cpp_int& v) { return v.sign(); }
 int Sign(double v) { return (v > 0.0) - (v < 0.0); }
 
 int ExactOrient(const cPoint& a, const cPoint& b, const cPoint& c) {
-    ++exactFallbacks;
     const auto v = ScaledIntegers(std::array<double, 6>{a.X, a.Y, b.X, b.Y, c.X, c.Y});
     const cpp_int det = (v[0] - v[4]) * (v[3] - v[5]) - (v[1] - v[5]) * (v[2] - v[4]);
     return Sign(det);
 }
 
 int ExactInCircle(const cPoint& a, const cPoint& b, const cPoint& c, const cPoint& d) {
-    ++exactFallbacks;
     const auto v = ScaledIntegers(std::array<double, 8>{a.X, a.Y, b.X, b.Y, c.X, c.Y, d.X, d.Y});
     const cpp_int adx = v[0] - v[6], ady = v[1] - v[7];
     const cpp_int bdx = v[2] - v[6], bdy = v[3] - v[7];
@@ -88,7 +84,6 @@ int ExactInCircle(const cPoint& a, const cPoint& b, const cPoint& c, const cPoin
 }
 
 int ExactCrossSign(const cPoint& a, const cPoint& b, const cPoint& c, const cPoint& d) {
-    ++exactFallbacks;
     const auto v = ScaledIntegers(std::array<double, 8>{a.X, a.Y, b.X, b.Y, c.X, c.Y, d.X, d.Y});
     const cpp_int det = (v[2] - v[0]) * (v[7] - v[5]) - (v[3] - v[1]) * (v[6] - v[4]);
     return Sign(det);
@@ -102,7 +97,6 @@ cpp_int Cross(const cpp_int& ox, const cpp_int& oy, const cpp_int& ax, const cpp
 
 // the crossing parameter as the quotient of exact integers, rounded to a double
 SegmentCrossing ExactCrossingParameter(const cPoint& p, const cPoint& q, const cPoint& c, const cPoint& d) {
-    ++exactFallbacks;
     const auto v = ScaledIntegers(std::array<double, 8>{p.X, p.Y, q.X, q.Y, c.X, c.Y, d.X, d.Y});
     // t = side(p) / (side(p) - side(q)), the sides being twice the areas of c, d, p and c, d, q
     const cpp_int sideP = Cross(v[0], v[1], v[4], v[5], v[6], v[7]);
@@ -118,7 +112,6 @@ SegmentCrossing ExactCrossingParameter(const cPoint& p, const cPoint& q, const c
 }
 
 int ExactCloserTo(const cPoint& p, const cPoint& a, const cPoint& b) {
-    ++exactFallbacks;
     const auto v = ScaledIntegers(std::array<double, 6>{p.X, p.Y, a.X, a.Y, b.X, b.Y});
     const cpp_int ax = v[2] - v[0], ay = v[3] - v[1], bx = v[4] - v[0], by = v[5] - v[1];
     const cpp_int difference = (bx * bx + by * by) - (ax * ax + ay * ay);
@@ -210,7 +203,6 @@ int CompareCrossings(const cPoint& p, const cPoint& q, const cPoint& c1, const c
     const SegmentCrossing second = CrossingParameter(p, q, c2, d2);
     if (first.t + first.error < second.t - second.error) return -1;
     if (second.t + second.error < first.t - first.error) return 1;
-    ++exactFallbacks;
     const auto v =
         ScaledIntegers(std::array<double, 12>{p.X, p.Y, q.X, q.Y, c1.X, c1.Y, d1.X, d1.Y, c2.X, c2.Y, d2.X, d2.Y});
     // t1 - t2 = (sideP1 den2 - sideP2 den1) / (den1 den2), each den = sideP - sideQ
@@ -221,7 +213,5 @@ int CompareCrossings(const cPoint& p, const cPoint& q, const cPoint& c1, const c
     const cpp_int den1 = sideP1 - sideQ1, den2 = sideP2 - sideQ2;
     return Sign(cpp_int(sideP1 * den2 - sideP2 * den1)) * Sign(den1) * Sign(den2);
 }
-
-long ExactFallbackCount() { return exactFallbacks; }
 
 }  // namespace kelvarin

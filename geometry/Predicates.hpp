@@ -47,7 +47,4 @@ SegmentCrossing CrossingParameter(const cPoint& p, const cPoint& q, const cPoint
 int CompareCrossings(const cPoint& p, const cPoint& q, const cPoint& c1, const cPoint& d1, const cPoint& c2,
                      const cPoint& d2);
 
-// How many decisions of this thread fell back to exact arithmetic (for tests and benchmarks).
-long ExactFallbackCount();
-
 }  // namespace kelvarin

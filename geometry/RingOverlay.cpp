@@ -9,47 +9,12 @@
 #include <vector>
 
 #include "geometry/Predicates.hpp"
+#include "geometry/RingLoops.hpp"
 #include "geometry/Tolerances.hpp"
 
 namespace kelvarin {
 namespace {
 
-// ---- the touch test ----
-
-// a place in coordinates relative to a local origin
-struct Place {
-    double X, Y;
-};
-
-// the middle of the two rings' joint box: measured from there, the coordinates of rings far
-// from the map origin keep their full precision in every product
-struct Origin {
-    double X = 0.0, Y = 0.0;
-};
-
-// the local origin of two rings
-Origin LocalOrigin(const PointArray& A, const PointArray& B) {
-    Box box;
-    for (const PointArray* ring : {&A, &B})
-        for (const auto& p : *ring) box.Add(*p);
-    if (box.minX > box.maxX) return Origin{};
-    return Origin{box.minX + box.Width() / 2.0, box.minY + box.Height() / 2.0};
-}
-
-// a vertex measured from the local origin
-Place PlaceOf(const cPoint& p, const Origin& origin) { return Place{p.X - origin.X, p.Y - origin.Y}; }
-
-// distance from p to the segment a-b
-double SegmentDistance(const Place& p, const Place& a, const Place& b) {
-    const double dx = b.X - a.X, dy = b.Y - a.Y;
-    const double length2 = dx * dx + dy * dy;
-    double t = length2 > 0.0 ? ((p.X - a.X) * dx + (p.Y - a.Y) * dy) / length2 : 0.0;
-    t = std::clamp(t, 0.0, 1.0);
-    return std::hypot(a.X + t * dx - p.X, a.Y + t * dy - p.Y);
-}
-
-// ---- the overlay ----
-//
 // Every decision below (does an edge cross or touch another, in which order do the meeting
 // points follow each other along an edge, on which side of the other ring does a stretch
 // run, which way does the boundary turn at a node) is an exact predicate on the rings' own
@@ -123,31 +88,6 @@ void LoadRing(const PointArray& pts, std::vector<cPoint>& ring) {
         ring.push_back(*p);
     }
     while (ring.size() > 1 && ring.front().X == ring.back().X && ring.front().Y == ring.back().Y) ring.pop_back();
-}
-
-// +1 when the ring runs counter-clockwise, -1 clockwise, 0 when it encloses nothing. By
-// the sign of its area where rounding cannot have made it (a ring that crosses itself by a
-// hair runs the way most of its area does); a ring with too little area for that is
-// judged by the turn at its lowest leftmost vertex, which is exact for simple rings.
-int Orientation(const std::vector<cPoint>& ring) {
-    const std::size_t n = ring.size();
-    if (n < 3) return 0;
-    double twiceArea = 0.0, magnitude = 0.0;
-    const cPoint& o = ring[0];
-    for (std::size_t i = 1; i + 1 < n; ++i) {
-        const double left = (ring[i].X - o.X) * (ring[i + 1].Y - o.Y);
-        const double right = (ring[i + 1].X - o.X) * (ring[i].Y - o.Y);
-        twiceArea += left - right;
-        magnitude += std::fabs(left) + std::fabs(right);
-    }
-    // each term is off by a few units of the last bit of its products, the sum by n more
-    if (std::fabs(twiceArea) > 4.0 * static_cast<double>(n) * kUnitRoundoff * magnitude)
-        return twiceArea > 0.0 ? 1 : -1;
-    std::size_t low = 0;
-    for (std::size_t i = 1; i < n; ++i) {
-        if (ring[i].X < ring[low].X || (ring[i].X == ring[low].X && ring[i].Y < ring[low].Y)) low = i;
-    }
-    return Orient2D(ring[(low + n - 1) % n], ring[low], ring[(low + 1) % n]);
 }
 
 // even-odd test of a point that is not on the ring's boundary; whether an edge crosses the
@@ -699,39 +639,6 @@ double MeetingTolerance(const PointArray& A, const PointArray& B) {
     return MeetingTolerance(boxes[0], boxes[1]);
 }
 
-// true when a vertex of either ring lies on the other ring's boundary (within tolerance)
-bool RingsTouch(const PointArray& A, const PointArray& B, double tolerance) {
-    const Origin origin = LocalOrigin(A, B);
-    for (int r = 0; r < 2; ++r) {
-        const PointArray& self = r == 0 ? A : B;
-        const PointArray& other = r == 0 ? B : A;
-        if (self.Empty() || other.Empty()) continue;
-        // only vertices within the other ring's box can touch it
-        cPoint maxOther, minOther;
-        BoundingBox(other, maxOther, minOther);
-        std::vector<const cPoint*> near;
-        for (const auto& v : self) {
-            if (v->X >= minOther.X - tolerance && v->X <= maxOther.X + tolerance && v->Y >= minOther.Y - tolerance &&
-                v->Y <= maxOther.Y + tolerance)
-                near.push_back(v.get());
-        }
-        if (near.empty()) continue;
-        const long lo = other.LBound(), n = other.Count();
-        for (long j = lo; j <= other.UBound(); ++j) {
-            const cPoint& p = *other(j);
-            const cPoint& q = *other(lo + ((j - lo + 1) % n));
-            const double minX = std::min(p.X, q.X) - tolerance, maxX = std::max(p.X, q.X) + tolerance;
-            const double minY = std::min(p.Y, q.Y) - tolerance, maxY = std::max(p.Y, q.Y) + tolerance;
-            for (const cPoint* v : near) {
-                if (v->X < minX || v->X > maxX || v->Y < minY || v->Y > maxY) continue;
-                if (SegmentDistance(PlaceOf(*v, origin), PlaceOf(p, origin), PlaceOf(q, origin)) <= tolerance)
-                    return true;
-            }
-        }
-    }
-    return false;
-}
-
 namespace {
 
 // Overlays the counter-clockwise rings in w.ring[0] and w.ring[1] (no repeated neighbours)
@@ -778,83 +685,6 @@ bool Intersect(Workspace& w, std::vector<std::vector<cPoint>>& out) {
     return consistent;
 }
 
-// where the first split of a ring into two lies: at the crossing of two of its edges that
-// are not neighbours, or at a vertex lying on such an edge
-struct SelfMeeting {
-    std::size_t i, j;  // the two edges, i < j
-    cPoint at;         // the meeting point
-};
-
-// the first place where a ring meets itself away from its vertices' own edges, if any
-bool FindSelfMeeting(const std::vector<cPoint>& ring, SelfMeeting& found) {
-    const std::size_t n = ring.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const cPoint& p = ring[i];
-        const cPoint& q = ring[(i + 1) % n];
-        const Box edge = Box::Of(p, q);
-        for (std::size_t j = i + 2; j < n; ++j) {
-            if (i == 0 && j == n - 1) continue;  // neighbours round the ring
-            const cPoint& c = ring[j];
-            const cPoint& d = ring[(j + 1) % n];
-            if (!edge.Meets(Box::Of(c, d))) continue;
-            const int sideC = Orient2D(p, q, c), sideD = Orient2D(p, q, d);
-            const int sideP = Orient2D(c, d, p), sideQ = Orient2D(c, d, q);
-            if (sideC * sideD < 0 && sideP * sideQ < 0) {
-                const double t = CrossingParameter(p, q, c, d).t;
-                found = SelfMeeting{i, j, cPoint{p.X + t * (q.X - p.X), p.Y + t * (q.Y - p.Y), 0.0}};
-                return true;
-            }
-            // a vertex of one edge on the other: the ring touches itself there
-            for (const cPoint* v : {&c, &d}) {
-                if (Orient2D(p, q, *v) == 0 && Within(*v, p, q)) {
-                    found = SelfMeeting{i, j, *v};
-                    return true;
-                }
-            }
-            for (const cPoint* v : {&p, &q}) {
-                if (Orient2D(c, d, *v) == 0 && Within(*v, c, d)) {
-                    found = SelfMeeting{i, j, *v};
-                    return true;
-                }
-            }
-        }
-    }
-    return false;
-}
-
-// The counter-clockwise simple rings a ring that crosses or touches itself is made of: it is
-// split where it meets itself into two rings, again and again; rings running clockwise (the
-// parts it winds round the wrong way) are left out.
-std::vector<std::vector<cPoint>> SimpleLoops(const std::vector<cPoint>& ring) {
-    std::vector<std::vector<cPoint>> todo{ring}, done;
-    std::size_t splits = 4 * ring.size() + 16;  // each split removes a meeting; rounding may add a few
-    while (!todo.empty()) {
-        std::vector<cPoint> loop = std::move(todo.back());
-        todo.pop_back();
-        std::vector<cPoint> clean;
-        for (const cPoint& p : loop)
-            if (clean.empty() || !Same(clean.back(), p)) clean.push_back(p);
-        while (clean.size() > 1 && Same(clean.front(), clean.back())) clean.pop_back();
-        if (clean.size() < 3) continue;
-        SelfMeeting meeting{};
-        if (splits > 0 && FindSelfMeeting(clean, meeting)) {
-            --splits;
-            const auto i = static_cast<long>(meeting.i), j = static_cast<long>(meeting.j);
-            // the meeting point, then edge i's end up to edge j's start; and the meeting point,
-            // then edge j's end round to edge i's start
-            std::vector<cPoint> first{meeting.at}, second{meeting.at};
-            first.insert(first.end(), clean.begin() + i + 1, clean.begin() + j + 1);
-            second.insert(second.end(), clean.begin() + j + 1, clean.end());
-            second.insert(second.end(), clean.begin(), clean.begin() + i + 1);
-            todo.push_back(std::move(first));
-            todo.push_back(std::move(second));
-            continue;
-        }
-        if (Orientation(clean) > 0) done.push_back(std::move(clean));
-    }
-    return done;
-}
-
 }  // namespace
 
 // A ∩ B as pieces 1..count (new open rings running like A); pieces untouched when count is 0
@@ -862,8 +692,8 @@ long OverlayClip(PolygonArray& pieces, const PointArray& A, const PointArray& B)
     thread_local Workspace w;
     LoadRing(A, w.ring[0]);
     LoadRing(B, w.ring[1]);
-    const int turnA = Orientation(w.ring[0]);
-    const int turnB = Orientation(w.ring[1]);
+    const int turnA = RingOrientation(w.ring[0]);
+    const int turnB = RingOrientation(w.ring[1]);
     if (turnA == 0 || turnB == 0) return 0;
     if (turnA < 0) std::reverse(w.ring[0].begin(), w.ring[0].end());
     if (turnB < 0) std::reverse(w.ring[1].begin(), w.ring[1].end());

@@ -3,7 +3,8 @@
 // overlapping edges, vertices lying on the other ring's edges) or apart. Both boundaries
 // are cut at every point where they meet, each stretch is kept or dropped by where it
 // lies, and the kept stretches are walked into rings; every one of these decisions is
-// exact for the coordinates given.
+// exact for the coordinates given. A ring that is not simple is first split into the simple
+// rings it is made of (geometry/RingLoops).
 
 #include "geometry/modGISTools.hpp"
 
@@ -13,9 +14,6 @@ namespace kelvarin {
 // extent both rings' boxes cover (where the pieces lie), and never below the rounding of the
 // coordinates there; 0 when the boxes do not meet
 double MeetingTolerance(const PointArray& A, const PointArray& B);
-
-// true when a vertex of either ring lies on the other ring's boundary (within tolerance)
-bool RingsTouch(const PointArray& A, const PointArray& B, double tolerance);
 
 // A ∩ B as pieces 1..count (new open rings running like A); pieces untouched when count is 0
 long OverlayClip(PolygonArray& pieces, const PointArray& A, const PointArray& B);

@@ -48,10 +48,8 @@ RingCrossing Crossing(const Edge& e, const Edge& f) {
     return RingCrossing{lo.From + 1, hi.From + 1, lo.To + 1, hi.To + 1};
 }
 
-}  // namespace
-
-std::optional<RingCrossing> FindRingCrossing(const std::vector<cPoint>& ring) {
-    // vertices without consecutive repeats (nor a closing copy of the first)
+// A ring's edges without repeated vertices (nor a closing copy of the first).
+std::vector<Edge> EdgesOf(const std::vector<cPoint>& ring) {
     std::vector<std::size_t> kept;
     for (std::size_t i = 0; i < ring.size(); ++i) {
         if (!kept.empty() && ring[i].X == ring[kept.back()].X && ring[i].Y == ring[kept.back()].Y) continue;
@@ -61,9 +59,8 @@ std::optional<RingCrossing> FindRingCrossing(const std::vector<cPoint>& ring) {
            ring[kept.back()].Y == ring[kept.front()].Y)
         kept.pop_back();
     const std::size_t n = kept.size();
-    if (n < 3) return std::nullopt;  // no area at all: the zero-area rule speaks for such rings
-
     std::vector<Edge> edges;
+    if (n < 3) return edges;  // no area at all: the zero-area rule speaks for such rings
     edges.reserve(n);
     for (std::size_t k = 0; k < n; ++k) {
         const cPoint& a = ring[kept[k]];
@@ -71,15 +68,26 @@ std::optional<RingCrossing> FindRingCrossing(const std::vector<cPoint>& ring) {
         edges.push_back(Edge{&a, &b, kept[k], kept[(k + 1) % n], std::min(a.X, b.X), std::max(a.X, b.X),
                              std::min(a.Y, b.Y), std::max(a.Y, b.Y)});
     }
-    // neighbours fold back
+    return edges;
+}
+
+// the first neighbours in ring order that fold back over each other
+std::optional<RingCrossing> FindFold(const std::vector<Edge>& edges) {
+    const std::size_t n = edges.size();
     for (std::size_t k = 0; k < n; ++k) {
         const Edge& e = edges[k];
         const Edge& f = edges[(k + 1) % n];
         if (FoldsBack(*e.A, *e.B, *f.B)) return Crossing(e, f);
     }
-    if (n == 3) return std::nullopt;
+    return std::nullopt;
+}
 
-    // every other pair whose boxes overlap, found by a sweep along X
+// Pairs of edges that are not neighbours and share a point, found by a sweep along X: every
+// pair whose boxes overlap is tried. Of the pairs found, the lowest-numbered is kept; with
+// firstStep the sweep ends at the first edge that meets an edge before it.
+std::optional<RingCrossing> SweepMeetings(const std::vector<Edge>& edges, bool firstStep) {
+    const std::size_t n = edges.size();
+    if (n <= 3) return std::nullopt;  // every two edges of a triangle are neighbours
     std::vector<std::size_t> order(n);
     for (std::size_t k = 0; k < n; ++k) order[k] = k;
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return edges[a].MinX < edges[b].MinX; });
@@ -99,10 +107,22 @@ std::optional<RingCrossing> FindRingCrossing(const std::vector<cPoint>& ring) {
                     found = c;
             }
         }
-        if (found) return found;
+        if (found && firstStep) return found;
         active.push_back(k);
     }
-    return std::nullopt;
+    return found;
+}
+
+}  // namespace
+
+std::optional<RingCrossing> FindRingCrossing(const std::vector<cPoint>& ring) {
+    const std::vector<Edge> edges = EdgesOf(ring);
+    if (std::optional<RingCrossing> fold = FindFold(edges)) return fold;
+    return SweepMeetings(edges, true);
+}
+
+std::optional<RingCrossing> FindEdgeMeeting(const std::vector<cPoint>& ring) {
+    return SweepMeetings(EdgesOf(ring), false);
 }
 
 }  // namespace kelvarin

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <optional>
 #include <string_view>
 
 #include "model/BoundedArray.hpp"
@@ -140,18 +139,9 @@ PointRef GridOrigin(const PointArray& rect);
 bool LineByAngle(const cPoint& P, double angle, LineCoefficients& coef);
 bool IsSamePoint(const cPoint& A, const cPoint& B, bool exact);
 
-long FindCrossings(const PointArray& A, const PointArray& B, PointArray& X, Array1<long>& idxA, Array1<long>& idxB);
-long ExtractInsideChains(const PointArray& A, const PointArray& B, PolygonArray& chains, const PointArray& X,
-                         const Array1<long>& idx);
-bool JoinChain(long& n, const cPoint& startPt, PointRef& endPt, PolygonArray& chains, cPolygon& ring);
 // the region common to rings A and B as pieces 1..count (new open rings running like A);
 // returns count, pieces untouched when it is 0. Cuts both boundaries where they meet
 // (OverlayClip), deciding exactly; rings in any position, touching or not.
 long ClipPolygons(PolygonArray& pieces, const PointArray& A, const PointArray& B);
-// The crossing walk alone, for rings in general position: the boundaries' crossings cut both
-// rings into chains that are joined into pieces. Empty (pieces untouched) when the crossings
-// do not pair up. ClipPolygons does not use it: its crossings and joins are decided within
-// tolerances, not exactly.
-std::optional<long> WalkClip(PolygonArray& pieces, const PointArray& A, const PointArray& B);
 
 }  // namespace kelvarin

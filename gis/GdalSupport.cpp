@@ -43,6 +43,13 @@ std::string GdalPath(const std::filesystem::path& path) {
 // text in double quotes
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// ASCII capitals made small; other bytes (UTF-8 included) kept
+std::string LowerAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
 // a copy with east/north axis order
 SpatialReference TraditionalCopy(const OGRSpatialReference& srs) {
     SpatialReference copy(srs.Clone());
@@ -68,7 +75,7 @@ std::string DefinitionOf(const OGRSpatialReference& srs) {
     const char* const options[] = {"FORMAT=WKT2_2019", "MULTILINE=NO", nullptr};
     if (srs.exportToWkt(&wkt, options) != OGRERR_NONE || !wkt) {
         CPLFree(wkt);
-        throw GisError("the coordinate system cannot be written as text: " + LastGdalError());
+        throw GisError(GisInput::None, "the coordinate system cannot be written as text: " + LastGdalError());
     }
     std::string text(wkt);
     CPLFree(wkt);
@@ -80,12 +87,13 @@ void TransformDeleter::operator()(OGRCoordinateTransformation* transform) const 
 }
 
 // the transformation from one system to another, or nothing when they are the same
-Transform MakeTransform(const OGRSpatialReference& from, const OGRSpatialReference& to, const std::string& what) {
+Transform MakeTransform(const OGRSpatialReference& from, const OGRSpatialReference& to, GisInput input,
+                        const std::string& file) {
     if (from.IsSame(&to)) return nullptr;
     Transform transform(OGRCreateCoordinateTransformation(&from, &to));
     if (!transform) {
-        throw GisError(what + ": no transformation from " + DefinitionOf(from) + " to " + DefinitionOf(to) + " (" +
-                       LastGdalError() + ")");
+        throw GisError(input, file + ": no transformation from " + DefinitionOf(from) + " to " + DefinitionOf(to) +
+                                  " (" + LastGdalError() + ")");
     }
     return transform;
 }

@@ -1,24 +1,19 @@
 #pragma once
 // What the import and the export share around GDAL: registering the drivers once,
 // keeping GDAL's own messages off the console, spatial references in the x = east /
-// longitude, y = north / latitude order, and the error type both throw.
+// longitude, y = north / latitude order, and the bits of text their messages use.
 
 #include <ogr_spatialref.h>
 
 #include <filesystem>
 #include <memory>
-#include <stdexcept>
 #include <string>
+
+#include "gis/GisError.hpp"
 
 class OGRCoordinateTransformation;
 
 namespace kelvarin::gis {
-
-// A failure the user can mend: one line naming the file, layer, field or value.
-class GisError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
 
 // Registers GDAL's drivers (once) and silences GDAL's own error printing for the
 // lifetime of the object; what GDAL last complained about is read with LastGdalError.
@@ -39,6 +34,9 @@ std::string GdalPath(const std::filesystem::path& path);
 // text in double quotes for a message
 std::string Quoted(const std::string& text);
 
+// the text with its ASCII capitals made small (file extensions, option values)
+std::string LowerAscii(std::string text);
+
 using SpatialReference = std::unique_ptr<OGRSpatialReference>;
 
 // a copy of a spatial reference that orders axes east then north (longitude then latitude)
@@ -58,7 +56,8 @@ struct TransformDeleter {
 using Transform = std::unique_ptr<OGRCoordinateTransformation, TransformDeleter>;
 
 // the transformation between two systems; nothing when they are the same system.
-// Throws GisError when PROJ has none.
-Transform MakeTransform(const OGRSpatialReference& from, const OGRSpatialReference& to, const std::string& what);
+// Throws GisError about `input`, whose file is `file`, when PROJ has none.
+Transform MakeTransform(const OGRSpatialReference& from, const OGRSpatialReference& to, GisInput input,
+                        const std::string& file);
 
 }  // namespace kelvarin::gis

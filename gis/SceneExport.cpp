@@ -23,13 +23,11 @@ struct Format {
 
 // the format of an output file, from its extension
 Format FormatOf(const std::filesystem::path& out) {
-    std::string extension = out.extension().string();
-    for (char& c : extension)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    const std::string extension = LowerAscii(out.extension().string());
     if (extension == ".gpkg") return {"GPKG", false};
     if (extension == ".geojson" || extension == ".json") return {"GeoJSON", true};
     if (extension == ".shp") return {"ESRI Shapefile", true};
-    throw GisError("--out " + GdalPath(out) + ": the name must end in .gpkg, .geojson, .json or .shp");
+    throw GisError(GisInput::Out, GdalPath(out) + ": the name must end in .gpkg, .geojson, .json or .shp");
 }
 
 // the file that holds one layer
@@ -67,15 +65,15 @@ cPolygon RingOf(const std::vector<cPoint>& points) {
 // A folder beside the output that holds the files until all of them are written.
 class StagingFolder {
   public:
-    explicit StagingFolder(const std::filesystem::path& out) {
+    explicit StagingFolder(const std::filesystem::path& out) : out_(out) {
         const std::filesystem::path parent = out.parent_path().empty() ? "." : out.parent_path();
         std::error_code error;
         if (!std::filesystem::is_directory(parent, error))
-            throw GisError("--out " + GdalPath(out) + ": the folder " + GdalPath(parent) + " does not exist");
+            throw GisError(GisInput::Out, GdalPath(out) + ": the folder " + GdalPath(parent) + " does not exist");
         folder_ = parent / (".kelvarin-export-" + std::to_string(::getpid()));
         std::filesystem::remove_all(folder_, error);
         if (!std::filesystem::create_directory(folder_, error))
-            throw GisError("--out " + GdalPath(out) + ": cannot write in " + GdalPath(parent));
+            throw GisError(GisInput::Out, GdalPath(out) + ": cannot write in " + GdalPath(parent));
     }
     ~StagingFolder() {
         std::error_code ignored;
@@ -94,12 +92,13 @@ class StagingFolder {
             std::error_code error;
             std::filesystem::rename(file, destination / file.filename(), error);
             if (error)
-                throw GisError("--out: cannot move " + GdalPath(file.filename()) + " into " + GdalPath(destination) +
-                               " (" + error.message() + ")");
+                throw GisError(GisInput::Out, GdalPath(out_) + ": cannot move " + GdalPath(file.filename()) + " into " +
+                                                  GdalPath(destination) + " (" + error.message() + ")");
         }
     }
 
   private:
+    std::filesystem::path out_;  // the output the files are staged for, for messages
     std::filesystem::path folder_;
 };
 
@@ -109,7 +108,7 @@ class LayerWriter {
     LayerWriter(const std::filesystem::path& stagedOut, const Format& format, OGRSpatialReference* system)
         : out_(stagedOut), format_(format), system_(system) {
         driver_ = GetGDALDriverManager()->GetDriverByName(format.Driver);
-        if (!driver_) throw GisError(std::string("GDAL has no ") + format.Driver + " driver");
+        if (!driver_) throw GisError(GisInput::None, std::string("GDAL has no ") + format.Driver + " driver");
     }
 
     // a new layer with the given fields
@@ -120,14 +119,16 @@ class LayerWriter {
             const std::filesystem::path file = LayerFile(out_, format_, name);
             datasets_.emplace_back(driver_->Create(GdalPath(file).c_str(), 0, 0, 0, GDT_Unknown, nullptr));
             if (!datasets_.back())
-                throw GisError("cannot create " + GdalPath(file.filename()) + " (" + LastGdalError() + ")");
+                throw GisError(GisInput::None,
+                               "cannot create " + GdalPath(file.filename()) + " (" + LastGdalError() + ")");
         }
         dataset = datasets_.back().get();
         CPLStringList options;
         if (std::string(format_.Driver) == "GeoJSON") options.SetNameValue("SIGNIFICANT_FIGURES", "17");
         if (std::string(format_.Driver) == "ESRI Shapefile") options.SetNameValue("ENCODING", "UTF-8");
         OGRLayer* layer = dataset->CreateLayer(name.c_str(), system_, type, options.List());
-        if (!layer) throw GisError("cannot create layer " + Quoted(name) + " (" + LastGdalError() + ")");
+        if (!layer)
+            throw GisError(GisInput::None, "cannot create layer " + Quoted(name) + " (" + LastGdalError() + ")");
         for (const auto& [field, kind] : fields) {
             OGRFieldDefn definition(field, kind);
             // a Shapefile keeps numbers as fixed-point text: enough digits to read back the same double
@@ -136,7 +137,7 @@ class LayerWriter {
                 definition.SetPrecision(22);
             }
             if (layer->CreateField(&definition) != OGRERR_NONE)
-                throw GisError("cannot create field " + Quoted(field) + " (" + LastGdalError() + ")");
+                throw GisError(GisInput::None, "cannot create field " + Quoted(field) + " (" + LastGdalError() + ")");
         }
         return *layer;
     }
@@ -147,7 +148,7 @@ class LayerWriter {
             CPLErrorReset();
             dataset.reset();
             if (CPLGetLastErrorType() >= CE_Failure)
-                throw GisError("writing the layers failed (" + LastGdalError() + ")");
+                throw GisError(GisInput::None, "writing the layers failed (" + LastGdalError() + ")");
         }
     }
 
@@ -162,7 +163,8 @@ class LayerWriter {
 // adds a feature; throws when the layer refuses it
 void Add(OGRLayer& layer, OGRFeature& feature) {
     if (layer.CreateFeature(&feature) != OGRERR_NONE)
-        throw GisError("cannot write a feature of layer " + Quoted(layer.GetName()) + " (" + LastGdalError() + ")");
+        throw GisError(GisInput::None,
+                       "cannot write a feature of layer " + Quoted(layer.GetName()) + " (" + LastGdalError() + ")");
 }
 
 // what every layer is written from
@@ -275,7 +277,9 @@ std::vector<std::filesystem::path> ExportConstruction(const Scene& scene, const 
     SpatialReference system;
     if (!scene.CRS.empty()) {
         system = SpatialReferenceFrom(scene.CRS);
-        if (!system) throw GisError(GdalPath(scene.Path) + ": CRS " + Quoted(scene.CRS) + " is not one PROJ knows");
+        if (!system)
+            throw GisError(GisInput::None,
+                           GdalPath(scene.Path) + ": CRS " + Quoted(scene.CRS) + " is not one PROJ knows");
     }
     const StagingFolder staging(out);
     LayerWriter writer(staging.Path() / out.filename(), format, system.get());

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/Construction.hpp"
+#include "gis/GisError.hpp"
 
 namespace kelvarin {
 struct Scene;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "gis/GisError.hpp"
 #include "model/cPoint.hpp"
 
 namespace kelvarin::gis {

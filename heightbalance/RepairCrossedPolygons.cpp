@@ -120,28 +120,6 @@ PolygonRef RebuildRegion(const HullRegion& r, const Ray* before, const Ray* afte
     return polygon;
 }
 
-}  // namespace
-
-// first pair of non-adjacent edges of a ring that cross
-bool FindSelfCrossing(const cPolygon& ring, long& a, long& b) {
-    const long count = ring.Count();
-    for (a = 1; a <= count; ++a) {
-        for (b = a + 2; b <= count; ++b) {
-            if (a == 1 && b == count) continue;
-            PointRef X;
-            const long a1 = a + 1 > count ? 1 : a + 1;
-            if (SegmentIntersection(*ring(a), *ring(a1), *ring(b), *ring(RingSuccessor(b, 1, count)), X) ==
-                Verdict::In) {
-                return true;
-            }
-        }
-    }
-    a = b = 0;
-    return false;
-}
-
-namespace {
-
 // the stations on the network's hull (first of each site) with their open fans; fans holds
 // the fan of every first station of a site (by position from stations.LBound())
 std::vector<HullRegion> HullRegions(const PointArray& stations, const Array2<PointRef>& hbTri,

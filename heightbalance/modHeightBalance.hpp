@@ -106,10 +106,6 @@ void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, c
                            const Array2<PointRef>& hbTri, const PointArray& frame, const PointArray& outerFrame,
                            const std::vector<StationFan>& fans);
 
-// the first pair of non-adjacent edges a, b (edge a runs from vertex a to a + 1) of the
-// ring that cross each other (verdict "In"); false, with a = b = 0, when there is none
-bool FindSelfCrossing(const cPolygon& ring, long& a, long& b);
-
 // two selected stations: the frame split by the line through the pair's centre point,
 // perpendicular to the pair; polygons has the bounds of stations
 void HeightBalanceTwoStations(PolygonArray& polygons, const PointArray& stations, const PointArray& frame,

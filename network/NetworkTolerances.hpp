@@ -3,19 +3,6 @@
 
 namespace kelvarin::network_tolerance {
 
-// A station counts as inside a circumcircle only when it is nearer to the centre than
-// (1 - kInCircle) times the radius. The centre of a triangle is found to about 1e-15 of the
-// radius; stations exactly on one circle (regular grids, rectangles of gauges) then give
-// distances that differ from the radius only in the last bits, and must count as on the
-// circle so that no triangle of a tied group is rejected by rounding. 1e-10 is far above
-// that noise and far below any distance that separates real station sets.
-constexpr double kInCircle = 1e-10;
-
-// Two triangles overlap when a corner of one lies strictly inside the other's edge line by
-// more than this fraction of the edge length times the corner's distance; shared corners
-// and corners on a common line give exactly zero or rounding noise near 1e-16.
-constexpr double kOrientation = 1e-12;
-
 // An outer boundary line is drawn through the inner vertex O of a hull triangle and the
 // point M on the hull edge. When O lies within this fraction of the edge's length from M
 // (a right angle opposite the edge puts the circumcentre on it), the direction O->M is
@@ -28,7 +15,7 @@ constexpr double kSamePoint = 1e-9;
 // past its ends still count as on it.
 constexpr double kOnEdge = 1e-12;
 
-// The triangle search first rejects triples with a quick closed-form circumcircle. A triple
+// The exhaustive triangle search first rejects triples with a quick closed-form circumcircle. A triple
 // counts as rejected there only when a site is nearer to the quick centre than (1 - 1e-6)
 // times its radius, and only when every angle of the triangle has a sine of at least 1e-6:
 // then the quick centre is within about 1e-10 of the radius of the full computation's, far
@@ -40,8 +27,7 @@ constexpr double kQuickSine = 1e-6;
 // along their bisector (parameter t, in units of the pair's distance) that other sites
 // leave empty. A site within kEdgeSide (squared pair distance) of the pair's line is not
 // used, since it bounds t only loosely; the ranges must miss each other by more than
-// kEdgeMargin * (1 + t^2), a thousand times what the in-circle tolerance and rounding can
-// move them for the sites that are used.
+// kEdgeMargin * (1 + t^2), far more than rounding can move them for the sites that are used.
 constexpr double kEdgeSide = 1e-3;
 constexpr double kEdgeMargin = 1e-6;
 

@@ -7,6 +7,7 @@
 #include "geometry/modGISTools.hpp"
 #include "model/BoundedArray.hpp"
 #include "model/cPoint.hpp"
+// the table's users take its far hull triangles out with these
 
 namespace kelvarin {
 
@@ -21,26 +22,21 @@ double GetCircumCircle(cPoint& centre, const cPoint& P1, const cPoint& P2, const
 // that overlaps an accepted triangle (stations exactly on one circle) is not accepted, so the
 // table is always a triangulation of the sites' convex hull.
 // The triangles are found from the Delaunay subdivision in O(n log n); sites exactly on one
-// circle are searched among themselves as below.
+// circle are searched among themselves (network/CocircularSearch). The table is the one the
+// exhaustive search of network/ExhaustiveTriangleSearch defines. Three sites or more with a
+// coordinate that is not finite are refused with std::domain_error.
 long BuildTriangleNetwork(const PointArray& stations, Array2<PointRef>& triangles);
-
-// The same table by the search that defines it: every triple of sites in lexicographic order,
-// taken when no site lies strictly inside its circumcircle and it overlaps no triangle taken
-// before. Time grows with the cube of the number of sites; the reference for the tests.
-long BuildTriangleNetworkExhaustive(const PointArray& stations, Array2<PointRef>& triangles);
-
-// The outer frame for closing open rings: the frame and every circumcentre within
-// kFarCentre frame extents of it, enlarged by kFrameFactor. Hull triangles whose circumcentre lies
-// outside it are taken out of the table (repeatedly, as taking one out bares others), so
-// that every remaining circumcentre lies inside it. Returns the new triangle count.
-long DropFarHullTriangles(Array2<PointRef>& triangles, const PointArray& frame, PointArray& outer);
-// The same in two steps: the outer frame and which triangles stay (kept[t - 1] for column t;
-// returns how many), then the table without the others (returns the new triangle count).
-long FarHullTriangles(const Array2<PointRef>& triangles, const PointArray& frame, PointArray& outer,
-                      std::vector<bool>& kept);
-long DropTriangles(Array2<PointRef>& triangles, const std::vector<bool>& kept);
 
 // for each station (same bounds) the index of the first station at the same X and Y
 Array1<long> SiteIndex(const PointArray& stations);
+
+// the stations' distinct sites: the first station of each, in station order
+std::vector<const cPoint*> DistinctSites(const PointArray& stations);
+
+// Column t of a table: the circumcentre (z = 0), then new copies of the corners
+// counter-clockwise, the first corner in row 1. turn is the corners' orientation in the
+// order given when it is known already (+1 counter-clockwise, -1 clockwise), 0 when not.
+void FillTriangleColumn(Array2<PointRef>& triangles, long t, const cPoint& centre, const cPoint& first,
+                        const cPoint& second, const cPoint& third, int turn = 0);
 
 }  // namespace kelvarin

@@ -1,63 +1,22 @@
 #include "render/CairoSurface.hpp"
 
-#include <cairo-pdf.h>
-#include <cairo-svg.h>
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <numbers>
 #include <stdexcept>
-#include <vector>
 
+#include "render/CairoLabel.hpp"
 #include "render/CairoText.hpp"
+#include "render/CairoVector.hpp"
 
 namespace kelvarin {
 namespace {
 
-// Sizes in pixels, chosen so that 320x240 stays legible and 3840x2160 is not thin:
-// they grow with the shorter side of the device and have a floor for tiny previews.
-constexpr double kPenPerShortSide = 1.0 / 540.0;  // 2 px at 1080, 4 px at 2160
-constexpr double kMinPen = 1.0;
-constexpr double kTextPerShortSide = 1.0 / 50.0;  // gauge names: 21.6 px at 1080
-constexpr double kMinText = 10.0;
-constexpr double kLabelPerShortSide = 1.0 / 56.0;  // credit label: 19 px at 1080
-constexpr double kMinLabel = 9.0;
-constexpr double kDotPerPen = 1.3;         // a dot is a little wider than a line
-constexpr double kLabelPadPerText = 0.35;  // room around the label's text on its panel
-constexpr double kHaloPerText = 0.18;      // dark outline under text, so it reads over lines
-
-// the caption's "\r\n" line breaks as Pango paragraphs
-std::string Lines(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            out += '\n';
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
-// a fresh drawing context with the surface's line style
-cairo_t* NewContext(cairo_surface_t* s, double pen) {
-    cairo_t* cr = cairo_create(s);
-    cairo_set_line_width(cr, pen);
-    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-    cairo_set_antialias(cr, CAIRO_ANTIALIAS_GRAY);
-    return cr;
-}
-
-// throws with what went wrong when cairo reports a failure
-void Check(cairo_status_t status, const std::string& what) {
-    if (status != CAIRO_STATUS_SUCCESS) throw std::runtime_error(what + ": " + cairo_status_to_string(status));
-}
+// width of the dark outline under text, so it reads over lines, per pixel of text size
+constexpr double kHaloPerText = 0.18;
 
 // Room around a drawing call's geometry for antialiasing and rounded caps, in pixels.
 constexpr double kDamageMargin = 2.0;
@@ -68,9 +27,6 @@ void ClipTo(cairo_t* cr, double left, double top, double right, double bottom) {
     cairo_rectangle(cr, x0, y0, std::ceil(right) - x0, std::ceil(bottom) - y0);
     cairo_clip(cr);
 }
-
-// relative perceived brightness of a colour, 0..1
-double Luminance(ColorRef c) { return (0.299 * RedOf(c) + 0.587 * GreenOf(c) + 0.114 * BlueOf(c)) / 255.0; }
 
 }  // namespace
 
@@ -83,53 +39,6 @@ PictureFormat PictureFormatOf(const std::filesystem::path& file) {
     throw std::invalid_argument("picture file '" + file.string() + "' must end in .png, .svg or .pdf");
 }
 
-FontCheck CheckTextFont(std::string_view text) {
-    PangoFontMap* map = pango_cairo_font_map_get_default();
-    PangoContext* context = pango_font_map_create_context(map);
-    PangoLayout* layout = pango_layout_new(context);
-    PangoFontDescription* font = NewTextFont(16.0);
-    pango_layout_set_font_description(layout, font);
-    const std::string lines = Lines(text);
-    pango_layout_set_text(layout, lines.c_str(), static_cast<int>(lines.size()));
-
-    FontCheck result;
-    result.UnknownGlyphs = pango_layout_get_unknown_glyphs_count(layout);
-    PangoLayoutIter* iter = pango_layout_get_iter(layout);
-    std::string first;
-    do {
-        PangoLayoutRun* run = pango_layout_iter_get_run_readonly(iter);
-        if (!run || !run->item->analysis.font) continue;
-        PangoFontDescription* used = pango_font_describe(run->item->analysis.font);
-        const char* family = pango_font_description_get_family(used);
-        const std::string name = family ? family : "";
-        pango_font_description_free(used);
-        if (first.empty()) first = name;
-        const std::string_view piece(lines.data() + run->item->offset, static_cast<std::size_t>(run->item->length));
-        const bool wide = std::any_of(piece.begin(), piece.end(), [](char c) { return (c & 0x80) != 0; });
-        if (wide) {
-            result.Family = name;
-            break;
-        }
-    } while (pango_layout_iter_next_run(iter));
-    pango_layout_iter_free(iter);
-    if (result.Family.empty()) result.Family = first;
-    result.CjkFamily =
-        std::any_of(kCjkFamilies.begin(), kCjkFamilies.end(), [&](const char* f) { return result.Family == f; });
-
-    pango_font_description_free(font);
-    g_object_unref(layout);
-    g_object_unref(context);
-    return result;
-}
-
-// One kept drawing call in device pixels, for the vector files.
-struct CairoDrawOp {
-    enum class Kind { Line, Circle, Dot, Text } kind;
-    double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;  // Circle, Dot: x1, y1 centre and x2 radius; Text: left, top
-    ColorRef color = 0;
-    std::string text;
-};
-
 // Cairo and Pango state: the persistent image, the shown frame, the vector copy.
 struct CairoSurface::Impl {
     cairo_surface_t* persistent = nullptr;
@@ -138,8 +47,7 @@ struct CairoSurface::Impl {
     cairo_surface_t* frame = nullptr;
     cairo_t* frameCr = nullptr;
     PangoLayout* frameText = nullptr;
-    std::vector<CairoDrawOp> vector;  // the persistent drawing since the last Clear, when kept
-    bool vectorComplete = false;      // kept since the last Clear
+    VectorCopy vector;  // the persistent drawing since the last Clear, when kept
     cairo_surface_t* target = nullptr;
     PangoFontDescription* textFont = nullptr;
     PangoFontDescription* labelFont = nullptr;
@@ -165,47 +73,6 @@ struct CairoSurface::Impl {
     }
 };
 
-namespace {
-
-// draws one call on a context; text uses the layout, which belongs to that context
-void DrawOp(cairo_t* cr, PangoLayout* layout, const CairoDrawOp& op, double haloWidth) {
-    switch (op.kind) {
-        case CairoDrawOp::Kind::Line:
-            SetColor(cr, op.color);
-            cairo_move_to(cr, op.x1, op.y1);
-            cairo_line_to(cr, op.x2, op.y2);
-            cairo_stroke(cr);
-            break;
-        case CairoDrawOp::Kind::Circle:
-        case CairoDrawOp::Kind::Dot:
-            SetColor(cr, op.color);
-            cairo_new_sub_path(cr);
-            cairo_arc(cr, op.x1, op.y1, op.x2, 0.0, 2.0 * std::numbers::pi);
-            if (op.kind == CairoDrawOp::Kind::Dot) {
-                cairo_fill(cr);
-            } else {
-                cairo_stroke(cr);
-            }
-            break;
-        case CairoDrawOp::Kind::Text:
-            pango_layout_set_text(layout, op.text.c_str(), static_cast<int>(op.text.size()));
-            cairo_save(cr);
-            // a dark outline under the glyphs keeps text readable where it crosses lines
-            cairo_move_to(cr, op.x1, op.y1);
-            pango_cairo_layout_path(cr, layout);
-            SetColor(cr, CairoSurface::kBackground);
-            cairo_set_line_width(cr, haloWidth);
-            cairo_stroke(cr);
-            cairo_move_to(cr, op.x1, op.y1);
-            SetColor(cr, op.color);
-            pango_cairo_show_layout(cr, layout);
-            cairo_restore(cr);
-            break;
-    }
-}
-
-}  // namespace
-
 CairoSurface::CairoSurface(int width, int height) : impl_(std::make_unique<Impl>()) { Build(width, height); }
 
 CairoSurface::CairoSurface(int width, int height, cairo_surface_t* target) : CairoSurface(width, height) {
@@ -223,23 +90,20 @@ void CairoSurface::Build(int width, int height) {
     if (first) scale_ = {0.0, 0.0, static_cast<double>(width), static_cast<double>(height)};
     width_ = width;
     height_ = height;
-    const double shortSide = std::min(width, height);
-    penWidth_ = std::max(kMinPen, shortSide * kPenPerShortSide);
-    textSize_ = std::max(kMinText, shortSide * kTextPerShortSide);
-    labelTextSize_ = std::max(kMinLabel, shortSide * kLabelPerShortSide);
+    sizes_ = DrawingSizesFor(width, height);
     if (impl_->textFont) pango_font_description_free(impl_->textFont);
     if (impl_->labelFont) pango_font_description_free(impl_->labelFont);
-    impl_->textFont = NewTextFont(textSize_);
-    impl_->labelFont = NewTextFont(labelTextSize_);
+    impl_->textFont = NewTextFont(sizes_.Text);
+    impl_->labelFont = NewTextFont(sizes_.Label);
 
     cairo_surface_t* old = impl_->persistent ? cairo_surface_reference(impl_->persistent) : nullptr;
     impl_->DropImages();
     impl_->persistent = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
     impl_->frame = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-    Check(cairo_surface_status(impl_->persistent), "persistent image");
-    Check(cairo_surface_status(impl_->frame), "frame image");
-    impl_->persistentCr = NewContext(impl_->persistent, penWidth_);
-    impl_->frameCr = NewContext(impl_->frame, penWidth_);
+    CheckCairo(cairo_surface_status(impl_->persistent), "persistent image");
+    CheckCairo(cairo_surface_status(impl_->frame), "frame image");
+    impl_->persistentCr = NewDrawingContext(impl_->persistent, sizes_.Pen);
+    impl_->frameCr = NewDrawingContext(impl_->frame, sizes_.Pen);
     impl_->persistentText = impl_->NewLayout(impl_->persistentCr);
     impl_->frameText = impl_->NewLayout(impl_->frameCr);
     Fill(impl_->persistentCr, kBackground);
@@ -249,8 +113,7 @@ void CairoSurface::Build(int width, int height) {
         cairo_surface_destroy(old);
     }
     // a vector copy cannot follow a resize: it restarts empty and incomplete
-    impl_->vector.clear();
-    impl_->vectorComplete = false;
+    impl_->vector.Clear(false);
     frameStale_ = true;
     DamageAll();
 }
@@ -311,12 +174,8 @@ void CairoSurface::SetLabel(const CreditLabel& label) {
 }
 
 void CairoSurface::SetKeepVector(bool on) {
-    if (on && !keepVector_) impl_->vectorComplete = false;  // what was drawn before is not in it
-    if (!on) {
-        impl_->vector.clear();
-        impl_->vector.shrink_to_fit();
-        impl_->vectorComplete = false;
-    }
+    if (on && !keepVector_) impl_->vector.MarkIncomplete();  // what was drawn before is not in it
+    if (!on) impl_->vector.Release();
     keepVector_ = on;
 }
 
@@ -346,26 +205,26 @@ void CairoSurface::Draw(const CairoDrawOp& op) {
                                     std::to_string(op.y1) + ", " + std::to_string(op.x2) + ", " +
                                     std::to_string(op.y2) + " in pixels)");
     }
-    const double halo = textSize_ * kHaloPerText;
+    const double halo = sizes_.Text * kHaloPerText;
     // the pixels the call may touch
     double left = 0.0, top = 0.0, right = 0.0, bottom = 0.0;
     switch (op.kind) {
         case CairoDrawOp::Kind::Line:
-            left = std::min(op.x1, op.x2) - penWidth_;
-            top = std::min(op.y1, op.y2) - penWidth_;
-            right = std::max(op.x1, op.x2) + penWidth_;
-            bottom = std::max(op.y1, op.y2) + penWidth_;
+            left = std::min(op.x1, op.x2) - sizes_.Pen;
+            top = std::min(op.y1, op.y2) - sizes_.Pen;
+            right = std::max(op.x1, op.x2) + sizes_.Pen;
+            bottom = std::max(op.y1, op.y2) + sizes_.Pen;
             break;
         case CairoDrawOp::Kind::Circle:
         case CairoDrawOp::Kind::Dot:
-            left = op.x1 - op.x2 - penWidth_;
-            top = op.y1 - op.x2 - penWidth_;
-            right = op.x1 + op.x2 + penWidth_;
-            bottom = op.y1 + op.x2 + penWidth_;
+            left = op.x1 - op.x2 - sizes_.Pen;
+            top = op.y1 - op.x2 - sizes_.Pen;
+            right = op.x1 + op.x2 + sizes_.Pen;
+            bottom = op.y1 + op.x2 + sizes_.Pen;
             break;
         case CairoDrawOp::Kind::Text: {
             // glyphs may reach beyond their logical box (accents, overhangs): half a line more
-            const double room = halo + textSize_ / 2.0;
+            const double room = halo + sizes_.Text / 2.0;
             left = op.x1 - room;
             top = op.y1 - room;
             right = op.x1 + op.x2 + room;
@@ -375,7 +234,7 @@ void CairoSurface::Draw(const CairoDrawOp& op) {
     }
     if (autoRedraw_) {
         DrawOp(impl_->persistentCr, impl_->persistentText, op, halo);
-        if (keepVector_) impl_->vector.push_back(op);
+        if (keepVector_) impl_->vector.Add(op);
         frameStale_ = true;
     } else {
         ComposeIfStale();
@@ -397,7 +256,7 @@ void CairoSurface::Circle(double x, double y, double radius, ColorRef color) {
 }
 
 void CairoSurface::Dot(double x, double y, ColorRef color) {
-    const CairoDrawOp op{CairoDrawOp::Kind::Dot, DeviceX(x), DeviceY(y), penWidth_ * kDotPerPen, 0.0, color, {}};
+    const CairoDrawOp op{CairoDrawOp::Kind::Dot, DeviceX(x), DeviceY(y), sizes_.Dot, 0.0, color, {}};
     Draw(op);
 }
 
@@ -410,7 +269,7 @@ void CairoSurface::SetTextAlign(int flags) { textAlign_ = flags; }
 
 void CairoSurface::Print(std::string_view text) {
     // a text call keeps its logical width and height in x2, y2
-    CairoDrawOp op{CairoDrawOp::Kind::Text, 0.0, 0.0, 0.0, 0.0, foreColor_, Lines(text)};
+    CairoDrawOp op{CairoDrawOp::Kind::Text, 0.0, 0.0, 0.0, 0.0, foreColor_, PangoLines(text)};
     // measure on the persistent image's layout; every layout has the same font and options
     PangoLayout* measure = impl_->persistentText;
     pango_layout_set_text(measure, op.text.c_str(), static_cast<int>(op.text.size()));
@@ -462,8 +321,7 @@ void CairoSurface::Print(std::string_view text) {
 void CairoSurface::Clear() {
     if (autoRedraw_) {
         Fill(impl_->persistentCr, kBackground);
-        impl_->vector.clear();
-        impl_->vectorComplete = keepVector_;
+        impl_->vector.Clear(keepVector_);
     } else {
         ComposeIfStale();
         Fill(impl_->frameCr, kBackground);
@@ -473,48 +331,17 @@ void CairoSurface::Clear() {
     frameStale_ = autoRedraw_;
     DamageAll();
 }
+
 // draws the credit label on a context, over whatever is there
 void CairoSurface::DrawLabel(void* context) const {
     if (!label_.Visible || label_.Caption.empty()) return;
-    cairo_t* cr = static_cast<cairo_t*>(context);
-    PangoLayout* layout = NewTextLayout(cr, impl_->labelFont);
-    const std::string lines = Lines(label_.Caption);
-    pango_layout_set_text(layout, lines.c_str(), static_cast<int>(lines.size()));
-    PangoRectangle logical;
-    pango_layout_get_extents(layout, nullptr, &logical);
-    const double w = static_cast<double>(logical.width) / PANGO_SCALE;
-    const double h = static_cast<double>(logical.height) / PANGO_SCALE;
-    const double x = DeviceX(label_.Left), y = DeviceY(label_.Top);
-    const double pad = labelTextSize_ * kLabelPadPerText;
-
-    // a backing panel of the opposite brightness keeps any label colour readable
-    cairo_save(cr);
-    const bool darkText = Luminance(label_.ForeColor) < 0.45;
-    if (darkText) {
-        cairo_set_source_rgba(cr, 0.92, 0.92, 0.92, 0.80);
-    } else {
-        cairo_set_source_rgba(cr, 0.0, 0.0, 0.0, 0.55);
-    }
-    cairo_rectangle(cr, x, y, w + 2.0 * pad, h + 2.0 * pad);
-    cairo_fill(cr);
-    cairo_move_to(cr, x + pad, y + pad);
-    SetColor(cr, label_.ForeColor);
-    pango_cairo_show_layout(cr, layout);
-    cairo_restore(cr);
-    g_object_unref(layout);
+    DrawLabelPanel(static_cast<cairo_t*>(context), impl_->labelFont, label_, DeviceX(label_.Left), DeviceY(label_.Top),
+                   sizes_.LabelPad);
 }
 
 std::pair<double, double> CairoSurface::LabelExtent() const {
     if (label_.Caption.empty()) return {0.0, 0.0};
-    PangoLayout* layout = NewTextLayout(impl_->frameCr, impl_->labelFont);
-    const std::string lines = Lines(label_.Caption);
-    pango_layout_set_text(layout, lines.c_str(), static_cast<int>(lines.size()));
-    PangoRectangle logical;
-    pango_layout_get_extents(layout, nullptr, &logical);
-    g_object_unref(layout);
-    const double pad = labelTextSize_ * kLabelPadPerText;
-    return {static_cast<double>(logical.width) / PANGO_SCALE + 2.0 * pad,
-            static_cast<double>(logical.height) / PANGO_SCALE + 2.0 * pad};
+    return LabelPanelSize(impl_->frameCr, impl_->labelFont, label_.Caption, sizes_.LabelPad);
 }
 
 // the shown frame, from the persistent image and the label, when drawing has changed them
@@ -539,8 +366,8 @@ void CairoSurface::ComposeIfStale() const {
 
 void CairoSurface::Refresh() {
     // a context in an error state draws nothing more: say so rather than show a stale picture
-    Check(cairo_status(impl_->persistentCr), "the persistent image stopped drawing");
-    Check(cairo_status(impl_->frameCr), "the frame stopped drawing");
+    CheckCairo(cairo_status(impl_->persistentCr), "the persistent image stopped drawing");
+    CheckCairo(cairo_status(impl_->frameCr), "the frame stopped drawing");
     frameStale_ = true;  // a repaint shows the persistent image: unkept drawing is gone
     ++frames_;
     Frame frame{frames_, *this};
@@ -605,33 +432,16 @@ void CairoSurface::WritePicture(const std::filesystem::path& file) const {
 }
 
 void CairoSurface::WritePng(const std::filesystem::path& file) const {
-    Check(cairo_surface_write_to_png(Image(), file.string().c_str()), "cannot write '" + file.string() + "'");
+    CheckCairo(cairo_surface_write_to_png(Image(), file.string().c_str()), "cannot write '" + file.string() + "'");
 }
 
 // writes the vector copy and the label as an SVG or PDF file
 void CairoSurface::WriteVector(const std::filesystem::path& file, bool pdf) const {
-    if (!keepVector_ || !impl_->vectorComplete)
+    if (!keepVector_ || !impl_->vector.Complete())
         throw std::logic_error("cannot write '" + file.string() +
                                "': the surface kept no complete vector copy (switch KeepVector on before drawing)");
-    cairo_surface_t* out = pdf ? cairo_pdf_surface_create(file.string().c_str(), width_, height_)
-                               : cairo_svg_surface_create(file.string().c_str(), width_, height_);
-    const cairo_status_t created = cairo_surface_status(out);
-    if (created != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(out);
-        Check(created, "cannot write '" + file.string() + "'");
-    }
-    if (pdf) cairo_pdf_surface_set_metadata(out, CAIRO_PDF_METADATA_TITLE, "Kelvarin");
-    cairo_t* cr = NewContext(out, penWidth_);
-    PangoLayout* layout = impl_->NewLayout(cr);
-    Fill(cr, kBackground);
-    for (const CairoDrawOp& op : impl_->vector) DrawOp(cr, layout, op, textSize_ * kHaloPerText);
-    DrawLabel(cr);
-    g_object_unref(layout);
-    cairo_destroy(cr);
-    cairo_surface_finish(out);
-    const cairo_status_t status = cairo_surface_status(out);
-    cairo_surface_destroy(out);
-    Check(status, "cannot write '" + file.string() + "'");
+    const VectorStyle style{sizes_.Pen, sizes_.Text * kHaloPerText, impl_->textFont};
+    impl_->vector.Write(file, pdf, width_, height_, style, [this](cairo_t* cr) { DrawLabel(cr); });
 }
 
 void CairoSurface::WriteSvg(const std::filesystem::path& file) const { WriteVector(file, false); }

@@ -14,11 +14,12 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <string>
 #include <string_view>
 #include <utility>
 
+#include "model/DrawingSizes.hpp"
 #include "model/Surface.hpp"
+// the fonts of the text the surface draws are checked with CheckTextFont
 
 // same declaration as <cairo.h>, so this header does not pull cairo in
 typedef struct _cairo_surface cairo_surface_t;  // NOLINT(bugprone-reserved-identifier)
@@ -32,17 +33,6 @@ enum class PictureFormat { Png, Svg, Pdf };
 
 // Png, Svg or Pdf for ".png", ".svg", ".pdf" (any case); throws std::invalid_argument otherwise
 PictureFormat PictureFormatOf(const std::filesystem::path& file);
-
-// What a lookup of the text font found for a piece of text.
-struct FontCheck {
-    std::string Family;      // the family Pango chose for the text's first non-Latin run (or first run)
-    int UnknownGlyphs = 0;   // characters no available font can show (they would be drawn as boxes)
-    bool CjkFamily = false;  // Family is one of the CJK families the surface asks for
-    bool Ok() const { return UnknownGlyphs == 0 && CjkFamily; }
-};
-
-// Looks up the fonts the surface would use for text; used to refuse drawing boxes.
-FontCheck CheckTextFont(std::string_view text);
 
 class CairoSurface : public Surface {
   public:
@@ -121,9 +111,9 @@ class CairoSurface : public Surface {
     void WritePdf(const std::filesystem::path& file) const;
 
     // pen width in pixels and text sizes in pixels for this device size
-    double PenWidth() const { return penWidth_; }
-    double TextSize() const { return textSize_; }
-    double LabelTextSize() const { return labelTextSize_; }
+    double PenWidth() const { return sizes_.Pen; }
+    double TextSize() const { return sizes_.Text; }
+    double LabelTextSize() const { return sizes_.Label; }
 
     // map units to device pixels
     double DeviceX(double x) const;
@@ -161,7 +151,7 @@ class CairoSurface : public Surface {
     CreditLabel label_;
     PresentHook hook_;
     long frames_ = 0;
-    double penWidth_ = 1.0, textSize_ = 10.0, labelTextSize_ = 10.0;
+    DrawingSizes sizes_ = DrawingSizesFor(1, 1);
     mutable bool frameStale_ = true;  // the frame must be composed again before it is read
     mutable Damage composeDamage_;    // where the frame must be composed again
     Damage presentDamage_;            // where the target has not seen the frame yet

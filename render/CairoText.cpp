@@ -19,6 +19,20 @@ std::string FamilyList() {
 
 }  // namespace
 
+std::string PangoLines(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            out += '\n';
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 PangoFontDescription* NewTextFont(double pixelSize) {
     PangoFontDescription* font = pango_font_description_from_string(FamilyList().c_str());
     pango_font_description_set_absolute_size(font, pixelSize * PANGO_SCALE);

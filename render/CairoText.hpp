@@ -6,6 +6,8 @@
 #include <pango/pangocairo.h>
 
 #include <array>
+#include <string>
+#include <string_view>
 
 #include "model/Color.hpp"
 
@@ -15,6 +17,9 @@ namespace kelvarin {
 inline constexpr std::array<const char*, 6> kCjkFamilies = {"WenQuanYi Zen Hei",  "Noto Sans CJK TC",
                                                             "Noto Sans CJK SC",   "Noto Sans CJK JP",
                                                             "Source Han Sans TC", "AR PL UMing TW"};
+
+// text with its "\r\n" line breaks as Pango paragraphs
+std::string PangoLines(std::string_view text);
 
 // a font of the CJK families at a size in pixels; the caller frees it
 PangoFontDescription* NewTextFont(double pixelSize);

@@ -8,13 +8,12 @@
 // first matching key wins. Unlike those services it never cuts a result to a buffer
 // size: the buffer sizes the callers pass are kept for their record only.
 //
-// Text may be UTF-8 (with or without a byte-order mark) or Big5 / code page 950;
-// everything is handed out as UTF-8.
+// Text may be UTF-8 (with or without a byte-order mark) or Big5 / code page 950
+// (scene/TextDecoding); everything is handed out as UTF-8.
 
 #include <cstddef>
 #include <filesystem>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -22,31 +21,9 @@
 #include <vector>
 
 #include "model/BoundedArray.hpp"
+#include "scene/TextDecoding.hpp"
 
 namespace kelvarin {
-
-// How the bytes of a text file were encoded.
-enum class TextEncoding { Utf8, Utf8WithBom, Cp950 };
-
-// Raised when a file's text is neither UTF-8 nor Big5 / CP950 (or is not text at all).
-class TextDecodeError : public std::runtime_error {
-  public:
-    TextDecodeError(std::filesystem::path file, int line, const std::string& message);
-    const std::filesystem::path& File() const { return file_; }
-    int Line() const { return line_; }  // 1-based; 0 when the problem has no single line
-    const std::string& Problem() const { return problem_; }
-
-  private:
-    std::filesystem::path file_;
-    int line_;
-    std::string problem_;
-};
-
-// bytes of a text file as UTF-8; throws TextDecodeError naming file and line
-std::string DecodeToUtf8(std::string_view bytes, const std::filesystem::path& file, TextEncoding* encoding = nullptr);
-
-// the name of an encoding as the summary prints it ("UTF-8", "UTF-8 with BOM", "Big5/CP950")
-std::string_view EncodingName(TextEncoding encoding);
 
 // Option bits of ReadProfileSectionLines.
 namespace SectionLineOptions {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "geometry/ModMathTools.hpp"
+#include "network/FarHullTriangles.hpp"
 #include "network/FrameSplit.hpp"
 #include "network/StationFan.hpp"
 #include "network/TriangleNetwork.hpp"

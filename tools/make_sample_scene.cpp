@@ -5,59 +5,48 @@
 // over the sample basin, every pair's centre point with --center-points, and K polygon
 // sections (K - 1 small blocks before the basin's own) with --sections.
 
-#include <charconv>
-#include <fstream>
+#include <exception>
+#include <filesystem>
 #include <iostream>
 #include <string>
-#include <string_view>
 
+#include "scene/AtomicFile.hpp"
+#include "tools/CommandLine.hpp"
 #include "tools/SampleScene.hpp"
 
 namespace {
 
-int Usage() {
-    std::cerr << "usage: make_sample_scene [--gauges N [--center-points] [--sections K]] <output file>\n";
-    return 2;
-}
+// reads the command line and writes the scene; returns the exit status
+int Run(int argc, char** argv) {
+    using namespace kelvarin::sample;
+    using namespace kelvarin::tools;
+    CLI::App app(
+        "Writes the bundled sample scene (data/Kelvarin.ini), or with --gauges a large scene for "
+        "benchmarks (see bench/README.md).",
+        "make_sample_scene");
+    LargeSceneOptions large;
+    std::filesystem::path out;
+    CLI::Option* gauges =
+        app.add_option("--gauges", large.Gauges, "N gauges over the sample basin")->check(WholeAtLeast(1));
+    app.add_flag("--center-points", large.CenterPoints, "Show=all and every pair's centre point")->needs(gauges);
+    app.add_option("--sections", large.Sections, "K polygon sections, the basin's last")
+        ->check(WholeAtLeast(1))
+        ->needs(gauges);
+    app.add_option("OUT", out, "Scene file to write")->required();
+    if (const std::optional<int> status = ParseCommandLine(app, argc, argv)) return *status;
 
-// a whole positive count, or 0
-long Count(std::string_view text) {
-    long value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size() && value > 0 ? value : 0;
+    const std::string text = gauges->count() > 0 ? LargeSceneText(large) : SampleSceneText(MakeSampleScene());
+    kelvarin::WriteFileAtomically(out, text);
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    kelvarin::sample::LargeSceneOptions large;
-    bool isLarge = false, centrePoints = false, sections = false;
-    std::string out;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if ((arg == "--gauges" || arg == "--sections") && i + 1 < argc) {
-            const long value = Count(argv[++i]);
-            if (value == 0) return Usage();
-            (arg == "--gauges" ? large.Gauges : large.Sections) = value;
-            (arg == "--gauges" ? isLarge : sections) = true;
-        } else if (arg == "--center-points") {
-            centrePoints = true;
-        } else if (out.empty() && !arg.empty() && arg.front() != '-') {
-            out = arg;
-        } else {
-            return Usage();
-        }
-    }
-    if (out.empty() || ((centrePoints || sections) && !isLarge)) return Usage();
-    large.CenterPoints = centrePoints;
-    const std::string text = isLarge ? kelvarin::sample::LargeSceneText(large)
-                                     : kelvarin::sample::SampleSceneText(kelvarin::sample::MakeSampleScene());
-    std::ofstream stream(out, std::ios::binary);
-    stream << text;
-    stream.close();
-    if (!stream) {
-        std::cerr << out << ": cannot write the scene\n";
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& e) {  // a file that cannot be written
+        std::cerr << "make_sample_scene: " << e.what() << "\n";
         return 2;
     }
-    return 0;
 }

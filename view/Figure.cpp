@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "model/DrawingSizes.hpp"
 #include "view/ScriptedWindowSystem.hpp"
 #include "view/picGIS.hpp"
 
@@ -42,7 +43,7 @@ void PlaceCaption(picGIS& gis, Surface& surface) {
     for (const auto& entry : gis.Stations)
         points.emplace_back(deviceX(entry->GageStation->Point->X), deviceY(entry->GageStation->Point->Y));
     // gauge marks and names reach a little beyond their point: the gauge names' text size
-    const double margin = std::max(10.0, std::min(W, H) / 50.0);
+    const double margin = DrawingSizesFor(static_cast<int>(W), static_cast<int>(H)).Text;
     double bestX = 0.0, bestY = 0.0;
     long fewest = -1;
     for (const auto& [x, y] : {std::pair{0.0, 0.0}, {W - w, 0.0}, {0.0, H - h}, {W - w, H - h}}) {

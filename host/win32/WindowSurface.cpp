@@ -19,17 +19,6 @@ struct Canvas {
     int Width = 0, Height = 0;
 };
 
-// Sizes in pixels: they grow with the shorter side of the screen, with a floor for the
-// small preview window (the same proportions as the pictures of the command line).
-constexpr double kPenPerShortSide = 1.0 / 540.0;  // 2 px at 1080
-constexpr double kMinPen = 1.0;
-constexpr double kTextPerShortSide = 1.0 / 50.0;  // gauge names: 21.6 px at 1080
-constexpr double kMinText = 10.0;
-constexpr double kLabelPerShortSide = 1.0 / 56.0;  // credit label: 19 px at 1080
-constexpr double kMinLabel = 9.0;
-constexpr double kDotPerPen = 1.3;         // a dot is a little wider than a line
-constexpr double kLabelPadPerText = 0.35;  // room around the label's text on its panel
-
 // a 32-bit top-down bitmap of the window's format with a device context of its own
 Canvas MakeCanvas(HDC reference, int width, int height) {
     Canvas canvas;
@@ -108,10 +97,7 @@ void WindowSurface::Build(int width, int height) {
     painter_->Build(width, height, kBackground);
     width_ = width;
     height_ = height;
-    const double shortSide = std::min(width, height);
-    pen_ = std::max(kMinPen, shortSide * kPenPerShortSide);
-    textSize_ = std::max(kMinText, shortSide * kTextPerShortSide);
-    labelSize_ = std::max(kMinLabel, shortSide * kLabelPerShortSide);
+    sizes_ = DrawingSizesFor(width, height);
     frameStale_ = true;
 }
 
@@ -134,16 +120,16 @@ void WindowSurface::SetScale(const ScaleRect& scale) {
 }
 
 void WindowSurface::Line(double x1, double y1, double x2, double y2, ColorRef color) {
-    painter_->Line(Target(), DeviceX(x1), DeviceY(y1), DeviceX(x2), DeviceY(y2), color, pen_);
+    painter_->Line(Target(), DeviceX(x1), DeviceY(y1), DeviceX(x2), DeviceY(y2), color, sizes_.Pen);
 }
 
 void WindowSurface::Circle(double x, double y, double radius, ColorRef color) {
     const double r = std::abs(radius / scale_.Width() * width_);
-    painter_->Ellipse(Target(), DeviceX(x), DeviceY(y), r, color, pen_, false);
+    painter_->Ellipse(Target(), DeviceX(x), DeviceY(y), r, color, sizes_.Pen, false);
 }
 
 void WindowSurface::Dot(double x, double y, ColorRef color) {
-    painter_->Ellipse(Target(), DeviceX(x), DeviceY(y), pen_ * kDotPerPen, color, pen_, true);
+    painter_->Ellipse(Target(), DeviceX(x), DeviceY(y), sizes_.Dot, color, sizes_.Pen, true);
 }
 
 void WindowSurface::MoveTo(double x, double y) {
@@ -153,7 +139,7 @@ void WindowSurface::MoveTo(double x, double y) {
 
 void WindowSurface::Print(std::string_view text) {
     const std::wstring lines = Lines(text);
-    const Painter::Extent extent = painter_->Measure(lines, textSize_);
+    const Painter::Extent extent = painter_->Measure(lines, sizes_.Text);
     const double x0 = DeviceX(currentX_), y0 = DeviceY(currentY_);
     double x = x0, y = y0;
     switch (textAlign_ & TextAlign::Center) {
@@ -171,7 +157,7 @@ void WindowSurface::Print(std::string_view text) {
     } else if (textAlign_ & TextAlign::Bottom) {
         y = y0 - extent.Height;
     }
-    painter_->Text(Target(), x, y, lines, kDefaultForeColor, textSize_);
+    painter_->Text(Target(), x, y, lines, kDefaultForeColor, sizes_.Text);
     // with the update flag the position moves on along the text, as a device context does
     if (textAlign_ & TextAlign::UpdateCurrentPosition) {
         const int horizontal = textAlign_ & TextAlign::Center;
@@ -202,14 +188,14 @@ void WindowSurface::ComposeIfStale() {
     painter_->CopyKeptToFrame();
     if (!label_.Visible || label_.Caption.empty()) return;
     const std::wstring lines = Lines(label_.Caption);
-    const Painter::Extent extent = painter_->Measure(lines, labelSize_);
+    const Painter::Extent extent = painter_->Measure(lines, sizes_.Label);
     const double x = DeviceX(label_.Left), y = DeviceY(label_.Top);
-    const double pad = labelSize_ * kLabelPadPerText;
+    const double pad = sizes_.LabelPad;
     // a backing panel of the opposite brightness keeps any label colour readable
     const bool darkText = Luminance(label_.ForeColor) < 0.45;
     painter_->Panel(Picture::Frame, x, y, extent.Width + 2.0 * pad, extent.Height + 2.0 * pad,
                     darkText ? RGB(235, 235, 235) : RGB(0, 0, 0), darkText ? 0.8 : 0.55);
-    painter_->Text(Picture::Frame, x + pad, y + pad, lines, label_.ForeColor, labelSize_);
+    painter_->Text(Picture::Frame, x + pad, y + pad, lines, label_.ForeColor, sizes_.Label);
 }
 
 void WindowSurface::Refresh() {

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "host/win32/Win32.hpp"
+#include "model/DrawingSizes.hpp"
 #include "model/Surface.hpp"
 
 namespace kelvarin::win32 {
@@ -109,7 +110,7 @@ class WindowSurface final : public Surface {
     int textAlign_ = 0;
     double currentX_ = 0.0, currentY_ = 0.0;
     CreditLabel label_;
-    double pen_ = 1.0, textSize_ = 10.0, labelSize_ = 9.0;
+    DrawingSizes sizes_ = DrawingSizesFor(1, 1);
 };
 
 }  // namespace kelvarin::win32

@@ -1,5 +1,6 @@
 #pragma once
-// Runs the real kelvarin-cli built beside the tests and collects its status and output.
+// Runs the real kelvarin-cli (or another program) built beside the tests and collects its
+// status and output.
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,14 +28,17 @@ inline std::string ReadText(const std::filesystem::path& file) {
     return std::string((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
 }
 
-// runs kelvarin-cli with the given arguments (already quoted for the shell); ctest may
-// run several test programs at once, so every run gets files of its own
-inline CliRun RunCli(const std::string& arguments) {
+// Runs a program with the given arguments (already quoted for the shell), in `folder` when
+// one is given; ctest may run several test programs at once, so every run gets files of
+// its own for its output.
+inline CliRun RunProgram(const std::filesystem::path& program, const std::string& arguments,
+                         const std::filesystem::path& folder = {}) {
     static std::atomic<int> counter = 0;
     const std::string stem = (std::filesystem::temp_directory_path() / "kelvarin-cli-test-").string() +
                              std::to_string(::getpid()) + "-" + std::to_string(++counter);
     const std::string out = stem + ".out", err = stem + ".err";
-    const std::string command = "'" + kCli.string() + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
+    const std::string command = (folder.empty() ? "" : "cd '" + folder.string() + "' && ") + "'" + program.string() +
+                                "' " + arguments + " >'" + out + "' 2>'" + err + "'";
     CliRun run;
     const int status = std::system(command.c_str());
     run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -44,5 +48,8 @@ inline CliRun RunCli(const std::string& arguments) {
     std::filesystem::remove(err);
     return run;
 }
+
+// runs kelvarin-cli
+inline CliRun RunCli(const std::string& arguments) { return RunProgram(kCli, arguments); }
 
 }  // namespace kelvarin::testing

@@ -17,6 +17,7 @@
 #include "scene/INIProFile.hpp"
 #include "scene/Scene.hpp"
 #include "scene/SceneRules.hpp"
+#include "scene/TextDecoding.hpp"
 
 namespace {
 

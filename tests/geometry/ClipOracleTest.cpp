@@ -8,7 +8,9 @@
 #include <sstream>
 #include <string>
 
+#include "geometry/ReferenceClipWalk.hpp"
 #include "geometry/RingOverlay.hpp"
+#include "geometry/RingTouch.hpp"
 #include "geometry/modGISTools.hpp"
 #include "tests/geometry/GeosOracle.hpp"
 #include "tests/geometry/RandomRings.hpp"
@@ -147,7 +149,7 @@ TEST(ClipOracle, FrameCellsAgainstFrameAndBasin) {
             JudgePair(oracle, frame, cell, ClipPolygons, label, tally, where.nearVertices);
             JudgePair(oracle, cell, basin, ClipPolygons, label, tally, where.nearVertices);
         }
-        Report(tally, KELVARIN_ORACLE_CASES * 3, "frame cells");
+        Report(tally, 3L * KELVARIN_ORACLE_CASES, "frame cells");
     }
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../cli/CliRun.hpp"
+#include "../cli/ProgramTest.hpp"
 #include "../geometry/GeosOracle.hpp"
 #include "GisFixtures.hpp"
 
@@ -20,19 +21,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ExportTest : public ::testing::Test {
+// the fixture folder, and GDAL to read back what was written
+class ExportTest : public ProgramTest {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("kelvarin-export-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        ProgramTest::SetUp();
         RegisterGdal();
     }
-    void TearDown() override { fs::remove_all(dir_); }
-    fs::path At(const std::string& name) const { return dir_ / name; }
-    static std::string Q(const fs::path& p) { return "'" + p.string() + "'"; }
-    fs::path dir_;
 };
 
 // one row of `weights --format csv`
@@ -103,12 +98,13 @@ fs::path ImportedScene(const fs::path& dir, const std::function<std::string(cons
     dem.Height = [](double x, double y) { return 1500 + 400 * std::sin(x / 2500) * std::cos(y / 3100); };
     WriteDem(dir / "dem.tif", dem);
     std::vector<FixtureGauge> gauges;
+    gauges.reserve(14);
     FixtureRandom random(9);
     for (int k = 0; k < 14; ++k)
         gauges.push_back({"站" + std::to_string(k + 1), "N" + std::to_string(k + 1),
                           500000 + 13000 * (random.Next() - 0.5), 4450000 + 13000 * (random.Next() - 0.5), NAN});
     WriteGaugeTable(dir / "gauges.csv", gauges, ",", false);
-    const fs::path scene = dir / "imported.ini";
+    fs::path scene = dir / "imported.ini";
     const CliRun run = RunCli("import --basin " + q(dir / "basin.gpkg") + " --gauges " + q(dir / "gauges.csv") +
                               " --dem " + q(dir / "dem.tif") + " --out " + q(scene));
     if (run.Status != 0) throw std::runtime_error("the fixture import failed: " + run.Err);
@@ -133,7 +129,7 @@ TEST_F(ExportTest, LayersCarryTheWeightsToFullPrecisionAndValidPieces) {
             ASSERT_EQ(weights.Status, 0) << weights.Err;
             const std::map<long, WeightRow> rows = ReadWeights(weights.Out);
             for (const std::string extension : {".gpkg", ".geojson", ".shp"}) {
-                SCOPED_TRACE(scene.Scene.filename().string() + " " + method + " " + extension);
+                SCOPED_TRACE(scene.Scene.filename().string().append(" ").append(method).append(" ").append(extension));
                 const fs::path out = At("layers" + extension);
                 const CliRun run = RunCli("export --scene " + Q(scene.Scene) + " --method " + method + " --stations " +
                                           scene.Stations + " --out " + Q(out));
@@ -191,17 +187,24 @@ TEST_F(ExportTest, LayersCarryTheWeightsToFullPrecisionAndValidPieces) {
 
 TEST_F(ExportTest, RefusalsAreOneLineExitTwoAndLeaveNothing) {
     const fs::path bundled = fs::path(KELVARIN_SOURCE_DIR) / "data" / "Kelvarin.ini";
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"unknown format", "--scene " + Q(bundled) + " --out " + Q(At("layers.txt"))},
-        {"missing folder", "--scene " + Q(bundled) + " --out " + Q(At("no/such/layers.gpkg"))},
-        {"unknown method", "--scene " + Q(bundled) + " --method kriging --out " + Q(At("layers.gpkg"))},
-        {"bad selection", "--scene " + Q(bundled) + " --stations 99 --out " + Q(At("layers.gpkg"))},
-        {"missing scene", "--scene " + Q(At("nosuch.ini")) + " --out " + Q(At("layers.gpkg"))},
+    // what the line starts with: the output's flag and file where the output is at fault
+    struct Refusal {
+        std::string What, Arguments, Start;
     };
-    for (const auto& [what, arguments] : cases) {
+    const std::vector<Refusal> cases = {
+        {"unknown format", "--scene " + Q(bundled) + " --out " + Q(At("layers.txt")),
+         "kelvarin-cli: --out " + At("layers.txt").string() + ": "},
+        {"missing folder", "--scene " + Q(bundled) + " --out " + Q(At("no/such/layers.gpkg")),
+         "kelvarin-cli: --out " + At("no/such/layers.gpkg").string() + ": "},
+        {"unknown method", "--scene " + Q(bundled) + " --method kriging --out " + Q(At("layers.gpkg")), ""},
+        {"bad selection", "--scene " + Q(bundled) + " --stations 99 --out " + Q(At("layers.gpkg")), ""},
+        {"missing scene", "--scene " + Q(At("nosuch.ini")) + " --out " + Q(At("layers.gpkg")), ""},
+    };
+    for (const auto& [what, arguments, start] : cases) {
         const CliRun run = RunCli("export " + arguments);
         EXPECT_EQ(run.Status, 2) << what;
         EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << what << ": " << run.Err;
+        EXPECT_EQ(run.Err.rfind(start, 0), 0u) << what << ": " << run.Err;
         EXPECT_TRUE(fs::is_empty(dir_)) << what;
     }
 }

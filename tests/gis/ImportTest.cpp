@@ -1,20 +1,26 @@
 // kelvarin-cli import end to end on fixtures GDAL writes: outlines and areas kept through
 // reprojection, parts and holes, heights and centre points from a terrain of known shape,
-// Thiessen weights of the imported scene against GEOS's Voronoi cells, and every refusal.
+// Thiessen weights of the imported scene against GEOS's Voronoi cells, and every refusal,
+// said by the library about an input and by kelvarin-cli with that input's flag.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "../cli/CliRun.hpp"
+#include "../cli/ProgramTest.hpp"
 #include "../geometry/GeosOracle.hpp"
 #include "GisFixtures.hpp"
+#include "gis/SceneImport.hpp"
 #include "scene/Scene.hpp"
 
 namespace kelvarin::testing {
@@ -22,20 +28,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// a fresh folder per test, removed afterwards
-class ImportTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("kelvarin-import-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    fs::path At(const std::string& name) const { return dir_ / name; }
-    static std::string Q(const fs::path& p) { return "'" + p.string() + "'"; }
-    fs::path dir_;
-};
+using ImportTest = ProgramTest;
 
 // the scene's basin area (positive when counter-clockwise)
 double SceneArea(const Scene& scene) { return RingArea(scene.Basin); }
@@ -232,8 +225,10 @@ TEST_F(ImportTest, ImportedThiessenWeightsAreTheVoronoiCellsClippedToTheBasin) {
             PolygonGeometry(StarBasin(cx, cy, radius, 40 + 20 * seed, static_cast<std::uint64_t>(seed))));
         WritePolygons(At("basin.gpkg"), "GPKG", 32613, features);
         FixtureRandom random(static_cast<std::uint64_t>(100 + seed));
+        const int count = 3 + 2 * seed;
         std::vector<FixtureGauge> gauges;
-        for (int k = 0; k < 3 + 2 * seed; ++k)
+        gauges.reserve(static_cast<std::size_t>(count));
+        for (int k = 0; k < count; ++k)
             gauges.push_back({"g" + std::to_string(k), std::to_string(k), cx + radius * (2.2 * random.Next() - 1.1),
                               cy + radius * (2.2 * random.Next() - 1.1), 100.0 * k});
         // gauges from a table on odd seeds, from a point layer on even ones
@@ -265,11 +260,46 @@ TEST_F(ImportTest, ImportedThiessenWeightsAreTheVoronoiCellsClippedToTheBasin) {
     }
 }
 
-TEST_F(ImportTest, EveryRefusalIsOneLineExitTwoAndLeavesNoFile) {
+// the command line of an import: each option that is set, its value quoted
+std::string ImportArguments(const gis::ImportOptions& o) {
+    const std::pair<const char*, std::string> options[] = {{"--basin", o.Basin.string()},
+                                                           {"--layer", o.Layer},
+                                                           {"--where", o.Where},
+                                                           {"--gauges", o.Gauges.string()},
+                                                           {"--dem", o.Dem.string()},
+                                                           {"--crs", o.Crs},
+                                                           {"--name-field", o.NameField},
+                                                           {"--number-field", o.NumberField},
+                                                           {"--height-field", o.HeightField},
+                                                           {"--show", o.Show},
+                                                           {"--out", o.Out.string()}};
+    std::string line = "import";
+    for (const auto& [flag, value] : options)
+        if (!value.empty()) line += std::string(" ") + flag + " '" + value + "'";
+    return line;
+}
+
+// A refused import: what gis/ says it is about, and the flags kelvarin-cli puts in front
+// of the message and (for a remedy) behind it.
+struct Refusal {
+    std::string What;
+    std::function<void(gis::ImportOptions&)> Change;
+    gis::GisInput Input;
+    std::string Flag;        // empty: the message names what it is about itself
+    std::string RemedyFlag;  // empty: no remedy
+};
+
+TEST_F(ImportTest, EveryRefusalNamesItsInputInItsOwnWordsAndTheCliNamesItsFlag) {
     const double x0 = 500000, y0 = 4400000;
     std::vector<std::unique_ptr<OGRGeometry>> features;
     features.push_back(PolygonGeometry(StarBasin(x0, y0, 1000, 20, 1)));
     WritePolygons(At("basin.gpkg"), "GPKG", 32613, features);
+    WritePolygons(At("nosystem.shp"), "ESRI Shapefile", 0, features);
+    WritePolygons(At("two.gpkg"), "GPKG", 32613, features, "first");
+    {
+        GDALDatasetUniquePtr two(GDALDataset::Open(At("two.gpkg").c_str(), GDAL_OF_VECTOR | GDAL_OF_UPDATE));
+        two->CreateLayer("second", Epsg(32613).get(), wkbPolygon, nullptr);
+    }
     features.clear();
     features.push_back(PolygonGeometry({{x0, y0, 0}, {x0 + 100, y0 + 100, 0}, {x0 + 200, y0 + 200, 0}}));
     WritePolygons(At("line.geojson"), "GeoJSON", 32613, features);
@@ -278,6 +308,9 @@ TEST_F(ImportTest, EveryRefusalIsOneLineExitTwoAndLeavesNoFile) {
     WriteGaugeTable(At("noheight.csv"), {{"A", "1", x0, y0, NAN}, {"B", "2", x0 + 300, y0, NAN}}, ",", false);
     WriteGaugeTable(At("far.csv"), {{"A", "1", x0, y0, NAN}, {"Far_away", "2", x0 + 9000, y0, NAN}}, ",", false);
     WriteGaugeTable(At("bracket.csv"), {{"A(1)", "1", x0, y0, 10}}, ",", false);
+    std::ofstream(At("station.csv")) << "station,number,x,y,height\nA,1,500000,4400000,10\n";
+    std::ofstream(At("high.csv")) << "name,number,x,y,height\nA,1,500000,4400000,high\n";
+    std::ofstream(At("text.tif")) << "no raster\n";
     FixtureDem dem;
     dem.Left = x0 - 2000;
     dem.Top = y0 + 2000;
@@ -288,41 +321,87 @@ TEST_F(ImportTest, EveryRefusalIsOneLineExitTwoAndLeavesNoFile) {
     dem.Height = [&](double x, double) { return x > x0 + 200 ? -9999.0 : 500.0; };
     WriteDem(At("dem.tif"), dem);
 
-    const std::string basin = " --basin " + Q(At("basin.gpkg")), good = " --gauges " + Q(At("good.csv"));
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"missing basin file", " --basin " + Q(At("nosuch.shp")) + good},
-        {"missing gauge file", basin + " --gauges " + Q(At("nosuch.csv"))},
-        {"missing terrain file", basin + good + " --dem " + Q(At("nosuch.tif"))},
-        {"unknown layer", basin + " --layer rivers" + good},
-        {"unknown field", basin + good + " --name-field station"},
-        {"empty selection", basin + " --where 'id = 99'" + good},
-        {"unreadable filter", basin + " --where 'id = = ('" + good},
-        {"unreadable filter of OGR's own SQL", " --basin " + Q(At("line.geojson")) + " --where 'id = = ('" + good},
-        {"no gauge", basin + " --gauges " + Q(At("empty.csv"))},
-        {"degenerate basin", " --basin " + Q(At("line.geojson")) + good},
-        {"geographic target", basin + good + " --crs EPSG:4326"},
-        {"unknown target", basin + good + " --crs EPSG:999999"},
-        {"no height, no terrain", basin + " --gauges " + Q(At("noheight.csv"))},
-        {"gauge outside the terrain", basin + " --gauges " + Q(At("far.csv")) + " --dem " + Q(At("dem.tif"))},
-        {"gauge on no-data", basin + " --gauges " + Q(At("noheight.csv")) + " --dem " + Q(At("dem.tif"))},
-        {"bracket in a name", basin + " --gauges " + Q(At("bracket.csv"))},
-        {"unknown show", basin + good + " --show none"},
+    using gis::GisInput;
+    using O = gis::ImportOptions;
+    const std::vector<Refusal> cases = {
+        {"missing basin file", [&](O& o) { o.Basin = At("nosuch.shp"); }, GisInput::Basin, "--basin", ""},
+        {"missing gauge file", [&](O& o) { o.Gauges = At("nosuch.csv"); }, GisInput::Gauges, "--gauges", ""},
+        {"missing terrain file", [&](O& o) { o.Dem = At("nosuch.tif"); }, GisInput::Dem, "--dem", ""},
+        {"unreadable terrain file", [&](O& o) { o.Dem = At("text.tif"); }, GisInput::Dem, "--dem", ""},
+        {"unknown layer", [](O& o) { o.Layer = "rivers"; }, GisInput::Layer, "--layer", ""},
+        {"two layers", [&](O& o) { o.Basin = At("two.gpkg"); }, GisInput::Basin, "--basin", "--layer"},
+        {"unknown field", [](O& o) { o.NameField = "station"; }, GisInput::NameField, "--name-field", ""},
+        {"no name column", [&](O& o) { o.Gauges = At("station.csv"); }, GisInput::Gauges, "--gauges", "--name-field"},
+        {"empty selection", [](O& o) { o.Where = "id = 99"; }, GisInput::Where, "--where", ""},
+        {"unreadable filter", [](O& o) { o.Where = "id = = ("; }, GisInput::Where, "--where", ""},
+        {"unreadable filter of OGR's own SQL",
+         [&](O& o) {
+             o.Basin = At("line.geojson");
+             o.Where = "id = = (";
+         },
+         GisInput::Where, "--where", ""},
+        {"no gauge", [&](O& o) { o.Gauges = At("empty.csv"); }, GisInput::Gauges, "--gauges", ""},
+        {"degenerate basin", [&](O& o) { o.Basin = At("line.geojson"); }, GisInput::Basin, "--basin", ""},
+        {"basin without a system", [&](O& o) { o.Basin = At("nosystem.shp"); }, GisInput::Basin, "--basin", "--crs"},
+        {"geographic target", [](O& o) { o.Crs = "EPSG:4326"; }, GisInput::Crs, "--crs", ""},
+        {"unknown target", [](O& o) { o.Crs = "EPSG:999999"; }, GisInput::Crs, "--crs", ""},
+        {"no height, no terrain", [&](O& o) { o.Gauges = At("noheight.csv"); }, GisInput::None, "", "--dem"},
+        {"gauge outside the terrain",
+         [&](O& o) {
+             o.Gauges = At("far.csv");
+             o.Dem = At("dem.tif");
+         },
+         GisInput::Dem, "--dem", ""},
+        {"gauge on no-data",
+         [&](O& o) {
+             o.Gauges = At("noheight.csv");
+             o.Dem = At("dem.tif");
+         },
+         GisInput::Dem, "--dem", ""},
+        {"bracket in a name", [&](O& o) { o.Gauges = At("bracket.csv"); }, GisInput::Gauges, "--gauges", ""},
+        {"height no number", [&](O& o) { o.Gauges = At("high.csv"); }, GisInput::Gauges, "--gauges", ""},
+        {"unknown show", [](O& o) { o.Show = "none"; }, GisInput::Show, "--show", ""},
     };
     const auto before = std::distance(fs::directory_iterator(dir_), fs::directory_iterator());
-    for (const auto& [what, arguments] : cases) {
-        const CliRun run = RunCli("import" + arguments + " --out " + Q(At("out.ini")));
+    for (const Refusal& refusal : cases) {
+        const std::string& what = refusal.What;
+        gis::ImportOptions options;
+        options.Basin = At("basin.gpkg");
+        options.Gauges = At("good.csv");
+        options.Out = At("out.ini");
+        refusal.Change(options);
+
+        // the library: its message about the input, without a flag
+        std::string message;
+        try {
+            std::ostringstream notes;
+            gis::ImportScene(options, notes);
+            ADD_FAILURE() << what << ": imported";
+            continue;
+        } catch (const gis::GisError& e) {
+            message = e.what();
+            EXPECT_EQ(e.Input(), refusal.Input) << what << ": " << message;
+            EXPECT_EQ(e.Remedy() != GisInput::None, !refusal.RemedyFlag.empty()) << what << ": " << message;
+        }
+        EXPECT_EQ(message.find("--"), std::string::npos) << what << ": " << message;
+        EXPECT_GT(message.size(), 10u) << what;
+
+        // the command line: that message, the input's flag in front, one line, status 2, no file
+        const CliRun run = RunCli(ImportArguments(options));
+        const std::string line = "kelvarin-cli: " + (refusal.Flag.empty() ? "" : refusal.Flag + " ") + message +
+                                 (refusal.RemedyFlag.empty() ? "" : " with " + refusal.RemedyFlag) + "\n";
         EXPECT_EQ(run.Status, 2) << what;
-        EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << what << ": " << run.Err;
-        EXPECT_GT(run.Err.size(), 20u) << what;
+        EXPECT_EQ(run.Err, line) << what;
         EXPECT_FALSE(fs::exists(At("out.ini"))) << what;
         EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), before) << what;
     }
     // the gauge's own name is in the message
-    EXPECT_NE(RunCli("import" + basin + " --gauges " + Q(At("far.csv")) + " --dem " + Q(At("dem.tif")) + " --out " +
-                     Q(At("out.ini")))
+    EXPECT_NE(RunCli("import --basin " + Q(At("basin.gpkg")) + " --gauges " + Q(At("far.csv")) + " --dem " +
+                     Q(At("dem.tif")) + " --out " + Q(At("out.ini")))
                   .Err.find("\"Far_away\""),
               std::string::npos);
-    const CliRun folder = RunCli("import" + basin + good + " --out " + Q(At("no/such/folder/out.ini")));
+    const CliRun folder = RunCli("import --basin " + Q(At("basin.gpkg")) + " --gauges " + Q(At("good.csv")) +
+                                 " --out " + Q(At("no/such/folder/out.ini")));
     EXPECT_EQ(folder.Status, 2);
     EXPECT_EQ(std::count(folder.Err.begin(), folder.Err.end(), '\n'), 1) << folder.Err;
 }

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "geometry/Predicates.hpp"
+#include "geometry/SimpleRing.hpp"
 #include "heightbalance/modHeightBalance.hpp"
 #include "network/StationFan.hpp"
 #include "network/TriangleNetwork.hpp"
@@ -78,8 +79,7 @@ testing::Tiling Measure(const PolygonArray& polygons, const PointArray& s, const
     for (long i = s.LBound(); i <= s.UBound(); ++i) {
         EXPECT_TRUE(polygons(i)) << "station " << i << " has no polygon";
         if (!polygons(i) || site(i) != i) continue;
-        long a = 0, b = 0;
-        if (FindSelfCrossing(*polygons(i), a, b)) ++m.selfCrossed;
+        if (FindEdgeMeeting(Geos::Vertices(*polygons(i)))) ++m.selfCrossed;
         if (!geos.IsValid(*polygons(i))) ++m.invalid;
         Geos::Geom g = geos.Polygon(*polygons(i));
         const double area = geos.Area(g.get());
@@ -448,19 +448,6 @@ TEST(BuildHeightBalancePolygons, StationInNoTriangleGetsAnEmptyPolygon) {
     BuildHeightBalancePolygons(polygons, s, tri, hbTri, FrameOf(s), s, centres);
     ASSERT_TRUE(polygons(4));
     EXPECT_EQ(polygons(4)->Count(), 0);
-}
-
-TEST(FindSelfCrossing, FindsTheFirstCrossingPairOfABowTie) {
-    cPolygon bowTie;
-    for (const cPoint& P : {cPoint{0, 0}, cPoint{10, 10}, cPoint{10, 0}, cPoint{0, 10}}) bowTie.AddPoint(P);
-    long a = 0, b = 0;
-    ASSERT_TRUE(FindSelfCrossing(bowTie, a, b));
-    EXPECT_EQ(a, 1);
-    EXPECT_EQ(b, 3);
-    cPolygon square;
-    for (const cPoint& P : {cPoint{0, 0}, cPoint{10, 0}, cPoint{10, 10}, cPoint{0, 10}}) square.AddPoint(P);
-    EXPECT_FALSE(FindSelfCrossing(square, a, b));
-    EXPECT_EQ(a, 0);
 }
 
 // the polygons as built and clipped, before the repair

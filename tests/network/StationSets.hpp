@@ -118,6 +118,7 @@ class Geos {
     // area of the union of the polygons
     double UnionArea(const std::vector<Geom>& polys) const {
         std::vector<GEOSGeometry*> parts;
+        parts.reserve(polys.size());
         for (const Geom& g : polys) parts.push_back(GEOSGeom_clone_r(ctx_, g.get()));
         Geom all = Own(GEOSGeom_createCollection_r(ctx_, GEOS_GEOMETRYCOLLECTION, parts.data(),
                                                    static_cast<unsigned>(parts.size())));
@@ -233,7 +234,7 @@ struct Tiling {
     double sumArea = 0;    // sum of the polygons' areas
     double unionArea = 0;  // area of their union
     long invalid = 0;      // polygons whose boundary touches or crosses itself
-    long selfCrossed = 0;  // polygons with two crossing edges (FindSelfCrossing)
+    long selfCrossed = 0;  // polygons with two edges that are not neighbours meeting (FindEdgeMeeting)
     double outside = 0;    // area of the polygons outside the frame
     // overlaps and gaps, as fractions of the frame area
     double Overlap() const { return (sumArea - unionArea) / frameArea; }

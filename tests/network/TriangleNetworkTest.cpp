@@ -10,8 +10,10 @@
 #include <cstdint>
 #include <random>
 #include <set>
+#include <stdexcept>
 #include <utility>
 
+#include "network/ExhaustiveTriangleSearch.hpp"
 #include "network/TriangleNetwork.hpp"
 #include "tests/network/StationSets.hpp"
 
@@ -343,6 +345,46 @@ TEST(BuildTriangleNetwork, FastTableIsTheExhaustiveTableBitForBit) {
     }
     EXPECT_EQ(sets, 900);
     EXPECT_GT(tiedTriangles, 0) << "the generated sets must hold exact ties";
+}
+
+// the triangle count a build gives, or -1 when it refuses the stations
+template <class Build>
+long Outcome(Build build, const PointArray& stations) {
+    Array2<PointRef> tri;
+    try {
+        return build(stations, tri);
+    } catch (const std::domain_error&) {
+        return -1;
+    }
+}
+
+TEST(BuildTriangleNetwork, CoordinatesThatAreNotFiniteAreRefusedAsByTheExhaustiveSearch) {
+    std::mt19937 rng(29);
+    const double bad[] = {std::nan(""), HUGE_VAL, -HUGE_VAL};
+    std::uniform_real_distribution<double> unit(0, 1);
+    long refused = 0, kept = 0;
+    for (int rep = 0; rep < 120; ++rep) {
+        // a few finite stations of every kind (none at all, too), then one or two that are not
+        const PointArray some = GeneratedSet(rng, rep % 6, 3 + static_cast<long>(rng() % 10));
+        std::vector<cPoint> pts;
+        for (long i = 1; i <= std::min<long>(some.Count(), static_cast<long>(rng() % 7)); ++i) pts.push_back(*some(i));
+        for (int k = 0; k <= rep % 2; ++k) {
+            const double v = bad[rng() % 3];
+            const cPoint P = rng() % 3 == 0 ? cPoint{v, unit(rng)} : rng() % 2 ? cPoint{unit(rng), v} : cPoint{v, v};
+            pts.insert(pts.begin() + static_cast<long>(rng() % (pts.size() + 1)), P);
+        }
+        const PointArray s = Stations(pts);
+        const Array1<long> site = SiteIndex(s);
+        long sites = 0;
+        for (long i = s.LBound(); i <= s.UBound(); ++i) sites += site(i) == i;
+        SCOPED_TRACE("repetition " + std::to_string(rep) + ", " + std::to_string(sites) + " sites");
+        const long fast = Outcome(BuildTriangleNetwork, s);
+        EXPECT_EQ(fast, Outcome(BuildTriangleNetworkExhaustive, s));
+        EXPECT_EQ(fast, sites >= 3 ? -1 : 0) << "three sites or more are refused, fewer make no triangle";
+        (fast < 0 ? refused : kept) += 1;
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_GT(kept, 0);
 }
 
 TEST(BuildTriangleNetwork, LargeTiedGridIsTriangulatedQuickly) {

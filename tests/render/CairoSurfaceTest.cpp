@@ -14,6 +14,7 @@
 #include "model/cLayer.hpp"
 #include "model/modGraphicBasic.hpp"
 #include "render/CairoSurface.hpp"
+#include "render/FontCheck.hpp"
 
 namespace kelvarin {
 namespace {

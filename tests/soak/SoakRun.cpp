@@ -11,9 +11,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <random>
 #include <sstream>
 #include <string>
@@ -22,8 +22,10 @@
 
 #include "model/ForwardingSurface.hpp"
 #include "render/CairoSurface.hpp"
+#include "scene/AtomicFile.hpp"
 #include "scene/ProgramFolder.hpp"
 #include "scene/SceneWriter.hpp"
+#include "tools/CommandLine.hpp"
 #include "view/SaverRun.hpp"
 #include "view/ScriptedWindowSystem.hpp"
 
@@ -143,21 +145,18 @@ int Run(const Options& options) {
     std::filesystem::path folder = ProgramFolder();
     if (folder.empty()) throw std::runtime_error("cannot find the program's own folder");
     std::filesystem::path scratch;
-    if (options.Scene == "gauges60") {
+    if (options.Scene == "gauges60") {  // else the bundled scene beside the program
         scratch = std::filesystem::temp_directory_path() / ("kelvarin-soak-" + std::to_string(::getpid()));
         std::filesystem::create_directories(scratch);
-        std::ofstream(scratch / "Kelvarin.ini") << SixtyGaugeScene();
+        WriteFileAtomically(scratch / kSceneFileName, SixtyGaugeScene());
         folder = scratch;
-    } else if (options.Scene != "bundled") {
-        std::fprintf(stderr, "kelvarin-soak: unknown scene %s (bundled or gauges60)\n", options.Scene.c_str());
-        return 2;
     }
     CairoSurface cairo(1920, 1080);
     WatchingSurface surface(cairo);
     SoakWindowSystem windows(options.Cycles, options.Every);
     std::printf("soak: %s scene, %ld cycles, 1920x1080\n", options.Scene.c_str(), options.Cycles);
     SaverSettings settings;
-    settings.Scenes = {folder / "Kelvarin.ini"};
+    settings.Scenes = {folder / kSceneFileName};
     settings.Pace = Pacing{};  // as fast as it computes
     SaverRun(surface, windows, settings).Run();
     if (!scratch.empty()) std::filesystem::remove_all(scratch);
@@ -189,30 +188,37 @@ int Run(const Options& options) {
     return pass ? 0 : 1;
 }
 
+// reads the command line and runs the soak; returns the exit status
+int RunCommandLine(int argc, char** argv) {
+    Options options;
+    CLI::App app(
+        "The saver's own run for many cycles on a 1920x1080 Cairo surface, resident memory sampled. "
+        "Passes when every cycle completes and memory grows by no more than allowed after the "
+        "settling cycles.",
+        "kelvarin-soak");
+    app.add_option("--scene", options.Scene, "bundled, or gauges60: a generated 60-gauge scene")
+        ->check(CLI::IsMember({"bundled", "gauges60"}))
+        ->capture_default_str();
+    app.add_option("--cycles", options.Cycles, "Cycles to run")->check(tools::WholeAtLeast(1))->capture_default_str();
+    app.add_option("--every", options.Every, "Sample resident memory every K cycles")
+        ->check(tools::WholeAtLeast(1))
+        ->capture_default_str();
+    app.add_option("--settle", options.Settle, "Cycles before memory must stay put")
+        ->check(tools::WholeAtLeast(0))
+        ->capture_default_str();
+    app.add_option("--growth-mb", options.GrowthMb, "Growth allowed after the settling cycles, MB")
+        ->check(tools::RealBetween(0, std::numeric_limits<double>::infinity()))
+        ->capture_default_str();
+    if (const std::optional<int> status = tools::ParseCommandLine(app, argc, argv)) return *status;
+    return Run(options);
+}
+
 }  // namespace
 }  // namespace kelvarin
 
 int main(int argc, char** argv) {
-    kelvarin::Options options;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string key = argv[i], value = argv[i + 1];
-        if (key == "--scene") {
-            options.Scene = value;
-        } else if (key == "--cycles") {
-            options.Cycles = std::atol(value.c_str());
-        } else if (key == "--every") {
-            options.Every = std::max(1L, std::atol(value.c_str()));
-        } else if (key == "--settle") {
-            options.Settle = std::atol(value.c_str());
-        } else if (key == "--growth-mb") {
-            options.GrowthMb = std::atof(value.c_str());
-        } else {
-            std::fprintf(stderr, "kelvarin-soak: unknown option %s\n", key.c_str());
-            return 2;
-        }
-    }
     try {
-        return kelvarin::Run(options);
+        return kelvarin::RunCommandLine(argc, argv);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kelvarin-soak: %s\n", e.what());
         return 1;

@@ -1,0 +1,137 @@
+#include "network/FarHullTriangles.hpp"
+
+#include <algorithm>
+#include <array>
+
+#include "network/NetworkTolerances.hpp"
+#include "network/StationFan.hpp"
+
+namespace kelvarin {
+
+namespace {
+
+// an edge by its two corners' coordinates, in a fixed order
+using EdgeKey = std::array<double, 4>;
+EdgeKey KeyOf(const cPoint& a, const cPoint& b) {
+    return (a.X < b.X || (a.X == b.X && a.Y < b.Y)) ? EdgeKey{a.X, a.Y, b.X, b.Y} : EdgeKey{b.X, b.Y, a.X, a.Y};
+}
+
+// the outer frame: the frame and every circumcentre within kFarCentre frame extents of it, enlarged
+void OuterFrameOf(const Array2<PointRef>& triangles, long T, const PointArray& frame, PointArray& outer) {
+    cPoint hi, lo;
+    BoundingBox(frame, hi, lo);
+    const double reach = network_tolerance::kFarCentre * std::max(hi.X - lo.X, hi.Y - lo.Y);
+    PointArray corners(1, 0);
+    for (const PointRef& P : frame) corners.Append(P);
+    for (long t = 1; t <= T; ++t) {
+        const cPoint& c = *triangles(0, t);
+        if (c.X >= lo.X - reach && c.X <= hi.X + reach && c.Y >= lo.Y - reach && c.Y <= hi.Y + reach)
+            corners.Append(triangles(0, t));
+    }
+    EnclosingRectangle(corners, outer, kFrameFactor);
+}
+
+// How many triangles of the table use each edge of the given triangles: for each of them the
+// numbers of its three edges (corner r to r + 1; edges with the same two end positions are
+// one), and in uses the count of each number over the whole table.
+std::vector<std::array<std::size_t, 3>> EdgeUses(const Array2<PointRef>& triangles, long T,
+                                                 const std::vector<std::size_t>& some, std::vector<int>& uses) {
+    std::vector<EdgeKey> keys;
+    keys.reserve(3 * some.size());
+    for (const std::size_t t : some) {
+        for (long r = 1; r <= 3; ++r) {
+            keys.push_back(
+                KeyOf(*triangles(r, static_cast<long>(t) + 1), *triangles(1 + r % 3, static_cast<long>(t) + 1)));
+        }
+    }
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end(), [](const EdgeKey& a, const EdgeKey& b) { return !(a < b); }),
+               keys.end());
+    auto number = [&](const EdgeKey& key) {
+        const auto k = std::lower_bound(keys.begin(), keys.end(), key);
+        return k != keys.end() && !(key < *k) ? static_cast<std::size_t>(k - keys.begin()) : keys.size();
+    };
+    uses.assign(keys.size(), 0);
+    for (long t = 1; t <= T; ++t) {
+        for (long r = 1; r <= 3; ++r) {
+            const std::size_t k = number(KeyOf(*triangles(r, t), *triangles(1 + r % 3, t)));
+            if (k < keys.size()) ++uses[k];
+        }
+    }
+    std::vector<std::array<std::size_t, 3>> edges;
+    edges.reserve(some.size());
+    for (const std::size_t t : some) {
+        std::array<std::size_t, 3> e{};
+        for (long r = 1; r <= 3; ++r) {
+            e[static_cast<std::size_t>(r - 1)] =
+                number(KeyOf(*triangles(r, static_cast<long>(t) + 1), *triangles(1 + r % 3, static_cast<long>(t) + 1)));
+        }
+        edges.push_back(e);
+    }
+    return edges;
+}
+
+}  // namespace
+
+// the outer frame and the table without hull triangles whose circumcentre lies beyond it
+long DropFarHullTriangles(Array2<PointRef>& triangles, const PointArray& frame, PointArray& outer) {
+    std::vector<bool> kept;
+    FarHullTriangles(triangles, frame, outer, kept);
+    return DropTriangles(triangles, kept);
+}
+
+// the outer frame and which triangles stay
+long FarHullTriangles(const Array2<PointRef>& triangles, const PointArray& frame, PointArray& outer,
+                      std::vector<bool>& kept) {
+    const long T = TriangleCount(triangles);
+    OuterFrameOf(triangles, T, frame, outer);
+    cPoint hi, lo;
+    BoundingBox(outer, hi, lo);
+    // Round by round, every kept triangle whose circumcentre lies outside the box and that has
+    // an edge used by no other kept triangle (counted at the start of the round) is dropped.
+    std::vector<std::size_t> outside;
+    for (long t = 1; t <= T; ++t) {
+        const cPoint& c = *triangles(0, t);
+        if (!(c.X >= lo.X && c.X <= hi.X && c.Y >= lo.Y && c.Y <= hi.Y))
+            outside.push_back(static_cast<std::size_t>(t - 1));
+    }
+    kept.assign(static_cast<std::size_t>(T), true);
+    if (!outside.empty()) {
+        std::vector<int> uses;
+        const std::vector<std::array<std::size_t, 3>> edges = EdgeUses(triangles, T, outside, uses);
+        std::vector<std::size_t> dropped;  // positions in outside
+        do {
+            dropped.clear();
+            for (std::size_t q = 0; q < outside.size(); ++q) {
+                if (!kept[outside[q]]) continue;
+                const auto& e = edges[q];
+                if (uses[e[0]] == 1 || uses[e[1]] == 1 || uses[e[2]] == 1) dropped.push_back(q);
+            }
+            for (const std::size_t q : dropped) {
+                kept[outside[q]] = false;
+                for (const std::size_t k : edges[q]) --uses[k];
+            }
+        } while (!dropped.empty());
+    }
+    return static_cast<long>(std::count(kept.begin(), kept.end(), true));
+}
+
+// the table without the triangles not kept
+long DropTriangles(Array2<PointRef>& triangles, const std::vector<bool>& kept) {
+    const auto T = static_cast<long>(kept.size());
+    long count = 0;
+    for (long t = 1; t <= T; ++t) {
+        if (!kept[static_cast<std::size_t>(t - 1)]) continue;
+        ++count;
+        for (long r = 0; r <= 3; ++r) triangles(r, count) = triangles(r, t);
+    }
+    if (count == T) return T;
+    if (count == 0) {
+        triangles.ReDim(0, 3, 1, 1);
+        return 0;
+    }
+    triangles.ReDimPreserve(count);
+    return count;
+}
+
+}  // namespace kelvarin
