@@ -1,10 +1,21 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, checks the bundled scene and runs Kelvarin on it: with
+# Installs what is missing, builds, checks the bundled scene and runs Kelvarin on it (or,
+# with the argument web, builds the web page and serves it locally): with
 # a display (DISPLAY set) the screen saver in a window; without one the demonstration
 # cycle, unpaced, into out/ (numbered frames, a poster of every cycle's finished
 # construction, and every cycle's weights).
 set -euo pipefail
 cd "$(dirname "$0")"
+
+# ./run.sh web: builds the web site if needed and serves it on this machine
+if [ "${1:-}" = web ]; then
+    tools/install-deps.sh
+    cmake --preset web >/dev/null
+    cmake --build --preset web
+    port="${PORT:-8080}"
+    echo "Kelvarin's web page: http://127.0.0.1:$port/ (the lesson: http://127.0.0.1:$port/?mode=lesson); Ctrl-C ends it"
+    exec python3 -m http.server "$port" --bind 127.0.0.1 --directory build/web/site
+fi
 
 tools/install-deps.sh
 cmake --preset default >/dev/null

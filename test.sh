@@ -2,8 +2,9 @@
 # Installs what is missing, checks the formatting, builds, runs clang-tidy over the
 # sources, and runs every test: first in the normal build, then with AddressSanitizer
 # and UndefinedBehaviorSanitizer, then the Windows build (mingw-w64) under Wine, whose
-# tests drive Kelvarin.scr on an Xvfb screen and build the Windows package; then each
-# libFuzzer target for a short run.
+# tests drive Kelvarin.scr on an Xvfb screen and build the Windows package; then the web
+# site (Emscripten) in headless Chromium against kelvarin-cli; then each libFuzzer target
+# for a short run.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -18,7 +19,7 @@ for preset in default asan windows; do
     cmake --build --preset "$preset"
     if [ "$preset" = default ]; then
         echo "== clang-tidy"
-        git ls-files '*.cpp' | grep -vE '^(tests|bench|host/win32)/' |
+        git ls-files '*.cpp' | grep -vE '^(tests|bench|host/win32)/|^host/web/(main|CanvasSurface|BrowserWindowSystem)\.cpp$' |
             xargs -P2 -n4 clang-tidy -p build/default --quiet 2>/dev/null
     fi
     if [ "$preset" = windows ]; then
@@ -33,6 +34,13 @@ for preset in default asan windows; do
     echo "== $preset: test"
     ctest --preset "$preset"
 done
+
+echo "== web: configure and build"
+cmake --preset web >/dev/null
+cmake --build --preset web
+echo "== web: test in headless Chromium"
+(cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+node --test tests/web/page.test.mjs
 
 if command -v clang++ >/dev/null; then
     mkdir -p build/fuzz

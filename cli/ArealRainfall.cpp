@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <optional>
 #include <stdexcept>
+#include <system_error>
 #include <unordered_map>
 
 #include "cli/TextColumns.hpp"
 #include "engine/StationList.hpp"
+#include "model/DecimalReader.hpp"
 
 namespace kelvarin {
 namespace {
@@ -85,8 +88,18 @@ std::vector<long> GaugeColumns(const std::vector<std::string>& header, const std
 
 std::string ShortestNumber(double value) {
     char text[32];
+#if defined(__cpp_lib_to_chars)
     const auto result = std::to_chars(text, text + sizeof text, value);
     return {text, result.ptr};
+#else
+    // a library without floating-point to_chars: the fewest digits that read back the same
+    for (int digits = 1; digits <= 17; ++digits) {
+        const int length = std::snprintf(text, sizeof text, "%.*g", digits, value);
+        double back = 0.0;
+        if (ReadDouble(text, text + length, back).ec == std::errc() && back == value) break;
+    }
+    return text;
+#endif
 }
 
 ArealCounts WriteArealRainfall(RainCsvReader& reader, const std::vector<SceneStation>& stations,

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <utility>
+
+#include "model/DecimalReader.hpp"
 
 namespace kelvarin {
 namespace {
@@ -162,9 +163,9 @@ std::optional<double> RainCells::Read(std::string_view cell) const {
 std::optional<double> ParseNumber(std::string_view cell) {
     cell = Trimmed(cell);
     if (!cell.empty() && cell.front() == '+') cell.remove_prefix(1);
-    // from_chars reads no hexadecimal in this format, and only the C locale's '.'
+    // ReadDouble reads no hexadecimal in this format, and only the C locale's '.'
     double value = 0.0;
-    const auto [end, error] = std::from_chars(cell.data(), cell.data() + cell.size(), value);
+    const auto [end, error] = ReadDouble(cell.data(), cell.data() + cell.size(), value);
     if (cell.empty() || error != std::errc() || end != cell.data() + cell.size() || !std::isfinite(value))
         return std::nullopt;
     return value;

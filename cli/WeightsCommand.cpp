@@ -22,6 +22,7 @@
 #include "cli/SceneOptions.hpp"
 #include "cli/TextColumns.hpp"
 #include "cli/UsageError.hpp"
+#include "cli/WeightsTable.hpp"
 #include "engine/Construction.hpp"
 #include "scene/ProgramFolder.hpp"
 #include "scene/Scene.hpp"
@@ -36,64 +37,15 @@ struct WeightsOptions {
     std::string Format = "table";  // table, csv or json
 };
 
-// full double precision, as the CSV promises
-std::string Number17(double value) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.17g", value);
-    return text;
-}
-
-// one station row of the result
-struct Row {
-    long Index = 0;
-    std::string Name, Number;
-    double X = 0, Y = 0, z = 0;
-    bool Selected = false;
-    std::optional<double> Area, Weight;
-};
-
-// every station in file order, with the construction's area and weight for the selected ones
-std::vector<Row> Rows(const Scene& scene, const Construction& construction) {
-    std::vector<Row> rows;
-    rows.reserve(scene.Stations.size());
-    for (std::size_t i = 0; i < scene.Stations.size(); ++i) {
-        const SceneStation& source = scene.Stations[i];
-        Row row;
-        row.Index = static_cast<long>(i + 1);
-        row.Name = source.Name;
-        row.Number = source.Number;
-        row.X = source.Point.X;
-        row.Y = source.Point.Y;
-        row.z = source.Point.z;
-        rows.push_back(std::move(row));
-    }
-    for (const StationPart& part : construction.Stations) {
-        Row& row = rows[static_cast<std::size_t>(part.Station - 1)];
-        row.Selected = true;
-        row.Area = part.Area;
-        row.Weight = part.Weight;
-    }
-    return rows;
-}
-
-void WriteCsv(const std::vector<Row>& rows, std::ostream& out) {
-    out << "index,name,number,x,y,z,selected,area,weight\n";
-    for (const Row& r : rows) {
-        out << r.Index << ',' << CsvField(r.Name) << ',' << CsvField(r.Number) << ',' << Number17(r.X) << ','
-            << Number17(r.Y) << ',' << Number17(r.z) << ',' << (r.Selected ? 1 : 0) << ','
-            << (r.Area ? Number17(*r.Area) : "") << ',' << (r.Weight ? Number17(*r.Weight) : "") << '\n';
-    }
-}
-
-void WriteJson(const std::vector<Row>& rows, const WeightsOptions& options, const std::string& method, double basinArea,
-               double weightSum, std::ostream& out) {
+void WriteJson(const std::vector<WeightsRow>& rows, const WeightsOptions& options, const std::string& method,
+               double basinArea, double weightSum, std::ostream& out) {
     nlohmann::ordered_json doc;
     doc["scene"] = options.Scene.string();
     doc["method"] = method;
     doc["basin_area"] = basinArea;
     doc["weight_sum"] = weightSum;
     doc["stations"] = nlohmann::ordered_json::array();
-    for (const Row& r : rows) {
+    for (const WeightsRow& r : rows) {
         nlohmann::ordered_json s;
         s["index"] = r.Index;
         s["name"] = r.Name;
@@ -109,7 +61,7 @@ void WriteJson(const std::vector<Row>& rows, const WeightsOptions& options, cons
     out << doc.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
 }
 
-void WriteTable(const std::vector<Row>& rows, const std::string& method, double basinArea, double weightSum,
+void WriteTable(const std::vector<WeightsRow>& rows, const std::string& method, double basinArea, double weightSum,
                 std::ostream& out) {
     auto fixed = [](double v, int decimals) {
         char text[64];
@@ -119,7 +71,7 @@ void WriteTable(const std::vector<Row>& rows, const std::string& method, double 
     const std::vector<std::string> heads = {"#", "name", "number", "x", "y", "z", "selected", "area", "weight"};
     std::vector<std::vector<std::string>> cells;
     cells.reserve(rows.size());
-    for (const Row& r : rows)
+    for (const WeightsRow& r : rows)
         cells.push_back({std::to_string(r.Index), r.Name, r.Number, fixed(r.X, 2), fixed(r.Y, 2), fixed(r.z, 2),
                          r.Selected ? "yes" : "no", r.Area ? fixed(*r.Area, 2) : "",
                          r.Weight ? fixed(*r.Weight, 6) : ""});
@@ -157,14 +109,14 @@ void RunWeights(const WeightsOptions& options, std::ostream& out) {
     const std::string method = MethodName(MethodFor(asked, scene));
     const Construction construction = BuildConstruction(MethodFor(asked, scene), scene.Local, selection);
 
-    const std::vector<Row> rows = Rows(scene, construction);
+    const std::vector<WeightsRow> rows = WeightsRows(scene, construction);
     const double basinArea = scene.Local.BasinArea;
     double weightSum = 0.0;
-    for (const Row& r : rows)
+    for (const WeightsRow& r : rows)
         if (r.Weight) weightSum += *r.Weight;
 
     if (options.Format == "csv") {
-        WriteCsv(rows, out);
+        WriteWeightsCsv(rows, out);
     } else if (options.Format == "json") {
         WriteJson(rows, options, method, basinArea, weightSum, out);
     } else {

@@ -26,8 +26,9 @@ endif()
 
 # CLI11 (kelvarin-cli, the tools and the soak program) and nlohmann/json are header-only:
 # a cross build uses the build machine's headers through a folder that holds only them,
-# never the whole /usr/include
-if(CMAKE_CROSSCOMPILING)
+# never the whole /usr/include. The web page links none of the programs that use them.
+if(EMSCRIPTEN)
+elseif(CMAKE_CROSSCOMPILING)
     set(KELVARIN_HEADER_ONLY ${CMAKE_BINARY_DIR}/header-only)
     file(MAKE_DIRECTORY ${KELVARIN_HEADER_ONLY})
     file(CREATE_LINK /usr/include/CLI ${KELVARIN_HEADER_ONLY}/CLI SYMBOLIC)

@@ -1,9 +1,10 @@
 #include "geometry/modStrTools.hpp"
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <system_error>
+
+#include "model/DecimalReader.hpp"
 
 namespace kelvarin {
 
@@ -85,7 +86,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // the leading number of a text gathered character by character, blanks skipped
 double GatheredLeadingNumber(std::string_view text) {
     // Gather the characters that form the number, skipping blanks; the result holds
-    // only "-", digits, "." and "e", which std::from_chars reads exactly.
+    // only "-", digits, "." and "e", which ReadDouble reads exactly.
     std::string number;
     std::size_t i = 0;
     auto skipBlanks = [&] {
@@ -134,7 +135,7 @@ double GatheredLeadingNumber(std::string_view text) {
     double value = 0.0;
     const char* first = number.data();
     const char* last = number.data() + number.size();
-    const auto [end, error] = std::from_chars(first, last, value);
+    const auto [end, error] = ReadDouble(first, last, value);
     if (error == std::errc::result_out_of_range) {
         // too large gives an infinity; too small is as good as 0
         const bool negative = number.front() == '-';
@@ -152,13 +153,13 @@ double GatheredLeadingNumber(std::string_view text) {
 // leading number of a text, blanks ignored
 double LeadingNumber(std::string_view text) {
     // The usual number stands in one piece: sign, digits, point, digits, exponent, and
-    // after it (blanks aside) nothing that could continue it. std::from_chars reads that
+    // after it (blanks aside) nothing that could continue it. ReadDouble reads that
     // piece where it lies; anything else is gathered first, blanks left out.
     std::size_t i = 0;
     while (i < text.size() && IsNumberBlank(text[i])) ++i;
     std::size_t first = i;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        if (text[i] == '+') ++first;  // std::from_chars takes no plus sign
+        if (text[i] == '+') ++first;  // ReadDouble takes no plus sign
         ++i;
     }
     std::size_t digits = 0;
@@ -181,7 +182,7 @@ double LeadingNumber(std::string_view text) {
         return GatheredLeadingNumber(text);
     }
     double value = 0.0;
-    const auto [stop, error] = std::from_chars(text.data() + first, text.data() + end, value);
+    const auto [stop, error] = ReadDouble(text.data() + first, text.data() + end, value);
     if (error != std::errc() || stop != text.data() + end) return GatheredLeadingNumber(text);
     return value;
 }

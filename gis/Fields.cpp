@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "gis/GdalSupport.hpp"
+#include "model/DecimalReader.hpp"
 
 namespace kelvarin::gis {
 
@@ -17,7 +18,7 @@ std::optional<double> CellNumber(const std::string& cell, GisInput input, const 
     const std::size_t end = cell.find_last_not_of(" \t") + 1;
     if (cell[begin] == '+') ++begin;
     double value = 0.0;
-    const auto [at, error] = std::from_chars(cell.data() + begin, cell.data() + end, value);
+    const auto [at, error] = ReadDouble(cell.data() + begin, cell.data() + end, value);
     if (error != std::errc() || at != cell.data() + end || !std::isfinite(value))
         throw GisError(input, what + " " + Quoted(cell) + " is not a number");
     return value;

@@ -5,7 +5,6 @@
 #include "heightbalance/modHeightBalance.hpp"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <memory>
 #include <stdexcept>
@@ -13,6 +12,7 @@
 
 #include "geometry/ModMathTools.hpp"
 #include "geometry/Predicates.hpp"
+#include "model/BitsOf.hpp"
 #include "network/FrameSplit.hpp"
 #include "network/StationFan.hpp"
 #include "network/TriangleNetwork.hpp"
@@ -39,8 +39,7 @@ std::size_t CenterPointTable::PositionHash::operator()(const Position& p) const 
 }
 
 CenterPointTable::Position CenterPointTable::PositionOf(const cPoint& P) {
-    return Position{std::bit_cast<std::uint64_t>(P.X + 0.0), std::bit_cast<std::uint64_t>(P.Y + 0.0),
-                    std::bit_cast<std::uint64_t>(P.z + 0.0)};
+    return Position{BitsOf(P.X + 0.0), BitsOf(P.Y + 0.0), BitsOf(P.z + 0.0)};
 }
 
 // slots for twice as many stations

@@ -1,8 +1,9 @@
 #include "model/cPolygon.hpp"
 
-#include <charconv>
 #include <stdexcept>
 #include <string>
+
+#include "model/DecimalReader.hpp"
 
 namespace kelvarin {
 namespace {
@@ -12,7 +13,7 @@ double NumberFromText(std::string_view text) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     double value = 0.0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    auto [end, error] = ReadDouble(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size())
         throw std::invalid_argument("\"" + std::string(text) + "\" is not a number");
     return value;

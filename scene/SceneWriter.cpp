@@ -2,6 +2,9 @@
 
 #include <charconv>
 #include <cstdio>
+#include <system_error>
+
+#include "model/DecimalReader.hpp"
 
 namespace kelvarin {
 namespace {
@@ -10,8 +13,18 @@ namespace {
 std::string Number(double value, int decimals) {
     char text[400];  // the longest fixed-point double has some 330 digits
     if (decimals == SceneFileNumbers::kShortest) {
+#if defined(__cpp_lib_to_chars)
         const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
         return std::string(text, result.ptr);
+#else
+        // a library without floating-point to_chars: the fewest decimals that read back the same
+        for (int places = 0; places < 340; ++places) {
+            const int length = std::snprintf(text, sizeof text, "%.*f", places, value);
+            double back = 0.0;
+            if (ReadDouble(text, text + length, back).ec == std::errc() && back == value) break;
+        }
+        return text;
+#endif
     }
     std::snprintf(text, sizeof text, "%.*f", decimals, value);
     return text;

@@ -14,7 +14,10 @@ packages=(
     libgdal-dev
     libx11-dev xvfb xdotool x11-apps x11-utils libxml2-utils groff-base
     g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix mingw-w64 googletest wine wine64 imagemagick zip unzip
+    emscripten chromium
 )
+# node and npm drive the web page's browser tests; a machine with its own node keeps it
+if ! command -v npm >/dev/null; then packages+=(nodejs npm); fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,6 @@
 #include "view/ScriptedWindowSystem.hpp"
 
-#include <bit>
+#include "model/BitsOf.hpp"
 
 namespace kelvarin {
 
@@ -30,7 +30,7 @@ void ScriptedWindowSystem::Wait(double seconds) {
 }
 
 // the same seed always gives the same numbers, mixed with the constructor's seed
-void ScriptedWindowSystem::Randomize(double seed) { random_.seed(seed_ ^ std::bit_cast<std::uint64_t>(seed)); }
+void ScriptedWindowSystem::Randomize(double seed) { random_.seed(seed_ ^ BitsOf(seed)); }
 
 // 53 random bits scaled into [0, 1): never 1
 double ScriptedWindowSystem::Rnd() { return static_cast<double>(random_() >> 11) * 0x1.0p-53; }

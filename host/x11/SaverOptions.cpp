@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "model/DecimalReader.hpp"
+
 namespace kelvarin {
 namespace {
 
@@ -18,7 +20,7 @@ std::string_view OptionName(std::string_view argument) {
 std::optional<double> ParseNumber(std::string_view text) {
     double value = 0.0;
     const char* end = text.data() + text.size();
-    const auto [last, error] = std::from_chars(text.data(), end, value);
+    const auto [last, error] = ReadDouble(text.data(), end, value);
     if (text.empty() || error != std::errc() || last != end || !std::isfinite(value)) return std::nullopt;
     return value;
 }
