@@ -230,12 +230,14 @@ inline SurveyScene MakeSurveyScene(SurveyFamily family, const Uniform& u) {
         scene.Stations.push_back({"G" + std::to_string(i + 1), std::to_string(1000 + i), p});
     }
     // centre points between 15% and 85% of each pair, to the survey's precision but never
-    // coarser than a millimetre (a pair a few metres apart must keep its point on its line)
-    const double centreStep = std::min(precision, 0.001);
+    // coarser than a millimetre, nor than a thousandth of the pair's distance in a power of ten
+    // (a pair a metre apart must keep its point on its line)
     for (std::size_t a = 0; a < scene.Stations.size(); ++a) {
         for (std::size_t b = a + 1; b < scene.Stations.size(); ++b) {
             const cPoint& A = scene.Stations[a].Point;
             const cPoint& B = scene.Stations[b].Point;
+            const double pairStep = std::pow(10.0, std::floor(std::log10(1e-3 * std::hypot(B.X - A.X, B.Y - A.Y))));
+            const double centreStep = std::min({precision, 0.001, pairStep});
             const double t = Between(u, 0.15, 0.85);
             scene.CenterPoints.push_back(cPoint{RoundTo(A.X + t * (B.X - A.X), centreStep),
                                                 RoundTo(A.Y + t * (B.Y - A.Y), centreStep), (A.z + B.z) / 2});
