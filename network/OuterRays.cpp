@@ -89,10 +89,10 @@ std::pair<T, T> SegmentDistance2(const T& px, const T& py, const T& pw, const cP
     const T wx = px - exact::Value<T>(A.X) * pw, wy = py - exact::Value<T>(A.Y) * pw;
     const T vx = px - exact::Value<T>(B.X) * pw, vy = py - exact::Value<T>(B.Y) * pw;
     const T pw2 = pw * pw;
-    const std::pair<T, T> toA{wx * wx + wy * wy, pw2}, toB{vx * vx + vy * vy, pw2};
+    std::pair<T, T> toA{wx * wx + wy * wy, pw2}, toB{vx * vx + vy * vy, pw2};
     const T length2 = ex * ex + ey * ey;
     const T cross = wx * ey - wy * ex;
-    const std::pair<T, T> toLine{cross * cross, pw2 * length2};
+    std::pair<T, T> toLine{cross * cross, pw2 * length2};
     // (P - A).e, and its excess over |e|^2, times pw
     const T along = wx * ex + wy * ey;
     const int before = exact::SignOf(along), after = exact::SignOf(along - length2 * pw);
