@@ -282,8 +282,17 @@ void BuildCollinearStrips(PolygonArray& polygons, const PointArray& stations, co
         }
         const double ux = far.X - origin.X;
         const double uy = far.Y - origin.Y;
-        auto along = [&](long s) { return (stations(s)->X - origin.X) * ux + (stations(s)->Y - origin.Y) * uy; };
-        std::stable_sort(sites.begin(), sites.end(), [&](long s, long t) { return along(s) < along(t); });
+        // site s comes before site t where (s - t).u < 0, decided exactly
+        auto before = [&](long s, long t) {
+            const cPoint& S = *stations(s);
+            const cPoint& T = *stations(t);
+            return exact::ExactSign([&](auto zero) {
+                       using V = decltype(zero);
+                       return (exact::Value<V>(S.X) - exact::Value<V>(T.X)) * exact::Value<V>(ux) +
+                              (exact::Value<V>(S.Y) - exact::Value<V>(T.Y)) * exact::Value<V>(uy);
+                   }) < 0;
+        };
+        std::stable_sort(sites.begin(), sites.end(), before);
         // split line p (between sites p and p + 1) runs through the pair's split point square
         // to the pair itself: nx(p)*x + ny(p)*y = c(p). Sites exactly on one line give
         // parallel lines; sites almost on one line (whose triangles' circumcentres lie far
