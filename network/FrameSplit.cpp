@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -18,8 +19,16 @@ namespace kelvarin {
 
 namespace {
 
-// the side of the line a*x + b*y = c that P lies on: the sign of a*x + b*y - c, exact
+// The side of the line a*x + b*y = c that P lies on: the sign of a*x + b*y - c, exact. The sum
+// in doubles is off by less than 3 units of the last place of |a*x| + |b*y| + |c| (and a few
+// subnormals where the products underflow): a larger sum has the exact sign; a smaller one is
+// worked out again exactly.
 int LineSide(double a, double b, double c, const cPoint& P) {
+    const double ax = a * P.X, by = b * P.Y;
+    const double f = ax + by - c;
+    const double bound = 0x1p-50 * (std::fabs(ax) + std::fabs(by) + std::fabs(c)) + std::numeric_limits<double>::min();
+    if (f > bound) return 1;
+    if (f < -bound) return -1;
     return exact::ExactSign([&](auto zero) {
         using T = decltype(zero);
         return exact::Value<T>(a) * exact::Value<T>(P.X) + exact::Value<T>(b) * exact::Value<T>(P.Y) -
@@ -341,9 +350,13 @@ void AppendOuterStretch(cPolygon& ring, const cPoint& S, const cPoint& O1, const
 PolygonRef NearestSiteCell(const cPoint& S, const std::vector<cPoint>& others, const PointArray& frame) {
     std::vector<cPoint> cell;
     for (const PointRef& corner : frame) cell.push_back(cPoint{corner->X - S.X, corner->Y - S.Y, 0.0});
-    for (const cPoint& T : others) {
+    for (std::size_t k = 0; k < others.size(); ++k) {
+        const cPoint& T = others[k];
         const double dx = T.X - S.X, dy = T.Y - S.Y;
         if (dx == 0 && dy == 0) continue;  // the same site
+        // a neighbour listed again (by each of its two triangles in a fan) cuts nothing more
+        const auto same = [&T](const cPoint& U) { return U.X == T.X && U.Y == T.Y; };
+        if (std::any_of(others.begin(), others.begin() + static_cast<std::ptrdiff_t>(k), same)) continue;
         cell = CutConvex(cell, dx, dy, (dx * dx + dy * dy) / 2);
     }
     auto ring = std::make_shared<cPolygon>();
