@@ -83,6 +83,34 @@ bool LongestSide(const Array2<PointRef>& triangles, std::size_t t, long r) {
     return CloserTo(A, B, C) > 0 && CloserTo(C, B, A) > 0;
 }
 
+// the position of corner r of triangle t (0-based)
+std::array<double, 2> CornerAt(const Array2<PointRef>& triangles, std::size_t t, long r) {
+    const cPoint& P = *triangles(r, static_cast<long>(t) + 1);
+    return std::array{P.X, P.Y};
+}
+
+// The triangles (0-based) with a corner where one of the given triangles has one: all the edges
+// that meet at such a corner belong to them. slot[t] is t's place in that list (T when absent).
+std::vector<std::size_t> TrianglesAtCorners(const Array2<PointRef>& triangles, long T,
+                                            const std::vector<std::size_t>& some, std::vector<std::size_t>& slot) {
+    std::vector<std::array<double, 2>> corners;
+    for (const std::size_t t : some)
+        for (long r = 1; r <= 3; ++r) corners.push_back(CornerAt(triangles, t, r));
+    std::sort(corners.begin(), corners.end());
+    corners.erase(std::unique(corners.begin(), corners.end()), corners.end());
+    std::vector<std::size_t> found;
+    slot.assign(static_cast<std::size_t>(T), static_cast<std::size_t>(T));
+    for (std::size_t t = 0; t < static_cast<std::size_t>(T); ++t) {
+        bool touches = false;
+        for (long r = 1; r <= 3; ++r)
+            touches = touches || std::binary_search(corners.begin(), corners.end(), CornerAt(triangles, t, r));
+        if (!touches) continue;
+        slot[t] = found.size();
+        found.push_back(t);
+    }
+    return found;
+}
+
 }  // namespace
 
 // the outer frame and the table without hull triangles whose circumcentre lies beyond it
@@ -137,25 +165,27 @@ long FarHullTrianglesKeepingOnePiece(const Array2<PointRef>& triangles, const Po
     OuterFrameOf(triangles, T, frame, outer);
     cPoint hi, lo;
     BoundingBox(outer, hi, lo);
-    std::vector<std::size_t> outside, all;
+    std::vector<std::size_t> outside;
     for (long t = 1; t <= T; ++t) {
         const cPoint& c = *triangles(0, t);
-        all.push_back(static_cast<std::size_t>(t - 1));
         if (!(c.X >= lo.X && c.X <= hi.X && c.Y >= lo.Y && c.Y <= hi.Y))
             outside.push_back(static_cast<std::size_t>(t - 1));
     }
     if (outside.empty()) return T;
+    auto at = [&](std::size_t t, long r) { return CornerAt(triangles, t, r); };
+    std::vector<std::size_t> slot;
+    const std::vector<std::size_t> near = TrianglesAtCorners(triangles, T, outside, slot);
     std::vector<int> uses;
-    const std::vector<std::array<std::size_t, 3>> edges = EdgeUses(triangles, T, all, uses);
-    // the corners by position, and how many boundary edges (used once) meet at each
+    const std::vector<std::array<std::size_t, 3>> edges = EdgeUses(triangles, T, near, uses);
+    // the corners of those triangles by position, and how many boundary edges (used once) meet
+    // at each (in full at the far triangles' corners)
     std::vector<std::array<double, 2>> positions;
-    for (long t = 1; t <= T; ++t)
-        for (long r = 1; r <= 3; ++r) positions.push_back({triangles(r, t)->X, triangles(r, t)->Y});
+    for (const std::size_t t : near)
+        for (long r = 1; r <= 3; ++r) positions.push_back(at(t, r));
     std::sort(positions.begin(), positions.end());
     positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
     auto corner = [&](std::size_t t, long r) {
-        const cPoint& P = *triangles(r, static_cast<long>(t) + 1);
-        return static_cast<std::size_t>(std::lower_bound(positions.begin(), positions.end(), std::array{P.X, P.Y}) -
+        return static_cast<std::size_t>(std::lower_bound(positions.begin(), positions.end(), at(t, r)) -
                                         positions.begin());
     };
     std::vector<int> boundary(positions.size(), 0);
@@ -163,9 +193,9 @@ long FarHullTrianglesKeepingOnePiece(const Array2<PointRef>& triangles, const Po
         boundary[corner(t, r)] += change;
         boundary[corner(t, 1 + r % 3)] += change;
     };
-    for (const std::size_t t : all)
+    for (const std::size_t t : near)
         for (long r = 1; r <= 3; ++r)
-            if (uses[edges[t][static_cast<std::size_t>(r - 1)]] == 1) addEdge(t, r, 1);
+            if (uses[edges[slot[t]][static_cast<std::size_t>(r - 1)]] == 1) addEdge(t, r, 1);
     // Round by round, a far triangle goes when exactly one of its edges is on the boundary, that
     // edge is its longest, and its third corner is not on the boundary: the boundary then runs
     // over that corner instead, which lies beside the edge (the angle there is obtuse) and turns
@@ -175,7 +205,7 @@ long FarHullTrianglesKeepingOnePiece(const Array2<PointRef>& triangles, const Po
         dropped = false;
         for (const std::size_t t : outside) {
             if (!kept[t]) continue;
-            const auto& e = edges[t];
+            const auto& e = edges[slot[t]];
             long onBoundary = 0, open = 0;
             for (long r = 1; r <= 3; ++r) {
                 if (uses[e[static_cast<std::size_t>(r - 1)]] == 1) {
