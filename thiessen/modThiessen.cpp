@@ -16,10 +16,14 @@ namespace kelvarin {
 
 namespace {
 
-// appends a copy of P unless it repeats the ring's last vertex up to rounding (triangles of
-// stations on one circle share their circumcentre)
+// the same place, exactly
+bool SamePlace(const cPoint& A, const cPoint& B) { return A.X == B.X && A.Y == B.Y; }
+
+// Appends a copy of P unless it is the ring's last vertex exactly (triangles of stations on
+// one circle can share their circumcentre). Circumcentres a hair apart are kept apart: every
+// cell around them has the same tiny edge, so the cells still tile the frame.
 void AddVertex(cPolygon& ring, const cPoint& P) {
-    if (ring.Count() > 0 && IsSamePoint(*ring(ring.Count()), P, false)) return;
+    if (ring.Count() > 0 && SamePlace(*ring(ring.Count()), P)) return;
     ring.Add(P.X, P.Y, P.z);
 }
 
@@ -62,7 +66,7 @@ long BuildOpenThiessenPolygon(long j0, cPolygon& ring, const Array1<long>& vtx, 
         AddVertex(ring, *triangles(0, fan(t)));
         t = next(t);
     } while (t != j1);
-    if (ring.Count() > 1 && IsSamePoint(*ring(ring.Count()), *ring(1), false)) ring.Remove(ring.Count());
+    if (ring.Count() > 1 && SamePlace(*ring(ring.Count()), *ring(1))) ring.Remove(ring.Count());
     return ring.Count();
 }
 
@@ -112,7 +116,7 @@ void BuildThiessenPolygons(PolygonArray& polygons, const PointArray& stations, c
         auto ring = std::make_shared<cPolygon>();
         if (f.j0 == 0) {
             for (long j = 1; j <= f.count; ++j) AddVertex(*ring, *triangles(0, f.fan(j)));
-            if (ring->Count() > 1 && IsSamePoint(*ring->Item(ring->Count()), *ring->Item(1), false)) {
+            if (ring->Count() > 1 && SamePlace(*ring->Item(ring->Count()), *ring->Item(1))) {
                 ring->Remove(ring->Count());
             }
         } else {
