@@ -71,8 +71,8 @@ void PrintSceneSummary(const SceneSummary& s, std::ostream& out) {
     if (s.OnBoundary > 0) out << ", " << s.OnBoundary << " on its boundary";
     out << ")\n";
     if (s.Subbasins > 0) {
-        std::snprintf(area, sizeof area, "%.0f square map units (%.2f km²)", s.SubbasinArea, s.SubbasinArea / 1e6);
-        out << "sub-basins:     " << s.Subbasins << ", the whole basin their union of " << area << "\n";
+        out << "sub-basins:     " << s.Subbasins << ", the whole basin their union of " << AreaText(s.SubbasinArea)
+            << " square map units (" << AreaText(s.SubbasinArea / 1e6) << " km² when the units are metres)\n";
     }
     out << "show:           " << ShowText(s.ShowMethod) << "\n";
     out << "centre points:  ";
