@@ -25,6 +25,7 @@
 #include "cli/Commands.hpp"
 #include "cli/ProgressBar.hpp"
 #include "cli/RainCsv.hpp"
+#include "cli/SceneOptions.hpp"
 #include "cli/SelectionWeights.hpp"
 #include "cli/UsageError.hpp"
 #include "scene/AtomicFile.hpp"
@@ -89,8 +90,9 @@ std::optional<ArealMethod> ArealMethodOption(const std::string& name) {
 
 // the scene, with its centre points when the weights are height-balance ones
 Scene LoadSceneForAreal(const std::filesystem::path& file, std::optional<ArealMethod> method) {
-    if (!method) return LoadScene(file);
-    return LoadScene(file, *method == ArealMethod::HeightBalance ? ShowSetting::HeightBalance : ShowSetting::Thiessen);
+    if (!method) return LoadSceneShowing(file, std::nullopt);
+    return LoadSceneShowing(file,
+                            *method == ArealMethod::HeightBalance ? ShowSetting::HeightBalance : ShowSetting::Thiessen);
 }
 
 // refuses options that cannot go together, before anything is read

@@ -15,6 +15,7 @@
 
 #include "cli/Commands.hpp"
 #include "cli/ImageCommands.hpp"
+#include "cli/SceneOptions.hpp"
 #include "cli/TextColumns.hpp"
 #include "render/CairoSurface.hpp"
 #include "render/PosterSheet.hpp"
@@ -130,7 +131,7 @@ DemoResult RunDemo(const DemoOptions& options, std::ostream& log) {
     const ImageSize size = CheckDemoOptions(options);
     WarnWithoutCjkFont(std::cerr);
 
-    auto scene = std::make_shared<const Scene>(LoadScene(options.Scene));
+    auto scene = std::make_shared<const Scene>(LoadSceneShowing(options.Scene, std::nullopt));
     CairoSurface surface(size.Width, size.Height);
     surface.SetAutoRedraw(true);  // the window keeps what is drawn on it
     Demonstration demonstration(surface, scene, options.Seed);

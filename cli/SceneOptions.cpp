@@ -1,9 +1,11 @@
 #include "cli/SceneOptions.hpp"
 
+#include <iostream>
 #include <stdexcept>
 
 #include "cli/UsageError.hpp"
 #include "engine/StationList.hpp"
+#include "scene/SceneChecks.hpp"
 
 namespace kelvarin {
 
@@ -14,9 +16,17 @@ std::optional<Method> MethodOption(const std::string& name) {
     throw UsageError("--method: \"" + name + "\" is neither thiessen nor heightbalance");
 }
 
+Scene LoadSceneShowing(const std::filesystem::path& file, std::optional<ShowSetting> show) {
+    Scene scene = LoadScene(file, show);
+    const std::string degrees = DegreesWarning(scene);
+    if (!degrees.empty()) std::cerr << "kelvarin-cli: warning: " << file.string() << ": " << degrees << "\n";
+    return scene;
+}
+
 Scene LoadSceneFor(const std::filesystem::path& file, std::optional<Method> method) {
-    if (!method) return LoadScene(file);
-    return LoadScene(file, *method == Method::HeightBalance ? ShowSetting::HeightBalance : ShowSetting::Thiessen);
+    if (!method) return LoadSceneShowing(file, std::nullopt);
+    return LoadSceneShowing(file,
+                            *method == Method::HeightBalance ? ShowSetting::HeightBalance : ShowSetting::Thiessen);
 }
 
 Method MethodFor(std::optional<Method> asked, const Scene& scene) {

@@ -16,8 +16,11 @@ namespace kelvarin {
 std::optional<Method> MethodOption(const std::string& name);
 
 // Reads the scene for a command that builds the given method (none: the scene's own), with
-// the centre points height-balance needs; throws SceneError when it cannot be used.
+// the centre points height-balance needs; throws SceneError when it cannot be used. A scene
+// whose coordinates look like degrees is read with a warning on stderr.
 Scene LoadSceneFor(const std::filesystem::path& file, std::optional<Method> method);
+// the same for the method shown in place of the scene's own "Show" (none: its own)
+Scene LoadSceneShowing(const std::filesystem::path& file, std::optional<ShowSetting> show);
 
 // the method a command builds: the one asked for, else the scene's own (Thiessen when it shows both)
 Method MethodFor(std::optional<Method> asked, const Scene& scene);

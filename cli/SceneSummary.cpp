@@ -1,7 +1,9 @@
 #include "cli/SceneSummary.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "geometry/modGISTools.hpp"
 
@@ -49,19 +51,28 @@ std::string ShowText(ShowSetting showMethod) {
     return "all (either method, chosen at random each cycle)";
 }
 
+// an area with six significant digits at least, in fixed notation: whole units from a
+// million up, decimals below (a basin in degrees covers a fraction of a square unit)
+std::string AreaText(double area) {
+    const int magnitude = area > 0 ? static_cast<int>(std::floor(std::log10(area))) : 0;
+    const int decimals = std::clamp(5 - magnitude, 0, 20);
+    char text[128];
+    std::snprintf(text, sizeof text, "%.*f", decimals, area);
+    return text;
+}
+
 // the summary, one line per figure
 void PrintSceneSummary(const SceneSummary& s, std::ostream& out) {
-    char area[128];
-    std::snprintf(area, sizeof area, "%.0f square map units (%.2f km² when the units are metres)", s.BasinArea,
-                  s.BasinArea / 1e6);
+    const std::string area =
+        AreaText(s.BasinArea) + " square map units (" + AreaText(s.BasinArea / 1e6) + " km² when the units are metres)";
     out << "scene:          " << s.Path.string() << "\n";
     out << "basin:          " << s.BasinName << ", " << s.BasinVertices << " vertices, area " << area << "\n";
     out << "stations:       " << s.Stations << " (" << s.Inside << " inside the basin, " << s.Outside << " outside";
     if (s.OnBoundary > 0) out << ", " << s.OnBoundary << " on its boundary";
     out << ")\n";
     if (s.Subbasins > 0) {
-        std::snprintf(area, sizeof area, "%.0f square map units (%.2f km²)", s.SubbasinArea, s.SubbasinArea / 1e6);
-        out << "sub-basins:     " << s.Subbasins << ", the whole basin their union of " << area << "\n";
+        out << "sub-basins:     " << s.Subbasins << ", the whole basin their union of " << AreaText(s.SubbasinArea)
+            << " square map units (" << AreaText(s.SubbasinArea / 1e6) << " km² when the units are metres)\n";
     }
     out << "show:           " << ShowText(s.ShowMethod) << "\n";
     out << "centre points:  ";

@@ -226,21 +226,28 @@ Rings ThiessenRings(const PointArray& stationPts, const PointArray& frame) {
     return rings;
 }
 
-// The station triangle network height-balance builds on: the whole network, thin hull
-// triangles included, since an inner vertex lies inside its triangle however far the
-// circumcentre, and outside a convex network every boundary line stays outside it. Sites
-// almost on one line, where every triangle's circumcentre lies far beyond the frame (each
-// goes when far hull triangles are taken out), get no triangle: their rings are the strips of
-// sites on one line, as when they lie on it exactly. Boundary lines along the sides of so
-// thin a network would part the gauges by rounding alone.
+// The station triangle network height-balance builds on. A hull triangle of three gauges almost
+// in a row along the hull (circumcentre more than kFarCentre frame extents away: a gauge a hair
+// inside the line of its two neighbours, as a row surveyed to the centimetre has) is left out
+// where its third corner lies inside the network: that gauge then lies on the hull, as it would
+// a hair farther out, and gets its own line of each of its two hull edges, instead of a sliver
+// whose centre points fold over each other along the hull. Triangles whose taking out would
+// pinch the network (a third corner on the hull already) stay. Sites almost on one line, where
+// every triangle's circumcentre lies far beyond the frame (each goes when far hull triangles are
+// taken out), get no triangle: their rings are the strips of sites on one line, as when they lie
+// on it exactly. Boundary lines along the sides of so thin a network would part the gauges by
+// rounding alone.
 long HeightBalanceNetwork(const PointArray& stationPts, const PointArray& frame, Array2<PointRef>& tri) {
     const long T = BuildTriangleNetwork(stationPts, tri);
     if (T == 0) return 0;
     PointArray outer;
     std::vector<bool> kept;
-    if (FarHullTriangles(tri, frame, outer, kept) > 0) return T;
-    tri.ReDim(0, 3, 1, 1);
-    return 0;
+    if (FarHullTriangles(tri, frame, outer, kept) == 0) {
+        tri.ReDim(0, 3, 1, 1);
+        return 0;
+    }
+    if (FarHullTrianglesKeepingOnePiece(tri, frame, kept) == T) return T;
+    return DropTriangles(tri, kept);
 }
 
 Rings HeightBalanceRings(const PointArray& stationPts, const PointArray& frame, const CenterPointTable& centres) {

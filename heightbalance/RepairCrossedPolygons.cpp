@@ -6,8 +6,12 @@
 // the triangle-like piece up to X, and beyond X its two neighbours meet along the bisector
 // of the two lines' continuations (the direction from X to the incentre of X and the two
 // lines' far points). The repair processes such meetings one at a time, always one that is
-// the nearest meeting on both of its lines, and rebuilds the polygons of the stations whose
-// boundary changed; untouched stations keep the polygon built before.
+// the nearest meeting on both of its lines (and of those, the one nearest the hull), and
+// rebuilds the polygons of the stations whose boundary changed; untouched stations keep the
+// polygon built before. Whether two lines meet, which of two meetings on a line comes first,
+// which lies nearer the hull, whether several meetings are one point, and where the lines
+// leave the outer frame are all decided exactly (network/OuterRays.hpp): a line beyond a
+// meeting starts at the exact meeting point, and only the polygons' vertices are rounded.
 
 #include <algorithm>
 #include <cmath>
@@ -17,18 +21,13 @@
 #include "geometry/ModMathTools.hpp"
 #include "heightbalance/modHeightBalance.hpp"
 #include "network/FrameSplit.hpp"
-#include "network/NetworkTolerances.hpp"
+#include "network/OuterRays.hpp"
 #include "network/StationFan.hpp"
 #include "network/TriangleNetwork.hpp"
 
 namespace kelvarin {
 
 namespace {
-
-struct Ray {
-    cPoint origin;
-    double dx = 0, dy = 0;  // unit direction
-};
 
 // one station on the network's hull and its outer boundary chains
 struct HullRegion {
@@ -50,61 +49,15 @@ bool Normalise(double& x, double& y) {
     return true;
 }
 
-// parameters s, u with a.origin + s*a.dir = b.origin + u*b.dir; false when parallel
-bool RayMeeting(const Ray& a, const Ray& b, double& s, double& u) {
-    const double cross = a.dx * b.dy - a.dy * b.dx;
-    if (std::fabs(cross) < network_tolerance::kParallel) return false;
-    const double wx = b.origin.X - a.origin.X;
-    const double wy = b.origin.Y - a.origin.Y;
-    s = (wx * b.dy - wy * b.dx) / cross;
-    u = (wx * a.dy - wy * a.dx) / cross;
-    return true;
-}
-
-// the first point where the ray leaves the rectangle F, and the edge it leaves by
-long RayExit(const Ray& ray, const PointArray& F, cPoint& exitPoint) {
-    return RayFrameExit(ray.origin, ray.dx, ray.dy, F, exitPoint);
-}
-
-// distance from P to the nearest edge of the closed polyline through the hull stations
-double HullDistance(const cPoint& P, const std::vector<cPoint>& hull) {
-    double best = -1;
-    for (std::size_t k = 0; k < hull.size(); ++k) {
-        const cPoint& A = hull[k];
-        const cPoint& B = hull[(k + 1) % hull.size()];
-        const double ex = B.X - A.X, ey = B.Y - A.Y;
-        const double length2 = ex * ex + ey * ey;
-        double t = length2 > 0 ? ((P.X - A.X) * ex + (P.Y - A.Y) * ey) / length2 : 0;
-        t = std::clamp(t, 0.0, 1.0);
-        const double d = std::hypot(P.X - (A.X + t * ex), P.Y - (A.Y + t * ey));
-        if (best < 0 || d < best) best = d;
-    }
-    return best;
-}
-
-// strictly inside the axis-parallel rectangle F
-bool InsideRectangle(const cPoint& P, const PointArray& F) {
-    cPoint maxPt, minPt;
-    BoundingBox(F, maxPt, minPt);
-    return P.X > minPt.X && P.X < maxPt.X && P.Y > minPt.Y && P.Y < maxPt.Y;
-}
-
 // the polygon of a hull station from its chains, the outer frame and its fan
-PolygonRef RebuildRegion(const HullRegion& r, const Ray* before, const Ray* after, const Array2<PointRef>& hbTri,
-                         const PointArray& outer) {
+PolygonRef RebuildRegion(const HullRegion& r, const OuterRays& rays, OuterRays::Id before, OuterRays::Id after,
+                         const Array2<PointRef>& hbTri, const PointArray& outer) {
     auto polygon = std::make_shared<cPolygon>();
     polygon->AddPoint(r.M1);
     for (const cPoint& P : r.chain1) polygon->AddPoint(P);
     std::size_t skip = 0;
     if (r.open) {
-        cPoint X1, X2;
-        const long k1 = RayExit(*before, outer, X1);
-        const long k2 = RayExit(*after, outer, X2);
-        if (k1 > 0 && k2 > 0) {
-            polygon->AddPoint(X1);
-            AppendFrameCorners(*polygon, outer, k1, X1, k2, X2);
-            polygon->AddPoint(X2);
-        }
+        AppendOuterStretch(*polygon, rays, before, after, outer);
     } else {
         skip = 1;  // both chains end at the meeting point: take it once
     }
@@ -182,52 +135,49 @@ bool OrderAroundHull(std::vector<HullRegion>& hull) {
 // ray[q]: the boundary line between region q and the next one, from M2 away from the inner
 // vertex of its triangle, as the polygons were built with it; false when a line has no direction
 bool BoundaryRays(const std::vector<HullRegion>& region, const PointArray& stations, const Array2<PointRef>& tri,
-                  const Array2<PointRef>& hbTri, std::vector<Ray>& ray) {
-    ray.assign(region.size(), Ray{});
+                  const Array2<PointRef>& hbTri, OuterRays& rays, std::vector<OuterRays::Id>& ray) {
+    ray.assign(region.size(), 0);
     for (std::size_t q = 0; q < region.size(); ++q) {
         const HullRegion& r = region[q];
         const StationFan& f = r.fan;
         const long j1 = RingSuccessor(f.j0, 1, f.count);
         const cPoint& inner = *hbTri(0, f.fan(j1));
         const cPoint& after = *tri((f.vtx(j1) % 3) + 1, f.fan(j1));
-        Ray& b = ray[q];
-        b.origin = r.M2;
-        OuterLineDirection(*stations(r.station), inner, r.M2, after, -1.0, LineThrough::InnerVertex, b.dx, b.dy);
-        if (!Normalise(b.dx, b.dy)) return false;
+        double dx = 0, dy = 0;
+        OuterLineDirection(*stations(r.station), inner, r.M2, after, -1.0, LineThrough::InnerVertex, dx, dy);
+        if (!(std::hypot(dx, dy) > 0)) return false;
+        // the direction as the polygons were built with it, not rounded again to unit length
+        ray[q] = rays.Add(r.M2, dx, dy);
     }
     return true;
 }
 
 // where the boundary lines around the open regions still meet, and the meeting to take
 struct Meetings {
-    const std::vector<Ray>& ray;
+    const OuterRays& rays;
+    const std::vector<OuterRays::Id>& ray;
     const std::vector<std::size_t>& openList;
-    std::vector<double> sBefore, sAfter;  // ray parameters of the meeting before region p on both lines
-    std::vector<bool> meets;
+    std::vector<bool> meets;  // the line before and the line after open region p meet
 
-    const Ray& Before(std::size_t p) const { return ray[openList[(p + openList.size() - 1) % openList.size()]]; }
-    const Ray& After(std::size_t p) const { return ray[openList[p]]; }
-    cPoint Point(std::size_t p) const {
-        const Ray& a = Before(p);
-        return cPoint{a.origin.X + sBefore[p] * a.dx, a.origin.Y + sBefore[p] * a.dy, 0.0};
+    OuterRays::Id Before(std::size_t p) const { return ray[openList[(p + openList.size() - 1) % openList.size()]]; }
+    OuterRays::Id After(std::size_t p) const { return ray[openList[p]]; }
+    cPoint Point(std::size_t p) const { return rays.MeetingPoint(Before(p), After(p)); }
+    // the meetings of open regions p and p + 1 are one point (on the line between them)
+    bool SamePoint(std::size_t p) const {
+        const std::size_t next = (p + 1) % openList.size();
+        return rays.CompareMeetings(After(p), Before(p), After(next)) == 0;
     }
 };
 
 // the meeting of the line before and the line after each open region, inside the outer frame
 // and ahead of both origins
-Meetings FindMeetings(const std::vector<Ray>& ray, const std::vector<std::size_t>& openList, const PointArray& outer,
-                      double size) {
+Meetings FindMeetings(const OuterRays& rays, const std::vector<OuterRays::Id>& ray,
+                      const std::vector<std::size_t>& openList, const PointArray& outer) {
     const std::size_t m = openList.size();
-    Meetings found{ray, openList, std::vector<double>(m, -1), std::vector<double>(m, -1), std::vector<bool>(m, false)};
+    Meetings found{rays, ray, openList, std::vector<bool>(m, false)};
     for (std::size_t p = 0; p < m; ++p) {
-        double s = 0, u = 0;
-        if (!RayMeeting(found.Before(p), found.After(p), s, u) || s <= network_tolerance::kAhead * size ||
-            u <= network_tolerance::kAhead * size)
-            continue;
-        found.sBefore[p] = s;
-        found.sAfter[p] = u;
-        if (!InsideRectangle(found.Point(p), outer)) continue;
-        found.meets[p] = true;
+        const OuterRays::Id a = found.Before(p), b = found.After(p);
+        found.meets[p] = rays.Meets(a, b) && rays.MeetsInside(a, b, outer);
     }
     return found;
 }
@@ -237,57 +187,54 @@ Meetings FindMeetings(const std::vector<Ray>& ray, const std::vector<std::size_t
 std::size_t MeetingToTake(const Meetings& found, const std::vector<cPoint>& hullPoints) {
     const std::size_t m = found.openList.size();
     std::size_t best = m;
-    double bestDistance = 0;
     for (std::size_t p = 0; p < m; ++p) {
         if (!found.meets[p]) continue;
         const std::size_t prev = (p + m - 1) % m;
         const std::size_t next = (p + 1) % m;
-        // the ray before p is also the ray after prev: its meeting there is at sAfter[prev]
-        if (found.meets[prev] && found.sAfter[prev] < found.sBefore[p]) continue;
-        if (found.meets[next] && found.sBefore[next] < found.sAfter[p]) continue;
-        const double distance = HullDistance(found.Point(p), hullPoints);
-        if (best == m || distance < bestDistance) {
+        // the line before p is also the line after prev: its meeting there must not come first
+        if (found.meets[prev] && found.rays.CompareMeetings(found.Before(p), found.Before(prev), found.After(p)) < 0)
+            continue;
+        if (found.meets[next] && found.rays.CompareMeetings(found.After(p), found.After(next), found.Before(p)) < 0)
+            continue;
+        if (best == m || found.rays.CompareDistances(found.Before(p), found.After(p), found.Before(best),
+                                                     found.After(best), hullPoints) < 0)
             best = p;
-            bestDistance = distance;
-        }
     }
     return best;
 }
 
-// the line beyond the meeting X of rays a and b: the bisector of their continuations
-Ray MergedRay(const cPoint& X, const Ray& a, const Ray& b) {
-    const cPoint U{X.X + a.dx, X.Y + a.dy, 0.0};
-    const cPoint W{X.X + b.dx, X.Y + b.dy, 0.0};
+// the direction of the line beyond the meeting X of rays a and b: the bisector of their
+// continuations
+void MergedDirection(const cPoint& X, const OuterRays& rays, OuterRays::Id a, OuterRays::Id b, double& dx, double& dy) {
+    double ax = rays.Dx(a), ay = rays.Dy(a), bx = rays.Dx(b), by = rays.Dy(b);
+    Normalise(ax, ay);
+    Normalise(bx, by);
+    const cPoint U{X.X + ax, X.Y + ay, 0.0};
+    const cPoint W{X.X + bx, X.Y + by, 0.0};
     cPoint V;
-    Ray merged;
-    merged.origin = X;
     if (GetIncentre(V, X, U, W) == 0) {
-        merged.dx = V.X - X.X;
-        merged.dy = V.Y - X.Y;
+        dx = V.X - X.X;
+        dy = V.Y - X.Y;
     } else {
-        merged.dx = a.dx + b.dx;
-        merged.dy = a.dy + b.dy;
+        dx = ax + bx;
+        dy = ay + by;
     }
-    if (!Normalise(merged.dx, merged.dy)) {
-        merged.dx = a.dx;
-        merged.dy = a.dy;
+    if (!Normalise(dx, dy)) {
+        dx = ax;
+        dy = ay;
     }
-    return merged;
 }
 
 // The open regions, from openList[p] on, that close at one point: region p's meeting and every
-// following region's meeting at the same place (three or more boundary lines through one
-// point, as gauges on a regular grid give). Returns how many; the first and last lines of the
-// run are the ones that go on beyond the point. At least two regions stay open.
-std::size_t RegionsMeetingAt(std::size_t p, const Meetings& found, double same) {
+// following region's meeting at exactly the same point (three or more boundary lines through
+// one point, as gauges on a regular grid give). Returns how many; the first and last lines of
+// the run are the ones that go on beyond the point. At least two regions stay open.
+std::size_t RegionsMeetingAt(std::size_t p, const Meetings& found) {
     const std::size_t m = found.openList.size();
-    const cPoint X = found.Point(p);
     std::size_t count = 1;
     while (count + 2 < m) {
         const std::size_t next = (p + count) % m;
-        if (!found.meets[next]) break;
-        const cPoint Y = found.Point(next);
-        if (!(std::hypot(Y.X - X.X, Y.Y - X.Y) <= same)) break;
+        if (!found.meets[next] || !found.SamePoint((p + count - 1) % m)) break;
         ++count;
     }
     return count;
@@ -297,13 +244,13 @@ std::size_t RegionsMeetingAt(std::size_t p, const Meetings& found, double same) 
 // there too, and the line before them continues as the merged line of the line before the
 // first and the line after the last
 void CloseRegions(std::size_t p, std::size_t count, const Meetings& found, std::vector<HullRegion>& region,
-                  std::vector<Ray>& ray, std::vector<std::size_t>& openList) {
+                  OuterRays& rays, std::vector<OuterRays::Id>& ray, std::vector<std::size_t>& openList) {
     const std::size_t m = openList.size();
     const std::size_t prevQ = openList[(p + m - 1) % m];
     const std::size_t lastQ = openList[(p + count - 1) % m];
     const std::size_t nextQ = openList[(p + count) % m];
-    const Ray a = ray[prevQ];
-    const Ray b = ray[lastQ];
+    const OuterRays::Id a = ray[prevQ];
+    const OuterRays::Id b = ray[lastQ];
     const cPoint X = found.Point(p);
     for (std::size_t k = 0; k < count; ++k) {
         HullRegion& closed = region[openList[(p + k) % m]];
@@ -316,7 +263,9 @@ void CloseRegions(std::size_t p, std::size_t count, const Meetings& found, std::
     region[prevQ].changed = true;
     region[nextQ].chain1.push_back(X);
     region[nextQ].changed = true;
-    ray[prevQ] = MergedRay(X, a, b);
+    double dx = 0, dy = 0;
+    MergedDirection(X, rays, a, b, dx, dy);
+    ray[prevQ] = rays.AddFromMeeting(found.Before(p), found.After(p), dx, dy);
     std::vector<bool> closing(m, false);
     for (std::size_t k = 0; k < count; ++k) closing[(p + k) % m] = true;
     std::size_t kept = 0;
@@ -326,19 +275,19 @@ void CloseRegions(std::size_t p, std::size_t count, const Meetings& found, std::
 }
 
 // the polygons of the regions whose boundary changed, cut by the frame
-void RebuildChanged(PolygonArray& polygons, const std::vector<HullRegion>& region, const std::vector<Ray>& ray,
-                    const std::vector<std::size_t>& openList, const Array2<PointRef>& hbTri, const PointArray& frame,
-                    const PointArray& outer) {
+void RebuildChanged(PolygonArray& polygons, const std::vector<HullRegion>& region, const OuterRays& rays,
+                    const std::vector<OuterRays::Id>& ray, const std::vector<std::size_t>& openList,
+                    const Array2<PointRef>& hbTri, const PointArray& frame, const PointArray& outer) {
     const std::size_t m = openList.size();
-    std::vector<const Ray*> before(region.size(), nullptr), after(region.size(), nullptr);
+    std::vector<OuterRays::Id> before(region.size(), 0), after(region.size(), 0);
     for (std::size_t p = 0; p < m; ++p) {
-        before[openList[p]] = &ray[openList[(p + m - 1) % m]];
-        after[openList[p]] = &ray[openList[p]];
+        before[openList[p]] = ray[openList[(p + m - 1) % m]];
+        after[openList[p]] = ray[openList[p]];
     }
     for (std::size_t q = 0; q < region.size(); ++q) {
         const HullRegion& r = region[q];
         if (!r.changed) continue;
-        PolygonRef polygon = RebuildRegion(r, before[q], after[q], hbTri, outer);
+        PolygonRef polygon = RebuildRegion(r, rays, before[q], after[q], hbTri, outer);
         PolygonArray pieces;
         if (ClipPolygons(pieces, RingToArray(*polygon), frame) == 1 && pieces(pieces.LBound())) {
             polygon = pieces(pieces.LBound());
@@ -366,37 +315,33 @@ void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, c
                            const Array2<PointRef>& hbTri, const PointArray& frame, const PointArray& outerFrame,
                            const std::vector<StationFan>& fans) {
     if (TriangleCount(tri) == 0) return;
-    cPoint maxPt, minPt;
-    BoundingBox(outerFrame, maxPt, minPt);
-    const double size = std::hypot(maxPt.X - minPt.X, maxPt.Y - minPt.Y);
-
     std::vector<HullRegion> region = HullRegions(stations, hbTri, fans);
     // a hull that does not close leaves the polygons as built
     if (region.size() < 3 || !OrderAroundHull(region)) return;
     std::vector<cPoint> hullPoints;
     hullPoints.reserve(region.size());
     for (const HullRegion& r : region) hullPoints.push_back(*stations(r.station));
-    std::vector<Ray> ray;
-    if (!BoundaryRays(region, stations, tri, hbTri, ray)) return;
+    OuterRays rays;
+    std::vector<OuterRays::Id> ray;
+    if (!BoundaryRays(region, stations, tri, hbTri, rays, ray)) return;
     std::vector<std::size_t> openList(region.size());
     for (std::size_t q = 0; q < region.size(); ++q) openList[q] = q;
 
     // meet the lines one meeting at a time
     for (std::size_t guard = 0; guard < region.size() && openList.size() > 2; ++guard) {
-        const Meetings found = FindMeetings(ray, openList, outerFrame, size);
+        const Meetings found = FindMeetings(rays, ray, openList, outerFrame);
         std::size_t p = MeetingToTake(found, hullPoints);
         if (p == openList.size()) break;
         // regions before p that close at the same point join it
         const std::size_t m = openList.size();
-        const double same = network_tolerance::kAhead * size;
         for (std::size_t back = 0; back + 3 < m; ++back) {
             const std::size_t prev = (p + m - 1) % m;
-            if (!found.meets[prev] || RegionsMeetingAt(prev, found, same) < 2) break;
+            if (!found.meets[prev] || RegionsMeetingAt(prev, found) < 2) break;
             p = prev;
         }
-        CloseRegions(p, RegionsMeetingAt(p, found, same), found, region, ray, openList);
+        CloseRegions(p, RegionsMeetingAt(p, found), found, region, rays, ray, openList);
     }
-    RebuildChanged(polygons, region, ray, openList, hbTri, frame, outerFrame);
+    RebuildChanged(polygons, region, rays, ray, openList, hbTri, frame, outerFrame);
 }
 
 }  // namespace kelvarin

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "geometry/Predicates.hpp"
 #include "network/NetworkTolerances.hpp"
 #include "network/StationFan.hpp"
 
@@ -71,6 +72,45 @@ std::vector<std::array<std::size_t, 3>> EdgeUses(const Array2<PointRef>& triangl
     return edges;
 }
 
+// the edge from corner r to corner r + 1 of triangle t (0-based) is longer than the other two,
+// decided exactly
+bool LongestSide(const Array2<PointRef>& triangles, std::size_t t, long r) {
+    const long column = static_cast<long>(t) + 1;
+    const cPoint& A = *triangles(r, column);
+    const cPoint& C = *triangles(1 + r % 3, column);
+    const cPoint& B = *triangles(1 + (r + 1) % 3, column);
+    // |AB| < |AC| and |CB| < |CA|
+    return CloserTo(A, B, C) > 0 && CloserTo(C, B, A) > 0;
+}
+
+// the position of corner r of triangle t (0-based)
+std::array<double, 2> CornerAt(const Array2<PointRef>& triangles, std::size_t t, long r) {
+    const cPoint& P = *triangles(r, static_cast<long>(t) + 1);
+    return std::array{P.X, P.Y};
+}
+
+// The triangles (0-based) with a corner where one of the given triangles has one: all the edges
+// that meet at such a corner belong to them. slot[t] is t's place in that list (T when absent).
+std::vector<std::size_t> TrianglesAtCorners(const Array2<PointRef>& triangles, long T,
+                                            const std::vector<std::size_t>& some, std::vector<std::size_t>& slot) {
+    std::vector<std::array<double, 2>> corners;
+    for (const std::size_t t : some)
+        for (long r = 1; r <= 3; ++r) corners.push_back(CornerAt(triangles, t, r));
+    std::sort(corners.begin(), corners.end());
+    corners.erase(std::unique(corners.begin(), corners.end()), corners.end());
+    std::vector<std::size_t> found;
+    slot.assign(static_cast<std::size_t>(T), static_cast<std::size_t>(T));
+    for (std::size_t t = 0; t < static_cast<std::size_t>(T); ++t) {
+        bool touches = false;
+        for (long r = 1; r <= 3; ++r)
+            touches = touches || std::binary_search(corners.begin(), corners.end(), CornerAt(triangles, t, r));
+        if (!touches) continue;
+        slot[t] = found.size();
+        found.push_back(t);
+    }
+    return found;
+}
+
 }  // namespace
 
 // the outer frame and the table without hull triangles whose circumcentre lies beyond it
@@ -112,6 +152,77 @@ long FarHullTriangles(const Array2<PointRef>& triangles, const PointArray& frame
                 for (const std::size_t k : edges[q]) --uses[k];
             }
         } while (!dropped.empty());
+    }
+    return static_cast<long>(std::count(kept.begin(), kept.end(), true));
+}
+
+// far hull triangles that go one by one while what stays is one piece
+long FarHullTrianglesKeepingOnePiece(const Array2<PointRef>& triangles, const PointArray& frame,
+                                     std::vector<bool>& kept) {
+    const long T = TriangleCount(triangles);
+    kept.assign(static_cast<std::size_t>(T), true);
+    PointArray outer;
+    OuterFrameOf(triangles, T, frame, outer);
+    cPoint hi, lo;
+    BoundingBox(outer, hi, lo);
+    std::vector<std::size_t> outside;
+    for (long t = 1; t <= T; ++t) {
+        const cPoint& c = *triangles(0, t);
+        if (!(c.X >= lo.X && c.X <= hi.X && c.Y >= lo.Y && c.Y <= hi.Y))
+            outside.push_back(static_cast<std::size_t>(t - 1));
+    }
+    if (outside.empty()) return T;
+    auto at = [&](std::size_t t, long r) { return CornerAt(triangles, t, r); };
+    std::vector<std::size_t> slot;
+    const std::vector<std::size_t> near = TrianglesAtCorners(triangles, T, outside, slot);
+    std::vector<int> uses;
+    const std::vector<std::array<std::size_t, 3>> edges = EdgeUses(triangles, T, near, uses);
+    // the corners of those triangles by position, and how many boundary edges (used once) meet
+    // at each (in full at the far triangles' corners)
+    std::vector<std::array<double, 2>> positions;
+    for (const std::size_t t : near)
+        for (long r = 1; r <= 3; ++r) positions.push_back(at(t, r));
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    auto corner = [&](std::size_t t, long r) {
+        return static_cast<std::size_t>(std::lower_bound(positions.begin(), positions.end(), at(t, r)) -
+                                        positions.begin());
+    };
+    std::vector<int> boundary(positions.size(), 0);
+    auto addEdge = [&](std::size_t t, long r, int change) {
+        boundary[corner(t, r)] += change;
+        boundary[corner(t, 1 + r % 3)] += change;
+    };
+    for (const std::size_t t : near)
+        for (long r = 1; r <= 3; ++r)
+            if (uses[edges[slot[t]][static_cast<std::size_t>(r - 1)]] == 1) addEdge(t, r, 1);
+    // Round by round, a far triangle goes when exactly one of its edges is on the boundary, that
+    // edge is its longest, and its third corner is not on the boundary: the boundary then runs
+    // over that corner instead, which lies beside the edge (the angle there is obtuse) and turns
+    // it only by about the edge's length over twice the circumradius, a few thousandths at most.
+    bool dropped = true;
+    while (dropped) {
+        dropped = false;
+        for (const std::size_t t : outside) {
+            if (!kept[t]) continue;
+            const auto& e = edges[slot[t]];
+            long onBoundary = 0, open = 0;
+            for (long r = 1; r <= 3; ++r) {
+                if (uses[e[static_cast<std::size_t>(r - 1)]] == 1) {
+                    ++open;
+                    onBoundary = r;
+                }
+            }
+            const long opposite = 1 + (onBoundary + 1) % 3;
+            if (open != 1 || boundary[corner(t, opposite)] != 0 || !LongestSide(triangles, t, onBoundary)) continue;
+            kept[t] = false;
+            dropped = true;
+            for (long r = 1; r <= 3; ++r) {
+                const std::size_t k = e[static_cast<std::size_t>(r - 1)];
+                addEdge(t, r, uses[k] == 1 ? -1 : 1);
+                --uses[k];
+            }
+        }
     }
     return static_cast<long>(std::count(kept.begin(), kept.end(), true));
 }

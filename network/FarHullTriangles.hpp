@@ -21,5 +21,12 @@ long DropFarHullTriangles(Array2<PointRef>& triangles, const PointArray& frame, 
 long FarHullTriangles(const Array2<PointRef>& triangles, const PointArray& frame, PointArray& outer,
                       std::vector<bool>& kept);
 long DropTriangles(Array2<PointRef>& triangles, const std::vector<bool>& kept);
+// Which triangles stay when far hull triangles go only while what stays is one piece with no
+// pinch: a far triangle (circumcentre beyond the outer frame found as above) goes when exactly
+// one of its edges lies on the network's boundary, that edge is its longest (decided exactly)
+// and its third corner lies inside, so that the boundary moves over that corner (repeatedly, as
+// each one taken out bares others). Returns how many stay.
+long FarHullTrianglesKeepingOnePiece(const Array2<PointRef>& triangles, const PointArray& frame,
+                                     std::vector<bool>& kept);
 
 }  // namespace kelvarin

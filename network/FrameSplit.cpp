@@ -5,11 +5,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <vector>
 
 #include "geometry/ModMathTools.hpp"
 #include "geometry/Predicates.hpp"
+#include "network/ExactArithmetic.hpp"
 #include "network/NetworkTolerances.hpp"
 #include "network/TriangleNetwork.hpp"
 
@@ -17,11 +19,29 @@ namespace kelvarin {
 
 namespace {
 
-// the crossing lies on the edge from A to B, ends included (after the snap onto the edge)
-bool OnEdge(cPoint& P, const cPoint& A, const cPoint& B) {
-    if (IsPointInSegmentBox(P, A, B)) return true;
-    return P.X >= std::min(A.X, B.X) && P.X <= std::max(A.X, B.X) && P.Y >= std::min(A.Y, B.Y) &&
-           P.Y <= std::max(A.Y, B.Y);
+// The side of the line a*x + b*y = c that P lies on: the sign of a*x + b*y - c, exact. The sum
+// in doubles is off by less than 3 units of the last place of |a*x| + |b*y| + |c| (and a few
+// subnormals where the products underflow): a larger sum has the exact sign; a smaller one is
+// worked out again exactly.
+int LineSide(double a, double b, double c, const cPoint& P) {
+    const double ax = a * P.X, by = b * P.Y;
+    const double f = ax + by - c;
+    const double bound = 0x1p-50 * (std::fabs(ax) + std::fabs(by) + std::fabs(c)) + std::numeric_limits<double>::min();
+    if (f > bound) return 1;
+    if (f < -bound) return -1;
+    return exact::ExactSign([&](auto zero) {
+        using T = decltype(zero);
+        return exact::Value<T>(a) * exact::Value<T>(P.X) + exact::Value<T>(b) * exact::Value<T>(P.Y) -
+               exact::Value<T>(c);
+    });
+}
+
+// P moved onto the box of the segment from A to B (a crossing found by rounding may lie a hair
+// beyond it), an axis-parallel segment's coordinate taken exactly
+void OntoSegment(cPoint& P, const cPoint& A, const cPoint& B) {
+    IsPointInSegmentBox(P, A, B);
+    P.X = std::clamp(P.X, std::min(A.X, B.X), std::max(A.X, B.X));
+    P.Y = std::clamp(P.Y, std::min(A.Y, B.Y), std::max(A.Y, B.Y));
 }
 
 // appends a copy of P unless it repeats the ring's last or first vertex
@@ -34,19 +54,26 @@ void AppendDistinct(cPolygon& ring, const cPoint& P) {
     ring.Add(P.X, P.Y, P.z);
 }
 
-// the part of a convex ring where a*x + b*y <= c (a, b, c in line(1..3)), as a new point list
+// The part of a convex ring where a*x + b*y <= c, as a new point list. Which side each corner
+// lies on is decided exactly; only the crossings' coordinates are rounded.
 std::vector<cPoint> CutConvex(const std::vector<cPoint>& ring, double a, double b, double c) {
     std::vector<cPoint> out;
     const std::size_t n = ring.size();
+    std::vector<int> side(n);
+    for (std::size_t i = 0; i < n; ++i) side[i] = LineSide(a, b, c, ring[i]);
     for (std::size_t i = 0; i < n; ++i) {
         const cPoint& P = ring[i];
         const cPoint& Q = ring[(i + 1) % n];
-        const double fp = a * P.X + b * P.Y - c;
-        const double fq = a * Q.X + b * Q.Y - c;
-        if (fp <= 0) out.push_back(P);
-        if ((fp < 0 && fq > 0) || (fp > 0 && fq < 0)) {
-            const double s = fp / (fp - fq);
-            out.push_back(cPoint{P.X + s * (Q.X - P.X), P.Y + s * (Q.Y - P.Y), 0.0});
+        const int sp = side[i], sq = side[(i + 1) % n];
+        if (sp <= 0) out.push_back(P);
+        if (sp * sq < 0) {
+            const double fp = a * P.X + b * P.Y - c;
+            const double fq = a * Q.X + b * Q.Y - c;
+            const double s = std::clamp(fp / (fp - fq), 0.0, 1.0);
+            cPoint X{P.X + s * (Q.X - P.X), P.Y + s * (Q.Y - P.Y), 0.0};
+            if (!(std::isfinite(X.X) && std::isfinite(X.Y))) X = sp < 0 ? P : Q;
+            OntoSegment(X, P, Q);
+            out.push_back(X);
         }
     }
     return out;
@@ -54,13 +81,26 @@ std::vector<cPoint> CutConvex(const std::vector<cPoint>& ring, double a, double 
 
 }  // namespace
 
-// the frame cut into two rings by a line, the first ring on the side of `first`
+// The frame cut into two rings by a line, the first ring on the side of `first`. Which side of
+// the line each corner lies on is decided exactly: the line crosses an edge whose ends lie on
+// opposite sides, and passes through a corner that lies on it (counted once, on the edge that
+// starts there).
 bool SplitFrameByLine(const PointArray& frame, const cPoint& first, const LineCoefficients& line, cPolygon& firstRing,
                       cPolygon& secondRing) {
     const long lo = frame.LBound();
     const long hi = frame.UBound();
     const long n = frame.Count();
     if (n < 3) return false;
+    std::vector<int> side(static_cast<std::size_t>(n));
+    bool below = false, above = false;
+    for (long e = lo; e <= hi; ++e) {
+        const int s = LineSide(line(1), line(2), line(3), *frame(e));
+        side[static_cast<std::size_t>(e - lo)] = s;
+        below = below || s < 0;
+        above = above || s > 0;
+    }
+    // a line that misses the frame, touches it at a corner or runs along an edge splits nothing
+    if (!below || !above) return false;
     PointRef hit[2];
     long edge[2] = {0, 0};
     long k = 0;
@@ -69,19 +109,29 @@ bool SplitFrameByLine(const PointArray& frame, const cPoint& first, const LineCo
     for (long e = lo; e <= hi && k < 2; ++e) {
         const cPoint& A = *frame(e);
         const cPoint& B = *frame(RingSuccessor(e, lo, n));
-        if (LineEquation(A, B, coef)) continue;  // a corner given twice: no edge
-        m(1, 1) = line(1);
-        m(1, 2) = line(2);
-        m(1, 3) = line(3);
-        m(2, 1) = coef(1);
-        m(2, 2) = coef(2);
-        m(2, 3) = coef(3);
-        if (SolveLinearSystem(m) != SolveCode::Unique) continue;
-        PointRef Q = NewPoint(m(1, 3), m(2, 3));
-        if (!OnEdge(*Q, A, B)) continue;
-        // a line through a corner meets both edges there: count that crossing once
-        if (k == 1 && IsSamePoint(*Q, *hit[0], false)) continue;
-        hit[k] = Q;
+        const int sa = side[static_cast<std::size_t>(e - lo)];
+        const int sb = side[static_cast<std::size_t>(RingSuccessor(e, lo, n) - lo)];
+        if (sa == 0) {
+            hit[k] = NewPoint(A.X, A.Y);
+        } else if (sa * sb < 0) {
+            // the crossing inside the edge, by the solve of the two lines
+            PointRef Q = NewPoint(0.5 * A.X + 0.5 * B.X, 0.5 * A.Y + 0.5 * B.Y);
+            LineEquation(A, B, coef);
+            m(1, 1) = line(1);
+            m(1, 2) = line(2);
+            m(1, 3) = line(3);
+            m(2, 1) = coef(1);
+            m(2, 2) = coef(2);
+            m(2, 3) = coef(3);
+            if (SolveLinearSystem(m) == SolveCode::Unique) {
+                Q->X = m(1, 3);
+                Q->Y = m(2, 3);
+            }
+            OntoSegment(*Q, A, B);
+            hit[k] = Q;
+        } else {
+            continue;
+        }
         edge[k] = e;
         ++k;
     }
@@ -107,62 +157,74 @@ bool SplitFrameByLine(const PointArray& frame, const cPoint& first, const LineCo
 
 namespace {
 
-// O lies on M: the line through them has no direction of its own
-bool IsOnBoundaryEdge(const cPoint& S, const cPoint& O, const cPoint& M, const cPoint& E) {
-    return std::hypot(O.X - M.X, O.Y - M.Y) <= network_tolerance::kSamePoint * std::hypot(E.X - S.X, E.Y - S.Y);
+// The inner vertex O lies inside its triangle far enough from the boundary edge S-E to give the
+// edge a side: on the network's side of the edge's line (sign as for OuterLineDirection), at
+// least kThinSide of the edge's length from it. Decided exactly.
+bool GivesTheEdgeASide(const cPoint& S, const cPoint& O, const cPoint& E, double sign) {
+    // -sign (E - S) x (O - S) >= kThinSide |E - S|^2
+    return exact::ExactSign([&](auto zero) {
+               using T = decltype(zero);
+               const T sx = exact::Value<T>(S.X), sy = exact::Value<T>(S.Y);
+               const T ex = exact::Value<T>(E.X) - sx, ey = exact::Value<T>(E.Y) - sy;
+               const T ox = exact::Value<T>(O.X) - sx, oy = exact::Value<T>(O.Y) - sy;
+               const T inside = exact::Value<T>(-sign) * (ex * oy - ey * ox);
+               return inside - exact::Value<T>(network_tolerance::kThinSide) * (ex * ex + ey * ey);
+           }) >= 0;
+}
+
+// The direction (dx, dy) leaves the boundary edge S-E outwards (sign as for
+// OuterLineDirection) at an angle whose sine is at least kThinSide. Decided exactly.
+bool LeavesSteeply(const cPoint& S, const cPoint& E, double dx, double dy, double sign) {
+    // sign (E - S) x d >= kThinSide |E - S| |d|: both sides positive, so compared squared
+    return exact::ExactSign([&](auto zero) {
+               using T = decltype(zero);
+               const T ex = exact::Value<T>(E.X) - exact::Value<T>(S.X);
+               const T ey = exact::Value<T>(E.Y) - exact::Value<T>(S.Y);
+               const T ux = exact::Value<T>(dx), uy = exact::Value<T>(dy);
+               return exact::Value<T>(sign) * (ex * uy - ey * ux);
+           }) > 0 &&
+           exact::ExactSign([&](auto zero) {
+               using T = decltype(zero);
+               const T ex = exact::Value<T>(E.X) - exact::Value<T>(S.X);
+               const T ey = exact::Value<T>(E.Y) - exact::Value<T>(S.Y);
+               const T ux = exact::Value<T>(dx), uy = exact::Value<T>(dy);
+               const T cross = ex * uy - ey * ux;
+               const T share = exact::Value<T>(network_tolerance::kThinSide);
+               return cross * cross - share * share * (ex * ex + ey * ey) * (ux * ux + uy * uy);
+           }) >= 0;
 }
 
 }  // namespace
 
 void OuterLineDirection(const cPoint& S, const cPoint& O, const cPoint& M, const cPoint& E, double sign,
                         LineThrough through, double& dx, double& dy) {
-    const double nx = -sign * (E.Y - S.Y);
-    const double ny = sign * (E.X - S.X);
-    dx = nx;
-    dy = ny;
-    if (IsOnBoundaryEdge(S, O, M, E)) return;
-    dx = M.X - O.X;
-    dy = M.Y - O.Y;
-    const double outward = dx * nx + dy * ny;
-    if (outward >= 0) return;
-    if (through == LineThrough::Circumcentre) {
-        // the perpendicular bisector: a circumcentre beyond an obtuse triangle's long side
-        // lies on the far side of the edge, and the line leaves the other way
-        dx = -dx;
-        dy = -dy;
-        return;
-    }
-    // An inner vertex lies inside its triangle, beyond the edge's line only by rounding on a
-    // triangle so thin that the line runs along the edge, or where the edge's centre point lies
-    // off it (gauges a hair apart moved onto one site): the part of the line across the edge
-    // is turned round and its part along the edge kept, so that it leaves the way it points.
-    const double n2 = nx * nx + ny * ny;
-    dx -= 2 * outward / n2 * nx;
-    dy -= 2 * outward / n2 * ny;
+    // the edge's outward normal
+    dx = -sign * (E.Y - S.Y);
+    dy = sign * (E.X - S.X);
+    // A Thiessen line is the edge's perpendicular bisector, and it leaves the network outwards
+    // whichever side of the edge the circumcentre lies on: its direction is the edge's normal,
+    // taken from the edge itself. The direction from the circumcentre to M would lose its
+    // digits where the two almost meet (a right angle opposite the edge).
+    if (through == LineThrough::Circumcentre) return;
+    // A height-balance line continues the line from the inner vertex through M where the
+    // triangle gives the edge a side: its inner vertex lies inside, farther than kThinSide of
+    // the edge's length from the edge's line, and the line leaves the edge at an angle whose
+    // sine is at least kThinSide. A triangle too thin for that (gauges almost in a row along
+    // the hull, or strung along a road) cannot: there the direction from the inner vertex is
+    // set by where the centre points fall and how they were rounded, and may run along the
+    // hull over the neighbours' regions or back into the network. Such a line leaves square to
+    // the edge, as the perpendicular bisector of the two gauges would.
+    const double mx = M.X - O.X, my = M.Y - O.Y;
+    if (!GivesTheEdgeASide(S, O, E, sign) || !LeavesSteeply(S, E, mx, my, sign)) return;
+    dx = mx;
+    dy = my;
 }
 
-// crossing of a station's outer boundary line with the outer frame
+// crossing of a station's outer boundary line with the outer frame: where the ray from M in
+// the line's outward direction leaves it (measured from M, so that a line running almost
+// along an axis keeps its tilt, and the crossing is as exact as the line's direction)
 long OuterFrameCrossing(const cPoint& S, const cPoint& O, const cPoint& M, const cPoint& E, const PointArray& F,
                         double sign, LineThrough through, PointRef& Q) {
-    const long lo = F.LBound();
-    const long n = F.Count();
-    const bool followLine = through == LineThrough::Circumcentre && !IsOnBoundaryEdge(S, O, M, E);
-    for (long k = lo; k <= F.UBound() && followLine; ++k) {
-        const cPoint& A = *F(k);
-        const cPoint& B = *F(lo + ((k - lo + 1) % n));
-        PointRef X;
-        const Verdict verdict = SegmentIntersection(O, M, A, B, X);
-        if (verdict == Verdict::In && sign * Orient2D(S, M, *X) >= 0) {
-            Q = X;
-            return k;
-        }
-        if (verdict == Verdict::Out && IsPointInSegmentBox(*X, A, B) && sign * Orient2D(S, O, *X) >= 0) {
-            Q = X;
-            return k;
-        }
-    }
-    // An inner vertex's line, a circumcentre on M, or no edge qualified (a crossing exactly at
-    // a corner): the ray from M in the line's outward direction.
     double dx = 0, dy = 0;
     OuterLineDirection(S, O, M, E, sign, through, dx, dy);
     cPoint exitPoint;
@@ -173,51 +235,33 @@ long OuterFrameCrossing(const cPoint& S, const cPoint& O, const cPoint& M, const
 
 // where a ray from inside the frame leaves it
 long RayFrameExit(const cPoint& origin, double dx, double dy, const PointArray& F, cPoint& exitPoint) {
-    const long lo = F.LBound();
-    const long n = F.Count();
-    long best = 0;
-    double bestS = 0;
-    for (long k = lo; k <= F.UBound(); ++k) {
-        const cPoint& A = *F(k);
-        const cPoint& B = *F(lo + ((k - lo + 1) % n));
-        const double ex = B.X - A.X, ey = B.Y - A.Y;
-        const double cross = dx * ey - dy * ex;
-        if (cross == 0) continue;
-        const double wx = A.X - origin.X, wy = A.Y - origin.Y;
-        const double s = (wx * ey - wy * ex) / cross;
-        const double e = (wx * dy - wy * dx) / cross;
-        if (s <= 0 || e < -network_tolerance::kOnEdge || e > 1 + network_tolerance::kOnEdge) continue;
-        if (best == 0 || s < bestS) {
-            best = k;
-            bestS = s;
-        }
-    }
-    if (best > 0) {
-        exitPoint = cPoint{origin.X + bestS * dx, origin.Y + bestS * dy, 0.0};
-        // on a vertical or horizontal edge the exit takes the edge's exact coordinate
-        const cPoint& A = *F(best);
-        const cPoint& B = *F(lo + ((best - lo + 1) % n));
-        if (A.X == B.X) exitPoint.X = A.X;
-        if (A.Y == B.Y) exitPoint.Y = A.Y;
-    }
-    return best;
+    OuterRays rays;
+    return rays.Exit(rays.Add(origin, dx, dy), F, exitPoint);
 }
 
 // corners of the outer frame between two crossings, counter-clockwise
-void AppendFrameCorners(cPolygon& ring, const PointArray& F, long k1, const cPoint& X1, long k2, const cPoint& X2) {
+void AppendFrameCorners(cPolygon& ring, const PointArray& F, long k1, long k2, bool secondBehindFirst) {
     const long lo = F.LBound();
     const long n = F.Count();
     auto succ = [lo, n](long k) { return lo + ((k - lo + 1) % n); };
     long c = succ(k1);
     if (k1 == k2) {
-        const cPoint& A = *F(k1);
-        const cPoint& B = *F(succ(k1));
-        const double ahead = (X2.X - X1.X) * (B.X - A.X) + (X2.Y - X1.Y) * (B.Y - A.Y);
-        if (ahead >= 0) return;
+        if (!secondBehindFirst) return;
         for (long v = 0; v < n; ++v, c = succ(c)) ring.Add(F(c)->X, F(c)->Y, F(c)->z);
         return;
     }
     for (; c != succ(k2); c = succ(c)) ring.Add(F(c)->X, F(c)->Y, F(c)->z);
+}
+
+void AppendOuterStretch(cPolygon& ring, const OuterRays& rays, OuterRays::Id first, OuterRays::Id second,
+                        const PointArray& F) {
+    cPoint X1, X2;
+    const long k1 = rays.Exit(first, F, X1);
+    const long k2 = rays.Exit(second, F, X2);
+    if (k1 <= 0 || k2 <= 0) return;
+    ring.Add(X1.X, X1.Y, X1.z);
+    AppendFrameCorners(ring, F, k1, k2, k1 == k2 && rays.CompareExits(first, second, F, k1) > 0);
+    ring.Add(X2.X, X2.Y, X2.z);
 }
 
 // strips of the frame between the split lines of stations on one straight line
@@ -247,8 +291,17 @@ void BuildCollinearStrips(PolygonArray& polygons, const PointArray& stations, co
         }
         const double ux = far.X - origin.X;
         const double uy = far.Y - origin.Y;
-        auto along = [&](long s) { return (stations(s)->X - origin.X) * ux + (stations(s)->Y - origin.Y) * uy; };
-        std::stable_sort(sites.begin(), sites.end(), [&](long s, long t) { return along(s) < along(t); });
+        // site s comes before site t where (s - t).u < 0, decided exactly
+        auto before = [&](long s, long t) {
+            const cPoint& S = *stations(s);
+            const cPoint& T = *stations(t);
+            return exact::ExactSign([&](auto zero) {
+                       using V = decltype(zero);
+                       return (exact::Value<V>(S.X) - exact::Value<V>(T.X)) * exact::Value<V>(ux) +
+                              (exact::Value<V>(S.Y) - exact::Value<V>(T.Y)) * exact::Value<V>(uy);
+                   }) < 0;
+        };
+        std::stable_sort(sites.begin(), sites.end(), before);
         // split line p (between sites p and p + 1) runs through the pair's split point square
         // to the pair itself: nx(p)*x + ny(p)*y = c(p). Sites exactly on one line give
         // parallel lines; sites almost on one line (whose triangles' circumcentres lie far
@@ -285,21 +338,25 @@ void BuildCollinearStrips(PolygonArray& polygons, const PointArray& stations, co
 void AppendOuterStretch(cPolygon& ring, const cPoint& S, const cPoint& O1, const cPoint& M1, const cPoint& E1,
                         const cPoint& O2, const cPoint& M2, const cPoint& E2, const PointArray& F,
                         LineThrough through) {
-    PointRef X1, X2;
-    const long k1 = OuterFrameCrossing(S, O1, M1, E1, F, 1.0, through, X1);
-    const long k2 = OuterFrameCrossing(S, O2, M2, E2, F, -1.0, through, X2);
-    if (k1 <= 0 || k2 <= 0) return;
-    ring.Add(X1->X, X1->Y, X1->z);
-    AppendFrameCorners(ring, F, k1, *X1, k2, *X2);
-    ring.Add(X2->X, X2->Y, X2->z);
+    OuterRays rays;
+    double dx = 0, dy = 0;
+    OuterLineDirection(S, O1, M1, E1, 1.0, through, dx, dy);
+    const OuterRays::Id first = rays.Add(M1, dx, dy);
+    OuterLineDirection(S, O2, M2, E2, -1.0, through, dx, dy);
+    const OuterRays::Id second = rays.Add(M2, dx, dy);
+    AppendOuterStretch(ring, rays, first, second, F);
 }
 
 PolygonRef NearestSiteCell(const cPoint& S, const std::vector<cPoint>& others, const PointArray& frame) {
     std::vector<cPoint> cell;
     for (const PointRef& corner : frame) cell.push_back(cPoint{corner->X - S.X, corner->Y - S.Y, 0.0});
-    for (const cPoint& T : others) {
+    for (std::size_t k = 0; k < others.size(); ++k) {
+        const cPoint& T = others[k];
         const double dx = T.X - S.X, dy = T.Y - S.Y;
         if (dx == 0 && dy == 0) continue;  // the same site
+        // a neighbour listed again (by each of its two triangles in a fan) cuts nothing more
+        const auto same = [&T](const cPoint& U) { return U.X == T.X && U.Y == T.Y; };
+        if (std::any_of(others.begin(), others.begin() + static_cast<std::ptrdiff_t>(k), same)) continue;
         cell = CutConvex(cell, dx, dy, (dx * dx + dy * dy) / 2);
     }
     auto ring = std::make_shared<cPolygon>();

@@ -8,6 +8,7 @@
 #include "model/BoundedArray.hpp"
 #include "model/cPoint.hpp"
 #include "model/cPolygon.hpp"
+#include "network/OuterRays.hpp"
 
 namespace kelvarin {
 
@@ -18,8 +19,9 @@ namespace kelvarin {
 bool SplitFrameByLine(const PointArray& frame, const cPoint& first, const LineCoefficients& line, cPolygon& firstRing,
                       cPolygon& secondRing);
 
-// The first edge k of the frame F that the ray from origin (inside F) in direction (dx, dy)
-// leaves by, and the exit point; 0 when the ray meets no edge. Exits through a corner count.
+// The edge k of the axis-parallel frame F that the ray from origin (strictly inside F) in
+// direction (dx, dy) leaves by, decided exactly, and the exit point; an exit through a corner is
+// by the edge that starts there. 0 when the origin is not inside or F not such a rectangle.
 long RayFrameExit(const cPoint& origin, double dx, double dy, const PointArray& F, cPoint& exitPoint);
 
 // What the outer boundary line of a hull edge passes through besides the point M on the
@@ -39,21 +41,22 @@ long OuterFrameCrossing(const cPoint& S, const cPoint& O, const cPoint& M, const
                         double sign, LineThrough through, PointRef& Q);
 
 // The direction (not of unit length) in which the outer boundary line through O and M leaves
-// the network across the boundary edge from S to E (sign as for OuterFrameCrossing): from O
-// towards M. Where O lies on M (a right angle opposite a boundary edge) it is the edge's
-// outward normal. A circumcentre beyond the edge's line (an obtuse triangle's long side)
-// turns the direction round. An inner vertex beyond it (by rounding, on a triangle so thin
-// that its line runs along the edge, or with a centre point off the edge) turns round only
-// the direction's part across the edge: the line keeps its way along the edge. The rings and
+// the network across the boundary edge from S to E (sign as for OuterFrameCrossing). A line
+// through a circumcentre is the edge's perpendicular bisector: the edge's outward normal,
+// whichever side of the edge the circumcentre lies on. A line through an inner vertex runs from
+// O towards M where O lies on the network's side of the edge, at least kThinSide of the edge's
+// length from its line, and that direction leaves across the edge (both decided exactly);
+// otherwise (a triangle too thin to give its hull edge a side, or a centre point off the edge
+// by more than the triangle is wide) it is the edge's outward normal as well. The rings and
 // their later repair both follow it, so that they agree.
 void OuterLineDirection(const cPoint& S, const cPoint& O, const cPoint& M, const cPoint& E, double sign,
                         LineThrough through, double& dx, double& dy);
 
 // Appends copies of the corners of the outer frame F met when walking counter-clockwise
-// along it from X1 (on edge k1, from F(k1) to its successor) to X2 (on edge k2). With both
-// crossings on one edge the walk takes no corner when X2 lies ahead of X1 on that edge, and
-// all four (once around) when it lies behind.
-void AppendFrameCorners(cPolygon& ring, const PointArray& F, long k1, const cPoint& X1, long k2, const cPoint& X2);
+// along it from a crossing on edge k1 (from F(k1) to its successor) to a crossing on edge k2.
+// With both crossings on one edge the walk takes no corner, or all four (once around) when the
+// second lies behind the first.
+void AppendFrameCorners(cPolygon& ring, const PointArray& F, long k1, long k2, bool secondBehindFirst);
 
 // The part of the convex frame nearer to S than to each of the other sites, cut bisector by
 // bisector (measured from S); an empty ring when nothing is left.
@@ -73,6 +76,10 @@ void CopySiteRings(PolygonArray& polygons, const Array1<long>& site);
 // when either line finds no crossing. The lines pass through circumcentres or inner vertices.
 void AppendOuterStretch(cPolygon& ring, const cPoint& S, const cPoint& O1, const cPoint& M1, const cPoint& E1,
                         const cPoint& O2, const cPoint& M2, const cPoint& E2, const PointArray& F, LineThrough through);
+// the same for two rays of a table: where the first leaves F, the corners walked to where the
+// second leaves it, and that exit; nothing when either finds no exit
+void AppendOuterStretch(cPolygon& ring, const OuterRays& rays, OuterRays::Id first, OuterRays::Id second,
+                        const PointArray& F);
 
 // the point the split line between two neighbouring stations passes through
 using SplitPointFunction = std::function<cPoint(const cPoint& A, const cPoint& B)>;

@@ -3,18 +3,6 @@
 
 namespace kelvarin::network_tolerance {
 
-// An outer boundary line is drawn through the inner vertex O of a hull triangle and the
-// point M on the hull edge. When O lies within this fraction of the edge's length from M
-// (a right angle opposite the edge puts the circumcentre on it), the direction O->M is
-// rounding noise, and the edge's own normal is used instead. Real directions come from
-// distances many orders of magnitude larger.
-constexpr double kSamePoint = 1e-9;
-
-// A ray that leaves the frame exactly through a corner gives a crossing a rounding error
-// beyond either edge's end; positions along an edge within this fraction of its length
-// past its ends still count as on it.
-constexpr double kOnEdge = 1e-12;
-
 // The exhaustive triangle search first rejects triples with a quick closed-form circumcircle. A triple
 // counts as rejected there only when a site is nearer to the quick centre than (1 - 1e-6)
 // times its radius, and only when every angle of the triangle has a sine of at least 1e-6:
@@ -40,13 +28,12 @@ constexpr double kEdgeMargin = 1e-6;
 // which the open fans of its corners follow.
 constexpr double kFarCentre = 100.0;
 
-// The repair of crossed height-balance polygons meets outer boundary lines. A meeting counts as
-// ahead of a line's origin only beyond this fraction of the outer frame's size: meetings closer
-// than that are rounding noise at a shared origin.
-constexpr double kAhead = 1e-12;
-
-// Two boundary lines (unit directions) whose cross product is below this are parallel: the
-// sine of their angle is then under 1e-14, where a meeting would lie beyond any frame.
-constexpr double kParallel = 1e-14;
+// A hull triangle gives its hull edge a side, and the height-balance boundary line of the edge
+// its direction (from the triangle's inner vertex through the edge's centre point), only where
+// the inner vertex lies farther inside than this fraction of the edge's length from the edge's
+// line. Closer, the direction is set by where the centre points fall and how they were rounded
+// (a centre point may lie 1e-3 of its pair's distance off their line, and a row of gauges
+// surveyed to the centimetre is a row of slivers), and the line leaves square to the edge.
+constexpr double kThinSide = 1e-3;
 
 }  // namespace kelvarin::network_tolerance

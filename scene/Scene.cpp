@@ -15,6 +15,7 @@
 #include "geometry/Tolerances.hpp"
 #include "geometry/modGISTools.hpp"
 #include "geometry/modStrTools.hpp"
+#include "scene/CentrePointLines.hpp"
 #include "scene/INIProFile.hpp"
 #include "scene/SceneChecks.hpp"
 #include "scene/SceneReading.hpp"
@@ -293,28 +294,30 @@ void ReadStations(const ProfileFile& profile, Scene& scene, ProblemList& problem
 // number of station pairs of n stations
 long long PairCount(long long n) { return n * (n - 1) / 2; }
 
-// The entries of the [CenterPoint] section that hold a point, in order: each entry with
-// anything after "rem " or "' " cut off, blank ones left out.
-class CentrePointLines {
-  public:
-    CentrePointLines(const ProfileFile& profile, std::pair<long, long> lines)
-        : profile_(profile), next_(lines.first), end_(lines.second) {}
-    // the next line, or nothing after the last
-    std::optional<std::string_view> Next() {
-        for (; next_ < end_; ++next_) {
-            const std::string_view entry = CutSectionComment(SectionEntry(profile_.Line(next_), scratch_));
-            if (TrimBlanks(entry).empty()) continue;
-            ++next_;
-            return entry;
-        }
-        return std::nullopt;
-    }
+// whether a field starts with a number (blanks and a sign aside): a digit, or a point and a digit
+bool StartsWithNumber(std::string_view field) {
+    field = TrimBlanks(field);
+    if (!field.empty() && (field.front() == '+' || field.front() == '-')) field.remove_prefix(1);
+    if (!field.empty() && field.front() == '.') field.remove_prefix(1);
+    return !field.empty() && field.front() >= '0' && field.front() <= '9';
+}
 
-  private:
-    const ProfileFile& profile_;
-    long next_, end_;
-    std::string scratch_;
-};
+// One centre-point line read: its point, or a problem on its own line when it holds no
+// "(X, Y, z)" (the height may be left out) whose X and Y are numbers.
+cPoint ReadCentrePoint(std::string_view line, long lineNumber, long long index, ProblemList& problems) {
+    const std::string_view text = TextBetweenView(line);
+    const std::string_view x = TokenView(text, ',', 1, true), y = TokenView(text, ',', 2, true);
+    if (line.find('(') == std::string_view::npos || !StartsWithNumber(x) || !StartsWithNumber(y)) {
+        problems.Add(lineNumber, "centre point " + std::to_string(index) + " " + Quoted(TrimBlanks(line)) +
+                                     " is unreadable: a centre point is written (X, Y, height)");
+        return cPoint{};
+    }
+    cPoint p;
+    p.X = ReadCoordinate(x, lineNumber, "centre-point X", problems);
+    p.Y = ReadCoordinate(y, lineNumber, "centre-point Y", problems);
+    p.z = ReadCoordinate(TokenView(text, ',', 3, true), lineNumber, "centre-point z", problems);
+    return p;
+}
 
 // the centre points, one per station pair
 std::vector<cPoint> ReadCenterPoint(const ProfileFile& profile, long stationCount, ProblemList& problems) {
@@ -334,26 +337,24 @@ std::vector<cPoint> ReadCenterPoint(const ProfileFile& profile, long stationCoun
     }
     // one pass: the points are read as the lines are counted, and given up when too few
     // lines follow; the section's length bounds what is set aside for them
-    const std::pair<long, long> lines = profile.SectionLines("CenterPoint").value_or(std::pair{0L, 0L});
-    points.reserve(static_cast<std::size_t>(std::min<long long>(count, lines.second - lines.first)));
+    CentrePointLines reading(profile);
+    points.reserve(static_cast<std::size_t>(std::min<long long>(count, reading.SectionSize())));
     ProblemList pointProblems(profile.Path());
-    const long at = *section;  // the points are located by their section's header
     long long usable = 0;
-    CentrePointLines reading(profile, lines);
-    for (std::optional<std::string_view> line; usable < count && (line = reading.Next()); ++usable) {
-        const std::string_view text = TextBetweenView(*line);
-        cPoint p;
-        p.X = ReadCoordinate(TokenView(text, ',', 1, true), at, "centre-point X", pointProblems);
-        p.Y = ReadCoordinate(TokenView(text, ',', 2, true), at, "centre-point Y", pointProblems);
-        p.z = ReadCoordinate(TokenView(text, ',', 3, true), at, "centre-point z", pointProblems);
-        points.push_back(p);
-    }
+    for (std::optional<std::string_view> line; usable < count && (line = reading.Next()); ++usable)
+        points.push_back(ReadCentrePoint(*line, reading.Line(), usable + 1, pointProblems));
     if (usable < count) {
         problems.Add(*section, "the [CenterPoint] section holds " + Count(usable, "line", "lines") + ", but " + need);
         return {};
     }
-    for (std::size_t k = 0; k < pointProblems.Size(); ++k)
+    // a whole section of wrong lines is told by its first lines
+    constexpr std::size_t kMostListed = 20;
+    for (std::size_t k = 0; k < pointProblems.Size() && k < kMostListed; ++k)
         problems.Add(pointProblems[k].Line, pointProblems[k].Message);
+    if (pointProblems.Size() > kMostListed)
+        problems.Add(pointProblems[kMostListed].Line, std::to_string(pointProblems.Size() - kMostListed) +
+                                                          " more centre-point problems follow; only the first " +
+                                                          std::to_string(kMostListed) + " are listed");
     return points;
 }
 

@@ -10,6 +10,7 @@
 #include "geometry/SimpleRing.hpp"
 #include "geometry/Tolerances.hpp"
 #include "geometry/modGISTools.hpp"
+#include "scene/CentrePointLines.hpp"
 #include "scene/SceneRules.hpp"
 
 namespace kelvarin {
@@ -154,8 +155,16 @@ class Checker {
         return problems_.size() == before;
     }
 
+    // the line of centre point k (0-based, ascending from call to call); 0 for a scene not
+    // read from a file
+    long CentreLine(std::size_t k) {
+        if (!centreLines_) centreLines_.emplace(profile_);
+        for (; centresPassed_ <= k; ++centresPassed_)
+            if (!centreLines_->Next()) return 0;
+        return centreLines_->Line();
+    }
+
     void CheckCentrePoints() {
-        const long section = profile_.FindSection("CenterPoint").value_or(0);
         const std::size_t n = scene_.Stations.size();
         std::size_t k = 0;
         int reported = 0;
@@ -165,12 +174,13 @@ class Checker {
                 const std::optional<std::string> fault = CentrePointFault(a, b, scene_.CenterPoints[k]);
                 if (!fault) continue;
                 if (++reported > kMostCentreProblems) {
-                    Add(section, "more centre points are wrong; only the first " + std::to_string(kMostCentreProblems) +
-                                     " are listed");
+                    Add(CentreLine(k), "more centre points are wrong; only the first " +
+                                           std::to_string(kMostCentreProblems) + " are listed");
                     return;
                 }
-                Add(section, "centre point " + std::to_string(k + 1) + " " + PointText(scene_.CenterPoints[k]) +
-                                 ", of " + StationText(scene_, a) + " and " + StationText(scene_, b) + ", " + *fault);
+                Add(CentreLine(k), "centre point " + std::to_string(k + 1) + " " + PointText(scene_.CenterPoints[k]) +
+                                       ", of " + StationText(scene_, a) + " and " + StationText(scene_, b) + ", " +
+                                       *fault);
             }
         }
     }
@@ -199,6 +209,8 @@ class Checker {
 
     const ProfileFile& profile_;
     const Scene& scene_;
+    std::optional<CentrePointLines> centreLines_;  // read as far as the centre points checked
+    std::size_t centresPassed_ = 0;
     std::vector<SceneProblem> problems_;
     double extent_ = 0.0;
     Box box_{};
@@ -208,6 +220,18 @@ class Checker {
 
 std::vector<SceneProblem> CheckSceneGeometry(const ProfileFile& profile, const Scene& scene) {
     return Checker(profile, scene).Run();
+}
+
+std::string DegreesWarning(const Scene& scene) {
+    const double extent = BasinExtent(scene.Basin);
+    if (scene.Basin.empty() || !(extent <= kDegreesBasin)) return {};
+    auto degrees = [](const cPoint& p) { return std::abs(p.X) <= 180.0 && std::abs(p.Y) <= 90.0; };
+    for (const cPoint& p : scene.Basin)
+        if (!degrees(p)) return {};
+    for (const SceneStation& s : scene.Stations)
+        if (!degrees(s.Point)) return {};
+    return "the coordinates look like longitude and latitude in degrees, and polygons built in degrees are not "
+           "the polygons on the ground; kelvarin-cli import projects such data into metres";
 }
 
 double BasinExtent(const std::vector<cPoint>& basin) {

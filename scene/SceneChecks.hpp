@@ -5,6 +5,7 @@
 // segments. `check` and every other command run them through the loader, so a scene
 // that passes `check` is never refused later for its data.
 
+#include <string>
 #include <vector>
 
 #include "scene/INIProFile.hpp"
@@ -18,5 +19,11 @@ std::vector<SceneProblem> CheckSceneGeometry(const ProfileFile& profile, const S
 
 // the larger side of the basin's bounding box (0 for no basin)
 double BasinExtent(const std::vector<cPoint>& basin);
+
+// A warning for a scene whose coordinates all look like longitude and latitude (every X
+// within [-180, 180], every Y within [-90, 90], a basin at most kDegreesBasin across):
+// polygons built in degrees are not the polygons on the ground. Empty for other scenes.
+std::string DegreesWarning(const Scene& scene);
+inline constexpr double kDegreesBasin = 10.0;
 
 }  // namespace kelvarin

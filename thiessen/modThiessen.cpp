@@ -4,9 +4,12 @@
 #include "thiessen/modThiessen.hpp"
 
 #include <memory>
+#include <numeric>
+#include <optional>
 #include <vector>
 
 #include "geometry/ModMathTools.hpp"
+#include "geometry/Predicates.hpp"
 #include "network/FarHullTriangles.hpp"
 #include "network/FrameSplit.hpp"
 #include "network/StationFan.hpp"
@@ -16,10 +19,14 @@ namespace kelvarin {
 
 namespace {
 
-// appends a copy of P unless it repeats the ring's last vertex up to rounding (triangles of
-// stations on one circle share their circumcentre)
+// the same place, exactly
+bool SamePlace(const cPoint& A, const cPoint& B) { return A.X == B.X && A.Y == B.Y; }
+
+// Appends a copy of P unless it is the ring's last vertex exactly (triangles of stations on
+// one circle share their circumcentre). Circumcentres a hair apart are kept apart: every
+// cell around them has the same tiny edge, so the cells still tile the frame.
 void AddVertex(cPolygon& ring, const cPoint& P) {
-    if (ring.Count() > 0 && IsSamePoint(*ring(ring.Count()), P, false)) return;
+    if (ring.Count() > 0 && SamePlace(*ring(ring.Count()), P)) return;
     ring.Add(P.X, P.Y, P.z);
 }
 
@@ -32,6 +39,46 @@ std::vector<cPoint> FanNeighbours(const StationFan& f, const Array2<PointRef>& t
         }
     }
     return neighbours;
+}
+
+// The table with one circumcentre for every group of neighbouring triangles whose corners lie
+// exactly on one circle (decided by the exact in-circle test): that of the group's first
+// triangle. Computed from different corners, their centres can differ in the last bits, and
+// a ring through both would fold back on itself around the one true vertex. Nothing when no
+// two neighbouring triangles share their circle.
+std::optional<Array2<PointRef>> SharedCircumcentres(const Array2<PointRef>& triangles, const PointArray& stations,
+                                                    const Array1<long>& site, const StationFanIndex& fans) {
+    const long T = TriangleCount(triangles);
+    std::vector<long> group(static_cast<std::size_t>(T + 1));
+    std::iota(group.begin(), group.end(), 0L);
+    auto first = [&group](long t) {
+        while (group[static_cast<std::size_t>(t)] != t)
+            t = group[static_cast<std::size_t>(t)] = group[group[static_cast<std::size_t>(t)]];
+        return t;
+    };
+    bool shared = false;
+    for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
+        if (site(i) != i) continue;
+        const StationFan f = fans.Fan(*stations(i));
+        for (long j = 1; j <= f.count; ++j) {
+            if (j == f.j0 || f.count < 2) continue;  // the fan's gap parts no triangles
+            const long next = j % f.count + 1;
+            const long t = f.fan(j), u = f.fan(next);
+            // t = (S, a, b) and u = (S, b, c), counter-clockwise
+            const cPoint& a = *triangles(1 + (f.vtx(j) % 3), t);
+            const cPoint& b = *triangles(1 + ((f.vtx(j) + 1) % 3), t);
+            const cPoint& c = *triangles(1 + ((f.vtx(next) + 1) % 3), u);
+            if (InCircle(*stations(i), a, b, c) != 0) continue;
+            const long ft = first(t), fu = first(u);
+            if (ft == fu) continue;
+            group[static_cast<std::size_t>(std::max(ft, fu))] = std::min(ft, fu);
+            shared = true;
+        }
+    }
+    if (!shared) return std::nullopt;
+    Array2<PointRef> centred = triangles;
+    for (long t = 1; t <= T; ++t) centred(0, t) = triangles(0, first(t));
+    return centred;
 }
 
 }  // namespace
@@ -62,7 +109,7 @@ long BuildOpenThiessenPolygon(long j0, cPolygon& ring, const Array1<long>& vtx, 
         AddVertex(ring, *triangles(0, fan(t)));
         t = next(t);
     } while (t != j1);
-    if (ring.Count() > 1 && IsSamePoint(*ring(ring.Count()), *ring(1), false)) ring.Remove(ring.Count());
+    if (ring.Count() > 1 && SamePlace(*ring(ring.Count()), *ring(1))) ring.Remove(ring.Count());
     return ring.Count();
 }
 
@@ -98,6 +145,9 @@ void BuildThiessenPolygons(PolygonArray& polygons, const PointArray& stations, c
     const bool cut = stay < T;
     const Array1<long> site = SiteIndex(stations);
     const StationFanIndex fans(triangles);
+    const std::optional<Array2<PointRef>> shared =
+        cut ? std::nullopt : SharedCircumcentres(triangles, stations, site, fans);
+    const Array2<PointRef>& centred = shared ? *shared : triangles;
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
         const StationFan f = site(i) == i ? fans.Fan(*stations(i)) : StationFan{};
         if (f.count == 0) {
@@ -111,12 +161,12 @@ void BuildThiessenPolygons(PolygonArray& polygons, const PointArray& stations, c
         }
         auto ring = std::make_shared<cPolygon>();
         if (f.j0 == 0) {
-            for (long j = 1; j <= f.count; ++j) AddVertex(*ring, *triangles(0, f.fan(j)));
-            if (ring->Count() > 1 && IsSamePoint(*ring->Item(ring->Count()), *ring->Item(1), false)) {
+            for (long j = 1; j <= f.count; ++j) AddVertex(*ring, *centred(0, f.fan(j)));
+            if (ring->Count() > 1 && SamePlace(*ring->Item(ring->Count()), *ring->Item(1))) {
                 ring->Remove(ring->Count());
             }
         } else {
-            BuildOpenThiessenPolygon(f.j0, *ring, f.vtx, f.fan, triangles, outer);
+            BuildOpenThiessenPolygon(f.j0, *ring, f.vtx, f.fan, centred, outer);
         }
         polygons(i) = ClipToFrame(ring, frame);
     }

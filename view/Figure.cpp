@@ -15,11 +15,6 @@ namespace {
 // the figure's caption colour: the label of a slide stays in one calm colour
 constexpr ColorRef kCaptionColor = 0xFFFFFF;
 
-// the caption of a method's construction, above the credits
-std::string MethodCaption(Method method, const std::string& credits) {
-    return std::string(method == Method::HeightBalance ? kHeightBalanceCaption : kThiessenCaption) + "\r\n" + credits;
-}
-
 // the map window's results for its selected stations
 FigureReport Report(const picGIS& gis, std::optional<Method> built) {
     FigureReport report;
@@ -88,7 +83,8 @@ FigureReport DrawFigure(Surface& surface, std::shared_ptr<const Scene> scene, Me
 
     // the selection as the cycle shows it, and the method's caption in the emptiest corner
     gis.DrawStations(gis.StationColor, true);
-    gis.labMarkTarvo.Caption = MethodCaption(method, gis.CreditText);
+    gis.labMarkTarvo.Caption =
+        gis.MethodCaption(method == Method::HeightBalance ? ShowSetting::HeightBalance : ShowSetting::Thiessen);
     gis.labMarkTarvo.ForeColor = kCaptionColor;
     gis.labMarkTarvo.Visible = true;
     surface.SetLabel(gis.labMarkTarvo);

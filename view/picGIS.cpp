@@ -10,6 +10,7 @@
 #include "geometry/modGISTools.hpp"
 #include "model/DrawingSizes.hpp"
 #include "model/modGraphicBasic.hpp"
+#include "scene/SceneChecks.hpp"
 #include "view/LabelPlacement.hpp"
 
 #ifndef KELVARIN_VERSION
@@ -392,9 +393,15 @@ ShowSetting picGIS::ChooseMethod() {
     return windowSystem_.Rnd() * 2.0 < 1.0 ? ShowSetting::Thiessen : ShowSetting::HeightBalance;
 }
 
+std::string picGIS::MethodCaption(ShowSetting method) const {
+    std::string caption = method == ShowSetting::HeightBalance ? kHeightBalanceCaption : kThiessenCaption;
+    if (!DegreesWarning(*scene_).empty()) caption += std::string(" ") + kDegreesCaption;
+    return caption + "\r\n" + CreditText;
+}
+
 std::optional<long> picGIS::RunMethod(ShowSetting method) {
     const bool heightBalance = method == ShowSetting::HeightBalance;
-    labMarkTarvo.Caption = std::string(heightBalance ? kHeightBalanceCaption : kThiessenCaption) + "\r\n" + CreditText;
+    labMarkTarvo.Caption = MethodCaption(method);
     surface_.SetLabel(labMarkTarvo);
     return heightBalance ? AutoHeightBalance() : AutoThiessen();
 }

@@ -60,6 +60,9 @@ constexpr ColorRef kSubbasinColor = 0xA0A0A0;
 inline constexpr const char* kThiessenCaption = "徐昇多邊形法 - Thiessen Polygon Method";
 inline constexpr const char* kHeightBalanceCaption = "高度平衡多邊形法 - Height Balance Polygon Method";
 
+// Added to the caption line when a scene's coordinates look like degrees.
+inline constexpr const char* kDegreesCaption = "(coordinates in degrees? these polygons are not those on the ground)";
+
 // Kelvarin's version, as the build gives it.
 const char* KelvarinVersion();
 
@@ -116,6 +119,9 @@ class picGIS final : public WindowEventSink {
     void DrawStations(ColorRef color, bool bySelection);
     // moves the credit label to a random place with a random colour
     void PlaceCreditLabel();
+    // the label's caption while a method's construction is shown: the method's name (and a
+    // word on coordinates that look like degrees), then the credits
+    std::string MethodCaption(ShowSetting method) const;
     // a circle around the point and a dot at its centre
     static void DrawStationMark(Surface& surface, const cPoint& point, double radius, ColorRef color);
 

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -100,6 +103,46 @@ TEST(CheckCommand, ASceneThatPassesCheckForAMethodIsComputedWithIt) {
         RunCli("check --method heightbalance --scene '" + Data("scene_thiessen_only.ini").string() + "'");
     EXPECT_EQ(heightBalance.Status, 2);
     EXPECT_NE(heightBalance.Err.find("3 stations need 3 centre-point lines"), std::string::npos) << heightBalance.Err;
+}
+
+// A scene in longitude and latitude is computed, and every command that reads it says once
+// on stderr that its polygons are not those on the ground, naming the import that projects
+// it; a scene in metres that happens to lie near the origin is not taken for degrees.
+TEST(CheckCommand, CoordinatesInDegreesAreToldByEveryCommand) {
+    const auto dir = std::filesystem::temp_directory_path() / ("kelvarin-degrees-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string degrees =
+        "[Polygon1]\nName=B\nNumber=4\nShow=thiessen\n[B]\n121.0,23.0\n121.5,23.0\n121.5,23.6\n121.0,23.6\n"
+        "[rainstation]\nName Number (X,Y,Z)\nA 1 (121.1,23.1,10)\nB 2 (121.4,23.2,20)\nC 3 (121.2,23.5,30)\n";
+    std::ofstream(dir / "degrees.ini") << degrees;
+    std::ofstream(dir / "rain.csv") << "time,1,2,3\nt1,1,2,3\n";
+    const std::string scene = " --scene '" + (dir / "degrees.ini").string() + "'";
+    const std::vector<std::string> commands = {
+        "check" + scene, "weights" + scene, "areal" + scene + " --rain '" + (dir / "rain.csv").string() + "'",
+        "render" + scene + " --size 64x48 --out '" + (dir / "figure.png").string() + "'",
+        "export" + scene + " --out '" + (dir / "layers.geojson").string() + "'"};
+    for (const std::string& command : commands) {
+        const CliRun run = RunCli(command);
+        EXPECT_EQ(run.Status, 0) << command << "\n" << run.Err;
+        std::size_t warnings = 0;
+        for (std::size_t at = run.Err.find("longitude and latitude"); at != std::string::npos;
+             at = run.Err.find("longitude and latitude", at + 1))
+            ++warnings;
+        EXPECT_EQ(warnings, 1u) << command << "\n" << run.Err;
+        EXPECT_NE(run.Err.find("kelvarin-cli import"), std::string::npos) << command;
+    }
+    // the area of a basin in degrees is read to six digits
+    EXPECT_NE(RunCli("check" + scene).Out.find("area 0.300000 square map units"), std::string::npos);
+    // metres near the origin: the same shape a thousand times larger
+    std::string metres = degrees;
+    for (const auto& [from, to] : {std::pair{"121.", "1210"}, {"23.", "230"}})
+        for (std::size_t at = metres.find(from); at != std::string::npos; at = metres.find(from, at + 1))
+            metres.replace(at, std::string(from).size(), to);
+    std::ofstream(dir / "metres.ini") << metres;
+    const CliRun run = RunCli("weights --scene '" + (dir / "metres.ini").string() + "'");
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Err, "");
+    std::filesystem::remove_all(dir);
 }
 
 TEST(CheckCommand, EveryProblemOnItsOwnLineAndExitTwo) {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 #include <random>
 #include <string>
 #include <vector>
@@ -44,13 +45,13 @@ class SubbasinSetMaker {
 
     SubbasinSet Make() {
         const int M = o_.RimVertices, J = o_.DivideVertices, S = o_.Sectors;
-        for (int k = 0; k < M; ++k) set_.Outline.push_back(At(2 * M_PI * k / M, 1.0));
+        for (int k = 0; k < M; ++k) set_.Outline.push_back(At(2 * std::numbers::pi * k / M, 1.0));
         // the divides end on rim vertices, spread with some jitter
         for (int i = 0; i < S; ++i) rimIndex_.push_back((M * i) / S + static_cast<int>(Next() * 0.4 * M / S));
         for (int i = 0; i < S; ++i) {
-            const double gap = 2 * M_PI * std::min(Span(i), Span((i + S - 1) % S)) / M;
+            const double gap = 2 * std::numbers::pi * std::min(Span(i), Span((i + S - 1) % S)) / M;
             amplitude_.push_back((Next() - 0.5) * 0.2 * gap);
-            phase_.push_back(Next() * 2 * M_PI);
+            phase_.push_back(Next() * 2 * std::numbers::pi);
             const int bands = 1 + static_cast<int>(Next() * o_.MaxBands) % o_.MaxBands;
             bands_.push_back(o_.AllBands ? o_.MaxBands : bands);
         }
@@ -99,8 +100,10 @@ class SubbasinSetMaker {
         return i + 1 < S ? rimIndex_[i + 1] - rimIndex_[i] : rimIndex_[0] + M - rimIndex_[i];
     }
     double DivideAngle(int i, double f) const {
-        const double base = 2 * M_PI * rimIndex_[i % o_.Sectors] / o_.RimVertices + (i >= o_.Sectors ? 2 * M_PI : 0);
-        return base + amplitude_[i % o_.Sectors] * std::sin(M_PI * f) * std::sin(3 * M_PI * f + phase_[i % o_.Sectors]);
+        const double base = 2 * std::numbers::pi * rimIndex_[i % o_.Sectors] / o_.RimVertices +
+                            (i >= o_.Sectors ? 2 * std::numbers::pi : 0);
+        return base + amplitude_[i % o_.Sectors] * std::sin(std::numbers::pi * f) *
+                          std::sin(3 * std::numbers::pi * f + phase_[i % o_.Sectors]);
     }
     // the band boundaries of sector i as divide rows: 0, ..., J
     int Row(int i, int b) const { return b * o_.DivideVertices / bands_[i]; }
@@ -114,7 +117,8 @@ class SubbasinSetMaker {
         cut.push_back(DividePoint(i, j));
         for (int k = 1; k < n; ++k) {
             const double t = static_cast<double>(k) / n;
-            const double wobble = 0.3 / o_.DivideVertices * std::sin(M_PI * t) * std::sin(5 * M_PI * t + phase_[i]);
+            const double wobble = 0.3 / o_.DivideVertices * std::sin(std::numbers::pi * t) *
+                                  std::sin(5 * std::numbers::pi * t + phase_[i]);
             cut.push_back(At(a + t * (b - a), f + wobble));
         }
         cut.push_back(DividePoint(i + 1, j));
@@ -155,7 +159,7 @@ class SubbasinSetMaker {
         const double a = DivideAngle(i, fc), c = DivideAngle(i + 1, fc);
         std::vector<cPoint> ring;
         for (int k = 0; k < 24; ++k) {
-            const double t = 2 * M_PI * k / 24 + turn;
+            const double t = 2 * std::numbers::pi * k / 24 + turn;
             ring.push_back(At((a + c) / 2 + size * 0.5 * (c - a) * std::cos(t), fc + size * half * std::sin(t)));
         }
         return ring;

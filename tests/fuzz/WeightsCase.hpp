@@ -1,7 +1,9 @@
 #pragma once
 // The weights fuzzer's case: a scene decoded from the bytes (3 to 40 gauges on a small
 // integer grid plus optional tiny offsets, so ties, near-ties, collinear and coincident
-// gauges are frequent; at the origin or at map coordinates) and a selection. Shared by the
+// gauges are frequent; at the origin or at map coordinates), or, for a first byte from 0xF0
+// on, a surveyed network of one of the generated families (a ring, a rotated grid, clusters,
+// a road, a tiny plot, UTM coordinates) drawn from the bytes; and a selection. Shared by the
 // fuzz target and the test that replays its seeds.
 
 #include <cmath>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "scene/Scene.hpp"
+#include "tests/engine/SurveyFamilies.hpp"
 #include "tests/fuzz/FuzzBytes.hpp"
 
 namespace kelvarin::fuzz {
@@ -27,11 +30,28 @@ struct WeightsCase {
     std::vector<long> selection;
 };
 
+// a surveyed network of the family the first byte names, its parameters from the bytes
+inline WeightsCase DecodeSurveyCase(std::uint8_t mode, Bytes& bytes) {
+    const testing::Uniform u = [&bytes] {
+        const unsigned high = bytes.Next(), low = bytes.Next();
+        return static_cast<double>(high << 8U | low) / 65536.0;
+    };
+    const auto family = static_cast<testing::SurveyFamily>((mode & 0x0F) % testing::kSurveyFamilies);
+    WeightsCase c;
+    c.scene = testing::MakeSurveyScene(family, u).Data;
+    const long n = static_cast<long>(c.scene.Stations.size());
+    for (long i = 0; i < n; ++i)
+        if (bytes.Next() & 1) c.selection.push_back(i + 1);
+    if (c.selection.empty()) c.selection.push_back(1 + bytes.Next() % n);
+    return c;
+}
+
 inline WeightsCase DecodeWeightsCase(const std::uint8_t* data, std::size_t size) {
     Bytes bytes(data, size);
+    const std::uint8_t mode = bytes.Next();
+    if (mode >= 0xF0) return DecodeSurveyCase(mode, bytes);
     WeightsCase c;
     Scene& scene = c.scene;
-    const std::uint8_t mode = bytes.Next();
     const double units[] = {1.0, 1000.0, 0.001, 37.5};
     const double unit = units[(mode >> 1) & 3];
     const bool tiny = mode & 8;

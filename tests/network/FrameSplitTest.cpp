@@ -9,6 +9,7 @@
 
 #include "geometry/Predicates.hpp"
 #include "network/FrameSplit.hpp"
+#include "network/NetworkTolerances.hpp"
 #include "network/TriangleNetwork.hpp"
 #include "tests/network/StationSets.hpp"
 
@@ -109,14 +110,16 @@ TEST(BuildCollinearStrips, StripsTileTheFrameAndBelongToTheNearestSite) {
 }
 
 // A height-balance boundary line through an inner vertex O and the centre point M of a hull
-// edge, at every tilt to the edge down to a few units of the last bit and along the axes:
-// the crossing with the frame lies on the line, ahead of M in the direction from O to M.
-// Cutting the line with each frame edge instead loses a tilt that small and can find the
-// crossing behind M.
-TEST(OuterFrameCrossing, LinesThroughInnerVerticesLeaveAheadOfTheirCentrePoint) {
+// edge, at every tilt to the edge from a few units of the last bit to steep, along the axes and
+// at any turn, O inside or a hair beyond the edge: where O lies inside by at least kThinSide of
+// the edge's length, the crossing with the frame lies on the line through O and M, ahead of M
+// (cutting the line with each frame edge instead loses a small tilt and can find the crossing
+// behind M); closer, the triangle gives the edge no side and the crossing lies on the edge's
+// normal through M, outwards.
+TEST(OuterFrameCrossing, LinesThroughInnerVerticesLeaveOutwardsAheadOfTheirCentrePoint) {
     std::mt19937 rng(41);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
-    int failures = 0;
+    int failures = 0, alongTheLine = 0, square = 0;
     for (int c = 0; c < 4000; ++c) {
         const double ox = c % 2 == 1 ? 255000.0 : 1000.0, oy = c % 2 == 1 ? 2655000.0 : 1000.0;
         double turn = unit(rng) * 2 * M_PI;
@@ -129,23 +132,31 @@ TEST(OuterFrameCrossing, LinesThroughInnerVerticesLeaveAheadOfTheirCentrePoint) 
         // the network on the right of S->E (sign +1) or on its left (sign -1)
         const double sign = c % 4 < 2 ? 1.0 : -1.0;
         const double nx = -sign * uy, ny = sign * ux;  // outward
-        const double along = (unit(rng) - 0.5) * length, tilt = std::pow(10.0, -3.0 - 12.0 * unit(rng));
-        const cPoint O{M.X + along * ux - std::fabs(along) * tilt * nx, M.Y + along * uy - std::fabs(along) * tilt * ny,
-                       0.0};
-        if (Orient2D(S, E, O) * sign >= 0) continue;  // rounded onto the edge's line
+        const double along = (unit(rng) - 0.5) * length, tilt = std::pow(10.0, 1.0 - 16.0 * unit(rng));
+        const double inside = c % 7 == 0 ? -1e-9 * length : std::fabs(along) * tilt;
+        const cPoint O{M.X + along * ux - inside * nx, M.Y + along * uy - inside * ny, 0.0};
+        // how far inside O lies, as a share of the edge: clear of kThinSide, or no case
+        const double share = -sign * ((E.X - S.X) * (O.Y - S.Y) - (E.Y - S.Y) * (O.X - S.X)) / (length * length);
+        if (std::fabs(share - network_tolerance::kThinSide) < 1e-6 * network_tolerance::kThinSide) continue;
+        const bool sided = share >= network_tolerance::kThinSide;
         const PointArray frame =
             Stations({{ox + 800, oy + 700}, {ox - 900, oy + 700}, {ox - 900, oy - 600}, {ox + 800, oy - 600}});
         PointRef Q;
         const long k = OuterFrameCrossing(S, O, M, E, frame, sign, LineThrough::InnerVertex, Q);
-        const double dx = M.X - O.X, dy = M.Y - O.Y;
+        const double dx = sided ? M.X - O.X : nx, dy = sided ? M.Y - O.Y : ny;
         const double ahead = Q ? (Q->X - M.X) * dx + (Q->Y - M.Y) * dy : -1;
         const double aside = Q ? std::fabs((Q->X - M.X) * dy - (Q->Y - M.Y) * dx) / std::hypot(dx, dy) : 1;
-        if (k <= 0 || !(ahead > 0) || !(aside <= 1e-9 * 1700)) {
+        const double outwards = Q ? (Q->X - M.X) * nx + (Q->Y - M.Y) * ny : -1;
+        (sided ? alongTheLine : square) += 1;
+        if (k <= 0 || !(ahead > 0) || !(outwards > 0) || !(aside <= 1e-9 * 1700)) {
             if (++failures <= 5)
-                ADD_FAILURE() << "case " << c << ": edge " << k << ", ahead " << ahead << ", aside " << aside;
+                ADD_FAILURE() << "case " << c << (sided ? " (through O)" : " (square)") << ": edge " << k << ", ahead "
+                              << ahead << ", aside " << aside << ", outwards " << outwards;
         }
     }
     EXPECT_EQ(failures, 0);
+    EXPECT_GT(alongTheLine, 500);
+    EXPECT_GT(square, 500);
 }
 
 }  // namespace

@@ -74,6 +74,19 @@ TEST(DemonstrationCycle, EitherMethodSceneShowsBothCaptionsOverTime) {
     EXPECT_EQ(thiessen + heightBalance, static_cast<long>(MethodCaptions(*w).size()));
 }
 
+// A scene in degrees says so on the caption line of every construction; one in metres never.
+TEST(DemonstrationCycle, ASceneInDegreesSaysSoOnTheCaptionLine) {
+    TestWindow w;
+    w.Place({{121.0, 23.0, 0}, {121.5, 23.0, 0}, {121.5, 23.6, 0}, {121.0, 23.6, 0}},
+            {{121.1, 23.1, 10}, {121.4, 23.2, 20}, {121.2, 23.5, 30}, {121.3, 23.3, 40}});
+    w.windowSystem.EndAfterCycles(10);
+    w.window.RunAnalysisAll();
+    const auto captions = MethodCaptions(w);
+    ASSERT_GE(captions.size(), 3u);
+    for (const auto& c : captions)
+        EXPECT_EQ(c, std::string(kThiessenCaption) + " " + kDegreesCaption + "\r\n" + w.window.CreditText);
+}
+
 TEST(DemonstrationCycle, WithOneStationAboutHalfTheCyclesConstructNothing) {
     auto w = Window(1, 0);
     w->windowSystem.EndAfterCycles(400);

@@ -86,6 +86,11 @@ constexpr double kShownShare = 0.6;
 
 const std::filesystem::path kBundledFolder = KELVARIN_BINARY_DIR;
 
+// How long a test waits for an event before it says what did not come: generous, as a
+// loaded machine delays events and a fault never brings them. The times themselves are
+// printed, and measured by X11SaverFigures, never asserted.
+constexpr double kEventLimit = 60.0;
+
 // waits until the window shows the bundled map
 bool ShowsMap(const XvfbServer& server, Window window, const Reference& reference, double seconds) {
     return WaitFor(
@@ -100,9 +105,9 @@ bool ShowsMap(const XvfbServer& server, Window window, const Reference& referenc
 // the saver's own window once it is mapped and has the keyboard focus
 Window SaverWindowWithFocus(const XvfbServer& server) {
     Window window = 0;
-    WaitFor(10.0, [&] { return (window = server.FindWindow("Kelvarin")) != 0; });
+    WaitFor(kEventLimit, [&] { return (window = server.FindWindow("Kelvarin")) != 0; });
     if (window == 0) return 0;
-    WaitFor(10.0, [&] {
+    WaitFor(kEventLimit, [&] {
         Window focus = 0;
         int revert = 0;
         XGetInputFocus(server.Connection(), &focus, &revert);
@@ -111,14 +116,13 @@ Window SaverWindowWithFocus(const XvfbServer& server) {
     return window;
 }
 
-// seconds from now until the process ends (a large number when it does not within the bound)
-double SecondsToExit(SaverProcess& saver, double bound) {
+// waits for the run to end after what was done to it, and prints how long that took
+void ExpectRunEnds(SaverProcess& saver, const std::string& after) {
     const auto start = Clock::now();
-    return saver.WaitExit(bound) ? SecondsSince(start) : 1e9;
+    const bool ended = saver.WaitExit(kEventLimit).has_value();
+    if (ended) std::printf("%s to exit: %.1f ms\n", after.c_str(), SecondsSince(start) * 1000.0);
+    EXPECT_TRUE(ended) << "the run did not end within " << kEventLimit << " s of " << after;
 }
-
-// A hang or a gross delay fails; the figures themselves are measured, not asserted.
-constexpr double kExitBound = 1.0;
 
 TEST(X11Saver, OwnWindowShowsTheMapAndEndsOnTheSecondKeyOnly) {
     XvfbServer server(1280, 800);
@@ -127,19 +131,14 @@ TEST(X11Saver, OwnWindowShowsTheMapAndEndsOnTheSecondKeyOnly) {
     ASSERT_NE(window, 0u) << saver.Err();
     const Picture first = server.Shot(window);
     const Reference reference(kBundledFolder, first.Width, first.Height);
-    ASSERT_TRUE(ShowsMap(server, window, reference, 20.0)) << "the window never showed the basin and its gauges";
+    ASSERT_TRUE(ShowsMap(server, window, reference, kEventLimit)) << "the window never showed the basin and its gauges";
 
     ASSERT_TRUE(server.XDoTool("key a"));
     EXPECT_FALSE(saver.WaitExit(1.0)) << "one key press ended the run";
     // the time counts from xdotool's start, so it includes xdotool's own start-up
-    const auto pressed = Clock::now();
     std::thread second([&] { server.XDoTool("key b"); });
-    const bool ended = saver.WaitExit(5.0).has_value();
-    const double latency = SecondsSince(pressed);
+    ExpectRunEnds(saver, "the second key (from xdotool's start)");
     second.join();
-    ASSERT_TRUE(ended);
-    std::printf("second key (from xdotool's start) to exit: %.1f ms\n", latency * 1000.0);
-    EXPECT_LT(latency, kExitBound);
     EXPECT_TRUE(ExitedWith(saver.WaitExit(0.0), 0));
     EXPECT_EQ(saver.Err(), "");
 }
@@ -150,8 +149,9 @@ TEST(X11Saver, SmallPointerMovesAreNotInputButLargeOnesAre) {
     const Window window = SaverWindowWithFocus(server);
     ASSERT_NE(window, 0u);
     ASSERT_TRUE(WaitFor(
-        10.0, [&] { return Match(server.Shot(window), Reference(kBundledFolder, 800, 600).GaugeMarks) > kShownShare; },
-        0.2));
+        kEventLimit,
+        [&] { return Match(server.Shot(window), Reference(kBundledFolder, 800, 600).GaugeMarks) > kShownShare; }, 0.2))
+        << "the gauges were not on the window within " << kEventLimit << " s";
     Window root = 0, child = 0;
     int x = 0, y = 0, wx = 0, wy = 0;
     unsigned buttons = 0;
@@ -165,7 +165,7 @@ TEST(X11Saver, SmallPointerMovesAreNotInputButLargeOnesAre) {
     ASSERT_TRUE(server.XDoTool("mousemove " + std::to_string(x + 40) + " " + std::to_string(y)));
     EXPECT_FALSE(saver.WaitExit(0.5)) << "one movement ended the run";
     ASSERT_TRUE(server.XDoTool("mousemove " + std::to_string(x + 80) + " " + std::to_string(y + 40)));
-    EXPECT_LT(SecondsToExit(saver, 5.0), kExitBound);
+    ExpectRunEnds(saver, "the second large movement");
     EXPECT_TRUE(ExitedWith(saver.WaitExit(0.0), 0));
     EXPECT_EQ(saver.Err(), "");
 }
@@ -179,7 +179,7 @@ TEST(X11Saver, FocusLossAndCloseRequestEachEndTheRun) {
         const Window other = server.MakeWindow(10, 10, 100, 100, 0xFFFFFF);
         XSetInputFocus(server.Connection(), other, RevertToParent, CurrentTime);
         XSync(server.Connection(), False);
-        EXPECT_LT(SecondsToExit(saver, 5.0), kExitBound) << "focus moved to another window did not end the run";
+        ExpectRunEnds(saver, "the focus moving to another window");
         EXPECT_TRUE(ExitedWith(saver.WaitExit(0.0), 0));
         EXPECT_EQ(saver.Err(), "");
         XDestroyWindow(server.Connection(), other);
@@ -198,7 +198,7 @@ TEST(X11Saver, FocusLossAndCloseRequestEachEndTheRun) {
         close.xclient.data.l[1] = CurrentTime;
         XSendEvent(server.Connection(), window, False, NoEventMask, &close);
         XSync(server.Connection(), False);
-        EXPECT_LT(SecondsToExit(saver, 5.0), kExitBound) << "the close request did not end the run";
+        ExpectRunEnds(saver, "the close request");
         EXPECT_TRUE(ExitedWith(saver.WaitExit(0.0), 0));
         EXPECT_EQ(saver.Err(), "");
     }
@@ -213,7 +213,7 @@ TEST(X11Saver, PreviewDrawsOnlyInsideItsWindowIgnoresInputAndEndsWithIt) {
     std::snprintf(id, sizeof id, "0x%lx", parent);
     SaverProcess saver(server, {"-window-id", id});
     const Reference reference(kBundledFolder, width, height);
-    ASSERT_TRUE(ShowsMap(server, parent, reference, 20.0)) << saver.Err();
+    ASSERT_TRUE(ShowsMap(server, parent, reference, kEventLimit)) << saver.Err();
 
     // input over the preview: the pointer goes there and keys are typed
     std::string input;
@@ -237,7 +237,7 @@ TEST(X11Saver, PreviewDrawsOnlyInsideItsWindowIgnoresInputAndEndsWithIt) {
 
     XDestroyWindow(server.Connection(), parent);
     XSync(server.Connection(), False);
-    EXPECT_LT(SecondsToExit(saver, 5.0), kExitBound) << "the preview outlived its window";
+    ExpectRunEnds(saver, "the preview's window going");
     EXPECT_TRUE(ExitedWith(saver.WaitExit(0.0), 0));
     EXPECT_EQ(saver.Err(), "");
 }
@@ -249,14 +249,12 @@ TEST(X11Saver, DaemonWindowIgnoresInputAndEndsOnSigtermLeavingThePicture) {
     std::snprintf(id, sizeof id, "XSCREENSAVER_WINDOW=%lu", window);
     SaverProcess saver(server, {"-root"}, {id});
     const Reference reference(kBundledFolder, 800, 600);
-    ASSERT_TRUE(ShowsMap(server, window, reference, 20.0)) << saver.Err();
+    ASSERT_TRUE(ShowsMap(server, window, reference, kEventLimit)) << saver.Err();
     ASSERT_TRUE(server.XDoTool("mousemove 100 100 key a mousemove 300 300 key b mousemove 500 200 key c"));
     EXPECT_FALSE(saver.WaitExit(1.0)) << "input ended a run in the daemon's window";
 
     ::kill(saver.Pid(), SIGTERM);
-    const double latency = SecondsToExit(saver, 5.0);
-    std::printf("SIGTERM to exit: %.1f ms\n", latency * 1000.0);
-    EXPECT_LT(latency, kExitBound);
+    ExpectRunEnds(saver, "SIGTERM");
     EXPECT_TRUE(ExitedWith(saver.WaitExit(0.0), 0));
     EXPECT_EQ(saver.Err(), "");
     // the daemon's window keeps the last picture
@@ -267,9 +265,9 @@ TEST(X11Saver, RootWindowShowsTheMapAndEndsOnSigterm) {
     XvfbServer server(1024, 600);
     SaverProcess saver(server, {"-root", "-method", "all", "-delay", "0.05"});
     const Reference reference(kBundledFolder, 1024, 600);
-    ASSERT_TRUE(ShowsMap(server, server.Root(), reference, 20.0)) << saver.Err();
+    ASSERT_TRUE(ShowsMap(server, server.Root(), reference, kEventLimit)) << saver.Err();
     ::kill(saver.Pid(), SIGTERM);
-    EXPECT_LT(SecondsToExit(saver, 5.0), kExitBound);
+    ExpectRunEnds(saver, "SIGTERM");
     EXPECT_TRUE(ExitedWith(saver.WaitExit(0.0), 0));
     EXPECT_EQ(saver.Err(), "");
 }
@@ -293,53 +291,68 @@ TEST(X11Saver, UnreadableScenesAreShownAsTextUntilStopped) {
         ASSERT_GT(reference.FailureText.Places.size(), 100u);
         // the label moves every few seconds, so it cannot hide the text for long
         EXPECT_TRUE(WaitFor(
-            12.0, [&] { return Match(server.Shot(window), reference.FailureText) > 0.8; }, 0.2))
-            << "the failure text is not on the window";
+            kEventLimit, [&] { return Match(server.Shot(window), reference.FailureText) > 0.8; }, 0.2))
+            << "the failure text was not on the window (four fifths of it uncovered) within " << kEventLimit << " s";
         EXPECT_FALSE(saver.WaitExit(1.0)) << "an unreadable scene ended the run";
         ::kill(saver.Pid(), SIGTERM);
-        EXPECT_TRUE(ExitedWith(saver.WaitExit(5.0), 0));
+        ExpectRunEnds(saver, "SIGTERM");
         EXPECT_EQ(saver.Err(), "");
     }
     std::filesystem::remove_all(folder);
 }
 
+// The processor the saver uses while it shows twenty changes of its picture: a paced run
+// sleeps between repaints; a loop that spins uses a whole core.
 TEST(X11Saver, PacedRunUsesLittleProcessor) {
     XvfbServer server(1024, 640);
     SaverProcess saver(server, {"-root"});
-    ASSERT_TRUE(ShowsMap(server, server.Root(), Reference(kBundledFolder, 1024, 640), 20.0));
+    ASSERT_TRUE(ShowsMap(server, server.Root(), Reference(kBundledFolder, 1024, 640), kEventLimit))
+        << "the map was not on the screen within " << kEventLimit << " s";
     const double cpuBefore = saver.CpuSeconds();
     const auto start = Clock::now();
-    std::this_thread::sleep_for(std::chrono::seconds(10));
+    Picture last = server.Shot(server.Root());
+    int changes = 0;
+    const bool changed = WaitFor(
+        10 * kEventLimit,
+        [&] {
+            Picture shot = server.Shot(server.Root());
+            if (shot.Pixels != last.Pixels) ++changes;
+            last = std::move(shot);
+            return changes >= 20;
+        },
+        0.05);
+    ASSERT_TRUE(changed) << "the picture changed only " << changes << " times in " << 10 * kEventLimit << " s";
     const double share = (saver.CpuSeconds() - cpuBefore) / SecondsSince(start);
-    std::printf("processor share over 10 s at 1024x640: %.2f %% of one core\n", share * 100.0);
+    std::printf("processor share over 20 changes at 1024x640: %.2f %% of one core\n", share * 100.0);
     // the target is far lower; this bound only catches a loop that spins
     EXPECT_LT(share, 0.10);
     ::kill(saver.Pid(), SIGTERM);
-    EXPECT_TRUE(ExitedWith(saver.WaitExit(5.0), 0));
+    ExpectRunEnds(saver, "SIGTERM");
 }
 
 TEST(X11Saver, ResizeRefitsTheMapAndExposedPartsShowTheKeptFrame) {
     XvfbServer server(1024, 768);
-    // a long pause between repaints, so what shows after an Expose is the copied frame
-    SaverProcess saver(server, {"-window", "-delay", "3"});
+    // the longest pause between repaints, so what shows after an Expose is the copied frame
+    SaverProcess saver(server, {"-window", "-delay", "10"});
     const Window window = SaverWindowWithFocus(server);
     ASSERT_NE(window, 0u);
     XResizeWindow(server.Connection(), window, 600, 700);
     XSync(server.Connection(), False);
     const Reference tall(kBundledFolder, 600, 700);
-    ASSERT_TRUE(ShowsMap(server, window, tall, 30.0)) << "the map was not refitted to the new size";
+    ASSERT_TRUE(ShowsMap(server, window, tall, kEventLimit)) << "the map was not refitted to the new size";
 
     const Window cover = server.MakeWindow(0, 0, 600, 700, 0xFFFFFF);
     XRaiseWindow(server.Connection(), cover);
     XSync(server.Connection(), False);
     XDestroyWindow(server.Connection(), cover);
     XSync(server.Connection(), False);
-    EXPECT_TRUE(WaitFor(0.5, [&] {
+    // well inside the ten seconds before the next repaint would draw it anew
+    EXPECT_TRUE(WaitFor(5.0, [&] {
         const Picture shot = server.Shot(window);
         return Match(shot, tall.BasinEdge) > kShownShare && Match(shot, tall.GaugeMarks) > kShownShare;
     })) << "the uncovered window was not repainted from the kept frame";
     ::kill(saver.Pid(), SIGTERM);
-    EXPECT_TRUE(ExitedWith(saver.WaitExit(5.0), 0));
+    ExpectRunEnds(saver, "SIGTERM");
     EXPECT_EQ(saver.Err(), "");
 }
 
@@ -444,7 +457,7 @@ TEST(X11SaverFigures, DISABLED_Measure) {
                 width, height, run, before * 1000.0, seen * 1000.0, SecondsSince(stop) * 1000.0);
         }
         SaverProcess saver(server, {"-root"});
-        ShowsMap(server, server.Root(), reference, 30.0);
+        ShowsMap(server, server.Root(), reference, kEventLimit);
         const double cpu = saver.CpuSeconds();
         const auto start = Clock::now();
         double peakShare = 0.0, last = cpu;
