@@ -252,7 +252,8 @@ std::vector<cPoint> OpenRing(const OGRLinearRing& ring, const std::string& what,
     for (int i = 0; i < ring.getNumPoints(); ++i) {
         const cPoint p{ring.getX(i), ring.getY(i), 0.0};
         if (!std::isfinite(p.X) || !std::isfinite(p.Y))
-            throw GisError(GisInput::Basin, file + ": " + what + " has a vertex without finite coordinates");
+            throw GisError(GisInput::Basin, std::string(file).append(": ").append(what).append(
+                                                " has a vertex without finite coordinates"));
         if (!points.empty() && points.back().X == p.X && points.back().Y == p.Y) continue;
         points.push_back(p);
     }

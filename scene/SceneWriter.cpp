@@ -59,12 +59,17 @@ void AppendSubbasin(std::string& text, const SceneFile& scene, std::size_t index
     text.append("Name=").append(subbasin.Name).append("\n");
     for (std::size_t k = 0; k < subbasin.Parts.size(); ++k) {
         const std::string part = "Part" + std::to_string(k + 1);
-        text.append(part).append("=").append(section + "_" + part).append("\n");
+        text.append(part).append("=").append(section).append("_").append(part).append("\n");
         const std::size_t holes = subbasin.Parts[k].Holes.size();
         if (holes == 0) continue;
         text.append(part).append("Holes=");
         for (std::size_t h = 0; h < holes; ++h)
-            text.append(h ? "," : "").append(section + "_" + part + "_Hole" + std::to_string(h + 1));
+            text.append(h ? "," : "")
+                .append(section)
+                .append("_")
+                .append(part)
+                .append("_Hole")
+                .append(std::to_string(h + 1));
         text.append("\n");
     }
     for (std::size_t k = 0; k < subbasin.Parts.size(); ++k) {
