@@ -4,13 +4,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <random>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -34,6 +34,21 @@ using testing::CsvRecords;
 using ::testing::HasSubstr;
 using testing::RunCli;
 using testing::Value;
+
+// Reads "     KEY GAUGE: 0.dddddddddd" (a gauge name without spaces, a weight to ten decimals);
+// false for any other line.
+bool ReadWeightLine(const std::string& line, const std::string& key, std::string& gauge, std::string& weight) {
+    const std::string head = "     " + key + " ";
+    if (line.compare(0, head.size(), head) != 0) return false;
+    const std::size_t colon = line.find(": ", head.size());
+    if (colon == std::string::npos || colon == head.size()) return false;
+    gauge = line.substr(head.size(), colon - head.size());
+    weight = line.substr(colon + 2);
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (gauge.find_first_of(" \t") != std::string::npos || weight.size() != 12 || !digit(weight[0]) || weight[1] != '.')
+        return false;
+    return std::all_of(weight.begin() + 2, weight.end(), digit);
+}
 
 class SubbasinCommands : public testing::ProgramTest {
   protected:
@@ -101,7 +116,6 @@ TEST_F(SubbasinCommands, HmsBlockHasEverySubbasinsGaugesWithDepthAndTimeWeights)
     // Subbasin: NAME, then per gauge "Depth Weight G: w" and "Time Weight G: w", then End:
     std::istringstream lines(hms.Out);
     std::string line;
-    const std::regex depth(R"(     Depth Weight (\S+): (\d\.\d{10}))"), time(R"(     Time Weight (\S+): (\d\.\d{10}))");
     std::size_t block = 0;
     std::size_t listed = 0;
     while (std::getline(lines, line)) {
@@ -109,14 +123,13 @@ TEST_F(SubbasinCommands, HmsBlockHasEverySubbasinsGaugesWithDepthAndTimeWeights)
         EXPECT_EQ(line, "Subbasin: " + names_[block]);
         double sum = 0.0;
         while (std::getline(lines, line) && line != "End:") {
-            std::smatch d, t;
-            ASSERT_TRUE(std::regex_match(line, d, depth)) << line;
-            std::string next;
-            ASSERT_TRUE(std::getline(lines, next) && std::regex_match(next, t, time)) << next;
-            EXPECT_EQ(t[1].str(), d[1].str());
-            EXPECT_EQ(t[2].str(), d[2].str());  // the time pattern weighs the gauges as the depth does
-            const double weight = Value(d[2].str());
-            EXPECT_NEAR(weight, expected.at({names_[block], d[1].str()}), 5e-11) << line;
+            std::string gauge, depth, timeGauge, time, next;
+            ASSERT_TRUE(ReadWeightLine(line, "Depth Weight", gauge, depth)) << line;
+            ASSERT_TRUE(std::getline(lines, next) && ReadWeightLine(next, "Time Weight", timeGauge, time)) << next;
+            EXPECT_EQ(timeGauge, gauge);
+            EXPECT_EQ(time, depth);  // the time pattern weighs the gauges as the depth does
+            const double weight = Value(depth);
+            EXPECT_NEAR(weight, expected.at({names_[block], gauge}), 5e-11) << line;
             EXPECT_GT(weight, 0.0);
             sum += weight;
             ++listed;
