@@ -17,6 +17,11 @@ namespace kelvarin {
                             std::to_string(lower) + ".." + std::to_string(upper));
 }
 
+// Number of indices in lower..upper, counted in 64 bits: `long` is 32 bits on Windows.
+inline std::size_t Extent(long lower, long upper) {
+    return static_cast<std::size_t>(static_cast<long long>(upper) - lower + 1);
+}
+
 // One dimension, indices lower..upper (upper = lower - 1 when empty).
 template <class T>
 class Array1 {
@@ -37,12 +42,12 @@ class Array1 {
     void ReDim(long lower, long upper) {
         if (upper < lower - 1) ThrowIndexError("Array1::ReDim", upper, lower - 1, upper);
         lower_ = lower;
-        data_.assign(static_cast<std::size_t>(upper - lower + 1), T{});
+        data_.assign(Extent(lower, upper), T{});
     }
     // new upper bound, contents kept
     void ReDimPreserve(long upper) {
         if (upper < lower_ - 1) ThrowIndexError("Array1::ReDimPreserve", upper, lower_ - 1, upper);
-        data_.resize(static_cast<std::size_t>(upper - lower_ + 1));
+        data_.resize(Extent(lower_, upper));
     }
     // grow by one element at the upper end
     void Append(T value) { data_.push_back(std::move(value)); }
@@ -85,13 +90,13 @@ class Array2 {
         lower2_ = lower2;
         rows_ = upper1 - lower1 + 1;
         columns_ = upper2 - lower2 + 1;
-        data_.assign(static_cast<std::size_t>(rows_ * columns_), T{});
+        data_.assign(Extent(1, rows_) * Extent(1, columns_), T{});
     }
     // new upper bound of the last dimension, contents kept
     void ReDimPreserve(long upper2) {
         if (upper2 < lower2_ - 1) ThrowIndexError("Array2::ReDimPreserve", upper2, lower2_ - 1, upper2);
         columns_ = upper2 - lower2_ + 1;
-        data_.resize(static_cast<std::size_t>(rows_ * columns_));
+        data_.resize(Extent(1, rows_) * Extent(1, columns_));
     }
 
     // the elements in storage order
@@ -101,7 +106,7 @@ class Array2 {
     std::size_t Offset(long i, long j) const {
         if (i < lower1_ || i > UBound(1)) ThrowIndexError("Array2 (dimension 1)", i, lower1_, UBound(1));
         if (j < lower2_ || j > UBound(2)) ThrowIndexError("Array2 (dimension 2)", j, lower2_, UBound(2));
-        return static_cast<std::size_t>((i - lower1_) + (j - lower2_) * rows_);
+        return Extent(lower1_, i) - 1 + (Extent(lower2_, j) - 1) * Extent(1, rows_);
     }
 
     long lower1_ = 1, lower2_ = 1, rows_ = 0, columns_ = 0;
