@@ -101,6 +101,31 @@ void PlaceLabelsCairo(benchmark::State& state) {
 }
 BENCHMARK(PlaceLabelsCairo)->Args({100, 1920, 1080})->Args({1000, 1920, 1080})->Unit(benchmark::kMillisecond);
 
+// PlaceLabels alone, on the field the map window gives it of range(0) gauges all selected on
+// the Cairo surface of range(1) x range(2) pixels
+void PlaceLabelsAlone(benchmark::State& state) {
+    const long gauges = state.range(0);
+    CairoSurface surface(static_cast<int>(state.range(1)), static_cast<int>(state.range(2)));
+    ScriptedWindowSystem windowSystem;
+    picGIS gis(surface, windowSystem);
+    gis.OpenScene(GeneratedScene(gauges));
+    for (auto& entry : gis.Stations) {
+        entry->pSelect = true;
+        entry->GageStation->Weight = 1.0 / static_cast<double>(gauges);
+    }
+    std::vector<long> labelled;
+    std::vector<std::string> texts;
+    const LabelField field = gis.GaugeLabelField(labelled, texts);
+    long unplaced = 0;
+    for (auto _ : state) unplaced = PlaceLabels(field).Unplaced;
+    state.counters["unplaced"] = static_cast<double>(unplaced);
+}
+BENCHMARK(PlaceLabelsAlone)
+    ->Args({100, 1920, 1080})
+    ->Args({1000, 1920, 1080})
+    ->Args({1000, 3840, 2160})
+    ->Unit(benchmark::kMillisecond);
+
 // measuring 1,000 labels' text with Pango, as the Cairo surface does before placing them (on
 // a fresh surface each round: the surface keeps what it measured for printing)
 void MeasureLabelsCairo(benchmark::State& state) {

@@ -5,6 +5,7 @@ namespace kelvarin::labels {
 MarkCover::MarkCover(const LabelField& field)
     : reach_(field.MarkRadius + field.Gap),
       cell_(std::max({reach_ / kCellsPerReach, field.Width / kMaxCellsPerSide, field.Height / kMaxCellsPerSide, 1e-6})),
+      perCell_(1.0 / cell_),
       columns_(std::max(1, static_cast<int>(std::ceil(field.Width / cell_)))),
       rows_(std::max(1, static_cast<int>(std::ceil(field.Height / cell_)))),
       reaching_(Size(), 0),
@@ -12,30 +13,18 @@ MarkCover::MarkCover(const LabelField& field)
     // each cell's counts at (c + 1, r + 1), then summed in place
     for (const MarkPoint& p : field.Marks) {
         firstNear_.push_back(near_.size());
+        long whole = 0;
         EachCellNear(p, [&](int c, int r, bool covered) {
             ++reaching_[At(c + 1, r + 1, columns_ + 1)];
             if (covered) ++covering_[At(c + 1, r + 1, columns_ + 1)];
+            whole += covered ? 1 : 0;
             near_.push_back({c, r, covered});
         });
+        coveredBy_.push_back(whole);
     }
     firstNear_.push_back(near_.size());
     Sum(reaching_);
     Sum(covering_);
-}
-
-MarkCover::Verdict MarkCover::Judge(const LabelBox& box, std::size_t own) const {
-    // the cells the box touches, and the cells wholly inside it
-    const int c0 = Touched(box.Left, columns_), c1 = Touched(box.Right, columns_);
-    const int r0 = Touched(box.Top, rows_), r1 = Touched(box.Bottom, rows_);
-    const int i0 = BoundaryFrom(box.Left, columns_), i1 = BoundaryUpTo(box.Right, columns_) - 1;
-    const int j0 = BoundaryFrom(box.Top, rows_), j1 = BoundaryUpTo(box.Bottom, rows_) - 1;
-    if (i0 <= i1 && j0 <= j1) {
-        const long covering = Total(covering_, i0, j0, i1, j1);
-        if (covering > 0 && covering > MarkCells(own, i0, j0, i1, j1, true)) return Verdict::Blocked;
-    }
-    const long reaching = Total(reaching_, c0, r0, c1, r1);
-    if (reaching == 0 || reaching == MarkCells(own, c0, r0, c1, r1, false)) return Verdict::Clear;
-    return Verdict::Unsure;
 }
 
 template <typename Near>
@@ -73,12 +62,6 @@ void MarkCover::Sum(std::vector<std::uint32_t>& sums) const {
     for (int r = 1; r <= rows_; ++r)
         for (int c = 1; c <= columns_; ++c)
             sums[At(c, r, w)] += sums[At(c - 1, r, w)] + sums[At(c, r - 1, w)] - sums[At(c - 1, r - 1, w)];
-}
-
-long MarkCover::Total(const std::vector<std::uint32_t>& sums, int c0, int r0, int c1, int r1) const {
-    const int w = columns_ + 1;
-    return static_cast<long>(sums[At(c1 + 1, r1 + 1, w)]) - static_cast<long>(sums[At(c0, r1 + 1, w)]) -
-           static_cast<long>(sums[At(c1 + 1, r0, w)]) + static_cast<long>(sums[At(c0, r0, w)]);
 }
 
 }  // namespace kelvarin::labels

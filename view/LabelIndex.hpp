@@ -102,13 +102,19 @@ class MarkCover {
     static std::size_t At(int c, int r, int columns) {
         return static_cast<std::size_t>(r) * static_cast<std::size_t>(columns) + static_cast<std::size_t>(c);
     }
-    // the cell of 0..count-1 a position lies in
-    int Touched(double x, int count) const { return std::clamp(static_cast<int>(std::floor(x / cell_)), 0, count - 1); }
-    // the first cell boundary (0..count) at or after a position, and the last at or before it
-    int BoundaryFrom(double x, int count) const { return std::clamp(static_cast<int>(std::ceil(x / cell_)), 0, count); }
-    int BoundaryUpTo(double x, int count) const {
-        return std::clamp(static_cast<int>(std::floor(x / cell_)), 0, count);
+    // A finite position in cells, by a multiplication whose rounding may put it a hair either
+    // side of a cell boundary. So the cells wholly inside a box are taken kSlack narrower and
+    // the cells it touches kSlack wider: a verdict can only err towards Unsure.
+    static constexpr double kSlack = 1e-9;  // in cells: far above the rounding of 512 cells
+    double InCells(double x, int count) const { return std::clamp(x * perCell_, 0.0, static_cast<double>(count)); }
+    // the last cell boundary (0..count) at or before a position in cells, and the first at or after it
+    static int BoundaryUpTo(double cells) { return static_cast<int>(cells); }
+    static int BoundaryFrom(double cells) {
+        const int down = static_cast<int>(cells);
+        return down < cells ? down + 1 : down;
     }
+    // the cell of 0..count-1 a position in cells lies in
+    static int Touched(double cells, int count) { return std::min(static_cast<int>(cells), count - 1); }
     // calls near(c, r, covered) for every cell the mark reaches into, telling whether it covers it whole
     template <typename Near>
     void EachCellNear(const MarkPoint& p, const Near& near) const;
@@ -119,7 +125,7 @@ class MarkCover {
     // the counts of cells c0..c1 by r0..r1
     long Total(const std::vector<std::uint32_t>& sums, int c0, int r0, int c1, int r1) const;
 
-    double reach_, cell_;
+    double reach_, cell_, perCell_;
     int columns_, rows_;
     std::vector<std::uint32_t> reaching_, covering_;  // summed-area tables
     struct NearCell {
@@ -128,6 +134,37 @@ class MarkCover {
     };
     std::vector<NearCell> near_;          // every mark's cells, mark by mark
     std::vector<std::size_t> firstNear_;  // where each mark's cells start in near_
+    std::vector<long> coveredBy_;         // how many cells each mark covers whole
 };
+
+// inline: it is asked about every candidate place of every label
+inline MarkCover::Verdict MarkCover::Judge(const LabelBox& box, std::size_t own) const {
+    // the cells wholly inside the box, then the cells it touches
+    const int i0 = BoundaryFrom(InCells(box.Left, columns_) + kSlack);
+    const int i1 = BoundaryUpTo(InCells(box.Right, columns_) - kSlack) - 1;
+    const int j0 = BoundaryFrom(InCells(box.Top, rows_) + kSlack);
+    const int j1 = BoundaryUpTo(InCells(box.Bottom, rows_) - kSlack) - 1;
+    if (i0 <= i1 && j0 <= j1) {
+        const long covering = Total(covering_, i0, j0, i1, j1);
+        // more covered cells than its own mark covers anywhere: another mark's, without counting
+        if (covering > coveredBy_[own] || (covering > 0 && covering > MarkCells(own, i0, j0, i1, j1, true)))
+            return Verdict::Blocked;
+    }
+    const int c0 = Touched(std::max(InCells(box.Left, columns_) - kSlack, 0.0), columns_);
+    const int c1 = Touched(InCells(box.Right, columns_) + kSlack, columns_);
+    const int r0 = Touched(std::max(InCells(box.Top, rows_) - kSlack, 0.0), rows_);
+    const int r1 = Touched(InCells(box.Bottom, rows_) + kSlack, rows_);
+    const long reaching = Total(reaching_, c0, r0, c1, r1);
+    const long ownCells = static_cast<long>(firstNear_[own + 1] - firstNear_[own]);
+    if (reaching == 0) return Verdict::Clear;
+    if (reaching > ownCells) return Verdict::Unsure;
+    return reaching == MarkCells(own, c0, r0, c1, r1, false) ? Verdict::Clear : Verdict::Unsure;
+}
+
+inline long MarkCover::Total(const std::vector<std::uint32_t>& sums, int c0, int r0, int c1, int r1) const {
+    const int w = columns_ + 1;
+    return static_cast<long>(sums[At(c1 + 1, r1 + 1, w)]) - static_cast<long>(sums[At(c0, r1 + 1, w)]) -
+           static_cast<long>(sums[At(c1 + 1, r0, w)]) + static_cast<long>(sums[At(c0, r0, w)]);
+}
 
 }  // namespace kelvarin::labels

@@ -128,24 +128,28 @@ struct LeaderDirections {
     }
 };
 
-// the leader places, nearest ring first
-void AddLeaderPlaces(const MarkPoint& m, double offset, double markRadius, const TextExtent& t,
-                     std::vector<LabelSpot>& out) {
+// the text box of the leader place `index` (0 .. kLeaderRings * kLeaderDirections - 1),
+// nearest ring first
+LabelBox LeaderTextBox(const MarkPoint& m, double offset, const TextExtent& t, std::size_t index) {
     static const LeaderDirections directions;
-    for (int ring = 1; ring <= kLeaderRings; ++ring) {
-        const double d = offset + ring * t.Height;
-        for (const auto& [ux, uy] : directions.Unit) {
-            const double px = m.X + d * ux, py = m.Y + d * uy;
-            const double left = ux > kSideShare ? px : (ux < -kSideShare ? px - t.Width : px - t.Width / 2.0);
-            const double top = uy < -kSideShare ? py - t.Height : (uy > kSideShare ? py : py - t.Height / 2.0);
-            LabelSpot spot = AtCorner(LabelPlace::Leader, left, top, t);
-            spot.LeaderTo = NearestInBox(spot.Box, m);
-            const double length = std::sqrt(Distance2(m, spot.LeaderTo));
-            const double rim = length > 0.0 ? std::min(markRadius / length, 1.0) : 0.0;
-            spot.LeaderFrom = {m.X + (spot.LeaderTo.X - m.X) * rim, m.Y + (spot.LeaderTo.Y - m.Y) * rim};
-            out.push_back(spot);
-        }
-    }
+    const std::size_t directionCount = directions.Unit.size(), ring = index / directionCount + 1;
+    const auto& [ux, uy] = directions.Unit[index % directionCount];
+    const double d = offset + static_cast<double>(ring) * t.Height;
+    const double px = m.X + d * ux, py = m.Y + d * uy;
+    const double left = ux > kSideShare ? px : (ux < -kSideShare ? px - t.Width : px - t.Width / 2.0);
+    const double top = uy < -kSideShare ? py - t.Height : (uy > kSideShare ? py : py - t.Height / 2.0);
+    return {left, top, left + t.Width, top + t.Height};
+}
+
+// the leader place `index`: its box and its line from the mark's rim to the box
+LabelSpot LeaderPlace(const MarkPoint& m, double offset, double markRadius, const TextExtent& t, std::size_t index) {
+    const LabelBox box = LeaderTextBox(m, offset, t, index);
+    LabelSpot spot = AtCorner(LabelPlace::Leader, box.Left, box.Top, t);
+    spot.LeaderTo = NearestInBox(spot.Box, m);
+    const double length = std::sqrt(Distance2(m, spot.LeaderTo));
+    const double rim = length > 0.0 ? std::min(markRadius / length, 1.0) : 0.0;
+    spot.LeaderFrom = {m.X + (spot.LeaderTo.X - m.X) * rim, m.Y + (spot.LeaderTo.Y - m.Y) * rim};
+    return spot;
 }
 
 // the bounding box of a leader line
@@ -155,14 +159,8 @@ LabelBox LeaderBox(const LabelSpot& spot) {
 }
 
 // every label's candidates: the eight places around its mark and the leader places
-constexpr std::size_t kCandidates = kPlacesAroundMark + static_cast<std::size_t>(kLeaderRings * kLeaderDirections);
-
-// a label's candidates, in the order they are tried
-void AddCandidates(const LabelField& field, const LabelRequest& label, std::vector<LabelSpot>& out) {
-    const MarkPoint& mark = field.Marks.at(label.Mark);
-    AddPlacesAround(mark, field.Offset, label.Text, out);
-    AddLeaderPlaces(mark, field.Offset, field.MarkRadius, label.Text, out);
-}
+constexpr std::size_t kLeaders = static_cast<std::size_t>(kLeaderRings) * static_cast<std::size_t>(kLeaderDirections);
+constexpr std::size_t kCandidates = kPlacesAroundMark + kLeaders;
 
 // the size of the grid's cells for a field: kCellPerTextHeight mean text heights, and no more
 // than kMaxCellsPerSide cells a side
@@ -184,14 +182,13 @@ class Placement {
   private:
     static constexpr std::size_t kNone = kCandidates;  // a label without a place
 
-    // a label's candidate; its leader places are worked out the first time one is asked for
-    const LabelSpot& Spot(std::size_t label, std::size_t candidate);
-    const LabelSpot& Held(std::size_t label) const {
-        const std::size_t c = held_[label];
-        return c < kPlacesAroundMark ? around_[label * kPlacesAroundMark + c]
-                                     : leaders_[firstLeader_[label] + c - kPlacesAroundMark];
-    }
-    bool ClearOfFixed(std::size_t label, const LabelSpot& spot) const;
+    // a label's candidate; a leader place is worked out each time it is asked for, as most
+    // are looked at once and found blocked
+    LabelSpot Spot(std::size_t label, std::size_t candidate) const;
+    const LabelSpot& Held(std::size_t label) const { return heldSpot_[label]; }
+    // a candidate's text box, without working out a leader place's line
+    LabelBox Box(std::size_t label, std::size_t candidate) const;
+    bool ClearOfFixed(std::size_t label, std::size_t candidate) const;
     // ClearOfFixed of a candidate, worked out once: the fixed things never move
     bool Clear(std::size_t label, std::size_t candidate);
     bool Meets(const LabelSpot& spot, std::size_t other) const;
@@ -208,14 +205,10 @@ class Placement {
     bool SettleOnce();
 
     const LabelField& field_;
-    static constexpr std::size_t kLeaders = kCandidates - kPlacesAroundMark;
-    std::vector<LabelSpot> around_;  // kPlacesAroundMark per label
-    // the leader places of the labels that were asked for them, kLeaders each, and where each
-    // label's start (kNone: not yet); room for all is kept from the start, so they never move
-    std::vector<LabelSpot> leaders_;
-    std::vector<std::size_t> firstLeader_;
+    std::vector<LabelSpot> around_;    // kPlacesAroundMark per label
     std::vector<std::uint8_t> clear_;  // per candidate: 0 not known yet, 1 clear, 2 not
     std::vector<std::size_t> held_;    // per label: its candidate, or kNone
+    std::vector<LabelSpot> heldSpot_;  // per label: the spot of its candidate
     Grid marks_, labels_;
     MarkCover cover_;
     std::vector<std::uint32_t> seen_;  // per label: the query that last looked at it
@@ -225,15 +218,14 @@ class Placement {
 
 Placement::Placement(const LabelField& field)
     : field_(field),
-      firstLeader_(field.Labels.size(), kNone),
       clear_(field.Labels.size() * kCandidates, 0),
       held_(field.Labels.size(), kNone),
+      heldSpot_(field.Labels.size()),
       marks_(field.Width, field.Height, CellSize(field)),
       labels_(field.Width, field.Height, CellSize(field)),
       cover_(field),
       seen_(field.Labels.size(), 0) {
     around_.reserve(field.Labels.size() * kPlacesAroundMark);
-    leaders_.reserve(field.Labels.size() * kLeaders);
     for (const LabelRequest& label : field.Labels)
         AddPlacesAround(field.Marks.at(label.Mark), field.Offset, label.Text, around_);
     const double reach = field.MarkRadius + field.Gap;
@@ -243,14 +235,11 @@ Placement::Placement(const LabelField& field)
     }
 }
 
-const LabelSpot& Placement::Spot(std::size_t label, std::size_t candidate) {
+LabelSpot Placement::Spot(std::size_t label, std::size_t candidate) const {
     if (candidate < kPlacesAroundMark) return around_[label * kPlacesAroundMark + candidate];
-    if (firstLeader_[label] == kNone) {
-        firstLeader_[label] = leaders_.size();
-        const LabelRequest& request = field_.Labels[label];
-        AddLeaderPlaces(field_.Marks[request.Mark], field_.Offset, field_.MarkRadius, request.Text, leaders_);
-    }
-    return leaders_[firstLeader_[label] + candidate - kPlacesAroundMark];
+    const LabelRequest& request = field_.Labels[label];
+    return LeaderPlace(field_.Marks[request.Mark], field_.Offset, field_.MarkRadius, request.Text,
+                       candidate - kPlacesAroundMark);
 }
 
 LabelBox Placement::Region(const LabelSpot& spot) const {
@@ -265,8 +254,14 @@ LabelBox Placement::Region(const LabelSpot& spot) const {
 
 // inside the picture, clear of the covered boxes and of every mark but its own, and its leader
 // clear of every mark but its own
-bool Placement::ClearOfFixed(std::size_t label, const LabelSpot& spot) const {
-    const LabelBox& b = spot.Box;
+LabelBox Placement::Box(std::size_t label, std::size_t candidate) const {
+    if (candidate < kPlacesAroundMark) return around_[label * kPlacesAroundMark + candidate].Box;
+    const LabelRequest& request = field_.Labels[label];
+    return LeaderTextBox(field_.Marks[request.Mark], field_.Offset, request.Text, candidate - kPlacesAroundMark);
+}
+
+bool Placement::ClearOfFixed(std::size_t label, std::size_t candidate) const {
+    const LabelBox b = Box(label, candidate);
     if (!(b.Left >= 0.0 && b.Top >= 0.0 && b.Right <= field_.Width && b.Bottom <= field_.Height)) return false;
     const LabelBox grown = Grown(b, field_.Gap);
     for (const LabelBox& covered : field_.Covered)
@@ -280,7 +275,8 @@ bool Placement::ClearOfFixed(std::size_t label, const LabelSpot& spot) const {
         const MarkPoint& p = field_.Marks[m];
         return m == own || Distance2(NearestInBox(b, p), p) >= reach2;
     });
-    if (!boxClear || spot.Place != LabelPlace::Leader) return boxClear;
+    if (!boxClear || candidate < kPlacesAroundMark) return boxClear;
+    const LabelSpot spot = Spot(label, candidate);
     return marks_.Each(LeaderBox(spot), [&](std::uint32_t m) {
         return m == own || SegmentDistance2(spot.LeaderFrom, spot.LeaderTo, field_.Marks[m]) >= reach2;
     });
@@ -288,7 +284,7 @@ bool Placement::ClearOfFixed(std::size_t label, const LabelSpot& spot) const {
 
 bool Placement::Clear(std::size_t label, std::size_t candidate) {
     std::uint8_t& known = clear_[label * kCandidates + candidate];
-    if (known == 0) known = ClearOfFixed(label, Spot(label, candidate)) ? 1 : 2;
+    if (known == 0) known = ClearOfFixed(label, candidate) ? 1 : 2;
     return known == 1;
 }
 
@@ -318,6 +314,7 @@ std::size_t Placement::Blockers(std::size_t label, const LabelSpot& spot, std::s
 
 void Placement::Put(std::size_t label, std::size_t candidate) {
     held_[label] = candidate;
+    heldSpot_[label] = Spot(label, candidate);
     labels_.File(Region(Held(label)), static_cast<std::uint32_t>(label));
 }
 
@@ -398,9 +395,13 @@ LabelLayout Placement::Run() {
 }  // namespace
 
 std::vector<LabelSpot> LabelCandidates(const LabelField& field, std::size_t label) {
+    const LabelRequest& request = field.Labels.at(label);
+    const MarkPoint& mark = field.Marks.at(request.Mark);
     std::vector<LabelSpot> spots;
     spots.reserve(kCandidates);
-    AddCandidates(field, field.Labels.at(label), spots);
+    AddPlacesAround(mark, field.Offset, request.Text, spots);
+    for (std::size_t i = 0; i < kLeaders; ++i)
+        spots.push_back(LeaderPlace(mark, field.Offset, field.MarkRadius, request.Text, i));
     return spots;
 }
 
