@@ -40,4 +40,11 @@ SaverRun::SaverRun(Surface& surface, WindowSystem& windowSystem, const SaverSett
 
 void SaverRun::Run() { map_.RunUntilExit(); }
 
+std::string SaverRun::UnplacedLabelsNote() const {
+    const long unplaced = map_.UnplacedLabels();
+    if (unplaced <= 0) return {};
+    return "kelvarin: " + std::to_string(unplaced) +
+           " gauge labels could not be placed free of others and printed over them\n";
+}
+
 }  // namespace kelvarin

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "model/Surface.hpp"
@@ -44,6 +45,10 @@ class SaverRun {
     void Run();
 
     picGIS& Map() { return map_; }
+
+    // What the host says on stderr when the run has ended: how many gauge labels of the
+    // finished constructions could not be placed free of others; empty when none.
+    std::string UnplacedLabelsNote() const;
 
   private:
     PacedSurface paced_;

@@ -2,6 +2,7 @@
 // run or a preview creates the window, its surface and its window system, runs the
 // map window until the exit rules end it, and takes everything down again.
 
+#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -63,6 +64,8 @@ int Run(HINSTANCE instance, HWND parent) {
         settings.Parent = reinterpret_cast<std::intptr_t>(parent);
         kelvarin::SaverRun run(surface, window, settings);
         run.Run();
+        // seen where the saver was started from a console or with its output redirected
+        std::fputs(run.UnplacedLabelsNote().c_str(), stderr);
     } catch (...) {
         if (!parent) window.LeaveSaverMode();
         throw;

@@ -132,10 +132,7 @@ int Run(const SaverOptions& options) {
 
         SaverRun run(surface, windowSystem, settings);
         run.Run();
-        if (const long unplaced = run.Map().UnplacedLabels(); unplaced > 0)
-            std::fprintf(stderr,
-                         "kelvarin: %ld gauge labels could not be placed free of others and printed over them\n",
-                         unplaced);
+        std::fputs(run.UnplacedLabelsNote().c_str(), stderr);
         if (options.Target == SaverTarget::OwnWindow && !windowSystem.WindowGone()) XDestroyWindow(display, window);
         XSync(display, False);  // the last errors of a vanished window land in the handler above
     }

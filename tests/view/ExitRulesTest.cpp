@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "scene/SceneWriter.hpp"
+#include "tests/scene/TempFile.hpp"
 #include "tests/view/ViewTestSupport.hpp"
 #include "view/SaverRun.hpp"
 
@@ -205,6 +209,43 @@ TEST(ExitRules, SaverRunShowsWhichSceneFilesItLookedFor) {
     EXPECT_NE(run.Map().LoadError().find(missing.string() + "2"), std::string::npos);
     run.Run();
     EXPECT_EQ(run.Map().ExitCount, 3);
+}
+
+// A run whose finished constructions printed labels over others says how many when it ends,
+// the same on every host; a run without any says nothing.
+TEST(ExitRules, SaverRunSaysHowManyGaugeLabelsPrintedOverOthers) {
+    SceneFile scene;
+    scene.Polygons = {{"Basin", {{0, 0, 0}, {1000, 0, 0}, {1000, 1000, 0}, {0, 1000, 0}}}};
+    scene.Show = "thiessen";
+    for (int i = 0; i < 144; ++i)  // a 12 x 12 grid, far too dense for its labels on a small screen
+        scene.Stations.push_back({"GAUGE_WITH_A_LONG_NAME_" + std::to_string(i),
+                                  std::to_string(i),
+                                  {40.0 + 80.0 * (i % 12) + (i % 5), 40.0 + 80.0 * static_cast<double>(i / 12), 0.0}});
+    const testing::TempFile file(SceneFileText(scene));
+    for (const bool dense : {true, false}) {
+        SCOPED_TRACE(dense ? "144 gauges on 320 x 240" : "the bundled scene on 1920 x 1080");
+        RecordingSurface surface(dense ? 320 : 1920, dense ? 240 : 1080, false);
+        ScriptedWindowSystem windowSystem;
+        windowSystem.EndAfterCycles(2);
+        SaverSettings settings;
+        settings.Scenes = {dense ? file.Path() : std::filesystem::path(KELVARIN_BINARY_DIR) / kSceneFileName};
+        settings.Pace = Pacing{};
+        SaverRun run(surface, windowSystem, settings);
+        ASSERT_EQ(run.Map().LoadError(), "");
+        long shown = 0;
+        run.Map().OnCycleShown = [&](const CycleReport& report) { shown += report.UnplacedLabels; };
+        run.Run();
+        EXPECT_EQ(run.Map().UnplacedLabels(), shown);
+        if (dense) {
+            EXPECT_GT(shown, 0);
+            EXPECT_EQ(run.UnplacedLabelsNote(), "kelvarin: " + std::to_string(shown) +
+                                                    " gauge labels could not be placed free of others and "
+                                                    "printed over them\n");
+        } else {
+            EXPECT_EQ(shown, 0);
+            EXPECT_EQ(run.UnplacedLabelsNote(), "");
+        }
+    }
 }
 
 }  // namespace
