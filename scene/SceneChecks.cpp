@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -11,6 +10,7 @@
 #include "geometry/Tolerances.hpp"
 #include "geometry/modGISTools.hpp"
 #include "scene/CentrePointLines.hpp"
+#include "scene/CheckMessages.hpp"
 #include "scene/SceneRules.hpp"
 
 namespace kelvarin {
@@ -18,17 +18,7 @@ namespace kelvarin {
 namespace {
 
 using namespace scene_rules;
-
-// a number as a message shows it: up to 10 significant digits
-std::string Num(double v) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.10g", v);
-    return text;
-}
-
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
-
-std::string PointText(const cPoint& p) { return "(" + Num(p.X) + ", " + Num(p.Y) + ")"; }
+using namespace check_messages;
 
 // the bounding box of points
 Box BoxOf(const std::vector<cPoint>& points) {

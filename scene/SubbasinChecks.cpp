@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <optional>
 #include <string>
 
 #include "geometry/Predicates.hpp"
 #include "geometry/SimpleRing.hpp"
+#include "scene/CheckMessages.hpp"
 #include "scene/SceneRules.hpp"
 #include "scene/SubbasinGeometry.hpp"
 
@@ -16,17 +16,7 @@ namespace kelvarin {
 namespace {
 
 using namespace scene_rules;
-
-// a number as a message shows it: up to 10 significant digits
-std::string Num(double v) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.10g", v);
-    return text;
-}
-
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
-std::string PointText(const cPoint& p) { return "(" + Num(p.X) + ", " + Num(p.Y) + ")"; }
+using namespace check_messages;
 
 // +1 strictly inside the ring, 0 on its boundary, -1 outside; decided exactly
 int PointInRing(const cPoint& p, const std::vector<cPoint>& ring) {
