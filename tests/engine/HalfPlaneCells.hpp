@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <utility>
 #include <vector>
 
 #include "model/cPoint.hpp"
@@ -80,6 +81,38 @@ inline std::vector<double> HalfPlaneCellAreas(const std::vector<cPoint>& basin, 
         areas[s] = half_plane::Area(cell) / sharing;
     }
     return areas;
+}
+
+// Site i's cell in a frame (a convex ring around every site): the frame cut by the bisector
+// half-plane of every other site, in long double, every site tried. Sites at site i's place are
+// skipped. The oracle for cells that reach beyond a basin (sub-basins, the network's frame).
+inline std::vector<cPoint> HalfPlaneCellInFrame(const std::vector<cPoint>& sites, std::size_t i,
+                                                const std::vector<cPoint>& frame) {
+    using Pt = std::pair<long double, long double>;
+    std::vector<Pt> cell;
+    for (const cPoint& p : frame) cell.emplace_back(p.X, p.Y);
+    const long double sx = sites[i].X, sy = sites[i].Y;
+    for (std::size_t j = 0; j < sites.size() && !cell.empty(); ++j) {
+        const long double tx = sites[j].X, ty = sites[j].Y;
+        if (tx == sx && ty == sy) continue;
+        // keep the points nearer to S: (T - S).p <= (|T|^2 - |S|^2) / 2
+        const long double a = tx - sx, b = ty - sy, c = (tx * tx + ty * ty - sx * sx - sy * sy) / 2;
+        std::vector<Pt> out;
+        for (std::size_t k = 0; k < cell.size(); ++k) {
+            const Pt& p = cell[k];
+            const Pt& q = cell[(k + 1) % cell.size()];
+            const long double fp = a * p.first + b * p.second - c, fq = a * q.first + b * q.second - c;
+            if (fp <= 0) out.push_back(p);
+            if ((fp < 0 && fq > 0) || (fp > 0 && fq < 0)) {
+                const long double t = fp / (fp - fq);
+                out.emplace_back(p.first + t * (q.first - p.first), p.second + t * (q.second - p.second));
+            }
+        }
+        cell = out;
+    }
+    std::vector<cPoint> ring;
+    for (const Pt& p : cell) ring.push_back(cPoint{static_cast<double>(p.first), static_cast<double>(p.second), 0});
+    return ring;
 }
 
 }  // namespace kelvarin::testing

@@ -15,6 +15,7 @@
 
 #include "model/cPoint.hpp"
 #include "scene/MapLocal.hpp"
+#include "tests/engine/HalfPlaneCells.hpp"
 
 namespace kelvarin::testing {
 
@@ -59,41 +60,14 @@ class SubbasinOracle {
     // sub-basin s, or inside their union when s is the count of sub-basins
     double CellArea(const std::vector<cPoint>& sites, std::size_t i, std::size_t s,
                     const std::array<double, 4>& frame) const {
-        GEOSGeometry* cell = Polygon(HalfPlaneCell(sites, i, frame));
+        const std::vector<cPoint> box = {
+            {frame[0], frame[1], 0}, {frame[2], frame[1], 0}, {frame[2], frame[3], 0}, {frame[0], frame[3], 0}};
+        GEOSGeometry* cell = Polygon(HalfPlaneCellInFrame(sites, i, box));
         GEOSGeometry* common = GEOSIntersection_r(context_, cell, s < regions_.size() ? regions_[s] : union_);
         const double area = Area(common);
         GEOSGeom_destroy_r(context_, common);
         GEOSGeom_destroy_r(context_, cell);
         return area;
-    }
-
-    // the frame box (min X, min Y, max X, max Y) cut by the bisector half-plane of every other site
-    static std::vector<cPoint> HalfPlaneCell(const std::vector<cPoint>& sites, std::size_t i,
-                                             const std::array<double, 4>& frame) {
-        using Pt = std::pair<long double, long double>;
-        std::vector<Pt> cell = {{frame[0], frame[1]}, {frame[2], frame[1]}, {frame[2], frame[3]}, {frame[0], frame[3]}};
-        const long double sx = sites[i].X, sy = sites[i].Y;
-        for (std::size_t j = 0; j < sites.size() && !cell.empty(); ++j) {
-            const long double tx = sites[j].X, ty = sites[j].Y;
-            if (tx == sx && ty == sy) continue;
-            // keep the points nearer to S: (T - S).p <= (|T|^2 - |S|^2) / 2
-            const long double a = tx - sx, b = ty - sy, c = (tx * tx + ty * ty - sx * sx - sy * sy) / 2;
-            std::vector<Pt> out;
-            for (std::size_t k = 0; k < cell.size(); ++k) {
-                const Pt& p = cell[k];
-                const Pt& q = cell[(k + 1) % cell.size()];
-                const long double fp = a * p.first + b * p.second - c, fq = a * q.first + b * q.second - c;
-                if (fp <= 0) out.push_back(p);
-                if ((fp < 0 && fq > 0) || (fp > 0 && fq < 0)) {
-                    const long double t = fp / (fp - fq);
-                    out.emplace_back(p.first + t * (q.first - p.first), p.second + t * (q.second - p.second));
-                }
-            }
-            cell = out;
-        }
-        std::vector<cPoint> ring;
-        for (const Pt& p : cell) ring.push_back(cPoint{static_cast<double>(p.first), static_cast<double>(p.second), 0});
-        return ring;
     }
 
   private:

@@ -17,6 +17,7 @@
 #include "model/BoundedArray.hpp"
 #include "model/cPoint.hpp"
 #include "model/cPolygon.hpp"
+#include "tests/engine/HalfPlaneCells.hpp"
 
 namespace kelvarin::testing {
 
@@ -185,37 +186,22 @@ class Geos {
         return areas;
     }
 
-    // the cell of station i: the frame cut by the bisector half-plane of every other site
+    // the area of station i's cell: the frame cut by the bisector half-plane of every other site
     static double HalfPlaneCellArea(const PointArray& stations, long i, const PointArray& frame) {
-        using Pt = std::pair<long double, long double>;
-        std::vector<Pt> cell;
-        for (const PointRef& P : frame) cell.emplace_back(P->X, P->Y);
-        const long double sx = stations(i)->X, sy = stations(i)->Y;
-        for (long j = stations.LBound(); j <= stations.UBound() && !cell.empty(); ++j) {
-            const long double tx = stations(j)->X, ty = stations(j)->Y;
-            if (tx == sx && ty == sy) continue;
-            // keep the points nearer to S: (T - S).p <= (|T|^2 - |S|^2) / 2
-            const long double a = tx - sx, b = ty - sy, c = (tx * tx + ty * ty - sx * sx - sy * sy) / 2;
-            std::vector<Pt> out;
-            for (std::size_t k = 0; k < cell.size(); ++k) {
-                const Pt& p = cell[k];
-                const Pt& q = cell[(k + 1) % cell.size()];
-                const long double fp = a * p.first + b * p.second - c, fq = a * q.first + b * q.second - c;
-                if (fp <= 0) out.push_back(p);
-                if ((fp < 0 && fq > 0) || (fp > 0 && fq < 0)) {
-                    const long double t = fp / (fp - fq);
-                    out.emplace_back(p.first + t * (q.first - p.first), p.second + t * (q.second - p.second));
-                }
-            }
-            cell = out;
-        }
-        long double twice = 0;
+        std::vector<cPoint> sites, box;
+        for (const PointRef& P : stations) sites.push_back(*P);
+        for (const PointRef& P : frame) box.push_back(*P);
+        const std::vector<cPoint> cell =
+            HalfPlaneCellInFrame(sites, static_cast<std::size_t>(i - stations.LBound()), box);
+        if (cell.empty()) return 0.0;
+        double twice = 0.0;  // taken about the first vertex, so that map coordinates keep their digits
+        const cPoint& o = cell.front();
         for (std::size_t k = 0; k < cell.size(); ++k) {
-            const Pt& p = cell[k];
-            const Pt& q = cell[(k + 1) % cell.size()];
-            twice += p.first * q.second - q.first * p.second;
+            const cPoint& p = cell[k];
+            const cPoint& q = cell[(k + 1) % cell.size()];
+            twice += (p.X - o.X) * (q.Y - o.Y) - (q.X - o.X) * (p.Y - o.Y);
         }
-        return static_cast<double>(std::fabs(twice) / 2);
+        return std::fabs(twice) / 2.0;
     }
 
     static std::vector<cPoint> Vertices(const cPolygon& ring) {
