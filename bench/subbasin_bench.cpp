@@ -30,20 +30,12 @@ const Scene& FiftySubbasins() {
         options.AllBands = true;
         options.DivideVertices = 40;
         options.Enclave = options.Lake = false;
-        const testing::SubbasinSet set = testing::MakeSubbasinSet(options);
-        SceneFile file;
-        file.Polygons = {{"Outline", set.Outline}};
-        file.Show = "all";
-        file.Subbasins = set.Subbasins;
-        std::mt19937_64 random(100);
-        std::uniform_real_distribution<double> x(options.CentreX - 28000, options.CentreX + 28000);
-        std::uniform_real_distribution<double> y(options.CentreY - 22000, options.CentreY + 22000);
-        for (int k = 1; k <= kGauges; ++k)
-            file.Stations.push_back({"G" + std::to_string(k), std::to_string(k), cPoint{x(random), y(random), 0}});
-        for (std::size_t a = 0; a < file.Stations.size(); ++a)
-            for (std::size_t b = a + 1; b < file.Stations.size(); ++b)
-                file.CentrePoints.push_back(cPoint{(file.Stations[a].Point.X + file.Stations[b].Point.X) / 2,
-                                                   (file.Stations[a].Point.Y + file.Stations[b].Point.Y) / 2, 0});
+        testing::GaugeSpread gauges;
+        gauges.Count = kGauges;
+        gauges.Seed = 100;
+        gauges.HalfWidth = 28000;
+        gauges.HalfHeight = 22000;
+        const SceneFile file = testing::SubbasinSceneFile(testing::MakeSubbasinSet(options), options, gauges);
         return LoadSceneText(SceneFileText(file), "fifty-subbasins.ini");
     }();
     return scene;

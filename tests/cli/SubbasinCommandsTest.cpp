@@ -58,16 +58,16 @@ class SubbasinCommands : public testing::ProgramTest {
         options.Sectors = 4;
         options.Seed = 5;
         const testing::SubbasinSet set = testing::MakeSubbasinSet(options);
-        SceneFile file;
-        file.Polygons = {{"Outline", set.Outline}};
-        file.Show = "thiessen";
-        file.Subbasins = set.Subbasins;
-        std::mt19937_64 random(11);
-        std::uniform_real_distribution<double> x(options.CentreX - 26000, options.CentreX + 26000);
-        std::uniform_real_distribution<double> y(options.CentreY - 20000, options.CentreY + 20000);
-        for (int k = 1; k <= 14; ++k)
-            file.Stations.push_back(
-                {"Gauge" + std::to_string(k), "N" + std::to_string(k), cPoint{x(random), y(random), 0}});
+        testing::GaugeSpread gauges;
+        gauges.Count = 14;
+        gauges.Seed = 11;
+        gauges.HalfWidth = 26000;
+        gauges.HalfHeight = 20000;
+        gauges.NamePrefix = "Gauge";
+        gauges.NumberPrefix = "N";
+        gauges.CentrePoints = false;
+        gauges.Show = "thiessen";
+        const SceneFile file = testing::SubbasinSceneFile(set, options, gauges);
         scene_ = At("subbasins.ini");
         std::ofstream(scene_, std::ios::binary) << SceneFileText(file);
         for (const SceneFileSubbasin& s : set.Subbasins) names_.push_back(s.Name);

@@ -196,28 +196,49 @@ class SubbasinSetMaker {
 
 inline SubbasinSet MakeSubbasinSet(const SubbasinSetOptions& options) { return SubbasinSetMaker(options).Make(); }
 
-// a generated set with gauges over and around it, read through the scene file
-inline Scene GeneratedSubbasinScene(std::uint64_t seed, int gauges) {
-    SubbasinSetOptions options;
-    options.Seed = seed;
-    options.Sectors = 2 + static_cast<int>(seed % 5);
-    options.MaxBands = 1 + static_cast<int>(seed % 2);
-    const testing::SubbasinSet set = MakeSubbasinSet(options);
+// gauges drawn at random over a box around a set's centre, for its scene file
+struct GaugeSpread {
+    int Count = 0;
+    std::uint64_t Seed = 1;
+    double HalfWidth = 30000, HalfHeight = 24000;  // the box, about the set's centre
+    std::string NamePrefix = "G", NumberPrefix;    // gauge k is NamePrefix + k, NumberPrefix + k
+    bool CentrePoints = true;                      // every pair's midpoint as its centre point
+    std::string Show = "all";
+};
+
+// the scene file of a set (its outline the basin) with gauges spread over and around it
+inline SceneFile SubbasinSceneFile(const SubbasinSet& set, const SubbasinSetOptions& options,
+                                   const GaugeSpread& gauges) {
     SceneFile file;
     file.Polygons = {{"Outline", set.Outline}};
-    file.Show = "all";
+    file.Show = gauges.Show;
     file.Subbasins = set.Subbasins;
-    std::mt19937_64 random(seed);
-    std::uniform_real_distribution<double> x(options.CentreX - 30000, options.CentreX + 30000);
-    std::uniform_real_distribution<double> y(options.CentreY - 24000, options.CentreY + 24000);
-    for (int k = 0; k < gauges; ++k)
-        file.Stations.push_back({"G" + std::to_string(k + 1), std::to_string(k + 1), cPoint{x(random), y(random), 0}});
+    std::mt19937_64 random(gauges.Seed);
+    std::uniform_real_distribution<double> x(options.CentreX - gauges.HalfWidth, options.CentreX + gauges.HalfWidth);
+    std::uniform_real_distribution<double> y(options.CentreY - gauges.HalfHeight, options.CentreY + gauges.HalfHeight);
+    for (int k = 1; k <= gauges.Count; ++k)
+        file.Stations.push_back({gauges.NamePrefix + std::to_string(k), gauges.NumberPrefix + std::to_string(k),
+                                 cPoint{x(random), y(random), 0}});
+    if (!gauges.CentrePoints) return file;
     for (std::size_t a = 0; a < file.Stations.size(); ++a)
         for (std::size_t b = a + 1; b < file.Stations.size(); ++b) {
             const cPoint& p = file.Stations[a].Point;
             const cPoint& q = file.Stations[b].Point;
             file.CentrePoints.push_back(cPoint{(p.X + q.X) / 2, (p.Y + q.Y) / 2, 0});
         }
+    return file;
+}
+
+// a generated set with gauges over and around it, read through the scene file
+inline Scene GeneratedSubbasinScene(std::uint64_t seed, int gauges) {
+    SubbasinSetOptions options;
+    options.Seed = seed;
+    options.Sectors = 2 + static_cast<int>(seed % 5);
+    options.MaxBands = 1 + static_cast<int>(seed % 2);
+    GaugeSpread spread;
+    spread.Count = gauges;
+    spread.Seed = seed;
+    const SceneFile file = SubbasinSceneFile(MakeSubbasinSet(options), options, spread);
     return LoadSceneText(SceneFileText(file), "generated-" + std::to_string(seed) + ".ini");
 }
 
