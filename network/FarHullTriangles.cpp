@@ -111,6 +111,19 @@ std::vector<std::size_t> TrianglesAtCorners(const Array2<PointRef>& triangles, l
     return found;
 }
 
+// the triangles (0-based) whose circumcentre lies outside the box of the outer frame
+std::vector<std::size_t> CentresOutside(const Array2<PointRef>& triangles, long T, const PointArray& outer) {
+    cPoint hi, lo;
+    BoundingBox(outer, hi, lo);
+    std::vector<std::size_t> outside;
+    for (long t = 1; t <= T; ++t) {
+        const cPoint& c = *triangles(0, t);
+        if (!(c.X >= lo.X && c.X <= hi.X && c.Y >= lo.Y && c.Y <= hi.Y))
+            outside.push_back(static_cast<std::size_t>(t - 1));
+    }
+    return outside;
+}
+
 }  // namespace
 
 // the outer frame and the table without hull triangles whose circumcentre lies beyond it
@@ -125,16 +138,9 @@ long FarHullTriangles(const Array2<PointRef>& triangles, const PointArray& frame
                       std::vector<bool>& kept) {
     const long T = TriangleCount(triangles);
     OuterFrameOf(triangles, T, frame, outer);
-    cPoint hi, lo;
-    BoundingBox(outer, hi, lo);
     // Round by round, every kept triangle whose circumcentre lies outside the box and that has
     // an edge used by no other kept triangle (counted at the start of the round) is dropped.
-    std::vector<std::size_t> outside;
-    for (long t = 1; t <= T; ++t) {
-        const cPoint& c = *triangles(0, t);
-        if (!(c.X >= lo.X && c.X <= hi.X && c.Y >= lo.Y && c.Y <= hi.Y))
-            outside.push_back(static_cast<std::size_t>(t - 1));
-    }
+    const std::vector<std::size_t> outside = CentresOutside(triangles, T, outer);
     kept.assign(static_cast<std::size_t>(T), true);
     if (!outside.empty()) {
         std::vector<int> uses;
@@ -163,14 +169,7 @@ long FarHullTrianglesKeepingOnePiece(const Array2<PointRef>& triangles, const Po
     kept.assign(static_cast<std::size_t>(T), true);
     PointArray outer;
     OuterFrameOf(triangles, T, frame, outer);
-    cPoint hi, lo;
-    BoundingBox(outer, hi, lo);
-    std::vector<std::size_t> outside;
-    for (long t = 1; t <= T; ++t) {
-        const cPoint& c = *triangles(0, t);
-        if (!(c.X >= lo.X && c.X <= hi.X && c.Y >= lo.Y && c.Y <= hi.Y))
-            outside.push_back(static_cast<std::size_t>(t - 1));
-    }
+    const std::vector<std::size_t> outside = CentresOutside(triangles, T, outer);
     if (outside.empty()) return T;
     auto at = [&](std::size_t t, long r) { return CornerAt(triangles, t, r); };
     std::vector<std::size_t> slot;
