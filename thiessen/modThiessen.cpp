@@ -47,7 +47,7 @@ std::vector<cPoint> FanNeighbours(const StationFan& f, const Array2<PointRef>& t
 // a ring through both would fold back on itself around the one true vertex. Nothing when no
 // two neighbouring triangles share their circle.
 std::optional<Array2<PointRef>> SharedCircumcentres(const Array2<PointRef>& triangles, const PointArray& stations,
-                                                    const Array1<long>& site, const StationFanIndex& fans) {
+                                                    const std::vector<StationFan>& fans) {
     const long T = TriangleCount(triangles);
     std::vector<long> group(static_cast<std::size_t>(T + 1));
     std::iota(group.begin(), group.end(), 0L);
@@ -58,8 +58,7 @@ std::optional<Array2<PointRef>> SharedCircumcentres(const Array2<PointRef>& tria
     };
     bool shared = false;
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
-        if (site(i) != i) continue;
-        const StationFan f = fans.Fan(*stations(i));
+        const StationFan& f = fans[static_cast<std::size_t>(i - stations.LBound())];
         for (long j = 1; j <= f.count; ++j) {
             if (j == f.j0 || f.count < 2) continue;  // the fan's gap parts no triangles
             const long next = j % f.count + 1;
@@ -144,12 +143,16 @@ void BuildThiessenPolygons(PolygonArray& polygons, const PointArray& stations, c
     // play no part).
     const bool cut = stay < T;
     const Array1<long> site = SiteIndex(stations);
-    const StationFanIndex fans(triangles);
-    const std::optional<Array2<PointRef>> shared =
-        cut ? std::nullopt : SharedCircumcentres(triangles, stations, site, fans);
+    // each site's fan, worked out once for the shared circumcentres and the cells
+    const StationFanIndex index(triangles);
+    std::vector<StationFan> fans;
+    fans.reserve(static_cast<std::size_t>(stations.Count()));
+    for (long i = stations.LBound(); i <= stations.UBound(); ++i)
+        fans.push_back(site(i) == i ? index.Fan(*stations(i)) : StationFan{});
+    const std::optional<Array2<PointRef>> shared = cut ? std::nullopt : SharedCircumcentres(triangles, stations, fans);
     const Array2<PointRef>& centred = shared ? *shared : triangles;
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
-        const StationFan f = site(i) == i ? fans.Fan(*stations(i)) : StationFan{};
+        const StationFan& f = fans[static_cast<std::size_t>(i - stations.LBound())];
         if (f.count == 0) {
             // a station that shares an earlier site (copied below) or is in no triangle: an empty ring
             polygons(i) = std::make_shared<cPolygon>();
