@@ -90,13 +90,13 @@ class Array2 {
         lower2_ = lower2;
         rows_ = upper1 - lower1 + 1;
         columns_ = upper2 - lower2 + 1;
-        data_.assign(Extent(1, rows_) * Extent(1, columns_), T{});
+        data_.assign(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(columns_), T{});
     }
     // new upper bound of the last dimension, contents kept
     void ReDimPreserve(long upper2) {
         if (upper2 < lower2_ - 1) ThrowIndexError("Array2::ReDimPreserve", upper2, lower2_ - 1, upper2);
         columns_ = upper2 - lower2_ + 1;
-        data_.resize(Extent(1, rows_) * Extent(1, columns_));
+        data_.resize(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(columns_));
     }
 
     // the elements in storage order
@@ -106,7 +106,8 @@ class Array2 {
     std::size_t Offset(long i, long j) const {
         if (i < lower1_ || i > UBound(1)) ThrowIndexError("Array2 (dimension 1)", i, lower1_, UBound(1));
         if (j < lower2_ || j > UBound(2)) ThrowIndexError("Array2 (dimension 2)", j, lower2_, UBound(2));
-        return Extent(lower1_, i) - 1 + (Extent(lower2_, j) - 1) * Extent(1, rows_);
+        return static_cast<std::size_t>(i - lower1_) +
+               static_cast<std::size_t>(j - lower2_) * static_cast<std::size_t>(rows_);
     }
 
     long lower1_ = 1, lower2_ = 1, rows_ = 0, columns_ = 0;
