@@ -27,6 +27,29 @@ MarkCover::MarkCover(const LabelField& field)
     Sum(covering_);
 }
 
+MarkCover::Verdict MarkCover::Judge(const LabelBox& box, std::size_t own) const {
+    // the cells wholly inside the box, then the cells it touches
+    const int i0 = BoundaryFrom(InCells(box.Left, columns_) + kSlack);
+    const int i1 = BoundaryUpTo(InCells(box.Right, columns_) - kSlack) - 1;
+    const int j0 = BoundaryFrom(InCells(box.Top, rows_) + kSlack);
+    const int j1 = BoundaryUpTo(InCells(box.Bottom, rows_) - kSlack) - 1;
+    if (i0 <= i1 && j0 <= j1) {
+        const long covering = Total(covering_, i0, j0, i1, j1);
+        // more covered cells than its own mark covers anywhere: another mark's, without counting
+        if (covering > coveredBy_[own] || (covering > 0 && covering > MarkCells(own, i0, j0, i1, j1, true)))
+            return Verdict::Blocked;
+    }
+    const int c0 = Touched(std::max(InCells(box.Left, columns_) - kSlack, 0.0), columns_);
+    const int c1 = Touched(InCells(box.Right, columns_) + kSlack, columns_);
+    const int r0 = Touched(std::max(InCells(box.Top, rows_) - kSlack, 0.0), rows_);
+    const int r1 = Touched(InCells(box.Bottom, rows_) + kSlack, rows_);
+    const long reaching = Total(reaching_, c0, r0, c1, r1);
+    const long ownCells = static_cast<long>(firstNear_[own + 1] - firstNear_[own]);
+    if (reaching == 0) return Verdict::Clear;
+    if (reaching > ownCells) return Verdict::Unsure;
+    return reaching == MarkCells(own, c0, r0, c1, r1, false) ? Verdict::Clear : Verdict::Unsure;
+}
+
 template <typename Near>
 void MarkCover::EachCellNear(const MarkPoint& p, const Near& near) const {
     const double reach2 = reach_ * reach_;
@@ -62,6 +85,12 @@ void MarkCover::Sum(std::vector<std::uint32_t>& sums) const {
     for (int r = 1; r <= rows_; ++r)
         for (int c = 1; c <= columns_; ++c)
             sums[At(c, r, w)] += sums[At(c - 1, r, w)] + sums[At(c, r - 1, w)] - sums[At(c - 1, r - 1, w)];
+}
+
+long MarkCover::Total(const std::vector<std::uint32_t>& sums, int c0, int r0, int c1, int r1) const {
+    const int w = columns_ + 1;
+    return static_cast<long>(sums[At(c1 + 1, r1 + 1, w)]) - static_cast<long>(sums[At(c0, r1 + 1, w)]) -
+           static_cast<long>(sums[At(c1 + 1, r0, w)]) + static_cast<long>(sums[At(c0, r0, w)]);
 }
 
 }  // namespace kelvarin::labels
