@@ -56,6 +56,25 @@ std::vector<long> EveryGauge(long gauges) {
     return all;
 }
 
+// every gauge of the map window's scene selected, each with an equal weight
+void SelectAndWeighEvery(picGIS& gis) {
+    for (auto& entry : gis.Stations) {
+        entry->pSelect = true;
+        entry->GageStation->Weight = 1.0 / static_cast<double>(gis.Stations.Count());
+    }
+}
+
+// the field the map window gives the placement on the surface, every gauge of the scene labelled
+LabelField EveryGaugeLabelField(Surface& surface, std::shared_ptr<const Scene> scene) {
+    ScriptedWindowSystem windowSystem;
+    picGIS gis(surface, windowSystem);
+    gis.OpenScene(std::move(scene));
+    SelectAndWeighEvery(gis);
+    std::vector<long> labelled;
+    std::vector<std::string> texts;
+    return gis.GaugeLabelField(labelled, texts);
+}
+
 // one Thiessen construction of every gauge; range(0) gauges
 void ThiessenConstruction(benchmark::State& state) {
     const std::vector<long> all = EveryGauge(state.range(0));
@@ -74,10 +93,7 @@ void ShowLabels(benchmark::State& state, MakeSurface make) {
     picGIS gis(*surface, windowSystem);
     gis.OpenScene(GeneratedScene(gauges));
     gis.PlaceCreditLabel();
-    for (auto& entry : gis.Stations) {
-        entry->pSelect = true;
-        entry->GageStation->Weight = 1.0 / static_cast<double>(gauges);
-    }
+    SelectAndWeighEvery(gis);
     long unplaced = 0;
     for (auto _ : state) unplaced = gis.ShowStationWeights();
     state.counters["unplaced"] = static_cast<double>(unplaced);
@@ -104,18 +120,8 @@ BENCHMARK(PlaceLabelsCairo)->Args({100, 1920, 1080})->Args({1000, 1920, 1080})->
 // PlaceLabels alone, on the field the map window gives it of range(0) gauges all selected on
 // the Cairo surface of range(1) x range(2) pixels
 void PlaceLabelsAlone(benchmark::State& state) {
-    const long gauges = state.range(0);
     CairoSurface surface(static_cast<int>(state.range(1)), static_cast<int>(state.range(2)));
-    ScriptedWindowSystem windowSystem;
-    picGIS gis(surface, windowSystem);
-    gis.OpenScene(GeneratedScene(gauges));
-    for (auto& entry : gis.Stations) {
-        entry->pSelect = true;
-        entry->GageStation->Weight = 1.0 / static_cast<double>(gauges);
-    }
-    std::vector<long> labelled;
-    std::vector<std::string> texts;
-    const LabelField field = gis.GaugeLabelField(labelled, texts);
+    const LabelField field = EveryGaugeLabelField(surface, GeneratedScene(state.range(0)));
     long unplaced = 0;
     for (auto _ : state) unplaced = PlaceLabels(field).Unplaced;
     state.counters["unplaced"] = static_cast<double>(unplaced);
@@ -189,16 +195,7 @@ void PlacementAgainstConstructionAndFigure(benchmark::State& state) {
         figure += Since(start);
 
         // the same labels on a map window of the same surface, placed alone
-        ScriptedWindowSystem windowSystem;
-        picGIS gis(surface, windowSystem);
-        gis.OpenScene(scene);
-        for (auto& entry : gis.Stations) {
-            entry->pSelect = true;
-            entry->GageStation->Weight = 1.0 / static_cast<double>(gauges);
-        }
-        std::vector<long> labelled;
-        std::vector<std::string> texts;
-        const LabelField field = gis.GaugeLabelField(labelled, texts);
+        const LabelField field = EveryGaugeLabelField(surface, scene);
         start = std::chrono::steady_clock::now();
         benchmark::DoNotOptimize(PlaceLabels(field));
         placement += Since(start);
