@@ -135,7 +135,8 @@ bool OrderAroundHull(std::vector<HullRegion>& hull) {
 // ray[q]: the boundary line between region q and the next one, from M2 away from the inner
 // vertex of its triangle, as the polygons were built with it; false when a line has no direction
 bool BoundaryRays(const std::vector<HullRegion>& region, const PointArray& stations, const Array2<PointRef>& tri,
-                  const Array2<PointRef>& hbTri, OuterRays& rays, std::vector<OuterRays::Id>& ray) {
+                  const Array2<PointRef>& hbTri, const NetworkBoundary& boundary, OuterRays& rays,
+                  std::vector<OuterRays::Id>& ray) {
     ray.assign(region.size(), 0);
     for (std::size_t q = 0; q < region.size(); ++q) {
         const HullRegion& r = region[q];
@@ -144,7 +145,7 @@ bool BoundaryRays(const std::vector<HullRegion>& region, const PointArray& stati
         const cPoint& inner = *hbTri(0, f.fan(j1));
         const cPoint& after = *tri((f.vtx(j1) % 3) + 1, f.fan(j1));
         double dx = 0, dy = 0;
-        OuterLineDirection(*stations(r.station), inner, r.M2, after, -1.0, LineThrough::InnerVertex, dx, dy);
+        OuterLineDirection(*stations(r.station), inner, r.M2, after, -1.0, LineThrough::InnerVertex, dx, dy, boundary);
         if (!(std::hypot(dx, dy) > 0)) return false;
         // the direction as the polygons were built with it, not rounded again to unit length
         ray[q] = rays.Add(r.M2, dx, dy);
@@ -323,7 +324,7 @@ void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, c
     for (const HullRegion& r : region) hullPoints.push_back(*stations(r.station));
     OuterRays rays;
     std::vector<OuterRays::Id> ray;
-    if (!BoundaryRays(region, stations, tri, hbTri, rays, ray)) return;
+    if (!BoundaryRays(region, stations, tri, hbTri, HeightBalanceBoundary(stations, tri, fans), rays, ray)) return;
     std::vector<std::size_t> openList(region.size());
     for (std::size_t q = 0; q < region.size(); ++q) openList[q] = q;
 

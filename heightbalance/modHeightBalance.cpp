@@ -252,7 +252,7 @@ long BuildCenterPointNetwork(const Array2<PointRef>& tri, const CenterPointTable
 // the polygon of a station with an open fan, closed along the outer frame
 long BuildOpenHeightBalancePolygon(long j0, cPolygon& polygon, const Array1<long>& vtx, const Array1<long>& fan,
                                    const Array2<PointRef>& tri, const Array2<PointRef>& hbTri,
-                                   const PointArray& outerFrame) {
+                                   const PointArray& outerFrame, const NetworkBoundary& boundary) {
     const long lb = fan.LBound();
     const long n = fan.Count();
     auto next = [lb, n](long t) { return RingSuccessor(t, lb, n); };
@@ -264,7 +264,7 @@ long BuildOpenHeightBalancePolygon(long j0, cPolygon& polygon, const Array1<long
     const cPoint& M2 = *hbTri(vtx(j1), fan(j1));
     polygon.AddPoint(M1);
     AppendOuterStretch(polygon, S, *hbTri(0, fan(j0)), M1, before, *hbTri(0, fan(j1)), M2, after, outerFrame,
-                       LineThrough::InnerVertex);
+                       LineThrough::InnerVertex, boundary);
     long t = j1;
     do {
         polygon.AddPoint(*hbTri(vtx(t), fan(t)));
@@ -273,6 +273,24 @@ long BuildOpenHeightBalancePolygon(long j0, cPolygon& polygon, const Array1<long
         t = next(t);
     } while (t != j1);
     return polygon.Count();
+}
+
+NetworkBoundary HeightBalanceBoundary(const PointArray& stations, const Array2<PointRef>& tri,
+                                      const std::vector<StationFan>& fans) {
+    NetworkBoundary boundary;
+    bool convex = true;
+    for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
+        const StationFan& f = fans[static_cast<std::size_t>(i - stations.LBound())];
+        if (f.count == 0 || f.j0 == 0) continue;
+        const long j1 = RingSuccessor(f.j0, 1, f.count);
+        const cPoint& S = *stations(i);
+        const cPoint& before = *tri(((f.vtx(f.j0) + 1) % 3) + 1, f.fan(f.j0));
+        const cPoint& after = *tri((f.vtx(j1) % 3) + 1, f.fan(j1));
+        convex = convex && Orient2D(before, S, after) > 0;
+        boundary.push_back(BoundaryEdge{S, after});
+    }
+    if (convex) boundary.clear();
+    return boundary;
 }
 
 // the height-balance polygon of every station, clipped to the frame and repaired
@@ -296,9 +314,11 @@ void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& statio
     const Array1<long> site = SiteIndex(stations);
     const StationFanIndex index(tri);
     std::vector<StationFan> fans(static_cast<std::size_t>(stations.Count()));
+    for (long i = stations.LBound(); i <= stations.UBound(); ++i)
+        if (site(i) == i) fans[static_cast<std::size_t>(i - stations.LBound())] = index.Fan(*stations(i));
+    const NetworkBoundary boundary = HeightBalanceBoundary(stations, tri, fans);
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
-        StationFan& f = fans[static_cast<std::size_t>(i - stations.LBound())];
-        if (site(i) == i) f = index.Fan(*stations(i));
+        const StationFan& f = fans[static_cast<std::size_t>(i - stations.LBound())];
         if (f.count == 0) {
             // a station that shares an earlier site (copied below) or is in no triangle: an empty ring
             polygons(i) = std::make_shared<cPolygon>();
@@ -312,7 +332,7 @@ void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& statio
                 polygon->Add(O.X, O.Y, O.z);
             }
         } else {
-            BuildOpenHeightBalancePolygon(f.j0, *polygon, f.vtx, f.fan, tri, hbTri, outer);
+            BuildOpenHeightBalancePolygon(f.j0, *polygon, f.vtx, f.fan, tri, hbTri, outer, boundary);
         }
         polygons(i) = ClipToFrame(polygon, frame);
     }

@@ -9,6 +9,7 @@
 #include "model/BoundedArray.hpp"
 #include "model/cPoint.hpp"
 #include "model/cPolygon.hpp"
+#include "network/FrameSplit.hpp"
 #include "network/StationFan.hpp"
 
 namespace kelvarin {
@@ -91,10 +92,18 @@ void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& statio
                                 const CenterPointTable& centres);
 
 // closes the open fan of a station (gap after fan position j0) along the outer frame into
-// polygon; returns the polygon's vertex count
+// polygon, its boundary lines checked against the network's boundary where one is given;
+// returns the polygon's vertex count
 long BuildOpenHeightBalancePolygon(long j0, cPolygon& polygon, const Array1<long>& vtx, const Array1<long>& fan,
                                    const Array2<PointRef>& tri, const Array2<PointRef>& hbTri,
-                                   const PointArray& outerFrame);
+                                   const PointArray& outerFrame, const NetworkBoundary& boundary = {});
+
+// The boundary of the network the height-balance lines leave, from the fans of its stations
+// (fans as RepairCrossedPolygons takes them): the edge after each station with an open fan.
+// Empty where the boundary turns left at every station (a convex network, which no line
+// leaving it outwards can meet again).
+NetworkBoundary HeightBalanceBoundary(const PointArray& stations, const Array2<PointRef>& tri,
+                                      const std::vector<StationFan>& fans);
 
 // removes self-crossings from the polygons, keeping neighbours consistent along shared edges;
 // outerFrame is the frame enlarged once more, where open fans are closed

@@ -196,8 +196,47 @@ bool LeavesSteeply(const cPoint& S, const cPoint& E, double dx, double dy, doubl
 
 }  // namespace
 
+bool RayMeetsSegment(const cPoint& origin, double dx, double dy, const cPoint& P, const cPoint& Q) {
+    // the sides of the ray's line P and Q lie on: d x (P - origin), d x (Q - origin)
+    auto side = [&](const cPoint& A) {
+        return exact::ExactSign([&](auto zero) {
+            using T = decltype(zero);
+            const T ax = exact::Value<T>(A.X) - exact::Value<T>(origin.X);
+            const T ay = exact::Value<T>(A.Y) - exact::Value<T>(origin.Y);
+            return exact::Value<T>(dx) * ay - exact::Value<T>(dy) * ax;
+        });
+    };
+    const int p = side(P), q = side(Q);
+    if (p * q > 0) return false;
+    if (p == 0 && q == 0) {
+        // along the ray's line: they meet where an end lies ahead of the origin or the origin
+        // lies on the segment
+        auto ahead = [&](const cPoint& A) {
+            return exact::ExactSign([&](auto zero) {
+                using T = decltype(zero);
+                const T ax = exact::Value<T>(A.X) - exact::Value<T>(origin.X);
+                const T ay = exact::Value<T>(A.Y) - exact::Value<T>(origin.Y);
+                return exact::Value<T>(dx) * ax + exact::Value<T>(dy) * ay;
+            });
+        };
+        return ahead(P) >= 0 || ahead(Q) >= 0;
+    }
+    // the line crosses the segment; where, along the ray: t = ((P - origin) x (Q - P)) / (d x (Q - P)),
+    // and the denominator is q - p, whose sign the sides give
+    const int denominator = q != 0 ? q : -p;
+    const int numerator = exact::ExactSign([&](auto zero) {
+        using T = decltype(zero);
+        const T px = exact::Value<T>(P.X) - exact::Value<T>(origin.X);
+        const T py = exact::Value<T>(P.Y) - exact::Value<T>(origin.Y);
+        const T ex = exact::Value<T>(Q.X) - exact::Value<T>(P.X);
+        const T ey = exact::Value<T>(Q.Y) - exact::Value<T>(P.Y);
+        return px * ey - py * ex;
+    });
+    return numerator * denominator >= 0;
+}
+
 void OuterLineDirection(const cPoint& S, const cPoint& O, const cPoint& M, const cPoint& E, double sign,
-                        LineThrough through, double& dx, double& dy) {
+                        LineThrough through, double& dx, double& dy, const NetworkBoundary& boundary) {
     // the edge's outward normal
     dx = -sign * (E.Y - S.Y);
     dy = sign * (E.X - S.X);
@@ -216,6 +255,12 @@ void OuterLineDirection(const cPoint& S, const cPoint& O, const cPoint& M, const
     // the edge, as the perpendicular bisector of the two gauges would.
     const double mx = M.X - O.X, my = M.Y - O.Y;
     if (!GivesTheEdgeASide(S, O, E, sign) || !LeavesSteeply(S, E, mx, my, sign)) return;
+    const auto ownEdge = [&](const BoundaryEdge& e) {
+        const auto same = [](const cPoint& a, const cPoint& b) { return a.X == b.X && a.Y == b.Y; };
+        return (same(e.From, S) && same(e.To, E)) || (same(e.From, E) && same(e.To, S));
+    };
+    for (const BoundaryEdge& e : boundary)
+        if (!ownEdge(e) && RayMeetsSegment(M, mx, my, e.From, e.To)) return;
     dx = mx;
     dy = my;
 }
@@ -336,13 +381,13 @@ void BuildCollinearStrips(PolygonArray& polygons, const PointArray& stations, co
 }
 
 void AppendOuterStretch(cPolygon& ring, const cPoint& S, const cPoint& O1, const cPoint& M1, const cPoint& E1,
-                        const cPoint& O2, const cPoint& M2, const cPoint& E2, const PointArray& F,
-                        LineThrough through) {
+                        const cPoint& O2, const cPoint& M2, const cPoint& E2, const PointArray& F, LineThrough through,
+                        const NetworkBoundary& boundary) {
     OuterRays rays;
     double dx = 0, dy = 0;
-    OuterLineDirection(S, O1, M1, E1, 1.0, through, dx, dy);
+    OuterLineDirection(S, O1, M1, E1, 1.0, through, dx, dy, boundary);
     const OuterRays::Id first = rays.Add(M1, dx, dy);
-    OuterLineDirection(S, O2, M2, E2, -1.0, through, dx, dy);
+    OuterLineDirection(S, O2, M2, E2, -1.0, through, dx, dy, boundary);
     const OuterRays::Id second = rays.Add(M2, dx, dy);
     AppendOuterStretch(ring, rays, first, second, F);
 }

@@ -3,6 +3,7 @@
 // the strips given to stations that all lie on one straight line.
 
 #include <functional>
+#include <vector>
 
 #include "geometry/modGISTools.hpp"
 #include "model/BoundedArray.hpp"
@@ -40,6 +41,17 @@ enum class LineThrough { Circumcentre, InnerVertex };
 long OuterFrameCrossing(const cPoint& S, const cPoint& O, const cPoint& M, const cPoint& E, const PointArray& F,
                         double sign, LineThrough through, PointRef& Q);
 
+// The edges of a station network that belong to one triangle only, each from a station to the
+// next one counter-clockwise around the network.
+struct BoundaryEdge {
+    cPoint From, To;
+};
+using NetworkBoundary = std::vector<BoundaryEdge>;
+
+// whether the ray from origin in direction (dx, dy) meets the segment P-Q, its origin included;
+// decided exactly
+bool RayMeetsSegment(const cPoint& origin, double dx, double dy, const cPoint& P, const cPoint& Q);
+
 // The direction (not of unit length) in which the outer boundary line through O and M leaves
 // the network across the boundary edge from S to E (sign as for OuterFrameCrossing). A line
 // through a circumcentre is the edge's perpendicular bisector: the edge's outward normal,
@@ -49,8 +61,13 @@ long OuterFrameCrossing(const cPoint& S, const cPoint& O, const cPoint& M, const
 // otherwise (a triangle too thin to give its hull edge a side, or a centre point off the edge
 // by more than the triangle is wide) it is the edge's outward normal as well. The rings and
 // their later repair both follow it, so that they agree.
+//
+// Where hull triangles too thin to keep were left out, the network's boundary has pockets, and
+// a line through an inner vertex that leaves its edge at a shallow angle can run across a pocket
+// and back into the network over another boundary edge. Given the network's boundary, such a line
+// (one that meets any boundary edge but its own, decided exactly) leaves square to its edge too.
 void OuterLineDirection(const cPoint& S, const cPoint& O, const cPoint& M, const cPoint& E, double sign,
-                        LineThrough through, double& dx, double& dy);
+                        LineThrough through, double& dx, double& dy, const NetworkBoundary& boundary = {});
 
 // Appends copies of the corners of the outer frame F met when walking counter-clockwise
 // along it from a crossing on edge k1 (from F(k1) to its successor) to a crossing on edge k2.
@@ -73,9 +90,11 @@ void CopySiteRings(PolygonArray& polygons, const Array1<long>& site);
 // Appends the outer stretch of an open fan at station S: the crossing of the first boundary
 // line (from M1, away from O1, at the edge to E1) with the outer frame F, the corners walked to
 // the crossing of the second boundary line (M2, O2, E2), and that crossing. Appends nothing
-// when either line finds no crossing. The lines pass through circumcentres or inner vertices.
+// when either line finds no crossing. The lines pass through circumcentres or inner vertices
+// (with the network's boundary, as OuterLineDirection takes it).
 void AppendOuterStretch(cPolygon& ring, const cPoint& S, const cPoint& O1, const cPoint& M1, const cPoint& E1,
-                        const cPoint& O2, const cPoint& M2, const cPoint& E2, const PointArray& F, LineThrough through);
+                        const cPoint& O2, const cPoint& M2, const cPoint& E2, const PointArray& F, LineThrough through,
+                        const NetworkBoundary& boundary = {});
 // the same for two rays of a table: where the first leaves F, the corners walked to where the
 // second leaves it, and that exit; nothing when either finds no exit
 void AppendOuterStretch(cPolygon& ring, const OuterRays& rays, OuterRays::Id first, OuterRays::Id second,

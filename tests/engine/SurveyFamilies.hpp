@@ -184,6 +184,39 @@ struct SurveyScene {
     Scene Data;        // in the file's coordinates, not yet placed on the map
 };
 
+// the scene of surveyed gauges: a basin around them, every coordinate rounded to the survey's
+// precision, and a centre point for every pair
+inline SurveyScene SurveySceneOf(const std::string& family, const std::vector<cPoint>& gauges, double spread,
+                                 double precision, const Uniform& u) {
+    using namespace survey;
+    SurveyScene made;
+    made.What = family + " of " + std::to_string(gauges.size()) + " gauges to " + std::to_string(precision) + " m";
+    Scene& scene = made.Data;
+    scene.BasinName = "Basin";
+    scene.ShowMethod = ShowSetting::Both;
+    scene.Basin = BasinAround(u, gauges, spread, precision);
+    for (std::size_t i = 0; i < gauges.size(); ++i) {
+        const cPoint p{RoundTo(gauges[i].X, precision), RoundTo(gauges[i].Y, precision),
+                       RoundTo(Between(u, 50.0, 3000.0), 0.1)};
+        scene.Stations.push_back({"G" + std::to_string(i + 1), std::to_string(1000 + i), p});
+    }
+    // centre points between 15% and 85% of each pair, to the survey's precision but never
+    // coarser than a millimetre, nor than a thousandth of the pair's distance in a power of ten
+    // (a pair a metre apart must keep its point on its line)
+    for (std::size_t a = 0; a < scene.Stations.size(); ++a) {
+        for (std::size_t b = a + 1; b < scene.Stations.size(); ++b) {
+            const cPoint& A = scene.Stations[a].Point;
+            const cPoint& B = scene.Stations[b].Point;
+            const double pairStep = std::pow(10.0, std::floor(std::log10(1e-3 * std::hypot(B.X - A.X, B.Y - A.Y))));
+            const double centreStep = std::min({precision, 0.001, pairStep});
+            const double t = Between(u, 0.15, 0.85);
+            scene.CenterPoints.push_back(cPoint{RoundTo(A.X + t * (B.X - A.X), centreStep),
+                                                RoundTo(A.Y + t * (B.Y - A.Y), centreStep), (A.z + B.z) / 2});
+        }
+    }
+    return made;
+}
+
 // one scene of the family, its parameters drawn from u
 inline SurveyScene MakeSurveyScene(SurveyFamily family, const Uniform& u) {
     using namespace survey;
@@ -217,33 +250,7 @@ inline SurveyScene MakeSurveyScene(SurveyFamily family, const Uniform& u) {
             gauges = Scattered(u, cx, cy, spread);
             break;
     }
-    SurveyScene made;
-    made.What = std::string(SurveyFamilyName(family)) + " of " + std::to_string(gauges.size()) + " gauges to " +
-                std::to_string(precision) + " m";
-    Scene& scene = made.Data;
-    scene.BasinName = "Basin";
-    scene.ShowMethod = ShowSetting::Both;
-    scene.Basin = BasinAround(u, gauges, spread, precision);
-    for (std::size_t i = 0; i < gauges.size(); ++i) {
-        const cPoint p{RoundTo(gauges[i].X, precision), RoundTo(gauges[i].Y, precision),
-                       RoundTo(Between(u, 50.0, 3000.0), 0.1)};
-        scene.Stations.push_back({"G" + std::to_string(i + 1), std::to_string(1000 + i), p});
-    }
-    // centre points between 15% and 85% of each pair, to the survey's precision but never
-    // coarser than a millimetre, nor than a thousandth of the pair's distance in a power of ten
-    // (a pair a metre apart must keep its point on its line)
-    for (std::size_t a = 0; a < scene.Stations.size(); ++a) {
-        for (std::size_t b = a + 1; b < scene.Stations.size(); ++b) {
-            const cPoint& A = scene.Stations[a].Point;
-            const cPoint& B = scene.Stations[b].Point;
-            const double pairStep = std::pow(10.0, std::floor(std::log10(1e-3 * std::hypot(B.X - A.X, B.Y - A.Y))));
-            const double centreStep = std::min({precision, 0.001, pairStep});
-            const double t = Between(u, 0.15, 0.85);
-            scene.CenterPoints.push_back(cPoint{RoundTo(A.X + t * (B.X - A.X), centreStep),
-                                                RoundTo(A.Y + t * (B.Y - A.Y), centreStep), (A.z + B.z) / 2});
-        }
-    }
-    return made;
+    return SurveySceneOf(SurveyFamilyName(family), gauges, spread, precision, u);
 }
 
 }  // namespace kelvarin::testing

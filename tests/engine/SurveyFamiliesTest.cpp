@@ -147,5 +147,30 @@ INSTANTIATE_TEST_SUITE_P(Families, SurveyFamilies,
                              return name;
                          });
 
+// Roads within a hundredth of a radian of an axis, gauges every 150 to 400 m rounded to the
+// metre: the rounding zigzags the gauges about their line by up to a metre, some hull triangles
+// are too thin to keep
+// and leave pockets in the network's boundary, and a height-balance boundary line leaving its
+// edge at a shallow angle could run across a pocket and back into the network.
+TEST(SurveyRoads, AlongAnAxisAndRoundedToTheMetreAreComputed) {
+    std::mt19937_64 random(77);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const testing::Uniform u = [&] { return unit(random); };
+    for (int k = 0; k < 1000; ++k) {
+        SCOPED_TRACE("road " + std::to_string(k));
+        const int n = 5 + k % 16;
+        const double step = testing::survey::Between(u, 150.0, 400.0);
+        const double a = (k % 4) * testing::survey::kPi / 2 + testing::survey::Between(u, -0.01, 0.01);
+        const double cx = 256000.0 + testing::survey::Between(u, -5000.0, 5000.0), cy = 2655000.0;
+        std::vector<cPoint> gauges;
+        for (int i = 0; i < n; ++i) {
+            const double along = (i - (n - 1) / 2.0) * step, off = testing::survey::Between(u, -1.0, 1.0);
+            gauges.push_back(cPoint{cx + along * std::cos(a) - off * std::sin(a),
+                                    cy + along * std::sin(a) + off * std::cos(a), 0.0});
+        }
+        CheckScene(testing::SurveySceneOf("road along an axis", gauges, n * step / 2, 1.0, u), random);
+    }
+}
+
 }  // namespace
 }  // namespace kelvarin

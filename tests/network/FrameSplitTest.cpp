@@ -1,6 +1,7 @@
 // The frame split as properties: the two halves and the collinear strips tile the frame,
 // and every point of a station's part lies no nearer to another station.
 
+#include <gmpxx.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -157,6 +158,62 @@ TEST(OuterFrameCrossing, LinesThroughInnerVerticesLeaveOutwardsAheadOfTheirCentr
     EXPECT_EQ(failures, 0);
     EXPECT_GT(alongTheLine, 500);
     EXPECT_GT(square, 500);
+}
+
+// whether the ray from O along d meets the segment P-Q, in rationals: the crossing of their lines
+// at a parameter t >= 0 along the ray and s in [0, 1] along the segment, or, for parallel lines,
+// a common line and an end of the segment ahead of O or the segment's span holding O
+bool RationalRayMeetsSegment(const cPoint& O, double dx, double dy, const cPoint& P, const cPoint& Q) {
+    const mpq_class ox(O.X), oy(O.Y), ux(dx), uy(dy), px(P.X), py(P.Y), ex = mpq_class(Q.X) - px,
+                                                                        ey = mpq_class(Q.Y) - py;
+    const mpq_class wx = px - ox, wy = py - oy;
+    const mpq_class cross = ux * ey - uy * ex;
+    if (sgn(cross) == 0) {
+        if (sgn(ux * wy - uy * wx) != 0) return false;
+        const mpq_class tp = wx * ux + wy * uy, tq = (wx + ex) * ux + (wy + ey) * uy;
+        return sgn(tp) >= 0 || sgn(tq) >= 0;
+    }
+    const mpq_class t = (wx * ey - wy * ex) / cross, s = (wx * uy - wy * ux) / cross;
+    return sgn(t) >= 0 && sgn(s) >= 0 && s <= 1;
+}
+
+// Rays against segments at small and at map coordinates: ends on the ray's line, a unit in the
+// last place to either side of it, at the ray's origin, behind it; segments along the ray's line
+// ahead, behind and over the origin; crossings ahead and behind. Every answer is the rational one.
+TEST(RayMeetsSegment, EqualsTheRationalAnswer) {
+    std::mt19937_64 random(8);
+    std::uniform_int_distribution<int> small(-6, 6), kind(0, 5), nudge(-1, 1);
+    int meets = 0, misses = 0;
+    for (int c = 0; c < 20000; ++c) {
+        const double scale = c % 3 == 0 ? 1.0 : (c % 3 == 1 ? 0x1p-8 : 250.0);
+        const cPoint O{(c % 2 == 1 ? 256000.0 : 0.0) + small(random) * scale,
+                       (c % 2 == 1 ? 2655000.0 : 0.0) + small(random) * scale, 0.0};
+        double dx = small(random), dy = small(random);
+        if (dx == 0 && dy == 0) dx = 1;
+        // an end: on the ray's line k steps along it (behind for k < 0), or anywhere near, each
+        // coordinate maybe a unit in the last place off
+        auto end = [&] {
+            cPoint A = kind(random) < 3
+                           ? cPoint{O.X + small(random) * dx * scale, O.Y + small(random) * dy * scale, 0.0}
+                           : cPoint{O.X + small(random) * scale, O.Y + small(random) * scale, 0.0};
+            const int x = nudge(random), y = nudge(random);
+            if (x != 0) A.X = std::nextafter(A.X, x * HUGE_VAL);
+            if (y != 0) A.Y = std::nextafter(A.Y, y * HUGE_VAL);
+            return A;
+        };
+        const cPoint P = end(), Q = end();
+        if (c % 11 == 0) {
+            // through the direction nudged by a unit in the last place
+            dx = std::nextafter(dx, HUGE_VAL);
+        }
+        const bool expected = RationalRayMeetsSegment(O, dx, dy, P, Q);
+        EXPECT_EQ(RayMeetsSegment(O, dx, dy, P, Q), expected)
+            << "case " << c << ": ray from (" << O.X << ", " << O.Y << ") along (" << dx << ", " << dy << "), segment ("
+            << P.X << ", " << P.Y << ") - (" << Q.X << ", " << Q.Y << ")";
+        (expected ? meets : misses) += 1;
+    }
+    EXPECT_GT(meets, 2000);
+    EXPECT_GT(misses, 2000);
 }
 
 }  // namespace
