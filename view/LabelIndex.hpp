@@ -1,7 +1,7 @@
 #pragma once
 // Where the label placement finds what lies near a box: a grid of cells listing the things
-// filed under them (the marks, the placed labels), and a raster of mark counts summed over
-// rectangles, which tells at once whether marks block a box. Both in device pixels.
+// filed under them (the marks, the placed labels), and a raster of the cells the marks cover
+// whole, which mostly tells at once that a mark blocks a box. Both in device pixels.
 
 #include <algorithm>
 #include <cmath>
@@ -21,6 +21,9 @@ inline MarkPoint NearestInBox(const LabelBox& b, const MarkPoint& p) {
     return {std::clamp(p.X, b.Left, b.Right), std::clamp(p.Y, b.Top, b.Bottom)};
 }
 
+// how far from its centre a mark keeps labels away: its own radius and the gap
+inline double MarkReach(const LabelField& field) { return field.MarkRadius + field.Gap; }
+
 // squared distances: cheaper to compare than distances, and exact where they are
 inline double Distance2(const MarkPoint& a, const MarkPoint& b) {
     const double dx = a.X - b.X, dy = a.Y - b.Y;
@@ -33,7 +36,7 @@ inline double Distance2(const MarkPoint& a, const MarkPoint& b) {
 class Grid {
   public:
     Grid(double width, double height, double cell)
-        : cell_(cell),
+        : perCell_(1.0 / cell),
           columns_(std::max(1, static_cast<int>(std::ceil(width / cell)))),
           rows_(std::max(1, static_cast<int>(std::ceil(height / cell)))),
           cells_(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_)) {}
@@ -59,9 +62,11 @@ class Grid {
     }
 
   private:
-    // the cell of 0..count-1 a position falls in; beyond the grid, the nearest
+    // the cell of 0..count-1 a position falls in; beyond the grid (or no number), the nearest
+    // (the same position always falls in the same cell, and a greater one never in an
+    // earlier cell, which is all that filing and finding need)
     int Index(double position, int count) const {
-        const double cells = position / cell_;
+        const double cells = position * perCell_;
         if (!(cells > 0.0)) return 0;  // NaN too
         if (cells >= count - 1) return count - 1;
         return static_cast<int>(cells);
@@ -77,64 +82,69 @@ class Grid {
             for (int c = c0; c <= c1; ++c) change(cells_[At(c, r)]);
     }
 
-    double cell_;
+    double perCell_;
     int columns_, rows_;
     std::vector<std::vector<std::uint32_t>> cells_;
 };
 
-// Counts of the marks near each cell of a fine raster over the picture, summed over any
-// rectangle of cells at once: how many marks reach into each cell, and how many cover a cell
-// whole. A box that no mark but its own reaches through the cells it touches is clear of
-// marks; a box with a cell inside it that another mark covers whole is not; only the rest
-// need the marks looked at one by one.
+// Which cells of a fine raster over the picture a mark covers whole (the disc it keeps clear
+// holds every point of the cell), a bit a cell, row by row. A box that holds such a cell is
+// blocked by that cell's mark, unless the mark is its own: a box its own mark's disc does not
+// reach, holding a covered cell, is blocked at once, word by word, without a search.
 class MarkCover {
   public:
-    enum class Verdict { Clear, Blocked, Unsure };
-
     explicit MarkCover(const LabelField& field);
-    // what the marks other than `own` do to a box inside the picture
-    Verdict Judge(const LabelBox& box, std::size_t own) const;
+    // Whether the box (which lies inside the picture) is surely blocked by a mark other than
+    // the one at `own`. False says nothing: the marks must then be looked at one by one.
+    // A covered cell inside the box brings the disc that covers it deep into the box (a
+    // cell's size, far beyond any rounding), so a box outside its own mark's disc that holds
+    // one is blocked by another mark.
+    bool Blocks(const LabelBox& box, const MarkPoint& own) const {
+        return Distance2(NearestInBox(box, own), own) >= reach2_ && CoversCellIn(box);
+    }
 
   private:
-    static constexpr double kCellsPerReach = 2.0;  // fine enough that a mark covers a few cells whole
-
-    std::size_t Size() const { return static_cast<std::size_t>(columns_ + 1) * static_cast<std::size_t>(rows_ + 1); }
-    static std::size_t At(int c, int r, int columns) {
-        return static_cast<std::size_t>(r) * static_cast<std::size_t>(columns) + static_cast<std::size_t>(c);
-    }
-    // A finite position in cells, by a multiplication whose rounding may put it a hair either
-    // side of a cell boundary. So the cells wholly inside a box are taken kSlack narrower and
-    // the cells it touches kSlack wider: a verdict can only err towards Unsure.
+    // fine enough that a mark covers a few cells whole, and a box's interior holds one
+    static constexpr double kCellsPerReach = 2.0;
+    // a position in cells is a multiplication whose rounding may put it a hair either side of
+    // a cell boundary: the cells inside a box are taken this much narrower
     static constexpr double kSlack = 1e-9;  // in cells: far above the rounding of 512 cells
-    double InCells(double x, int count) const { return std::clamp(x * perCell_, 0.0, static_cast<double>(count)); }
-    // the last cell boundary (0..count) at or before a position in cells, and the first at or after it
-    static int BoundaryUpTo(double cells) { return static_cast<int>(cells); }
-    static int BoundaryFrom(double cells) {
-        const int down = static_cast<int>(cells);
-        return down < cells ? down + 1 : down;
-    }
-    // the cell of 0..count-1 a position in cells lies in
-    static int Touched(double cells, int count) { return std::min(static_cast<int>(cells), count - 1); }
-    // calls near(c, r, covered) for every cell the mark reaches into, telling whether it covers it whole
-    template <typename Near>
-    void EachCellNear(const MarkPoint& p, const Near& near) const;
-    // the cells of c0..c1 by r0..r1 that a mark reaches into (or covers whole)
-    long MarkCells(std::size_t mark, int c0, int r0, int c1, int r1, bool whole) const;
-    // per-cell counts into their summed-area table: entry (c, r) counts the cells above and left of it
-    void Sum(std::vector<std::uint32_t>& sums) const;
-    // the counts of cells c0..c1 by r0..r1
-    long Total(const std::vector<std::uint32_t>& sums, int c0, int r0, int c1, int r1) const;
+    static constexpr unsigned kWordBits = 64;
 
-    double reach_, cell_, perCell_;
-    int columns_, rows_;
-    std::vector<std::uint32_t> reaching_, covering_;  // summed-area tables
-    struct NearCell {
-        int Column, Row;
-        bool Covered;
-    };
-    std::vector<NearCell> near_;          // every mark's cells, mark by mark
-    std::vector<std::size_t> firstNear_;  // where each mark's cells start in near_
-    std::vector<long> coveredBy_;         // how many cells each mark covers whole
+    // whether a cell inside the box is covered whole
+    bool CoversCellIn(const LabelBox& box) const;
+
+    double reach2_, cell_, perCell_;
+    unsigned columns_, rows_;
+    std::size_t words_;                // a row
+    std::vector<std::uint64_t> bits_;  // row by row, a bit a cell from the lowest bit up
 };
+
+inline bool MarkCover::CoversCellIn(const LabelBox& box) const {
+    // The cells wholly inside the box, from the first whole one after the box's left edge to
+    // the last before its right one. Every position is at least 0, so a cast rounds it down;
+    // a box edge on a cell boundary leaves out a cell it could have used, which only sends
+    // the box to the search.
+    const auto c0 = static_cast<unsigned>(box.Left * perCell_ + kSlack) + 1;
+    const auto c1 = std::min(columns_, static_cast<unsigned>(box.Right * perCell_ - kSlack));
+    const auto r0 = static_cast<unsigned>(box.Top * perCell_ + kSlack) + 1;
+    const auto r1 = std::min(rows_, static_cast<unsigned>(box.Bottom * perCell_ - kSlack));
+    if (c0 >= c1) return false;
+    // the columns c0..c1-1 as masks over the words w0..w1 of a row
+    const unsigned w0 = c0 / kWordBits, w1 = (c1 - 1) / kWordBits;
+    const std::uint64_t first = ~std::uint64_t{0} << (c0 % kWordBits);
+    const std::uint64_t last = ~std::uint64_t{0} >> (kWordBits - 1 - (c1 - 1) % kWordBits);
+    for (unsigned r = r0; r < r1; ++r) {
+        const std::uint64_t* row = &bits_[words_ * r];
+        if (w0 == w1) {
+            if ((row[w0] & first & last) != 0) return true;
+            continue;
+        }
+        if ((row[w0] & first) != 0 || (row[w1] & last) != 0) return true;
+        for (unsigned w = w0 + 1; w < w1; ++w)
+            if (row[w] != 0) return true;
+    }
+    return false;
+}
 
 }  // namespace kelvarin::labels

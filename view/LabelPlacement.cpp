@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
@@ -115,29 +116,36 @@ void AddPlacesAround(const MarkPoint& m, double offset, const TextExtent& t, std
     out.push_back(AtCorner(LabelPlace::Under, m.X - w / 2.0, m.Y + o, t));
 }
 
-// The leader directions as unit vectors (y grows downwards): right first, then alternately
-// above and below, working round to the left.
-struct LeaderDirections {
-    std::array<MarkPoint, kLeaderDirections> Unit;
-    LeaderDirections() {
-        for (int j = 0; j < kLeaderDirections; ++j) {
-            const int step = (j + 1) / 2 * (j % 2 == 1 ? 1 : -1);  // 0, 1, -1, 2, -2, ...
-            const double angle = step * 2.0 * std::numbers::pi / kLeaderDirections;
-            Unit[static_cast<std::size_t>(j)] = {std::cos(angle), -std::sin(angle)};
-        }
-    }
+// A leader direction: a unit vector (y grows downwards), and where the text box hangs off its
+// point, in widths leftwards and heights upwards (0, a half or 1): off the side of its point
+// that the direction leans to by more than kSideShare, else centred on it.
+struct LeaderDirection {
+    double Ux = 0.0, Uy = 0.0, Across = 0.0, Down = 0.0;
 };
+
+// the leader directions: right first, then alternately above and below, working round to the left
+std::array<LeaderDirection, kLeaderDirections> MakeLeaderDirections() {
+    std::array<LeaderDirection, kLeaderDirections> directions;
+    for (int j = 0; j < kLeaderDirections; ++j) {
+        const int step = (j + 1) / 2 * (j % 2 == 1 ? 1 : -1);  // 0, 1, -1, 2, -2, ...
+        const double angle = step * 2.0 * std::numbers::pi / kLeaderDirections;
+        LeaderDirection& d = directions[static_cast<std::size_t>(j)];
+        d.Ux = std::cos(angle);
+        d.Uy = -std::sin(angle);
+        d.Across = d.Ux > kSideShare ? 0.0 : (d.Ux < -kSideShare ? 1.0 : 0.5);
+        d.Down = d.Uy < -kSideShare ? 1.0 : (d.Uy > kSideShare ? 0.0 : 0.5);
+    }
+    return directions;
+}
+const std::array<LeaderDirection, kLeaderDirections> kLeaderDirectionTable = MakeLeaderDirections();
 
 // the text box of the leader place `index` (0 .. kLeaderRings * kLeaderDirections - 1),
 // nearest ring first
-LabelBox LeaderTextBox(const MarkPoint& m, double offset, const TextExtent& t, std::size_t index) {
-    static const LeaderDirections directions;
-    const std::size_t directionCount = directions.Unit.size(), ring = index / directionCount + 1;
-    const auto& [ux, uy] = directions.Unit[index % directionCount];
+inline LabelBox LeaderTextBox(const MarkPoint& m, double offset, const TextExtent& t, std::size_t index) {
+    const LeaderDirection& u = kLeaderDirectionTable[index % kLeaderDirections];
+    const std::size_t ring = index / kLeaderDirections + 1;
     const double d = offset + static_cast<double>(ring) * t.Height;
-    const double px = m.X + d * ux, py = m.Y + d * uy;
-    const double left = ux > kSideShare ? px : (ux < -kSideShare ? px - t.Width : px - t.Width / 2.0);
-    const double top = uy < -kSideShare ? py - t.Height : (uy > kSideShare ? py : py - t.Height / 2.0);
+    const double left = m.X + d * u.Ux - u.Across * t.Width, top = m.Y + d * u.Uy - u.Down * t.Height;
     return {left, top, left + t.Width, top + t.Height};
 }
 
@@ -161,6 +169,7 @@ LabelBox LeaderBox(const LabelSpot& spot) {
 // every label's candidates: the eight places around its mark and the leader places
 constexpr std::size_t kLeaders = static_cast<std::size_t>(kLeaderRings) * static_cast<std::size_t>(kLeaderDirections);
 constexpr std::size_t kCandidates = kPlacesAroundMark + kLeaders;
+static_assert(kLeaders <= 64 && kPlacesAroundMark <= 64, "a label's clear candidates of a kind are bits of one word");
 
 // the size of the grid's cells for a field: kCellPerTextHeight mean text heights, and no more
 // than kMaxCellsPerSide cells a side
@@ -181,34 +190,50 @@ class Placement {
 
   private:
     static constexpr std::size_t kNone = kCandidates;  // a label without a place
+    // the two kinds of candidate: the places around the mark, and the leader places after them
+    enum class Kind { Around, Leader };
+    static constexpr std::size_t First(Kind kind) { return kind == Kind::Around ? 0 : kPlacesAroundMark; }
+    // a label's candidates clear of the fixed things, by kind, once judged
+    struct Clearance {
+        std::array<std::uint64_t, 2> Clear{};
+        std::array<bool, 2> Judged{};
+    };
 
     // a label's candidate; a leader place is worked out each time it is asked for, as most
     // are looked at once and found blocked
     LabelSpot Spot(std::size_t label, std::size_t candidate) const;
     const LabelSpot& Held(std::size_t label) const { return heldSpot_[label]; }
-    // a candidate's text box, without working out a leader place's line
-    LabelBox Box(std::size_t label, std::size_t candidate) const;
-    bool ClearOfFixed(std::size_t label, std::size_t candidate) const;
-    // ClearOfFixed of a candidate, worked out once: the fixed things never move
-    bool Clear(std::size_t label, std::size_t candidate);
+    // whether a box lies inside the picture, clear of the covered boxes and of every mark
+    // but `own`
+    bool BoxClearOfFixed(const LabelBox& b, std::size_t own) const;
+    // The candidates of a label clear of the fixed things, of one kind (the places around
+    // the mark, or the leader places) as a set of bits, bit k for the kind's k-th candidate.
+    // Judged when first asked for: the fixed things never move.
+    std::uint64_t ClearSet(std::size_t label, Kind kind);
+    std::uint64_t JudgeFixed(std::size_t label, Kind kind) const;
+    // calls attempt(candidate) for the label's candidates of the kind clear of the fixed
+    // things, in order, until it returns true; true when it did
+    template <typename Attempt>
+    bool EachClear(std::size_t label, Kind kind, const Attempt& attempt);
     bool Meets(const LabelSpot& spot, std::size_t other) const;
     std::size_t Blockers(std::size_t label, const LabelSpot& spot, std::size_t limit);
-    bool Free(std::size_t label, std::size_t candidate) {
-        return Clear(label, candidate) && Blockers(label, Spot(label, candidate), 1) == 0;
-    }
     // the region a placed spot is filed under: its box grown by the gap, and its leader
     LabelBox Region(const LabelSpot& spot) const;
     void Put(std::size_t label, std::size_t candidate);
     void Lift(std::size_t label);
-    bool PlaceFirstFree(std::size_t label, std::size_t from, std::size_t to);
-    bool Swap(std::size_t label, std::size_t from, std::size_t to);
+    bool PlaceFirstFree(std::size_t label, Kind kind);
+    bool PlaceFirstFree(std::size_t label) {
+        return PlaceFirstFree(label, Kind::Around) || PlaceFirstFree(label, Kind::Leader);
+    }
+    bool Swap(std::size_t label, Kind kind);
     bool SettleOnce();
 
     const LabelField& field_;
-    std::vector<LabelSpot> around_;    // kPlacesAroundMark per label
-    std::vector<std::uint8_t> clear_;  // per candidate: 0 not known yet, 1 clear, 2 not
-    std::vector<std::size_t> held_;    // per label: its candidate, or kNone
-    std::vector<LabelSpot> heldSpot_;  // per label: the spot of its candidate
+    std::vector<LabelSpot> around_;     // kPlacesAroundMark per label
+    double reach2_;                     // the squared distance a mark keeps clear round it
+    std::vector<Clearance> clearance_;  // per label
+    std::vector<std::size_t> held_;     // per label: its candidate, or kNone
+    std::vector<LabelSpot> heldSpot_;   // per label: the spot of its candidate
     Grid marks_, labels_;
     MarkCover cover_;
     std::vector<std::uint32_t> seen_;  // per label: the query that last looked at it
@@ -218,7 +243,8 @@ class Placement {
 
 Placement::Placement(const LabelField& field)
     : field_(field),
-      clear_(field.Labels.size() * kCandidates, 0),
+      reach2_(labels::MarkReach(field) * labels::MarkReach(field)),
+      clearance_(field.Labels.size()),
       held_(field.Labels.size(), kNone),
       heldSpot_(field.Labels.size()),
       marks_(field.Width, field.Height, CellSize(field)),
@@ -228,7 +254,7 @@ Placement::Placement(const LabelField& field)
     around_.reserve(field.Labels.size() * kPlacesAroundMark);
     for (const LabelRequest& label : field.Labels)
         AddPlacesAround(field.Marks.at(label.Mark), field.Offset, label.Text, around_);
-    const double reach = field.MarkRadius + field.Gap;
+    const double reach = labels::MarkReach(field);
     for (std::size_t m = 0; m < field.Marks.size(); ++m) {
         const MarkPoint& p = field.Marks[m];
         marks_.File({p.X - reach, p.Y - reach, p.X + reach, p.Y + reach}, static_cast<std::uint32_t>(m));
@@ -252,40 +278,57 @@ LabelBox Placement::Region(const LabelSpot& spot) const {
     return region;
 }
 
-// inside the picture, clear of the covered boxes and of every mark but its own, and its leader
-// clear of every mark but its own
-LabelBox Placement::Box(std::size_t label, std::size_t candidate) const {
-    if (candidate < kPlacesAroundMark) return around_[label * kPlacesAroundMark + candidate].Box;
-    const LabelRequest& request = field_.Labels[label];
-    return LeaderTextBox(field_.Marks[request.Mark], field_.Offset, request.Text, candidate - kPlacesAroundMark);
-}
-
-bool Placement::ClearOfFixed(std::size_t label, std::size_t candidate) const {
-    const LabelBox b = Box(label, candidate);
+inline bool Placement::BoxClearOfFixed(const LabelBox& b, std::size_t own) const {
     if (!(b.Left >= 0.0 && b.Top >= 0.0 && b.Right <= field_.Width && b.Bottom <= field_.Height)) return false;
-    const LabelBox grown = Grown(b, field_.Gap);
-    for (const LabelBox& covered : field_.Covered)
-        if (Overlap(grown, covered)) return false;
-    const std::size_t own = field_.Labels[label].Mark;
-    const double reach = field_.MarkRadius + field_.Gap, reach2 = reach * reach;
-    // the box first: it is what a mark most often blocks, and the raster mostly knows at once
-    const MarkCover::Verdict verdict = cover_.Judge(b, own);
-    if (verdict == MarkCover::Verdict::Blocked) return false;
-    const bool boxClear = verdict == MarkCover::Verdict::Clear || marks_.Each(b, [&](std::uint32_t m) {
+    // the marks first, as they block most boxes, and the raster mostly knows at once
+    if (cover_.Blocks(b, field_.Marks[own])) return false;
+    const bool clearOfMarks = marks_.Each(b, [&](std::uint32_t m) {
         const MarkPoint& p = field_.Marks[m];
-        return m == own || Distance2(NearestInBox(b, p), p) >= reach2;
+        return m == own || Distance2(NearestInBox(b, p), p) >= reach2_;
     });
-    if (!boxClear || candidate < kPlacesAroundMark) return boxClear;
-    const LabelSpot spot = Spot(label, candidate);
-    return marks_.Each(LeaderBox(spot), [&](std::uint32_t m) {
-        return m == own || SegmentDistance2(spot.LeaderFrom, spot.LeaderTo, field_.Marks[m]) >= reach2;
-    });
+    if (!clearOfMarks) return false;
+    const LabelBox grown = Grown(b, field_.Gap);
+    return std::none_of(field_.Covered.begin(), field_.Covered.end(),
+                        [&](const LabelBox& covered) { return Overlap(grown, covered); });
 }
 
-bool Placement::Clear(std::size_t label, std::size_t candidate) {
-    std::uint8_t& known = clear_[label * kCandidates + candidate];
-    if (known == 0) known = ClearOfFixed(label, candidate) ? 1 : 2;
-    return known == 1;
+std::uint64_t Placement::JudgeFixed(std::size_t label, Kind kind) const {
+    const LabelRequest& request = field_.Labels[label];
+    std::uint64_t clear = 0;
+    if (kind == Kind::Around) {
+        const LabelSpot* const around = &around_[label * kPlacesAroundMark];
+        for (std::size_t c = 0; c < kPlacesAroundMark; ++c)
+            if (BoxClearOfFixed(around[c].Box, request.Mark)) clear |= std::uint64_t{1} << c;
+        return clear;
+    }
+    const MarkPoint& mark = field_.Marks[request.Mark];
+    for (std::size_t k = 0; k < kLeaders; ++k) {
+        // a leader place's line is worked out only for a clear box: most are blocked
+        if (!BoxClearOfFixed(LeaderTextBox(mark, field_.Offset, request.Text, k), request.Mark)) continue;
+        const LabelSpot spot = LeaderPlace(mark, field_.Offset, field_.MarkRadius, request.Text, k);
+        const bool lineClear = marks_.Each(LeaderBox(spot), [&](std::uint32_t m) {
+            return m == request.Mark || SegmentDistance2(spot.LeaderFrom, spot.LeaderTo, field_.Marks[m]) >= reach2_;
+        });
+        if (lineClear) clear |= std::uint64_t{1} << k;
+    }
+    return clear;
+}
+
+std::uint64_t Placement::ClearSet(std::size_t label, Kind kind) {
+    Clearance& known = clearance_[label];
+    const auto k = static_cast<std::size_t>(kind);
+    if (!known.Judged[k]) {
+        known.Clear[k] = JudgeFixed(label, kind);
+        known.Judged[k] = true;
+    }
+    return known.Clear[k];
+}
+
+template <typename Attempt>
+bool Placement::EachClear(std::size_t label, Kind kind, const Attempt& attempt) {
+    for (std::uint64_t clear = ClearSet(label, kind); clear != 0; clear &= clear - 1)
+        if (attempt(First(kind) + static_cast<std::size_t>(std::countr_zero(clear)))) return true;
+    return false;
 }
 
 // whether a spot meets the placed label `other`: its box or its leader line
@@ -323,30 +366,29 @@ void Placement::Lift(std::size_t label) {
     held_[label] = kNone;
 }
 
-// puts the label at the first free one of its candidates from..to-1
-bool Placement::PlaceFirstFree(std::size_t label, std::size_t from, std::size_t to) {
-    for (std::size_t c = from; c < to; ++c) {
-        if (!Free(label, c)) continue;
+// puts the label at the first free one of its candidates of the kind
+bool Placement::PlaceFirstFree(std::size_t label, Kind kind) {
+    return EachClear(label, kind, [&](std::size_t c) {
+        if (Blockers(label, Spot(label, c), 1) != 0) return false;
         Put(label, c);
         return true;
-    }
-    return false;
+    });
 }
 
-// puts the label at one of its candidates from..to-1 that a single placed label blocks, when
+// puts the label at one of its candidates of the kind that a single placed label blocks, when
 // that label has another free place to go to
-bool Placement::Swap(std::size_t label, std::size_t from, std::size_t to) {
-    for (std::size_t c = from; c < to; ++c) {
-        if (!Clear(label, c) || Blockers(label, Spot(label, c), 2) != 1) continue;
+bool Placement::Swap(std::size_t label, Kind kind) {
+    return EachClear(label, kind, [&](std::size_t c) {
+        if (Blockers(label, Spot(label, c), 2) != 1) return false;
         const std::size_t other = blockers_.front();
         const std::size_t was = held_[other];
         Lift(other);
         Put(label, c);
-        if (PlaceFirstFree(other, 0, kCandidates)) return true;
+        if (PlaceFirstFree(other)) return true;
         Lift(label);
         Put(other, was);
-    }
-    return false;
+        return false;
+    });
 }
 
 // One round over the labels without a place: a free place around the mark or a swap for
@@ -355,13 +397,10 @@ bool Placement::Swap(std::size_t label, std::size_t from, std::size_t to) {
 bool Placement::SettleOnce() {
     bool changed = false;
     for (std::size_t i = 0; i < held_.size(); ++i)
-        if (held_[i] == kNone && (PlaceFirstFree(i, 0, kPlacesAroundMark) || Swap(i, 0, kPlacesAroundMark)))
-            changed = true;
+        if (held_[i] == kNone && (PlaceFirstFree(i, Kind::Around) || Swap(i, Kind::Around))) changed = true;
     if (changed) return true;
     for (std::size_t i = 0; i < held_.size(); ++i)
-        if (held_[i] == kNone &&
-            (PlaceFirstFree(i, kPlacesAroundMark, kCandidates) || Swap(i, kPlacesAroundMark, kCandidates)))
-            changed = true;
+        if (held_[i] == kNone && (PlaceFirstFree(i, Kind::Leader) || Swap(i, Kind::Leader))) changed = true;
     return changed;
 }
 
@@ -369,12 +408,10 @@ LabelLayout Placement::Run() {
     // the labels with the fewest places around their marks clear of marks and edges go first
     std::vector<std::pair<long, std::size_t>> order;
     for (std::size_t i = 0; i < held_.size(); ++i) {
-        long open = 0;
-        for (std::size_t c = 0; c < kPlacesAroundMark; ++c) open += Clear(i, c) ? 1 : 0;
-        order.emplace_back(open, i);
+        order.emplace_back(std::popcount(ClearSet(i, Kind::Around)), i);
     }
     std::sort(order.begin(), order.end());
-    for (const auto& [open, i] : order) PlaceFirstFree(i, 0, kPlacesAroundMark);
+    for (const auto& [open, i] : order) PlaceFirstFree(i, Kind::Around);
     // every round places at least one more label, so this ends
     while (SettleOnce()) {
     }

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "render/RecordingSurface.hpp"
 #include "tests/view/BruteForceLabelRules.hpp"
 #include "tests/view/LabelScenes.hpp"
+#include "view/LabelIndex.hpp"
 
 namespace kelvarin {
 namespace {
@@ -61,6 +64,52 @@ TEST(LabelPlacement, KeepsEveryRuleOnGeneratedPictures) {
     EXPECT_GT(leaders, 0);
     EXPECT_GT(unplaced, 0);
     std::printf("%ld labels: %ld led, %ld unplaced\n", labels, leaders, unplaced);
+}
+
+// The raster of covered cells only ever speaks for a box that a mark other than its own
+// reaches, judged the plain way, and it does speak for most boxes the marks block. The
+// pictures put marks and box edges on multiples of a quarter of the reach, where cell
+// boundaries fall, and at exactly the reach from a box (which does not block it), and give
+// some boxes only their own mark nearby.
+TEST(MarkCover, SpeaksOnlyForBoxesAnotherMarkReaches) {
+    std::mt19937_64 random(26);
+    long blocked = 0, spoken = 0;
+    for (int picture = 0; picture < 300; ++picture) {
+        LabelField field;
+        field.Width = std::uniform_real_distribution<double>(40.0, 900.0)(random);
+        field.Height = std::uniform_real_distribution<double>(40.0, 700.0)(random);
+        field.MarkRadius = std::uniform_real_distribution<double>(1.0, 12.0)(random);
+        field.Gap = picture % 3 == 0 ? 0.0 : std::uniform_real_distribution<double>(0.0, 3.0)(random);
+        const double reach = field.MarkRadius + field.Gap, quarter = reach / 4.0;
+        const auto on = [&](double extent) {  // a multiple of a quarter of the reach, or anywhere
+            const double at = std::uniform_real_distribution<double>(0.0, extent)(random);
+            return random() % 2 == 0 ? std::floor(at / quarter) * quarter : at;
+        };
+        const auto marks = std::uniform_int_distribution<int>(1, 60)(random);
+        for (int m = 0; m < marks; ++m) field.Marks.push_back({on(field.Width), on(field.Height)});
+        const labels::MarkCover cover(field);
+        for (int trial = 0; trial < 200; ++trial) {
+            const double left = on(field.Width), top = on(field.Height);
+            const LabelBox box{left, top, std::min(field.Width, left + on(field.Width / 3.0)),
+                               std::min(field.Height, top + on(field.Height / 4.0))};
+            const std::size_t own = random() % field.Marks.size();
+            if (trial % 4 == 0) {  // another mark just the reach from the box, on its right
+                field.Marks.push_back({box.Right + reach, (box.Top + box.Bottom) / 2.0});
+            }
+            bool reached = false;
+            for (std::size_t m = 0; m < field.Marks.size(); ++m)
+                reached = reached || (m != own && testing::BoxDistance(box, field.Marks[m]) < reach);
+            const labels::MarkCover judged = trial % 4 == 0 ? labels::MarkCover(field) : cover;
+            const bool blocks = judged.Blocks(box, field.Marks[own]);
+            if (trial % 4 == 0) field.Marks.pop_back();
+            EXPECT_FALSE(blocks && !reached) << "picture " << picture << ", box " << box.Left << " " << box.Top << " "
+                                             << box.Right << " " << box.Bottom << ", own mark " << own;
+            blocked += reached ? 1 : 0;
+            spoken += blocks ? 1 : 0;
+        }
+    }
+    std::printf("%ld boxes blocked by another mark, %ld of them known from the raster\n", blocked, spoken);
+    EXPECT_GT(spoken * 3, blocked);
 }
 
 TEST(GaugeLabels, TheMapWindowDrawsThemWhereTheRulesPutThem) {
