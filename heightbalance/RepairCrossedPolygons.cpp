@@ -73,20 +73,18 @@ PolygonRef RebuildRegion(const HullRegion& r, const OuterRays& rays, OuterRays::
     return polygon;
 }
 
-// the stations on the network's hull (first of each site) with their open fans; fans holds
-// the fan of every first station of a site (by position from stations.LBound())
+// the stations on the network's hull (first of each site) with their open fans; fans as
+// SiteFans gives them, so a station that is not the first of its site has an empty fan
 std::vector<HullRegion> HullRegions(const PointArray& stations, const Array2<PointRef>& hbTri,
                                     const std::vector<StationFan>& fans) {
-    const Array1<long> site = SiteIndex(stations);
     std::vector<HullRegion> hull;
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
-        if (site(i) != i) continue;
         const StationFan& f = fans[static_cast<std::size_t>(i - stations.LBound())];
         if (f.count == 0 || f.j0 == 0) continue;
         HullRegion r;
         r.station = i;
         const long j1 = RingSuccessor(f.j0, 1, f.count);
-        r.M1 = *hbTri(((f.vtx(f.j0) + 1) % 3) + 1, f.fan(f.j0));
+        r.M1 = *hbTri(RowBefore(f.vtx(f.j0)), f.fan(f.j0));
         r.M2 = *hbTri(f.vtx(j1), f.fan(j1));
         r.fan = f;
         hull.push_back(std::move(r));
@@ -143,7 +141,7 @@ bool BoundaryRays(const std::vector<HullRegion>& region, const PointArray& stati
         const StationFan& f = r.fan;
         const long j1 = RingSuccessor(f.j0, 1, f.count);
         const cPoint& inner = *hbTri(0, f.fan(j1));
-        const cPoint& after = *tri((f.vtx(j1) % 3) + 1, f.fan(j1));
+        const cPoint& after = *tri(RowAfter(f.vtx(j1)), f.fan(j1));
         double dx = 0, dy = 0;
         OuterLineDirection(*stations(r.station), inner, r.M2, after, -1.0, LineThrough::InnerVertex, dx, dy, boundary);
         if (!(std::hypot(dx, dy) > 0)) return false;
@@ -303,18 +301,14 @@ void RebuildChanged(PolygonArray& polygons, const std::vector<HullRegion>& regio
 void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
                            const Array2<PointRef>& hbTri, const PointArray& frame, const PointArray& outerFrame) {
     if (TriangleCount(tri) == 0) return;
-    const Array1<long> site = SiteIndex(stations);
-    const StationFanIndex index(tri);
-    std::vector<StationFan> fans(static_cast<std::size_t>(stations.Count()));
-    for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
-        if (site(i) == i) fans[static_cast<std::size_t>(i - stations.LBound())] = index.Fan(*stations(i));
-    }
-    RepairCrossedPolygons(polygons, stations, tri, hbTri, frame, outerFrame, fans);
+    const std::vector<StationFan> fans = SiteFans(stations, tri, SiteIndex(stations));
+    RepairCrossedPolygons(polygons, stations, tri, hbTri, frame, outerFrame, fans,
+                          HeightBalanceBoundary(stations, tri, fans));
 }
 
 void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
                            const Array2<PointRef>& hbTri, const PointArray& frame, const PointArray& outerFrame,
-                           const std::vector<StationFan>& fans) {
+                           const std::vector<StationFan>& fans, const NetworkBoundary& boundary) {
     if (TriangleCount(tri) == 0) return;
     std::vector<HullRegion> region = HullRegions(stations, hbTri, fans);
     // a hull that does not close leaves the polygons as built
@@ -324,7 +318,7 @@ void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, c
     for (const HullRegion& r : region) hullPoints.push_back(*stations(r.station));
     OuterRays rays;
     std::vector<OuterRays::Id> ray;
-    if (!BoundaryRays(region, stations, tri, hbTri, HeightBalanceBoundary(stations, tri, fans), rays, ray)) return;
+    if (!BoundaryRays(region, stations, tri, hbTri, boundary, rays, ray)) return;
     std::vector<std::size_t> openList(region.size());
     for (std::size_t q = 0; q < region.size(); ++q) openList[q] = q;
 

@@ -226,7 +226,7 @@ long BuildCenterPointNetwork(const Array2<PointRef>& tri, const CenterPointTable
         const long number[4] = {0, centres.StationNumber(*tri(1, t)), centres.StationNumber(*tri(2, t)),
                                 centres.StationNumber(*tri(3, t))};
         for (long v = 1; v <= 3; ++v) {
-            const long w = (v % 3) + 1;
+            const long w = RowAfter(v);
             index.push_back(centres.Index(*tri(w, t), *tri(v, t), number[w], number[v]));
         }
     }
@@ -258,9 +258,9 @@ long BuildOpenHeightBalancePolygon(long j0, cPolygon& polygon, const Array1<long
     auto next = [lb, n](long t) { return RingSuccessor(t, lb, n); };
     const long j1 = next(j0);
     const cPoint& S = *tri(vtx(j0), fan(j0));
-    const cPoint& before = *tri(((vtx(j0) + 1) % 3) + 1, fan(j0));
-    const cPoint& after = *tri((vtx(j1) % 3) + 1, fan(j1));
-    const cPoint& M1 = *hbTri(((vtx(j0) + 1) % 3) + 1, fan(j0));
+    const cPoint& before = *tri(RowBefore(vtx(j0)), fan(j0));
+    const cPoint& after = *tri(RowAfter(vtx(j1)), fan(j1));
+    const cPoint& M1 = *hbTri(RowBefore(vtx(j0)), fan(j0));
     const cPoint& M2 = *hbTri(vtx(j1), fan(j1));
     polygon.AddPoint(M1);
     AppendOuterStretch(polygon, S, *hbTri(0, fan(j0)), M1, before, *hbTri(0, fan(j1)), M2, after, outerFrame,
@@ -275,6 +275,14 @@ long BuildOpenHeightBalancePolygon(long j0, cPolygon& polygon, const Array1<long
     return polygon.Count();
 }
 
+std::vector<StationFan> SiteFans(const PointArray& stations, const Array2<PointRef>& tri, const Array1<long>& site) {
+    const StationFanIndex index(tri);
+    std::vector<StationFan> fans(static_cast<std::size_t>(stations.Count()));
+    for (long i = stations.LBound(); i <= stations.UBound(); ++i)
+        if (site(i) == i) fans[static_cast<std::size_t>(i - stations.LBound())] = index.Fan(*stations(i));
+    return fans;
+}
+
 NetworkBoundary HeightBalanceBoundary(const PointArray& stations, const Array2<PointRef>& tri,
                                       const std::vector<StationFan>& fans) {
     NetworkBoundary boundary;
@@ -284,8 +292,8 @@ NetworkBoundary HeightBalanceBoundary(const PointArray& stations, const Array2<P
         if (f.count == 0 || f.j0 == 0) continue;
         const long j1 = RingSuccessor(f.j0, 1, f.count);
         const cPoint& S = *stations(i);
-        const cPoint& before = *tri(((f.vtx(f.j0) + 1) % 3) + 1, f.fan(f.j0));
-        const cPoint& after = *tri((f.vtx(j1) % 3) + 1, f.fan(j1));
+        const cPoint& before = *tri(RowBefore(f.vtx(f.j0)), f.fan(f.j0));
+        const cPoint& after = *tri(RowAfter(f.vtx(j1)), f.fan(j1));
         convex = convex && Orient2D(before, S, after) > 0;
         boundary.push_back(BoundaryEdge{S, after});
     }
@@ -312,10 +320,7 @@ void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& statio
     PointArray outer;
     EnclosingRectangle(frame, outer, kFrameFactor);
     const Array1<long> site = SiteIndex(stations);
-    const StationFanIndex index(tri);
-    std::vector<StationFan> fans(static_cast<std::size_t>(stations.Count()));
-    for (long i = stations.LBound(); i <= stations.UBound(); ++i)
-        if (site(i) == i) fans[static_cast<std::size_t>(i - stations.LBound())] = index.Fan(*stations(i));
+    const std::vector<StationFan> fans = SiteFans(stations, tri, site);
     const NetworkBoundary boundary = HeightBalanceBoundary(stations, tri, fans);
     for (long i = stations.LBound(); i <= stations.UBound(); ++i) {
         const StationFan& f = fans[static_cast<std::size_t>(i - stations.LBound())];
@@ -336,7 +341,7 @@ void BuildHeightBalancePolygons(PolygonArray& polygons, const PointArray& statio
         }
         polygons(i) = ClipToFrame(polygon, frame);
     }
-    RepairCrossedPolygons(polygons, stations, tri, hbTri, frame, outer, fans);
+    RepairCrossedPolygons(polygons, stations, tri, hbTri, frame, outer, fans, boundary);
     CopySiteRings(polygons, site);
 }
 

@@ -98,8 +98,12 @@ long BuildOpenHeightBalancePolygon(long j0, cPolygon& polygon, const Array1<long
                                    const Array2<PointRef>& tri, const Array2<PointRef>& hbTri,
                                    const PointArray& outerFrame, const NetworkBoundary& boundary = {});
 
+// The fan in tri of every station that is the first of its site (site as SiteIndex gives it),
+// by position from stations.LBound(); the other stations get an empty fan.
+std::vector<StationFan> SiteFans(const PointArray& stations, const Array2<PointRef>& tri, const Array1<long>& site);
+
 // The boundary of the network the height-balance lines leave, from the fans of its stations
-// (fans as RepairCrossedPolygons takes them): the edge after each station with an open fan.
+// (fans as SiteFans gives them): the edge after each station with an open fan.
 // Empty where the boundary turns left at every station (a convex network, which no line
 // leaving it outwards can meet again).
 NetworkBoundary HeightBalanceBoundary(const PointArray& stations, const Array2<PointRef>& tri,
@@ -109,11 +113,11 @@ NetworkBoundary HeightBalanceBoundary(const PointArray& stations, const Array2<P
 // outerFrame is the frame enlarged once more, where open fans are closed
 void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
                            const Array2<PointRef>& hbTri, const PointArray& frame, const PointArray& outerFrame);
-// the same with the fans already found: fans[i - stations.LBound()] the fan of station i in tri
-// for every station that is the first of its site
+// the same with the fans already found (as SiteFans gives them) and the network's boundary
+// they give
 void RepairCrossedPolygons(PolygonArray& polygons, const PointArray& stations, const Array2<PointRef>& tri,
                            const Array2<PointRef>& hbTri, const PointArray& frame, const PointArray& outerFrame,
-                           const std::vector<StationFan>& fans);
+                           const std::vector<StationFan>& fans, const NetworkBoundary& boundary);
 
 // two selected stations: the frame split by the line through the pair's centre point,
 // perpendicular to the pair; polygons has the bounds of stations

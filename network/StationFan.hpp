@@ -15,6 +15,12 @@ struct StationFan {
     long j0 = 0;  // the fan position after which the fan opens; 0 for a closed fan
 };
 
+// The row (1..3) of the corner after and before the corner in `row`, going counter-clockwise
+// round a triangle of a table. (A centre-point table holds in each row the centre point of
+// the edge from that row's corner to the corner after it.)
+inline long RowAfter(long row) { return row % 3 + 1; }
+inline long RowBefore(long row) { return (row + 1) % 3 + 1; }
+
 // number of filled triangle columns of a table (0 for the single empty column)
 long TriangleCount(const Array2<PointRef>& tri);
 
