@@ -61,13 +61,10 @@ std::array<cpp_int, N> ScaledIntegers(const std::array<double, N>& values) {
     return out;
 }
 
-int Sign(const cpp_int& v) { return v.sign(); }
-int Sign(double v) { return (v > 0.0) - (v < 0.0); }
-
 int ExactOrient(const cPoint& a, const cPoint& b, const cPoint& c) {
     const auto v = ScaledIntegers(std::array<double, 6>{a.X, a.Y, b.X, b.Y, c.X, c.Y});
     const cpp_int det = (v[0] - v[4]) * (v[3] - v[5]) - (v[1] - v[5]) * (v[2] - v[4]);
-    return Sign(det);
+    return det.sign();
 }
 
 int ExactInCircle(const cPoint& a, const cPoint& b, const cPoint& c, const cPoint& d) {
@@ -80,13 +77,13 @@ int ExactInCircle(const cPoint& a, const cPoint& b, const cPoint& c, const cPoin
     const cpp_int clift = cdx * cdx + cdy * cdy;
     const cpp_int det =
         alift * (bdx * cdy - cdx * bdy) + blift * (cdx * ady - adx * cdy) + clift * (adx * bdy - bdx * ady);
-    return Sign(det);
+    return det.sign();
 }
 
 int ExactCrossSign(const cPoint& a, const cPoint& b, const cPoint& c, const cPoint& d) {
     const auto v = ScaledIntegers(std::array<double, 8>{a.X, a.Y, b.X, b.Y, c.X, c.Y, d.X, d.Y});
     const cpp_int det = (v[2] - v[0]) * (v[7] - v[5]) - (v[3] - v[1]) * (v[6] - v[4]);
-    return Sign(det);
+    return det.sign();
 }
 
 // (a - o) x (b - o) of points given as scaled integers at x, y
@@ -115,7 +112,7 @@ int ExactCloserTo(const cPoint& p, const cPoint& a, const cPoint& b) {
     const auto v = ScaledIntegers(std::array<double, 6>{p.X, p.Y, a.X, a.Y, b.X, b.Y});
     const cpp_int ax = v[2] - v[0], ay = v[3] - v[1], bx = v[4] - v[0], by = v[5] - v[1];
     const cpp_int difference = (bx * bx + by * by) - (ax * ax + ay * ay);
-    return Sign(difference);
+    return difference.sign();
 }
 
 }  // namespace
@@ -211,7 +208,7 @@ int CompareCrossings(const cPoint& p, const cPoint& q, const cPoint& c1, const c
     const cpp_int sideP2 = Cross(v[0], v[1], v[8], v[9], v[10], v[11]);
     const cpp_int sideQ2 = Cross(v[2], v[3], v[8], v[9], v[10], v[11]);
     const cpp_int den1 = sideP1 - sideQ1, den2 = sideP2 - sideQ2;
-    return Sign(cpp_int(sideP1 * den2 - sideP2 * den1)) * Sign(den1) * Sign(den2);
+    return cpp_int(sideP1 * den2 - sideP2 * den1).sign() * den1.sign() * den2.sign();
 }
 
 }  // namespace kelvarin

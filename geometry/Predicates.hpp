@@ -8,9 +8,28 @@
 // exact integer arithmetic. The answer is therefore the sign of the determinant of the
 // real numbers the doubles stand for, never a rounding artefact. Only X and Y are read.
 
+#include <algorithm>
+#include <limits>
+
 #include "model/cPoint.hpp"
 
 namespace kelvarin {
+
+// unit roundoff of double arithmetic, for the error bounds of sums and products of doubles
+constexpr double kUnitRoundoff = std::numeric_limits<double>::epsilon() / 2.0;
+
+// -1, 0 or +1 as v is negative, zero or positive (0 for NaN); the difference of two doubles
+// keeps its sign exactly, so comparing differences this way is exact too
+inline int Sign(double v) { return (v > 0.0) - (v < 0.0); }
+
+// a and b at the same place (z aside)
+inline bool SamePlace(const cPoint& a, const cPoint& b) { return a.X == b.X && a.Y == b.Y; }
+
+// x, known to lie on the line through p and q, lies on the closed segment p-q
+inline bool WithinSegment(const cPoint& x, const cPoint& p, const cPoint& q) {
+    return std::min(p.X, q.X) <= x.X && x.X <= std::max(p.X, q.X) && std::min(p.Y, q.Y) <= x.Y &&
+           x.Y <= std::max(p.Y, q.Y);
+}
 
 // +1 when c lies to the left of the directed line a->b (a, b, c counter-clockwise),
 // -1 to the right, 0 exactly on the line (or a and b the same point).

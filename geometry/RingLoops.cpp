@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <limits>
 #include <optional>
 #include <utility>
 
@@ -12,16 +11,6 @@
 
 namespace kelvarin {
 namespace {
-
-constexpr double kUnitRoundoff = std::numeric_limits<double>::epsilon() / 2.0;
-
-// x, known to lie on the line p-q, lies on the closed segment p-q
-bool Within(const cPoint& x, const cPoint& p, const cPoint& q) {
-    return std::min(p.X, q.X) <= x.X && x.X <= std::max(p.X, q.X) && std::min(p.Y, q.Y) <= x.Y &&
-           x.Y <= std::max(p.Y, q.Y);
-}
-
-bool Same(const cPoint& a, const cPoint& b) { return a.X == b.X && a.Y == b.Y; }
 
 // Where edges i and j of a ring that meet (FindEdgeMeeting) share a point: their crossing,
 // or else the first of edge j's ends lying on edge i, or of edge i's ends lying on edge j.
@@ -39,10 +28,10 @@ cPoint MeetingPoint(const std::vector<cPoint>& ring, std::size_t i, std::size_t 
     }
     // a vertex of one edge on the other: the ring touches itself there
     for (const cPoint* v : {&c, &d}) {
-        if (Orient2D(p, q, *v) == 0 && Within(*v, p, q)) return *v;
+        if (Orient2D(p, q, *v) == 0 && WithinSegment(*v, p, q)) return *v;
     }
     for (const cPoint* v : {&p, &q}) {
-        if (Orient2D(c, d, *v) == 0 && Within(*v, c, d)) return *v;
+        if (Orient2D(c, d, *v) == 0 && WithinSegment(*v, c, d)) return *v;
     }
     return c;  // not reached: edges that meet without crossing meet at such a vertex
 }
@@ -82,8 +71,8 @@ std::vector<std::vector<cPoint>> SimpleLoops(const std::vector<cPoint>& ring) {
         todo.pop_back();
         std::vector<cPoint> clean;
         for (const cPoint& p : loop)
-            if (clean.empty() || !Same(clean.back(), p)) clean.push_back(p);
-        while (clean.size() > 1 && Same(clean.front(), clean.back())) clean.pop_back();
+            if (clean.empty() || !SamePlace(clean.back(), p)) clean.push_back(p);
+        while (clean.size() > 1 && SamePlace(clean.front(), clean.back())) clean.pop_back();
         if (clean.size() < 3) continue;
         const std::optional<RingCrossing> meeting = splits > 0 ? FindEdgeMeeting(clean) : std::nullopt;
         if (meeting) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <limits>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -21,8 +20,6 @@ namespace {
 // vertices. Meeting points are therefore found once, consistently for both rings, and the
 // pieces have the topology of the exact intersection. Only the crossing points' coordinates
 // are rounded, when the pieces are written out.
-
-constexpr double kUnitRoundoff = std::numeric_limits<double>::epsilon() / 2.0;
 
 // A place where the two boundaries meet, or a vertex of either ring. For each ring: the
 // vertex that lies there, or the edge whose inside holds it (-1 for none).
@@ -106,14 +103,6 @@ bool Inside(const cPoint& p, const std::vector<cPoint>& ring) {
     }
     return inside;
 }
-
-// x, known to lie on the line p-q, lies on the closed segment p-q
-bool Within(const cPoint& x, const cPoint& p, const cPoint& q) {
-    return std::min(p.X, q.X) <= x.X && x.X <= std::max(p.X, q.X) && std::min(p.Y, q.Y) <= x.Y &&
-           x.Y <= std::max(p.Y, q.Y);
-}
-
-bool Same(const cPoint& a, const cPoint& b) { return a.X == b.X && a.Y == b.Y; }
 
 // for parallel directions a->b and c->d: whether they point the same way (their components'
 // signs, compared exactly)
@@ -271,15 +260,15 @@ class Overlay {
             AddCrossing(i, j);
             return;
         }
-        if (sideC == 0 && Within(c, p, q)) {
-            if (Same(c, p)) {
+        if (sideC == 0 && WithinSegment(c, p, q)) {
+            if (SamePlace(c, p)) {
                 w_.nodeOfB[static_cast<std::size_t>(j)] = i;
-            } else if (!Same(c, q)) {
+            } else if (!SamePlace(c, q)) {
                 AddVertexCut(0, i, static_cast<int>(n_) + j, j);
                 w_.edgeUnderB[static_cast<std::size_t>(j)] = i;
             }
         }
-        if (sideP == 0 && !Same(p, c) && !Same(p, d) && Within(p, c, d)) {
+        if (sideP == 0 && !SamePlace(p, c) && !SamePlace(p, d) && WithinSegment(p, c, d)) {
             AddVertexCut(1, j, i, i);
             w_.edgeUnderA[static_cast<std::size_t>(i)] = j;
         }

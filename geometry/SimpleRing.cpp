@@ -17,14 +17,6 @@ struct Edge {
     double MinX, MaxX, MinY, MaxY;
 };
 
-int Sign(double v) { return (v > 0.0) - (v < 0.0); }
-
-// p on the closed segment a-b, given that the three lie on one line
-bool WithinBox(const cPoint& p, const cPoint& a, const cPoint& b) {
-    return std::min(a.X, b.X) <= p.X && p.X <= std::max(a.X, b.X) && std::min(a.Y, b.Y) <= p.Y &&
-           p.Y <= std::max(a.Y, b.Y);
-}
-
 // the closed segments share at least one point
 bool SegmentsMeet(const Edge& e, const Edge& f) {
     const int o1 = Orient2D(*e.A, *e.B, *f.A);
@@ -32,14 +24,13 @@ bool SegmentsMeet(const Edge& e, const Edge& f) {
     const int o3 = Orient2D(*f.A, *f.B, *e.A);
     const int o4 = Orient2D(*f.A, *f.B, *e.B);
     if (o1 * o2 < 0 && o3 * o4 < 0) return true;
-    return (o1 == 0 && WithinBox(*f.A, *e.A, *e.B)) || (o2 == 0 && WithinBox(*f.B, *e.A, *e.B)) ||
-           (o3 == 0 && WithinBox(*e.A, *f.A, *f.B)) || (o4 == 0 && WithinBox(*e.B, *f.A, *f.B));
+    return (o1 == 0 && WithinSegment(*f.A, *e.A, *e.B)) || (o2 == 0 && WithinSegment(*f.B, *e.A, *e.B)) ||
+           (o3 == 0 && WithinSegment(*e.A, *f.A, *f.B)) || (o4 == 0 && WithinSegment(*e.B, *f.A, *f.B));
 }
 
 // neighbouring edges a->b and b->c run back over each other (c on the ray from b through a)
 bool FoldsBack(const cPoint& a, const cPoint& b, const cPoint& c) {
     if (Orient2D(a, b, c) != 0) return false;
-    // differences of doubles keep their sign exactly, so the direction test is exact too
     return Sign(a.X - b.X) * Sign(c.X - b.X) > 0 || Sign(a.Y - b.Y) * Sign(c.Y - b.Y) > 0;
 }
 

@@ -19,9 +19,6 @@ namespace kelvarin {
 
 namespace {
 
-// the same place, exactly
-bool SamePlace(const cPoint& A, const cPoint& B) { return A.X == B.X && A.Y == B.Y; }
-
 // Appends a copy of P unless it is the ring's last vertex exactly (triangles of stations on
 // one circle share their circumcentre). Circumcentres a hair apart are kept apart: every
 // cell around them has the same tiny edge, so the cells still tile the frame.

@@ -21,6 +21,12 @@ constexpr double kPickPerRadius = 1.6;
 // Lines of a failure text: this many fit on the height of the map.
 constexpr double kFailureLinesPerMap = 30.0;
 
+}  // namespace
+
+// The lesson's own surface and window system; LessonView::Parts holds them, so they cannot
+// live in an unnamed namespace.
+namespace lesson {
+
 // Swallows the map window's repaints, counting them: a drawing is presented once, at its end.
 class CountingSurface : public ForwardingSurface {
   public:
@@ -55,7 +61,7 @@ class StepWindowSystem : public WindowSystem {
     long limit_ = LessonView::kAllSteps;
 };
 
-}  // namespace
+}  // namespace lesson
 
 std::vector<LessonStep> LessonSteps(const Construction& construction) {
     std::vector<LessonStep> steps;
@@ -76,8 +82,8 @@ std::vector<LessonStep> LessonSteps(const Construction& construction) {
 
 struct LessonView::Parts {
     Surface& surface;
-    CountingSurface counter;
-    StepWindowSystem windowSystem;
+    lesson::CountingSurface counter;
+    lesson::StepWindowSystem windowSystem;
     picGIS gis;
     std::string failure;
     explicit Parts(Surface& target)

@@ -7,17 +7,18 @@
 #include <vector>
 
 #include "geometry/modGISTools.hpp"
+#include "tests/geometry/RingBuilders.hpp"
 
 namespace kelvarin {
 namespace {
 
-PointArray Ring(const std::vector<std::pair<double, double>>& xy) {
+using testing::Box;
+
+PointArray RingXY(const std::vector<std::pair<double, double>>& xy) {
     PointArray a(1, 0);
     for (auto [x, y] : xy) a.Append(NewPoint(x, y));
     return a;
 }
-
-PointArray Box(double x0, double y0, double x1, double y1) { return Ring({{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}}); }
 
 double PiecesArea(const PolygonArray& pieces, long count) {
     double area = 0.0;
@@ -73,7 +74,7 @@ TEST(ClipPolygons, CrossShapedOverlapGivesOnePiece) {
 TEST(ClipPolygons, ConcaveRingCutIntoSeveralPieces) {
     // a comb with three teeth pointing up, cut by a band across the teeth
     const auto comb =
-        Ring({{0, 0}, {7, 0}, {7, 5}, {6, 5}, {6, 1}, {4, 1}, {4, 5}, {3, 5}, {3, 1}, {1, 1}, {1, 5}, {0, 5}});
+        RingXY({{0, 0}, {7, 0}, {7, 5}, {6, 5}, {6, 1}, {4, 1}, {4, 5}, {3, 5}, {3, 1}, {1, 1}, {1, 5}, {0, 5}});
     PolygonArray pieces;
     const long n = ClipPolygons(pieces, comb, Box(-1, 2, 8, 3));
     EXPECT_EQ(n, 3);

@@ -60,18 +60,18 @@ constexpr Place kPlaces[] = {
     {"huge", 3e200, -2e200, 1e199}, {"tiny", 1e-200, 3e-200, 1e-201},
 };
 
-struct Tally {
+struct PredicateTally {
     long cases = 0, zeros = 0, naiveWrong = 0;
 };
 
 TEST(PredicatesOracle, OrientationMatchesRationalArithmeticOnNearCollinearPoints) {
     std::mt19937_64 random(17);
-    Tally total;
+    PredicateTally total;
     for (const Place& place : kPlaces) {
         std::uniform_real_distribution<double> coordinate(-place.size, place.size);
         std::uniform_real_distribution<double> along(-1.5, 2.5);
         std::uniform_int_distribution<int> ulps(-3, 3);
-        Tally tally;
+        PredicateTally tally;
         for (int i = 0; i < 4000; ++i) {
             const cPoint a{place.x + coordinate(random), place.y + coordinate(random)};
             cPoint b{place.x + coordinate(random), place.y + coordinate(random)};

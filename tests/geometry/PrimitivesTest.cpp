@@ -3,11 +3,12 @@
 #include <cmath>
 
 #include "geometry/modGISTools.hpp"
+#include "tests/geometry/RingBuilders.hpp"
 
 namespace kelvarin {
 namespace {
 
-cPoint P(double x, double y, double z = 0.0) { return cPoint{x, y, z}; }
+using testing::P;
 
 PointArray Ring(std::initializer_list<cPoint> points, long lower = 1) {
     PointArray a(lower, lower - 1);

@@ -3,20 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <utility>
-#include <vector>
 
 #include "geometry/ReferenceClipWalk.hpp"
+#include "tests/geometry/RingBuilders.hpp"
 
 namespace kelvarin {
 namespace {
 
-PointArray Box(double x0, double y0, double x1, double y1) {
-    PointArray a(1, 0);
-    for (auto [x, y] : std::vector<std::pair<double, double>>{{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}})
-        a.Append(NewPoint(x, y));
-    return a;
-}
+using testing::Box;
 
 TEST(FindCrossings, LoopOrderAndEdgeIndices) {
     const auto a = Box(0, 0, 2, 2);

@@ -4,11 +4,12 @@
 #include <stdexcept>
 
 #include "geometry/modGISTools.hpp"
+#include "tests/geometry/RingBuilders.hpp"
 
 namespace kelvarin {
 namespace {
 
-cPoint P(double x, double y, double z = 0.0) { return cPoint{x, y, z}; }
+using testing::P;
 
 cPolygon MakeRing(std::initializer_list<cPoint> points) {
     cPolygon ring;

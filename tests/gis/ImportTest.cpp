@@ -281,7 +281,7 @@ std::string ImportArguments(const gis::ImportOptions& o) {
 
 // A refused import: what gis/ says it is about, and the flags kelvarin-cli puts in front
 // of the message and (for a remedy) behind it.
-struct Refusal {
+struct ImportRefusal {
     std::string What;
     std::function<void(gis::ImportOptions&)> Change;
     gis::GisInput Input;
@@ -323,7 +323,7 @@ TEST_F(ImportTest, EveryRefusalNamesItsInputInItsOwnWordsAndTheCliNamesItsFlag) 
 
     using gis::GisInput;
     using O = gis::ImportOptions;
-    const std::vector<Refusal> cases = {
+    const std::vector<ImportRefusal> cases = {
         {"missing basin file", [&](O& o) { o.Basin = At("nosuch.shp"); }, GisInput::Basin, "--basin", ""},
         {"missing gauge file", [&](O& o) { o.Gauges = At("nosuch.csv"); }, GisInput::Gauges, "--gauges", ""},
         {"missing terrain file", [&](O& o) { o.Dem = At("nosuch.tif"); }, GisInput::Dem, "--dem", ""},
@@ -363,7 +363,7 @@ TEST_F(ImportTest, EveryRefusalNamesItsInputInItsOwnWordsAndTheCliNamesItsFlag) 
         {"unknown show", [](O& o) { o.Show = "none"; }, GisInput::Show, "--show", ""},
     };
     const auto before = std::distance(fs::directory_iterator(dir_), fs::directory_iterator());
-    for (const Refusal& refusal : cases) {
+    for (const ImportRefusal& refusal : cases) {
         const std::string& what = refusal.What;
         gis::ImportOptions options;
         options.Basin = At("basin.gpkg");

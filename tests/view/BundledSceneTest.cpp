@@ -12,10 +12,9 @@
 namespace kelvarin {
 namespace {
 
+using testing::kWeightSumTolerance;
 using testing::TestWindow;
 
-// see MethodDriversTest: clipped areas summed over a few dozen pieces stay far inside this
-constexpr double kWeightSumTolerance = 1e-9;
 constexpr int kSubsets = 200;
 
 std::unique_ptr<TestWindow> LoadBundled() {

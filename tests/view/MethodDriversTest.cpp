@@ -5,6 +5,7 @@
 
 #include <numeric>
 
+#include "engine/Construction.hpp"
 #include "geometry/modGISTools.hpp"
 #include "network/TriangleNetwork.hpp"
 #include "tests/view/ViewTestSupport.hpp"
@@ -12,15 +13,10 @@
 namespace kelvarin {
 namespace {
 
+using testing::kWeightSumTolerance;
 using testing::SquareBasin;
 using testing::TestWindow;
 using Kind = RecordingSurface::Kind;
-
-// Weights are sums of a few dozen clipped areas of magnitude 1e8 map units; their
-// rounding stays many orders below this.
-constexpr double kWeightSumTolerance = 1e-9;
-
-enum class Method { Thiessen, HeightBalance };
 
 std::optional<long> RunDriver(TestWindow& w, Method method) {
     return method == Method::Thiessen ? w.window.AutoThiessen() : w.window.AutoHeightBalance();

@@ -15,6 +15,10 @@
 
 namespace kelvarin::testing {
 
+// Weights are sums of a few dozen clipped areas of magnitude 1e8 map units; their
+// rounding stays many orders below this.
+constexpr double kWeightSumTolerance = 1e-9;
+
 // twice the signed area of a ring: positive when it runs counter-clockwise
 inline double SignedArea2(const cPolygon& ring) {
     double sum = 0.0;
