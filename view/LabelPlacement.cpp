@@ -149,15 +149,20 @@ inline LabelBox LeaderTextBox(const MarkPoint& m, double offset, const TextExten
     return {left, top, left + t.Width, top + t.Height};
 }
 
-// the leader place `index`: its box and its line from the mark's rim to the box
-LabelSpot LeaderPlace(const MarkPoint& m, double offset, double markRadius, const TextExtent& t, std::size_t index) {
-    const LabelBox box = LeaderTextBox(m, offset, t, index);
+// the leader place whose text box (as LeaderTextBox gives it) is `box`: the box and its line
+// from the mark's rim to the box
+LabelSpot LeaderSpot(const MarkPoint& m, double markRadius, const TextExtent& t, const LabelBox& box) {
     LabelSpot spot = AtCorner(LabelPlace::Leader, box.Left, box.Top, t);
     spot.LeaderTo = NearestInBox(spot.Box, m);
     const double length = std::sqrt(Distance2(m, spot.LeaderTo));
     const double rim = length > 0.0 ? std::min(markRadius / length, 1.0) : 0.0;
     spot.LeaderFrom = {m.X + (spot.LeaderTo.X - m.X) * rim, m.Y + (spot.LeaderTo.Y - m.Y) * rim};
     return spot;
+}
+
+// the leader place `index`
+LabelSpot LeaderPlace(const MarkPoint& m, double offset, double markRadius, const TextExtent& t, std::size_t index) {
+    return LeaderSpot(m, markRadius, t, LeaderTextBox(m, offset, t, index));
 }
 
 // the bounding box of a leader line
@@ -304,8 +309,9 @@ std::uint64_t Placement::JudgeFixed(std::size_t label, Kind kind) const {
     const MarkPoint& mark = field_.Marks[request.Mark];
     for (std::size_t k = 0; k < kLeaders; ++k) {
         // a leader place's line is worked out only for a clear box: most are blocked
-        if (!BoxClearOfFixed(LeaderTextBox(mark, field_.Offset, request.Text, k), request.Mark)) continue;
-        const LabelSpot spot = LeaderPlace(mark, field_.Offset, field_.MarkRadius, request.Text, k);
+        const LabelBox box = LeaderTextBox(mark, field_.Offset, request.Text, k);
+        if (!BoxClearOfFixed(box, request.Mark)) continue;
+        const LabelSpot spot = LeaderSpot(mark, field_.MarkRadius, request.Text, box);
         const bool lineClear = marks_.Each(LeaderBox(spot), [&](std::uint32_t m) {
             return m == request.Mark || SegmentDistance2(spot.LeaderFrom, spot.LeaderTo, field_.Marks[m]) >= reach2_;
         });
