@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 
 #include "render/RecordingSurface.hpp"
@@ -99,8 +100,9 @@ TEST(MarkCover, SpeaksOnlyForBoxesAnotherMarkReaches) {
             bool reached = false;
             for (std::size_t m = 0; m < field.Marks.size(); ++m)
                 reached = reached || (m != own && testing::BoxDistance(box, field.Marks[m]) < reach);
-            const labels::MarkCover judged = trial % 4 == 0 ? labels::MarkCover(field) : cover;
-            const bool blocks = judged.Blocks(box, field.Marks[own]);
+            std::optional<labels::MarkCover> withNeighbour;
+            if (trial % 4 == 0) withNeighbour.emplace(field);
+            const bool blocks = (withNeighbour ? *withNeighbour : cover).Blocks(box, field.Marks[own]);
             if (trial % 4 == 0) field.Marks.pop_back();
             EXPECT_FALSE(blocks && !reached) << "picture " << picture << ", box " << box.Left << " " << box.Top << " "
                                              << box.Right << " " << box.Bottom << ", own mark " << own;
