@@ -5,17 +5,15 @@
 // call; what is not settled here goes to the exact predicates (geometry/Predicates.hpp).
 
 #include <cmath>
-#include <limits>
 
+#include "geometry/Predicates.hpp"
 #include "model/cPoint.hpp"
 
 namespace kelvarin::predicate_filter {
 
-// unit roundoff of double arithmetic
-constexpr double kEpsilon = std::numeric_limits<double>::epsilon() / 2.0;
 // relative error bounds of the double-precision determinants
-constexpr double kOrientBound = (3.0 + 16.0 * kEpsilon) * kEpsilon;
-constexpr double kInCircleBound = (10.0 + 96.0 * kEpsilon) * kEpsilon;
+constexpr double kOrientBound = (3.0 + 16.0 * kUnitRoundoff) * kUnitRoundoff;
+constexpr double kInCircleBound = (10.0 + 96.0 * kUnitRoundoff) * kUnitRoundoff;
 
 // The bounds hold only while no product overflows or loses digits to underflow. Coordinate
 // differences between these magnitudes keep every product of up to four of them inside the

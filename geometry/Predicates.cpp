@@ -17,9 +17,8 @@ namespace {
 using boost::multiprecision::cpp_int;
 
 // the error bounds of the double-precision determinants (Shewchuk's first-stage bounds)
-using predicate_filter::kEpsilon;
 using predicate_filter::kOrientBound;
-constexpr double kDistanceBound = (6.0 + 64.0 * kEpsilon) * kEpsilon;
+constexpr double kDistanceBound = (6.0 + 64.0 * kUnitRoundoff) * kUnitRoundoff;
 
 // true when every difference is 0 or of a magnitude the error bounds hold for
 template <std::size_t N>
@@ -187,7 +186,7 @@ SegmentCrossing CrossingParameter(const cPoint& p, const cPoint& q, const cPoint
         // (errorP + errorQ) / (|den| - errorP - errorQ), plus the rounding of den and of t
         if (std::abs(den) > 4.0 * (errorP + errorQ)) {
             const double t = sideP / den;
-            const double error = 2.0 * (errorP + errorQ) / std::abs(den) + 4.0 * kEpsilon;
+            const double error = 2.0 * (errorP + errorQ) / std::abs(den) + 4.0 * kUnitRoundoff;
             if (error <= 0x1p-40 && t > 0.0 && t < 1.0) return SegmentCrossing{t, error};
         }
     }
